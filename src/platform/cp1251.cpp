@@ -1,0 +1,136 @@
+#include "platform/cp1251.h"
+
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iconv.h>
+#include <unistd.h>
+
+namespace zem {
+namespace {
+
+class Iconv {
+public:
+    Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw ZemError(std::string("Нет преобразования кодировки ") + from + " -> " + to);
+    }
+    ~Iconv() { iconv_close(cd_); }
+    Iconv(const Iconv&) = delete;
+    Iconv& operator=(const Iconv&) = delete;
+
+    // Converts the whole input; returns false and the failing offset on an
+    // invalid or unconvertible sequence.
+    bool Convert(std::string_view in, std::string& out, std::size_t& failAt) {
+        out.clear();
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        char buf[4096];
+        while (srcLeft > 0) {
+            char* dst = buf;
+            std::size_t dstLeft = sizeof buf;
+            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            out.append(buf, static_cast<std::size_t>(dst - buf));
+            if (r == static_cast<std::size_t>(-1)) {
+                if (errno == E2BIG) continue;
+                failAt = in.size() - srcLeft;
+                return false;
+            }
+            if (r > 0) {  // irreversible conversion: a character was replaced
+                failAt = in.size() - srcLeft;
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+}  // namespace
+
+std::string Cp1251ToUtf8(std::string_view bytes) {
+    std::string out;
+    std::size_t at = 0;
+    Iconv cv("UTF-8", "CP1251");
+    if (!cv.Convert(bytes, out, at))
+        throw ZemError("Недопустимый символ в тексте (позиция " + std::to_string(at + 1) + ")");
+    return out;
+}
+
+std::string Utf8ToCp1251(std::string_view text) {
+    std::string out;
+    std::size_t at = 0;
+    Iconv cv("CP1251", "UTF-8");
+    if (!cv.Convert(text, out, at))
+        throw ZemError("Символ не представим в кодировке 1251 (позиция " + std::to_string(at + 1) + ")");
+    return out;
+}
+
+std::size_t Utf8Length(std::string_view text) {
+    std::size_t n = 0;
+    for (unsigned char c : text)
+        if ((c & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+std::vector<std::string> ReadTextFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    if (!f) throw ZemError("Ошибка чтения файла " + path);
+    std::string raw((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    if (f.bad()) throw ZemError("Ошибка чтения файла " + path);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < raw.size()) {
+        std::size_t nl = raw.find('\n', start);
+        std::size_t end = nl == std::string::npos ? raw.size() : nl;
+        std::size_t stop = end;
+        if (stop > start && raw[stop - 1] == '\r') --stop;
+        lines.push_back(Cp1251ToUtf8(std::string_view(raw).substr(start, stop - start)));
+        if (nl == std::string::npos) break;
+        start = nl + 1;
+    }
+    return lines;
+}
+
+static std::string Encode(const std::vector<std::string>& lines) {
+    std::string data;
+    for (const auto& line : lines) {
+        data += Utf8ToCp1251(line);
+        data += "\r\n";
+    }
+    return data;
+}
+
+void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string data = Encode(lines);  // converts before touching the disk
+    const std::string tmp = path + ".tmp~";
+    {
+        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
+        if (!f) throw ZemError("Ошибка записи в файл " + path);
+        f.write(data.data(), static_cast<std::streamsize>(data.size()));
+        f.flush();
+        if (!f) {
+            f.close();
+            std::remove(tmp.c_str());
+            throw ZemError("Ошибка записи в файл " + path);
+        }
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        std::remove(tmp.c_str());
+        throw ZemError("Ошибка записи в файл " + path);
+    }
+}
+
+void AppendTextFile(const std::string& path, const std::vector<std::string>& lines) {
+    const std::string data = Encode(lines);
+    std::ofstream f(path, std::ios::binary | std::ios::app);
+    if (!f) throw ZemError("Ошибка записи в файл " + path);
+    f.write(data.data(), static_cast<std::streamsize>(data.size()));
+    if (!f) throw ZemError("Ошибка записи в файл " + path);
+}
+
+}  // namespace zem
