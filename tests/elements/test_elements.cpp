@@ -34,10 +34,15 @@ std::string MessageOf(F&& f) {
 std::string FromScratch(const TElemItem& item) {
     const auto* list = dynamic_cast<const TElemList*>(&item);
     if (list == nullptr) return item.Text();
+    // An element array writes every child, so that reading keeps their number.
+    const bool array = dynamic_cast<const TElemArray*>(list) != nullptr;
     std::vector<std::string> entries;
     for (int i = 0; i < list->Count(); ++i) {
         const std::string text = FromScratch(list->Item(i));
-        if (!text.empty()) entries.push_back(list->ItemKey(i) + "=" + text);
+        if (!text.empty())
+            entries.push_back(list->ItemKey(i) + "=" + text);
+        else if (array)
+            entries.push_back(list->ItemKey(i) + (dynamic_cast<const TElemList*>(&list->Item(i)) ? "={}" : "="));
     }
     if (entries.empty()) return "";
     std::string s = "{" + entries[0];
@@ -230,7 +235,14 @@ TEST(ElemArray, SpansComeFromTheText) {
     comp->SetText("{ELEMS={Span1={PARAMS={H=1}}, Span2={}, Span3={}}}");
     comp->Elems().SetText("{}");
     EXPECT_EQ(comp->Elems().Count(), 3);
-    EXPECT_EQ(comp->Elems().Text(), "");
+    EXPECT_EQ(comp->Elems().Text(), "{Span1={}, Span2={}, Span3={}}");
+    // Regression: an empty span keeps its place in the text; leaving it out
+    // renumbered the spans after it and made the text unreadable.
+    comp->SetText("{ELEMS={Span1={PARAMS={X=1}}, Span2={PARAMS={H=2}}}}");
+    EXPECT_EQ(comp->Text(), "{ELEMS={Span1={}, Span2={PARAMS={H=2}}}}");
+    comp->SetText(comp->Text());
+    ASSERT_EQ(comp->Elems().Count(), 2);
+    EXPECT_EQ(comp->Span(1).Params().ItemText(0), "2");
 
     TElemArray bare(nullptr, "ELEMS");
     EXPECT_EQ(MessageOf([&] { bare.SetText("{Span1={}}"); }), "ELEMS не определен");
