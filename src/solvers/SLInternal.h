@@ -24,11 +24,20 @@ inline std::string RowNo(std::size_t row) { return std::to_string(row + 1); }
     throw ZemError("Строка " + RowNo(row) + " СЛАУ выходит за ширину ленты, найденную ранее");
 }
 
-// Dst[j] -= t·Src[j] for j < Len: the row operation of every elimination.
-// Contiguous and alias-free, so the compiler vectorises it for doubles.
+// Dst[j] -= t·Src[j] for j < Len: the row operation of every elimination;
+// the two rows never overlap.
 template <class T>
 inline void SubtractScaled(T* __restrict dst, const T* __restrict src, T t, std::size_t len) {
     for (std::size_t j = 0; j < len; ++j) dst[j] -= t * src[j];
+}
+
+// The same for doubles in explicit vectors of four (and AVX2 where the
+// processor has it): almost all the time of the direct methods goes here.
+void SubtractScaledDouble(double* dst, const double* src, double t, std::size_t len);
+
+template <>
+inline void SubtractScaled<double>(double* __restrict dst, const double* __restrict src, double t, std::size_t len) {
+    SubtractScaledDouble(dst, src, t, len);
 }
 
 // Band rows: position q of row g holds column g − m + q (the diagonal at m).
