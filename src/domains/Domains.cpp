@@ -1,6 +1,7 @@
 #include "domains/Domains.h"
 
 #include "domains/Equations.h"
+#include "elements/MyObjecs.h"
 #include "platform/errors.h"
 
 #include <algorithm>
@@ -19,6 +20,11 @@ constexpr Extended kNodeMatch = 1e-10L;
 constexpr Extended kLevelTolerance = 1e-9L;
 
 int Round(double x) { return static_cast<int>(std::lround(x)); }
+
+[[noreturn]] void ValueError() { throw ZemError("Ошибка значения"); }
+
+// A scalar value object (TReal or TWord), or null.
+const TReal* AsScalar(const TObject* value) { return dynamic_cast<const TReal*>(value); }
 
 }  // namespace
 
@@ -95,6 +101,53 @@ Extended TDomain::StepSum(int d, int m) const {
     return x;
 }
 
+void TDomain::BuildSteps(const TObject* meshValue, int d) {
+    auto& steps = steps_[static_cast<std::size_t>(d)];
+    steps.clear();
+    const double length = Lengths[static_cast<std::size_t>(d)];
+    bool ok = true;
+    // Appends m equal steps of `step`; false for a count or step the mesh
+    // cannot have.
+    auto append = [&](int m, double step) {
+        if (m < 1 || m > kMaxSteps - static_cast<int>(steps.size()) || !(step > 0) || !std::isfinite(step))
+            return false;
+        steps.insert(steps.end(), static_cast<std::size_t>(m), step);
+        return true;
+    };
+    try {
+        if (const auto* word = dynamic_cast<const TWord*>(meshValue)) {
+            // 2. N equal steps.
+            const int n = word->AsInteger();
+            ok = append(n, length / n);
+        } else if (const auto* list = dynamic_cast<const TValueList*>(meshValue)) {
+            // 3. Fractions f and pairs [m, f], the fractions summing to 1.
+            double sum = 0;
+            for (int e = 0; ok && e < list->Count(); ++e) {
+                const TObject* entry = list->Items(e);
+                if (const TReal* f = AsScalar(entry)) {
+                    ok = append(1, f->Value * length);
+                    sum += f->Value;
+                } else if (const auto* pair = dynamic_cast<const TValueList*>(entry); pair && pair->Count() == 2) {
+                    const int m = pair->AsInteger(0);
+                    const double f = pair->AsReal(1);
+                    ok = m >= 1 && append(m, f / m * length);
+                    sum += f;
+                } else {
+                    ok = false;
+                }
+            }
+            if (ok && std::fabs(1 - sum) > 1e-4) ok = false;
+        } else {
+            // Nothing, or a single number that is not a count of steps.
+            ok = false;
+        }
+    } catch (const std::exception&) {
+        ok = false;
+    }
+    RebuildCoords(d);
+    if (!ok) MeshDataError(d);
+}
+
 void TDomain::MeshDataError(int d) const {
     throw ZemError("Ошибка данных сетки " + (Owner ? Owner->MeshItemKey(d) : std::string()));
 }
@@ -141,6 +194,49 @@ void TDomain::AddLoadFunc(int slot, TLoadFunc func, std::vector<double> params) 
     LoadFuncs[static_cast<std::size_t>(slot)].push_back(std::make_unique<TLoadFuncItem>(func, std::move(params)));
 }
 
+void TDomain::AddUniformLoad(int slot, const TObject* value) {
+    double q = 0;
+    if (const TReal* x = AsScalar(value))
+        q = x->Value;
+    else if (const auto* list = dynamic_cast<const TValueList*>(value))
+        for (int i = 0; i < list->Count(); ++i) q += list->AsReal(i);
+    else
+        ValueError();
+    AddLoadFunc(slot, &TDomain::ConstLoad, {q});
+}
+
+void TDomain::AddHydrostaticLoad(int slot, int d, const TObject* value) {
+    if (const TReal* x = AsScalar(value))
+        AddHydrostatics(slot, d, x->Value, Lengths[static_cast<std::size_t>(d)]);
+    else if (const auto* list = dynamic_cast<const TValueList*>(value))
+        AddHydrostatics(slot, d, list->AsReal(0), list->AsReal(1));
+    else
+        ValueError();
+}
+
+void TDomain::AddHarmonicLoad(int slot, int d, const TObject* value) {
+    if (const TReal* x = AsScalar(value)) {
+        AddLoadFunc(slot, &TDomain::ConstLoad, {x->Value});
+        return;
+    }
+    const auto* list = dynamic_cast<const TValueList*>(value);
+    if (!list) ValueError();
+    const double dir = d;
+    for (int k = 0; k < list->Count(); ++k) {
+        const TObject* entry = list->Items(k);
+        if (const TReal* a = AsScalar(entry)) {
+            AddLoadFunc(slot, &TDomain::CosLoad, {dir, a->Value, double(k)});
+        } else if (const auto* pair = dynamic_cast<const TValueList*>(entry); pair && pair->Count() == 2) {
+            const double a = pair->AsReal(0);
+            const double b = pair->AsReal(1);
+            AddLoadFunc(slot, &TDomain::CosLoad, {dir, a, double(k)});
+            AddLoadFunc(slot, &TDomain::SinLoad, {dir, b, double(k)});
+        } else {
+            ValueError();
+        }
+    }
+}
+
 void TDomain::AddHydrostatics(int slot, int d, double gamma, double h) {
     if (!(h > 0) || StepCount(d) == 0) return;  // no liquid above the start
     const Extended level = h;
@@ -165,10 +261,13 @@ void TDomain::AddHydrostatics(int slot, int d, double gamma, double h) {
     const Extended f = gamma * (level * a - a * a / 2);
     const Extended t = (p0 + p1) * r / 2;
     const Extended c = (f - t) / r;
-    // 5.
+    // 5. A single node under the liquid carries the resultant uniformly over
+    //    its cell.
+    const Extended qLo = iHi > iLo ? p0 + c : f / r;
+    const Extended qHi = iHi > iLo ? p1 + c : f / r;
     AddLoadFunc(slot, &TDomain::SegmentLoad,
                 {static_cast<double>(d), static_cast<double>(iLo), static_cast<double>(iHi),
-                 static_cast<double>(p0 + c), static_cast<double>(p1 + c)});
+                 static_cast<double>(qLo), static_cast<double>(qHi)});
 }
 
 Extended TDomain::ConstLoad(const std::vector<double>& p) { return p.at(0); }

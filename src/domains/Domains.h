@@ -29,12 +29,13 @@
 
 namespace zem {
 
-class TValObject;
 class TElemList;
 class TEquationList;
 class TDomain;
 
 constexpr int kMaxDims = 2;
+// The most steps one direction may have.
+constexpr int kMaxSteps = 1000000;
 
 // A node: one index per direction (unused directions stay 0).
 using TNodeIdx = std::array<int, kMaxDims>;
@@ -119,7 +120,7 @@ public:
     virtual const TObject* BoundaryValue(int side, int k) const = 0;
     virtual void ReadParams(TElemList& params) = 0;
     virtual void SetBoundary(TElemList* list);
-    virtual void AddLoad(const std::string& name, const TValObject* value) = 0;
+    virtual void AddLoad(const std::string& name, const TObject* value) = 0;
     virtual void WriteEquations(TEquationList& list) = 0;
     // The local column of unknown component c at node idx.
     virtual int ColumnOf(int c, const TNodeIdx& idx) const = 0;
@@ -154,10 +155,12 @@ public:
     Extended StepSum(int d, int m) const;
     // Periodic: the index brought into 0 ... n - 1; otherwise unchanged.
     int WrapIndex(int d, int i) const;
-    // Fills the steps of direction d from a mesh value: an integer number of
-    // equal steps, or a list of fractions of the length and [count, fraction]
-    // pairs summing to 1. Any bad value raises "Ошибка данных сетки " + key.
-    void BuildSteps(const TValObject* meshValue, int d);
+    // Fills the steps of direction d from a mesh value (TWord, TValueList): an
+    // integer number (1 ... kMaxSteps) of equal steps, or a list of positive
+    // fractions of the length and [count, fraction] pairs summing to 1 within
+    // 1e-4. Any other value raises "Ошибка данных сетки " + the mesh item key;
+    // the steps built so far stay.
+    void BuildSteps(const TObject* meshValue, int d);
 
     // --- Row emission and results. -----------------------------------------
     void AddCoef(int c, const TNodeIdx& idx, Extended x);
@@ -176,9 +179,16 @@ public:
     Extended LoadValue(int slot);
     // Appends a function to a slot, creating missing slots.
     void AddLoadFunc(int slot, TLoadFunc func, std::vector<double> params);
-    void AddUniformLoad(int slot, const TValObject* value);
-    void AddHydrostaticLoad(int slot, int d, const TValObject* value);
-    void AddHarmonicLoad(int slot, int d, const TValObject* value);
+    // Load builders from a parsed value; a value of the wrong shape raises
+    // ZemError ("Ошибка значения"), which the concrete AddLoad reports with
+    // the load's name.
+    // A number q, or a list whose numbers add up to q: a constant q.
+    void AddUniformLoad(int slot, const TObject* value);
+    // A number gamma (filled to Lengths[d]) or a list [gamma, h].
+    void AddHydrostaticLoad(int slot, int d, const TObject* value);
+    // A number a: constant a. A list: entry k a number a gives a*cos(2 pi k x/L),
+    // a pair [a, b] adds b*sin(2 pi k x/L).
+    void AddHarmonicLoad(int slot, int d, const TObject* value);
     // Hydrostatic pressure gamma*(h - x) over [0, h] along d, snapped to cell
     // edges, with the resultant of the covered liquid kept.
     void AddHydrostatics(int slot, int d, double gamma, double h);

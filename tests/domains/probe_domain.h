@@ -61,7 +61,7 @@ public:
 
     const TObject* BoundaryValue(int, int) const override { return nullptr; }
     void ReadParams(TElemList&) override {}
-    void AddLoad(const std::string&, const TValObject*) override {}
+    void AddLoad(const std::string&, const TObject*) override {}
     void WriteEquations(TEquationList&) override {}
     int ColumnOf(int c, const TNodeIdx& idx) const override {
         return Column(c, idx[0], DimCount > 1 ? WrapIndex(1, idx[1]) : 0);
