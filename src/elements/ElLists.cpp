@@ -1,0 +1,240 @@
+#include "elements/ElLists.h"
+
+#include "elements/ElementHost.h"
+#include "elements/MyStr.h"
+#include "platform/errors.h"
+
+#include <stdexcept>
+
+namespace zem {
+namespace {
+
+bool Enclosed(const std::string& s, char open, char close) {
+    return s.size() >= 2 && s.front() == open && s.back() == close;
+}
+
+bool Bracketed(const std::string& s) { return Enclosed(s, '{', '}') || Enclosed(s, '[', ']'); }
+
+[[noreturn]] void NotAttached() { throw std::logic_error("element tree is not attached to a problem"); }
+
+}  // namespace
+
+// --- Children ------------------------------------------------------------------
+
+void TElemList::ReplaceItem(int i, std::unique_ptr<TElemItem> newItem) {
+    items_.at(static_cast<std::size_t>(i)) = std::move(newItem);
+}
+
+int TElemList::IndexOfItem(const TElemItem* obj) const {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].get() == obj) return static_cast<int>(i);
+    return -1;
+}
+
+int TElemList::IndexOfKey(std::string_view key) const {
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i]->Key() == key) return static_cast<int>(i);
+    return -1;
+}
+
+double TElemList::ItemReal(int i) const {
+    const auto* r = dynamic_cast<const TReal*>(ItemValue(i));
+    if (r == nullptr) throw ZemError("Ошибка значения");
+    return r->Value;
+}
+
+bool TElemList::GetReal(std::string_view key, double& x) const {
+    const int i = IndexOfKey(key);
+    if (i < 0 || ItemValue(i) == nullptr) return false;
+    x = ItemReal(i);
+    return true;
+}
+
+TElemItem& TElemList::AddItem(std::unique_ptr<TElemItem> item) {
+    items_.push_back(std::move(item));
+    return *items_.back();
+}
+
+void TElemList::DeleteItem(std::string_view key) {
+    const int i = IndexOfKey(key);
+    if (i < 0) return;
+    items_.erase(items_.begin() + i);
+    Changed();
+}
+
+TElemItem& TElemList::Declare(TItemClass itemClass, const std::string& key, const std::string& typeName,
+                              const std::string& caption, const std::string& defaultText) {
+    std::unique_ptr<TElemItem> created = itemClass(this, key);
+    created->SetTypeName(typeName);
+    created->SetCaption(caption);
+    TElemItem& item = AddItem(std::move(created));
+    item.SetText(defaultText);
+    return item;
+}
+
+void TElemList::DeclareMany(TItemClass itemClass, const std::vector<std::string>& keys,
+                            const std::vector<std::string>& typeNames, const std::vector<std::string>& captions,
+                            const std::vector<std::string>& defaults) {
+    auto entry = [](const std::vector<std::string>& v, std::size_t i) { return i < v.size() ? v[i] : std::string(); };
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        Declare(itemClass, keys[i], entry(typeNames, i), entry(captions, i), entry(defaults, i));
+}
+
+// --- Text ----------------------------------------------------------------------
+
+void TElemList::FormatError() const { throw ZemError("Ошибка формата в " + Key()); }
+
+std::string TElemList::BuildText() const {
+    std::string r;
+    if (positional_) {
+        for (const auto& child : items_) {
+            if (!r.empty()) r += ", ";
+            r += child->Text();
+        }
+        return "[" + r + "]";
+    }
+    for (const auto& child : items_) {
+        if (child->Text().empty()) continue;
+        if (!r.empty()) r += ", ";
+        r += child->Key() + "=" + child->Text();
+    }
+    return r.empty() ? r : "{" + r + "}";
+}
+
+void TElemList::SetText(const std::string& s) {
+    // The format is checked before anything changes, so that a rejected text
+    // leaves the list and its children as they were.
+    if (!s.empty() && !Bracketed(s)) FormatError();
+    for (auto& child : items_) EmptyTextOf(*child);
+    TElemItem::SetText(s);
+}
+
+void TElemList::Changed() {
+    text_ = BuildText();
+    TElemItem::Changed();
+}
+
+void TElemList::Assign(const TElemItem& source) {
+    const auto& from = dynamic_cast<const TElemList&>(source);
+    for (auto& child : items_) {
+        const int j = from.IndexOfKey(child->Key());
+        if (j >= 0) child->Assign(from.Item(j));
+    }
+    Changed();
+}
+
+std::vector<std::string> TElemList::SplitOwnText() {
+    if (!Bracketed(text_)) FormatError();
+    positional_ = text_.front() == '[';
+    return SplitList(std::string_view(text_).substr(1, text_.size() - 2));
+}
+
+std::vector<TElemList::TEntry> TElemList::Entries(const std::vector<std::string>& parts) {
+    std::vector<TEntry> entries;
+    entries.reserve(parts.size());
+    for (const std::string& part : parts) {
+        const std::size_t eq = part.find('=');
+        if (eq == std::string::npos)
+            entries.push_back({});
+        else
+            entries.push_back({Trimmed(std::string_view(part).substr(0, eq)),
+                               Trimmed(std::string_view(part).substr(eq + 1)), true});
+    }
+    return entries;
+}
+
+const TElemList::TEntry* TElemList::FindEntry(const std::vector<TEntry>& entries, std::string_view key) {
+    for (const TEntry& e : entries)
+        if (e.Named && SameKey(e.Name, key)) return &e;
+    return nullptr;
+}
+
+void TElemList::Parse() {
+    // Children are visited by index: a child's ripple may read this list,
+    // never reshape it. The empty text empties the children like "{}" does,
+    // so that no value outlives its text.
+    const std::vector<std::string> parts = text_.empty() ? std::vector<std::string>() : SplitOwnText();
+    if (parts.empty()) {
+        for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetText("");
+        return;
+    }
+    if (positional_) {
+        if (parts.size() > items_.size()) FormatError();
+        for (std::size_t i = 0; i < parts.size(); ++i) items_[i]->SetText(parts[i]);
+        return;
+    }
+    if (items_.empty()) throw ZemError(Key() + " не определен");
+    const std::vector<TEntry> entries = Entries(parts);
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const TEntry* e = FindEntry(entries, items_[i]->Key());
+        items_[i]->SetText(e ? e->Value : std::string());
+    }
+}
+
+// --- Assembly requests -----------------------------------------------------------
+
+TElemList* TElemList::OwnerList() const { return dynamic_cast<TElemList*>(Owner()); }
+
+TElementHost* TElemList::OwnerHost() const { return dynamic_cast<TElementHost*>(Owner()); }
+
+void TElemList::AddCoef(TElement* element, std::size_t index, Extended x) {
+    if (TElemList* list = OwnerList())
+        list->AddCoef(element, index, x);
+    else if (TElementHost* host = OwnerHost())
+        host->AddCoef(index, x);
+    else
+        NotAttached();
+}
+
+Extended TElemList::GetUnknown(TElement* element, std::size_t index) {
+    if (TElemList* list = OwnerList()) return list->GetUnknown(element, index);
+    if (TElementHost* host = OwnerHost()) return host->GetUnknown(index);
+    NotAttached();
+}
+
+void TElemList::AddFree(Extended x) {
+    if (TElemList* list = OwnerList())
+        list->AddFree(x);
+    else if (TElementHost* host = OwnerHost())
+        host->AddFree(x);
+    else
+        NotAttached();
+}
+
+// --- Arrays ------------------------------------------------------------------------
+
+void TElemArray::Parse() {
+    if (text_.empty()) {
+        TElemList::Parse();
+        return;
+    }
+    const std::vector<std::string> parts = SplitOwnText();
+    if (parts.empty() || positional_) {
+        TElemList::Parse();
+        return;
+    }
+    if (!OnAddItem) throw ZemError(Key() + " не определен");
+    const std::vector<TEntry> entries = Entries(parts);
+    ClearItems();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        OnAddItem();
+        if (items_.size() <= i) throw ZemError(Key() + " не определен");
+        TElemItem& child = *items_[i];
+        const TEntry* e = FindEntry(entries, child.Key());
+        if (e == nullptr) throw ZemError(child.Key() + "не определен");
+        child.SetText(e->Value);
+    }
+}
+
+void TElemArray::Assign(const TElemItem& source) {
+    const auto& from = dynamic_cast<const TElemList&>(source);
+    if (from.Text().empty() || !OnAddItem) {
+        TElemList::Assign(source);
+        return;
+    }
+    text_ = from.Text();
+    Parse();
+    Changed();
+}
+
+}  // namespace zem

@@ -1,0 +1,126 @@
+// Element types for the tests: an axisymmetric cylinder with its default
+// items, a span, a compound of spans held in an element array, and a problem
+// that records what the tree asks of it.
+#pragma once
+
+#include "elements/ElementHost.h"
+#include "elements/Elements.h"
+#include "platform/errors.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zem::test {
+
+class TElTestCyl : public TElement {
+public:
+    using TElement::TElement;
+    std::string GetCaption() const override { return "Цилиндрическая оболочка. Радиальная осесимметричная нагрузка"; }
+    std::string GetTypeName() const override { return "CylSym"; }
+    void DeclareItems() override {
+        Params().DeclareMany(&CreateItem<TElReal>, {"R", "H", "t", "E", "mu"}, {"Real", "Real", "Real", "Real", "Real"},
+                             {"Радиус, м", "Высота, м", "Толщина, м", "Модуль Юнга (Па)", "Коэфициент Пуассона"},
+                             {"10.0", "10.0", "0.01", "2.06e11", "0.3"});
+        Bounds().DeclareMany(&CreateItem<TElValueList>, {"w_bot", "dw_bot", "Q1_top", "M1_top"},
+                             {"Real", "Real", "Real", "Real"},
+                             {"Низ: w (м)", "Низ: dw/dx", "Верх: Q1 (H)", "Верх: M1 (H)"}, {"0", "0", "0", "0"});
+        Loads().DeclareMany(&CreateItem<TElValueList>, {"Uniform", "Gidr"}, {"Real", "[Real,Real]"},
+                            {"Равномерная (Па)", "Гидростатика"}, {"", "10000"});
+        Mesh().Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
+        TableInputs = GraphInputs = {"Радиальная нагрузка"};
+        TableResults = GraphResults = {"w", "dwx", "N2", "Q1", "M1"};
+    }
+    void ApplyLoad(const std::string& key, const TObject*) override { applied.push_back(key); }
+    std::vector<std::string> applied;
+};
+
+// A span passes its own identity upward, so the compound can add its offset.
+class TElTestSpan : public TElement {
+public:
+    using TElement::TElement;
+    std::string GetCaption() const override { return "Пояс"; }
+    std::string GetTypeName() const override { return "CylSym"; }
+    void DeclareItems() override {
+        Params().DeclareMany(&CreateItem<TElReal>, {"H", "t"}, {"Real", "Real"}, {"Высота пояса (м)", "Толщина пояса (м)"},
+                             {});
+        Loads().Declare<TElValueList>("Uniform", "Real", "Равномерная (Па)", "");
+        Mesh().Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
+    }
+    void AddCoef(TElement*, std::size_t index, Extended x) override { TElemList::AddCoef(this, index, x); }
+    Extended GetUnknown(TElement*, std::size_t index) override { return TElemList::GetUnknown(this, index); }
+};
+
+// Spans in ELEMS (an element array); every span before a child contributes
+// kSpanUnknowns unknowns to the child's offset.
+class TElTestComp : public TElement {
+public:
+    static constexpr std::size_t kSpanUnknowns = 10;
+
+    TElTestComp(TObject* owner, std::string key) : TElement(owner, std::move(key)) {
+        auto elems = std::make_unique<TElemArray>(this, "ELEMS");
+        elems->OnAddItem = [this] { AddSpan(); };
+        AddItem(std::move(elems));
+    }
+    std::string GetCaption() const override { return "Ступенчатая оболочка"; }
+    std::string GetTypeName() const override { return "CompCylSym"; }
+    void DeclareItems() override {
+        Params().DeclareMany(&CreateItem<TElReal>, {"R", "E", "mu"}, {"Real", "Real", "Real"}, {}, {"1.0", "2.01e11", "0.3"});
+        Loads().Declare<TElValueList>("Gidr", "[Real,Real]", "Гидростатика", "10000");
+        Elems().ClearItems();
+        AddSpan();
+        AddSpan();
+    }
+    TElemArray& Elems() const { return dynamic_cast<TElemArray&>(Item(4)); }
+    TElTestSpan& Span(int i) const { return dynamic_cast<TElTestSpan&>(Elems().Item(i)); }
+    void AddSpan() {
+        TElemArray& elems = Elems();
+        auto& span = static_cast<TElTestSpan&>(
+            elems.AddItem(std::make_unique<TElTestSpan>(&elems, "Span" + std::to_string(elems.Count() + 1))));
+        span.DeclareItems();
+    }
+    std::size_t UnknownOffset(const TElement* child, std::size_t index) const override {
+        for (int i = 0; i < Elems().Count() && &Elems().Item(i) != child; ++i) index += kSpanUnknowns;
+        return index;
+    }
+    void AddCoef(TElement* element, std::size_t index, Extended x) override {
+        TElemList::AddCoef(this, UnknownOffset(element, index), x);
+    }
+    Extended GetUnknown(TElement* element, std::size_t index) override {
+        return TElemList::GetUnknown(this, UnknownOffset(element, index));
+    }
+};
+
+// A problem that records the row being built and the windows asked for.
+class TTestHost : public TElementHost {
+public:
+    void AddCoef(std::size_t globalIndex, Extended x) override {
+        if (x != 0) row[globalIndex] += x;
+    }
+    void AddFree(Extended x) override { freeTerm += x; }
+    Extended GetUnknown(std::size_t globalIndex) override { return 1000.0L + globalIndex; }
+    void ShowTable(TElement& element, int selector, const std::string& caption, const std::string& extension,
+                   std::unique_ptr<TObject> data) override {
+        shown.push_back("table " + element.Key() + " " + std::to_string(selector) + " " + caption + " ." + extension +
+                        (data ? " data" : ""));
+    }
+    void ShowGraph(TElement& element, int selector, const std::string& caption,
+                   std::unique_ptr<TObject> data) override {
+        shown.push_back("graph " + element.Key() + " " + std::to_string(selector) + " " + caption +
+                        (data ? " data" : ""));
+    }
+    std::map<std::size_t, Extended> row;
+    Extended freeTerm = 0;
+    std::vector<std::string> shown;
+};
+
+// A new element of type T owned by Host, with its defaults declared and parsed.
+template <class T>
+std::unique_ptr<T> NewElement(TObject* host, const std::string& key) {
+    auto e = std::make_unique<T>(host, key);
+    e->DeclareItems();
+    e->Parse();
+    return e;
+}
+
+}  // namespace zem::test
