@@ -79,6 +79,9 @@ void TDmElement::RefineMesh(int d, const TStepMarks* marks) {
     Domain->SplitSteps(d, marks);
     Mesh().Item(d).SetText(MeshText(d));
     Parse();
+    // A span's parse alone drops what its compound added to the domain.
+    if (TElemList* list = OwnerList())
+        if (auto* compound = dynamic_cast<TElComp*>(list->Owner())) compound->SubElementRebuilt(*this);
 }
 
 // --- The way up to the problem -------------------------------------------------------

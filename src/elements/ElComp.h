@@ -55,6 +55,11 @@ public:
 
     // The rectangle of sub-element i inside R.
     virtual void SpanRect(int i, const TRect& r, TRect& s) const = 0;
+    // Told after sub-element Child rebuilt its domain on its own (a mesh
+    // refinement parses the span alone): a compound whose own parse adds
+    // loads or boundary conditions to its sub-elements' domains adds them
+    // again here. Nothing by default.
+    virtual void SubElementRebuilt(TElement& child) {}
 
 protected:
     // True when the element hangs directly under the problem.
