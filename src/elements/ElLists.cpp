@@ -226,6 +226,17 @@ void TElemArray::Parse() {
     }
 }
 
+std::string TElemArray::BuildText() const {
+    if (positional_ || items_.empty()) return TElemList::BuildText();
+    std::string r;
+    for (const auto& child : items_) {
+        if (!r.empty()) r += ", ";
+        const bool isList = dynamic_cast<const TElemList*>(child.get()) != nullptr;
+        r += child->Key() + "=" + (child->Text().empty() && isList ? "{}" : child->Text());
+    }
+    return "{" + r + "}";
+}
+
 void TElemArray::Assign(const TElemItem& source) {
     const auto& from = dynamic_cast<const TElemList&>(source);
     if (from.Text().empty() || !OnAddItem) {

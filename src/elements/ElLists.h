@@ -103,7 +103,7 @@ public:
 
 protected:
     // The text in the list's current form, built from the children.
-    std::string BuildText() const;
+    virtual std::string BuildText() const;
     [[noreturn]] void FormatError() const;
     // The text without its outer brackets, split at top-level commas; sets
     // Positional. Raises the format error when the text is not bracketed.
@@ -145,6 +145,12 @@ public:
     // many children as the source (by keys alone when there is nothing to
     // rebuild from, or no OnAddItem).
     void Assign(const TElemItem& source) override;
+
+protected:
+    // The named form writes every child, an empty one as "Key={}" (a list) or
+    // "Key=" (a leaf), since the number of entries is the number of children
+    // when the text is read back.
+    std::string BuildText() const override;
 };
 
 }  // namespace zem

@@ -13,23 +13,30 @@
 
 namespace zem::test {
 
+// The message of the ZemError that F raises.
+template <class F>
+std::string MessageOf(F&& f) {
+    try {
+        f();
+    } catch (const ZemError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
 class TElTestCyl : public TElement {
 public:
     using TElement::TElement;
     std::string GetCaption() const override { return "Цилиндрическая оболочка. Радиальная осесимметричная нагрузка"; }
     std::string GetTypeName() const override { return "CylSym"; }
     void DeclareItems() override {
-        Params().DeclareMany(&CreateItem<TElReal>, {"R", "H", "t", "E", "mu"}, {"Real", "Real", "Real", "Real", "Real"},
+        Params().DeclareMany(&CreateItem<TElReal>, {"R", "H", "t", "E", "mu"}, {"Real"},
                              {"Радиус, м", "Высота, м", "Толщина, м", "Модуль Юнга (Па)", "Коэфициент Пуассона"},
                              {"10.0", "10.0", "0.01", "2.06e11", "0.3"});
-        Bounds().DeclareMany(&CreateItem<TElValueList>, {"w_bot", "dw_bot", "Q1_top", "M1_top"},
-                             {"Real", "Real", "Real", "Real"},
-                             {"Низ: w (м)", "Низ: dw/dx", "Верх: Q1 (H)", "Верх: M1 (H)"}, {"0", "0", "0", "0"});
-        Loads().DeclareMany(&CreateItem<TElValueList>, {"Uniform", "Gidr"}, {"Real", "[Real,Real]"},
-                            {"Равномерная (Па)", "Гидростатика"}, {"", "10000"});
+        Bounds().DeclareMany(&CreateItem<TElValueList>, {"w_bot", "dw_bot", "Q1_top", "M1_top"}, {}, {},
+                             {"0", "0", "0", "0"});
+        Loads().DeclareMany(&CreateItem<TElValueList>, {"Uniform", "Gidr"}, {"Real", "[Real,Real]"}, {}, {"", "10000"});
         Mesh().Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
-        TableInputs = GraphInputs = {"Радиальная нагрузка"};
-        TableResults = GraphResults = {"w", "dwx", "N2", "Q1", "M1"};
     }
     void ApplyLoad(const std::string& key, const TObject*) override { applied.push_back(key); }
     std::vector<std::string> applied;
@@ -42,8 +49,7 @@ public:
     std::string GetCaption() const override { return "Пояс"; }
     std::string GetTypeName() const override { return "CylSym"; }
     void DeclareItems() override {
-        Params().DeclareMany(&CreateItem<TElReal>, {"H", "t"}, {"Real", "Real"}, {"Высота пояса (м)", "Толщина пояса (м)"},
-                             {});
+        Params().DeclareMany(&CreateItem<TElReal>, {"H", "t"}, {}, {"Высота пояса (м)"}, {});
         Loads().Declare<TElValueList>("Uniform", "Real", "Равномерная (Па)", "");
         Mesh().Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
     }
@@ -51,8 +57,8 @@ public:
     Extended GetUnknown(TElement*, std::size_t index) override { return TElemList::GetUnknown(this, index); }
 };
 
-// Spans in ELEMS (an element array); every span before a child contributes
-// kSpanUnknowns unknowns to the child's offset.
+// Spans in ELEMS (an element array); every span before a child adds
+// kSpanUnknowns to the child's unknown numbers.
 class TElTestComp : public TElement {
 public:
     static constexpr std::size_t kSpanUnknowns = 10;
@@ -65,7 +71,7 @@ public:
     std::string GetCaption() const override { return "Ступенчатая оболочка"; }
     std::string GetTypeName() const override { return "CompCylSym"; }
     void DeclareItems() override {
-        Params().DeclareMany(&CreateItem<TElReal>, {"R", "E", "mu"}, {"Real", "Real", "Real"}, {}, {"1.0", "2.01e11", "0.3"});
+        Params().DeclareMany(&CreateItem<TElReal>, {"R", "E", "mu"}, {}, {}, {"1.0", "2.01e11", "0.3"});
         Loads().Declare<TElValueList>("Gidr", "[Real,Real]", "Гидростатика", "10000");
         Elems().ClearItems();
         AddSpan();
@@ -75,9 +81,8 @@ public:
     TElTestSpan& Span(int i) const { return dynamic_cast<TElTestSpan&>(Elems().Item(i)); }
     void AddSpan() {
         TElemArray& elems = Elems();
-        auto& span = static_cast<TElTestSpan&>(
-            elems.AddItem(std::make_unique<TElTestSpan>(&elems, "Span" + std::to_string(elems.Count() + 1))));
-        span.DeclareItems();
+        elems.AddItem(std::make_unique<TElTestSpan>(&elems, "Span" + std::to_string(elems.Count() + 1)));
+        Span(elems.Count() - 1).DeclareItems();
     }
     std::size_t UnknownOffset(const TElement* child, std::size_t index) const override {
         for (int i = 0; i < Elems().Count() && &Elems().Item(i) != child; ++i) index += kSpanUnknowns;
@@ -99,15 +104,12 @@ public:
     }
     void AddFree(Extended x) override { freeTerm += x; }
     Extended GetUnknown(std::size_t globalIndex) override { return 1000.0L + globalIndex; }
-    void ShowTable(TElement& element, int selector, const std::string& caption, const std::string& extension,
-                   std::unique_ptr<TObject> data) override {
-        shown.push_back("table " + element.Key() + " " + std::to_string(selector) + " " + caption + " ." + extension +
-                        (data ? " data" : ""));
+    void ShowTable(TElement& e, int selector, const std::string& caption, const std::string& extension,
+                   std::unique_ptr<TObject>) override {
+        shown.push_back("table " + e.Key() + " " + std::to_string(selector) + " " + caption + " ." + extension);
     }
-    void ShowGraph(TElement& element, int selector, const std::string& caption,
-                   std::unique_ptr<TObject> data) override {
-        shown.push_back("graph " + element.Key() + " " + std::to_string(selector) + " " + caption +
-                        (data ? " data" : ""));
+    void ShowGraph(TElement& e, int selector, const std::string& caption, std::unique_ptr<TObject>) override {
+        shown.push_back("graph " + e.Key() + " " + std::to_string(selector) + " " + caption);
     }
     std::map<std::size_t, Extended> row;
     Extended freeTerm = 0;
