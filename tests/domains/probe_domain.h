@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-namespace zem::test {
+namespace zem::dmtest {
 
 class TRecordingOwner : public TDomainOwner {
 public:
@@ -82,4 +82,4 @@ private:
 // Uniform steps: n steps over the length.
 inline std::vector<double> UniformSteps(int n, double length) { return std::vector<double>(n, length / n); }
 
-}  // namespace zem::test
+}  // namespace zem::dmtest

@@ -11,7 +11,7 @@
 #include <numbers>
 
 using namespace zem;
-using namespace zem::test;
+using namespace zem::dmtest;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace zem;
-using namespace zem::test;
+using namespace zem::dmtest;
 
 namespace {
 
@@ -21,12 +21,8 @@ Extended Cantilever(Extended x) { return x * x * (6 - 4 * x + x * x) / 24; }
 // A series read from its text; a text that begins with "{ELEMS" or "{LOADS"
 // gets the cantilever's boundary conditions in front.
 std::unique_ptr<TElBeamSeries> Series(TTestHost& host, std::string text, int spans = 2) {
-    auto s = MakeRoot<TElBeamSeries>(host, "B", spans);
-    if (!text.empty()) {
-        text.insert(1, "BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, ");
-        s->SetText(text);
-    }
-    return s;
+    if (!text.empty()) text.insert(1, "BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, ");
+    return MakeRoot<TElBeamSeries>(host, text, spans);
 }
 
 // The largest difference from the cantilever over every node of every span.
@@ -242,8 +238,8 @@ public:
 
 TEST(ElCompSeriesD2, JointInterpolatesAroundTheCircumference) {
     TTestHost host;
-    auto s = MakeRoot<TMembraneSeries>(host, "M");
-    s->SetText("{ELEMS={Span1={MESH={mesh_x=2, mesh_y=8}}, Span2={MESH={mesh_x=2, mesh_y=4}}}}");
+    auto s = MakeRoot<TMembraneSeries>(
+        host, "{ELEMS={Span1={MESH={mesh_x=2, mesh_y=8}}, Span2={MESH={mesh_x=2, mesh_y=4}}}}");
     TDomain& lower = s->SpanDomain(0);
     TDomain& upper = s->SpanDomain(1);
     auto value = [](TDomain& d, double w) { d.AddCoef(0, d.Pos, w); };
