@@ -153,15 +153,6 @@ TEST(DomainLoads, HarmonicEntriesAreCosinesAndSines) {
     EXPECT_THROW(f.domain.AddHarmonicLoad(0, 1, ParseValue("[1, [1, 2, 3]]").get()), ZemError);
 }
 
-TEST(DomainLoads, LinearLoadRunsFromStartToEnd) {
-    DomainFixture f;
-    f.Mesh("4", 2);
-    f.domain.AddLoadFunc(0, &TDomain::LinearLoad, {0, 100, 20});
-    EXPECT_EQ(f.LoadAt(0, 0), 100);
-    EXPECT_EQ(f.LoadAt(0, 2), 60);
-    EXPECT_EQ(f.LoadAt(0, 4), 20);
-}
-
 namespace {
 
 // The resultant of the piecewise-linear pressure at the nodes, over the whole
@@ -223,17 +214,6 @@ TEST(DomainLoads, PartialFillKeepsTheResultantOverTheSnappedCells) {
     EXPECT_EQ(g.LoadAt(0, 1), 0);
 
     EXPECT_THROW(g.domain.AddHydrostaticLoad(0, 0, ParseValue("[1000, [1, 2]]").get()), ZemError);
-}
-
-TEST(DomainLoads, SegmentLoadIsLinearBetweenItsNodes) {
-    DomainFixture f;
-    f.domain.SetSteps(0, {1, 1, 2, 2});
-    f.domain.AddLoadFunc(0, &TDomain::SegmentLoad, {0, 1, 3, 10, 40});
-    EXPECT_EQ(f.LoadAt(0, 0), 0);
-    EXPECT_EQ(f.LoadAt(0, 1), 10);
-    EXPECT_EQ(f.LoadAt(0, 2), 20);
-    EXPECT_EQ(f.LoadAt(0, 3), 40);
-    EXPECT_EQ(f.LoadAt(0, 4), 0);
 }
 
 // --- Cell edges and nearest nodes ------------------------------------------------------
@@ -302,14 +282,6 @@ TEST(DomainRows, EquationNamesAndDeferredWriting) {
     EXPECT_FALSE(list.WriteRow(2));
 }
 
-TEST(DomainRows, OneDimensionalName) {
-    DomainFixture f;
-    f.domain.SetSteps(0, UniformSteps(6, 1));
-    EXPECT_EQ(f.domain.EquationName("Eq", {3, 0}), "Eq(3)");
-    f.owner.Prefix = "Span2.";
-    EXPECT_EQ(f.domain.EquationName("Eq", {3, 0}), "Span2.Eq(3)");
-}
-
 // --- Mesh error --------------------------------------------------------------------------
 
 namespace {
@@ -368,6 +340,8 @@ TEST(DomainMeshError, ZeroReferenceMagnitude) {
     EXPECT_EQ(p.d.MeshError(0, 0, p.f), 0);
     p.d.Result = [](const TProbeDomain&) { return Extended(1e-3); };
     EXPECT_THROW(p.d.MeshError(1, 0, p.f), ZemError) << "a difference against nothing has no percentage";
+    p.f.SetSteps(0, UniformSteps(6, 1));
+    EXPECT_THROW(p.d.MeshError(1, 0, p.f), ZemError) << "meshes that do not nest";
 }
 
 TEST(DomainMeshError, SurfaceMeanSquareCarriesEachLine) {
@@ -394,10 +368,4 @@ TEST(DomainMeshError, SurfaceMeanSquareCarriesEachLine) {
     auto marks = p.d.MarkSteps(1, 0, 3, 1, p.f);
     ASSERT_TRUE(marks.has_value());
     EXPECT_EQ(*marks, (TStepMarks{0, 1, 1}));
-}
-
-TEST(DomainMeshError, MeshesThatDoNotNestAreReported) {
-    ErrorPair p(1, UniformSteps(3, 1));
-    p.f.SetSteps(0, UniformSteps(4, 1));
-    EXPECT_THROW(p.d.MeshError(1, 0, p.f), ZemError);
 }

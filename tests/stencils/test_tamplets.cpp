@@ -249,16 +249,6 @@ TEST(TampletConvergence, UniformMeshesHalveAtTheExpectedOrder) {
     }
 }
 
-TEST(TampletConvergence, OneSidedOperatorsAtTheEndNode) {
-    // At node 0 the forward operators reach only nodes inside or one beyond.
-    for (const Case& c : {Case{{1, 0}, {1}, 2, "first, forward"}, Case{{2, 0}, {1}, 1, "second, forward"},
-                          Case{{4, 0}, {1}, 1, "fourth, forward outer"}}) {
-        const Extended e1 = DerivError(c, UniformSteps(16, 1), UniformSteps(4, 1), 0, 2);
-        const Extended e2 = DerivError(c, UniformSteps(32, 1), UniformSteps(4, 1), 0, 2);
-        EXPECT_NEAR(ObservedOrder(e1, e2), c.order, 0.15) << c.what;
-    }
-}
-
 TEST(TampletConvergence, SmoothlyGradedMeshesKeepSecondOrder) {
     // Steps from a smooth mapping: neighbouring steps differ by O(h^2), so the
     // first-order terms of the unequal-step formulas cancel to second order,
