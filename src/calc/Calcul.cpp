@@ -1,0 +1,195 @@
+#include "calc/Calcul.h"
+
+#include "domains/ElDomain.h"
+#include "elements/MyStr.h"
+#include "platform/errors.h"
+#include "platform/numtext.h"
+#include "platform/progress.h"
+#include "problem/FileNames.h"
+#include "problem/Problems.h"
+#include "solvers/Matrises.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zem {
+namespace {
+
+int CharacteristicIndex(const TDmElement& dm, const std::string& name) {
+    const auto& names = dm.TableResults;
+    auto it = std::find(names.begin(), names.end(), name);
+    if (it == names.end()) throw ZemError("Неизвестная характеристика " + name);
+    return static_cast<int>(it - names.begin());
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& s) {
+    return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+bool Selected(const TProblem& p, std::size_t i, const std::string& prefix, int listType) {
+    if (p.Domains().size() == 1) return true;
+    const TDmElement& dm = *p.Domains()[i];
+    return listType == ltByType ? dm.GetTypeName() == prefix : dm.Key() == prefix;
+}
+
+TDmElement& FineDomain(TProblem& fine, std::size_t i) {
+    if (i >= fine.Domains().size()) throw ZemError("Уточненная задача не соответствует исходной");
+    return *fine.Domains()[i];
+}
+
+}  // namespace
+
+double MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic, TProblem& fine,
+                        int listType) {
+    std::string prefix, name;
+    SplitPath(characteristic, prefix, name);
+    const auto& domains = problem.Domains();
+    if (domains.empty()) return 0;
+    if (domains.size() == 1) {
+        TDmElement& dm = *domains[0];
+        return static_cast<double>(
+            dm.Domain->MeshError(norm, CharacteristicIndex(dm, name), *FineDomain(fine, 0).Domain));
+    }
+    double worst = 0;
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        TDmElement& dm = *domains[i];
+        if (!Selected(problem, i, prefix, listType)) continue;
+        double e = static_cast<double>(
+            dm.Domain->MeshError(norm, CharacteristicIndex(dm, name), *FineDomain(fine, i).Domain));
+        if (listType == ltByDomain) return e;
+        worst = std::max(worst, e);
+    }
+    return worst;
+}
+
+std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::string& criterion, int method,
+                                      const std::vector<std::string>& axes, double prec, int listType,
+                                      TProgress& progress) {
+    std::string prefix, name;
+    SplitPath(criterion, prefix, name);
+    std::unique_ptr<TProblem> result = start.Clone();
+    bool refined = false;
+    for (std::size_t i = 0; i < start.Domains().size(); ++i) {
+        if (!Selected(start, i, prefix, listType)) continue;
+        TDmElement& dm = *start.Domains()[i];
+        const int comp = CharacteristicIndex(dm, name);
+        for (int j = 0; j < dm.Domain->DimCount; ++j) {
+            const int d = static_cast<int>(i);
+            const std::string axis =
+                listType == ltByType ? start.AxisNameByType(d, j) : start.AxisNameByDomain(d, j);
+            if (!Contains(axes, axis)) continue;
+            // 1. A test copy with every interval along axis j halved, solved.
+            std::unique_ptr<TProblem> test = start.Clone();
+            test->Domains().at(i)->RefineMesh(j, nullptr);
+            test->CollectDomains();
+            test->Calculate(method, false, progress);
+            // 2.-3. Halve exactly the intervals whose error is too large.
+            auto marks = dm.Domain->MarkSteps(norm, comp, prec, j, *test->Domains().at(i)->Domain);
+            if (marks) {
+                result->Domains().at(i)->RefineMesh(j, &*marks);
+                result->CollectDomains();
+                refined = true;
+            }
+        }
+    }
+    if (!refined) return nullptr;
+    return result;
+}
+
+void ReportAxes(TProblem& problem, const std::vector<std::string>& axes, std::vector<std::string>& lines) {
+    for (std::size_t i = 0; i < problem.Domains().size(); ++i) {
+        TDmElement& dm = *problem.Domains()[i];
+        for (int j = 0; j < dm.Domain->DimCount; ++j) {
+            const std::string axis = problem.AxisNameByDomain(static_cast<int>(i), j);
+            if (!Contains(axes, axis)) continue;
+            const std::string text = Unbracket(dm.Mesh().ItemText(j));
+            lines.push_back(axis + ": " + std::to_string(dm.Domain->StepCount(j)) + ": " + text);
+        }
+    }
+}
+
+std::vector<std::string> CharacteristicNames(TProblem& problem, int listType) {
+    std::vector<std::string> names;
+    const auto& domains = problem.Domains();
+    for (TDmElement* dm : domains) {
+        for (const std::string& n : dm->TableResults) {
+            std::string q = n;
+            if (domains.size() > 1) q = (listType == ltByType ? dm->GetTypeName() : dm->Key()) + "." + n;
+            if (!Contains(names, q)) names.push_back(q);
+        }
+    }
+    return names;
+}
+
+std::vector<std::string> AxisNames(TProblem& problem, int listType) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < problem.Domains().size(); ++i)
+        for (int j = 0; j < problem.Domains()[i]->Domain->DimCount; ++j) {
+            const int d = static_cast<int>(i);
+            std::string q = listType == ltByType ? problem.AxisNameByType(d, j) : problem.AxisNameByDomain(d, j);
+            if (!Contains(names, q)) names.push_back(q);
+        }
+    return names;
+}
+
+void CalculateBySettings(const std::string& fileName, TProblem& problem, std::vector<std::string>& process,
+                         const std::vector<std::string>& calcLines, TProgress& progress) {
+    // 1.-2. Settings, and the real type of the matrices made from now on.
+    process.clear();
+    const TCalcSettings s = ReadCalcSettings(calcLines);
+    TRealTypeScope realType(s.RealType);
+    const char* normText = s.ErrorNorma == enSemiSqr ? "Среднеквадратичная норма" : "Равномерная норма";
+
+    // 3.-4. The problem itself, unless an estimate continues on a solved one.
+    if (s.CalcType == ctSimple || !problem.Calculated()) {
+        problem.Calculate(s.SLAEMethod, s.IsSLAEError, progress);
+        if (s.SaveResult) problem.SaveResults(NativePath(ChangeFileExtension(StoredPath(fileName), "res")));
+        for (const std::string& line : progress.Lines()) process.push_back(line);
+    }
+
+    if (s.CalcType == ctAstim) {
+        // 5. The same problem on a mesh of doubled density.
+        std::unique_ptr<TProblem> fine = problem.Clone();
+        fine->DoubleMesh();
+        fine->Calculate(s.SLAEMethod, s.IsSLAEError, progress);
+        process.push_back(std::string("Погрешность сетки. ") + normText);
+        for (const std::string& c : s.AstimList)
+            process.push_back(c + ": " +
+                              RealToStrExp(5, 0, MeshErrorPercent(problem, s.ErrorNorma, c, *fine, s.ListType)) +
+                              " %");
+        process.push_back(std::string(25, '-'));
+        problem.Approximations().push_back(TApproximation{"Сетка удвоенной густоты", std::move(fine)});
+    } else if (s.CalcType == ctChoose) {
+        // 6. Stage by stage from the last approximation.
+        process.push_back(std::string("Подбор сетки. ") + normText);
+        process.push_back("Погрешность " + RealToStrGen(5, 3, s.Prec) + " %");
+        TProblem* start = problem.Approximations().empty() ? &problem : problem.Approximations().back().Problem.get();
+        if (!start) start = &problem;
+        const std::string caption = progress.Caption();
+        int stage = 1;
+        bool produced = false;
+        do {
+            progress.SetCaption(caption + ": этап " + std::to_string(stage) + ".I");
+            std::unique_ptr<TProblem> copy =
+                RefineStage(*start, s.ErrorNorma, s.PrecChar, s.SLAEMethod, s.PrecList, s.Prec, s.ListType, progress);
+            produced = static_cast<bool>(copy);
+            if (copy) {
+                progress.SetCaption(caption + ": этап " + std::to_string(stage) + ".II");
+                copy->Calculate(s.SLAEMethod, s.IsSLAEError, progress);
+                process.push_back("Заключительный расчет:");
+                for (const std::string& line : progress.Lines()) process.push_back(line);
+                ReportAxes(*copy, s.PrecList, process);
+                start = copy.get();
+                problem.Approximations().push_back(
+                    TApproximation{"Приближение " + std::to_string(stage), std::move(copy)});
+            } else {
+                process.push_back("Требуемая густота сетки достигнута");
+            }
+            process.push_back(std::string(22, '-'));
+            ++stage;
+        } while (s.AutoMode && produced);
+        progress.SetCaption(caption);
+    }
+}
+
+}  // namespace zem

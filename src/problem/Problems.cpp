@@ -1,0 +1,151 @@
+#include "problem/Problems.h"
+
+#include "domains/ElDomain.h"
+#include "elements/ElComp.h"
+#include "elements/Elements.h"
+#include "platform/errors.h"
+#include "platform/extended.h"
+#include "platform/progress.h"
+#include "problem/PbTypes.h"
+
+#include <fstream>
+
+namespace zem {
+
+TProblem::TProblem(int typeIndex, const std::string& name) : typeIndex_(typeIndex) {
+    root_ = CreateProblemElement(typeIndex, this, name);
+    root_->DeclareItems();
+    root_->Parse();
+    CollectDomains();
+}
+
+TProblem::~TProblem() = default;
+
+TElement& TProblem::Root() const { return *root_; }
+
+std::unique_ptr<TProblem> TProblem::Clone() const {
+    int type = ProblemTypeByNameNoCase(root_->GetTypeName());
+    if (type < 0) type = typeIndex_;
+    auto copy = std::make_unique<TProblem>(type, root_->Key());
+    copy->Root().Assign(*root_);
+    copy->CollectDomains();
+    return copy;
+}
+
+void TProblem::CollectDomains() {
+    domains_.clear();
+    // Depth first: a domain element is listed, a compound is descended into.
+    auto walk = [this](auto&& self, TElement& e) -> void {
+        if (auto* dm = dynamic_cast<TDmElement*>(&e)) domains_.push_back(dm);
+        if (auto* comp = dynamic_cast<TElComp*>(&e))
+            for (int i = 0; i < comp->ChildCount(); ++i) self(self, comp->Child(i));
+    };
+    walk(walk, *root_);
+}
+
+void TProblem::BuildEquations() {
+    equations_.Clear();
+    root_->BuildEquations(equations_);
+}
+
+void TProblem::CreateSolver(int method, TProgress& progress) {
+    solver_.reset();
+    solver_ = NewSolver(method, UnknownCount(),
+                        [this](std::size_t r, TRowItems& items, Extended& freeTerm) { freeTerm = GetRow(r, items); },
+                        progress);
+}
+
+void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
+    calculated_ = false;
+    progress.SetRunning(true);
+    BuildEquations();
+    if (UnknownCount() == 0) throw ZemError("Задача не имеет неизвестных");
+    CreateSolver(method, progress);
+    solver_->Solve();
+    if (estimateError) EstimateError(*solver_);
+    progress.FinishCalculation("Расчет закончен");
+    calculated_ = true;
+}
+
+Extended TProblem::GetRow(std::size_t r, TRowItems& items) {
+    items.clear();
+    row_ = &items;
+    freeTerm_ = 0;
+    struct TReset {
+        TRowItems*& row;
+        ~TReset() { row = nullptr; }
+    } reset{row_};
+    if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r)))
+        items.push_back(TListItem{r, 1});  // an unknown no equation defines
+    return freeTerm_;
+}
+
+void TProblem::AddToRow(std::size_t c, Extended x) {
+    if (x == 0) return;
+    if (!row_) throw std::logic_error("no equation row is being built");
+    auto it = row_->begin();
+    while (it != row_->end() && it->Col < c) ++it;
+    if (it != row_->end() && it->Col == c)
+        it->Value += x;
+    else
+        row_->insert(it, TListItem{c, x});
+}
+
+Extended TProblem::Solution(std::size_t i) const {
+    if (!solver_ || i >= solver_->N()) return 0;
+    return solver_->X().GetItem(i);
+}
+
+void TProblem::SaveResults(const std::string& nativeFileName) const {
+    if (!solver_) throw ZemError("Ошибка записи в файл " + nativeFileName);
+    solver_->X().SaveToFile(nativeFileName);
+}
+
+void TProblem::LoadResults(const std::string& nativeFileName) {
+    if (!solver_) throw ZemError("Ошибка загрузки файла " + nativeFileName);
+    solver_->X().LoadFromFile(nativeFileName);
+}
+
+void TProblem::DoubleMesh() {
+    for (TDmElement* dm : domains_)
+        for (int d = 0; d < dm->Domain->DimCount; ++d) dm->RefineMesh(d, nullptr);
+    CollectDomains();
+}
+
+namespace {
+// The domain element's own element, when it lies inside a compound: its
+// owner chain reaches another element before the problem.
+bool InsideCompound(const TDmElement& dm) {
+    for (TObject* o = dm.Owner(); o; ) {
+        if (dynamic_cast<TElement*>(o)) return true;
+        auto* item = dynamic_cast<TElemItem*>(o);
+        if (!item) return false;
+        o = item->Owner();
+    }
+    return false;
+}
+}  // namespace
+
+std::string TProblem::AxisNameByDomain(int d, int j) const {
+    const TDmElement& dm = *domains_.at(static_cast<std::size_t>(d));
+    std::string axis = dm.MeshItemKey(j);
+    return InsideCompound(dm) ? dm.Key() + "." + axis : axis;
+}
+
+std::string TProblem::AxisNameByType(int d, int j) const {
+    const TDmElement& dm = *domains_.at(static_cast<std::size_t>(d));
+    std::string axis = dm.MeshItemKey(j);
+    return InsideCompound(dm) ? dm.GetTypeName() + "." + axis : axis;
+}
+
+void TProblem::ShowTable(TElement& element, int selector, const std::string& caption,
+                         const std::string& extension, std::unique_ptr<TObject> data) {
+    if (views_) views_->ShowTable(element, selector, caption, extension, std::move(data));
+}
+
+void TProblem::ShowGraph(TElement& element, int selector, const std::string& caption,
+                         std::unique_ptr<TObject> data) {
+    if (views_) views_->ShowGraph(element, selector, caption, std::move(data));
+}
+
+}  // namespace zem

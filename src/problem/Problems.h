@@ -1,0 +1,133 @@
+// One problem in memory: the element tree of its parameters, the domains found
+// in it, the equations of its linear system, the solver that solves them and
+// the approximations (refined copies) made by the error estimate and the mesh
+// selection.
+//
+// The problem is the element tree's host: the root element's owner. While the
+// solver assembles the system it pulls row r through GetRow; the equation of
+// row r writes its coefficients, which climb the element tree and land here in
+// AddToRow. After the solution the elements read values back through
+// Solution.
+#pragma once
+
+#include "domains/Equations.h"
+#include "elements/ElementHost.h"
+#include "solvers/SLCLass.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zem {
+
+class TDmElement;
+class TElement;
+class TProgress;
+
+// Where tables and graphs of the problem's elements are shown; the problem
+// window implements it. A problem without one ignores the requests.
+class TProblemViews {
+public:
+    virtual ~TProblemViews() = default;
+    virtual void ShowTable(TElement& element, int selector, const std::string& caption,
+                           const std::string& extension, std::unique_ptr<TObject> data) = 0;
+    virtual void ShowGraph(TElement& element, int selector, const std::string& caption,
+                           std::unique_ptr<TObject> data) = 0;
+};
+
+class TProblem;
+
+// An approximation: its caption or the relative path of its file, and the
+// refined problem itself (owned).
+struct TApproximation {
+    std::string Text;
+    std::unique_ptr<TProblem> Problem;
+};
+
+class TProblem : public TElementHost {
+public:
+    // A problem of catalogue type TypeIndex named Name, with the defaults of
+    // its type applied; not calculated, no solver.
+    TProblem(int typeIndex, const std::string& name);
+    ~TProblem() override;
+    TProblem(const TProblem&) = delete;
+    TProblem& operator=(const TProblem&) = delete;
+
+    TElement& Root() const;
+    int TypeIndex() const { return typeIndex_; }
+    const std::vector<TDmElement*>& Domains() const { return domains_; }
+
+    // A problem of the same type and name whose root copies this one's
+    // parameters; no solver, no approximations, not calculated.
+    std::unique_ptr<TProblem> Clone() const;
+
+    // Rebuilds the list of domain elements, depth first from the root.
+    void CollectDomains();
+    // Clears the equation list and lets the root element fill it.
+    void BuildEquations();
+    const TEquationList& Equations() const { return equations_; }
+    std::size_t UnknownCount() const { return static_cast<std::size_t>(equations_.Count()); }
+
+    // Replaces the solver by method Method for as many unknowns as there are
+    // equations.
+    void CreateSolver(int method, TProgress& progress);
+    TSLAE* Solver() const { return solver_.get(); }
+
+    // BuildEquations, CreateSolver, assembly and solution; with EstimateError
+    // the residual of the solution is logged too. Reports "Расчет закончен".
+    void Calculate(int method, bool estimateError, TProgress& progress);
+
+    // Row R of the system into Items; returns its free term.
+    Extended GetRow(std::size_t r, TRowItems& items);
+    // Adds X to column C of the row being built (ignores X = 0; keeps the
+    // row sorted by column, one item per column).
+    void AddToRow(std::size_t c, Extended x);
+    void AddFreeTerm(Extended x) { freeTerm_ += x; }
+    // Component I of the solution; 0 before any solution.
+    Extended Solution(std::size_t i) const;
+
+    bool Calculated() const { return calculated_; }
+    void SetCalculated(bool on) { calculated_ = on; }
+
+    // The solution vector as a results file (10 bytes per unknown), and back
+    // into the current solver. Loading raises ZemError when the file is
+    // missing or shorter than the number of unknowns.
+    void SaveResults(const std::string& nativeFileName) const;
+    void LoadResults(const std::string& nativeFileName);
+
+    // Halves every interval of every mesh of every domain.
+    void DoubleMesh();
+
+    // The name of axis J of domain element D, qualified by the element's name
+    // (by domain) or type name (by type) when it lies inside a compound.
+    std::string AxisNameByDomain(int d, int j) const;
+    std::string AxisNameByType(int d, int j) const;
+
+    std::vector<TApproximation>& Approximations() { return approx_; }
+    const std::vector<TApproximation>& Approximations() const { return approx_; }
+
+    void SetViews(TProblemViews* views) { views_ = views; }
+
+    // The element host.
+    void AddCoef(std::size_t globalIndex, Extended x) override { AddToRow(globalIndex, x); }
+    void AddFree(Extended x) override { AddFreeTerm(x); }
+    Extended GetUnknown(std::size_t globalIndex) override { return Solution(globalIndex); }
+    void ShowTable(TElement& element, int selector, const std::string& caption, const std::string& extension,
+                   std::unique_ptr<TObject> data) override;
+    void ShowGraph(TElement& element, int selector, const std::string& caption,
+                   std::unique_ptr<TObject> data) override;
+
+private:
+    int typeIndex_;
+    std::unique_ptr<TElement> root_;
+    std::vector<TDmElement*> domains_;
+    std::unique_ptr<TSLAE> solver_;
+    TEquationList equations_;
+    TRowItems* row_ = nullptr;
+    Extended freeTerm_ = 0;
+    bool calculated_ = false;
+    std::vector<TApproximation> approx_;
+    TProblemViews* views_ = nullptr;
+};
+
+}  // namespace zem
