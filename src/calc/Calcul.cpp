@@ -15,6 +15,12 @@
 namespace zem {
 namespace {
 
+// An automatic mesh selection stops after this many stages even when the
+// error still exceeds the accepted one: where the mesh steps change abruptly
+// the composed higher differences stop converging, and the selection would
+// otherwise refine the same spot until memory runs out.
+constexpr int kMaxAutoStages = 12;
+
 int CharacteristicIndex(const TDmElement& dm, const std::string& name) {
     const auto& names = dm.TableResults;
     auto it = std::find(names.begin(), names.end(), name);
@@ -187,6 +193,10 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
             }
             process.push_back(std::string(22, '-'));
             ++stage;
+            if (s.AutoMode && produced && stage > kMaxAutoStages) {
+                process.push_back("Подбор остановлен: выполнено этапов " + std::to_string(kMaxAutoStages));
+                break;
+            }
         } while (s.AutoMode && produced);
         progress.SetCaption(caption);
     }

@@ -70,12 +70,18 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
     auto problem = std::make_unique<TProblem>(type, parts.Base);
 
     // Approximations first; each is a complete problem file. A name that does
-    // not resolve against the start directory is tried beside this file.
+    // not resolve against the start directory is tried beside this file, as
+    // it stands and as a bare file name, so a moved set of files still loads.
     for (const std::string& line : ReadSection(file, "APPROX")) {
         std::string full = ToAbsolutePath(startDir_, line);
         if (!FileCanOpen(full)) {
-            std::string besideFile = ToAbsolutePath(parts.Dir, line);
-            if (FileCanOpen(besideFile)) full = besideFile;
+            const TFileNameParts own = SplitFileName(line);
+            const std::string bare = own.Ext.empty() ? own.Base : own.Base + "." + own.Ext;
+            for (const std::string& candidate : {ToAbsolutePath(parts.Dir, line), ToAbsolutePath(parts.Dir, bare)})
+                if (FileCanOpen(candidate)) {
+                    full = candidate;
+                    break;
+                }
         }
         TApproximation a;
         a.Text = line;

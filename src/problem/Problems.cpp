@@ -60,14 +60,26 @@ void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     progress.SetRunning(true);
     BuildEquations();
     if (UnknownCount() == 0) throw ZemError("Задача не имеет неизвестных");
-    CreateSolver(method, progress);
-    solver_->Solve();
+    try {
+        CreateSolver(method, progress);
+        solver_->Solve();
+    } catch (const std::bad_alloc&) {
+        solver_.reset();
+        throw ZemError("Недостаточно памяти для решения СЛАУ порядка " + std::to_string(UnknownCount()));
+    }
     if (estimateError) EstimateError(*solver_);
     progress.FinishCalculation("Расчет закончен");
     calculated_ = true;
 }
 
 Extended TProblem::GetRow(std::size_t r, TRowItems& items) {
+    return BuildRow(items, [&] {
+        if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r)))
+            items.push_back(TListItem{r, 1});  // an unknown no equation defines
+    });
+}
+
+Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write) {
     items.clear();
     row_ = &items;
     freeTerm_ = 0;
@@ -75,8 +87,7 @@ Extended TProblem::GetRow(std::size_t r, TRowItems& items) {
         TRowItems*& row;
         ~TReset() { row = nullptr; }
     } reset{row_};
-    if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r)))
-        items.push_back(TListItem{r, 1});  // an unknown no equation defines
+    write();
     return freeTerm_;
 }
 

@@ -14,6 +14,7 @@
 #include "elements/ElementHost.h"
 #include "solvers/SLCLass.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,6 +80,9 @@ public:
 
     // Row R of the system into Items; returns its free term.
     Extended GetRow(std::size_t r, TRowItems& items);
+    // Makes Items the row being built, runs Write (which adds through
+    // AddToRow and AddFreeTerm) and returns the free term.
+    Extended BuildRow(TRowItems& items, const std::function<void()>& write);
     // Adds X to column C of the row being built (ignores X = 0; keeps the
     // row sorted by column, one item per column).
     void AddToRow(std::size_t c, Extended x);

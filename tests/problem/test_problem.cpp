@@ -1,0 +1,274 @@
+// The problem object, its files and the calculation types, on the test beam
+// (EI w'''' = q, clamped at x = 0, free at x = H) registered as a catalogue
+// type for the duration of each test.
+#include "calc/Calcul.h"
+#include "domains/model_elements.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/progress.h"
+#include "problem/FileNames.h"
+#include "problem/PbData.h"
+#include "problem/PbTypes.h"
+#include "problem/Problems.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace zem;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kBeamType = 10;  // borrows the slot of "Ring"
+
+class TElRingBeam : public dmtest::TElBeam {
+public:
+    using TElBeam::TElBeam;
+    std::string GetTypeName() const override { return "Ring"; }
+};
+
+class ProblemTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterProblemType(kBeamType, [](TObject* owner, const std::string& name) -> std::unique_ptr<TElement> {
+            return std::make_unique<TElRingBeam>(owner, name);
+        });
+        dir = fs::temp_directory_path() /
+              ("zem-problem-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir / "work");
+    }
+    void TearDown() override {
+        RegisterProblemType(kBeamType, nullptr);
+        fs::remove_all(dir);
+    }
+    std::string Path(const std::string& name) const { return (dir / "work" / name).string(); }
+    TPbData Data() const { return TPbData(StoredPath((dir / "work").string())); }
+
+    fs::path dir;
+    TProgressLog progress;
+};
+
+std::string Slurp(const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST_F(ProblemTest, RowsAreSortedSummedAndKeepNoAddedZeros) {
+    TProblem p(kBeamType, "Beam");
+    TRowItems row;
+    Extended f = p.BuildRow(row, [&] {
+        p.AddToRow(5, 2);
+        p.AddToRow(1, 3);
+        p.AddToRow(5, -2);
+        p.AddToRow(7, 0);
+        p.AddFreeTerm(4);
+    });
+    ASSERT_EQ(row.size(), 2u);
+    EXPECT_EQ(row[0].Col, 1u);
+    EXPECT_EQ(row[0].Value, 3);
+    EXPECT_EQ(row[1].Col, 5u);
+    EXPECT_EQ(row[1].Value, 0) << "a sum that reaches zero stays in the row";
+    EXPECT_EQ(f, 4);
+    EXPECT_THROW(p.AddToRow(1, 1), std::logic_error) << "no row is being built";
+
+    // An unknown without an equation gets the identity row.
+    p.BuildEquations();
+    f = p.GetRow(p.UnknownCount() + 3, row);
+    ASSERT_EQ(row.size(), 1u);
+    EXPECT_EQ(row[0].Col, p.UnknownCount() + 3);
+    EXPECT_EQ(row[0].Value, 1);
+    EXPECT_EQ(f, 0);
+    // Real rows come sorted.
+    for (std::size_t r = 0; r < p.UnknownCount(); ++r) {
+        p.GetRow(r, row);
+        for (std::size_t i = 1; i < row.size(); ++i) EXPECT_LT(row[i - 1].Col, row[i].Col);
+    }
+}
+
+TEST_F(ProblemTest, CalculatesSavesAndLoadsResults) {
+    TProblem p(kBeamType, "Beam");
+    p.Calculate(0, true, progress);
+    ASSERT_TRUE(p.Calculated());
+    const std::size_t n = p.UnknownCount();
+    EXPECT_EQ(n, 9u);  // 4 steps: nodes -2 ... 6
+    // Cantilever under q = 1: w(H) = q H^4 / (8 EI) = 0.125; the row
+    // convention gives the deflection with the load's sign reversed.
+    const TDomain& d = *p.Domains().at(0)->Domain;
+    (void)d;
+    Extended tip = p.Solution(4 + 2);
+    EXPECT_NEAR(std::fabs(static_cast<double>(tip)), 0.125, 0.02);
+    EXPECT_EQ(progress.Lines().back(), std::string(47, '-'));
+
+    const std::string res = Path("beam.res");
+    p.SaveResults(res);
+    EXPECT_EQ(fs::file_size(res), 10 * n);
+    TProblem q(kBeamType, "Beam");
+    q.BuildEquations();
+    q.CreateSolver(0, progress);
+    q.LoadResults(res);
+    for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(q.Solution(i), p.Solution(i));
+    // A results file shorter than the system is refused.
+    fs::resize_file(res, 10 * n - 10);
+    EXPECT_THROW(q.LoadResults(res), ZemError);
+}
+
+TEST_F(ProblemTest, FileRoundTripKeepsEverySection) {
+    TProblem p(kBeamType, "Shell");
+    p.Root().SetText("{PARAMS={EI=2, H=3}, MESH={mesh_x=6}}");
+    TProblemTexts t;
+    t.Object = PrintObject(p);
+    t.Calculation = {"CalcType= simple"};
+    t.Process = {"Порядок системы: 11"};
+    t.ResultData = {"w;"};
+    t.Results = {"w = 1"};
+    t.Description = {"Резервуар", "", "  с пустой строкой", ""};
+    TPbData data = Data();
+    data.WriteProblemFile(Path("Shell.zem"), p, true, t);
+
+    const std::string raw = Slurp(Path("Shell.zem"));
+    EXPECT_EQ(raw.rfind("[ZEM CAD 2]\r\nRing\r\n#OBJECT\r\n", 0), 0u);
+    EXPECT_NE(raw.find("#APPROX\r\n#RESULT DATA\r\n"), std::string::npos);
+
+    TProblemTexts r;
+    auto read = data.ReadProblemFile(Path("Shell.zem"), r);
+    EXPECT_EQ(read->Root().Text(), p.Root().Text());
+    EXPECT_EQ(read->Root().Key(), "Shell");
+    EXPECT_EQ(r.Calculation, t.Calculation);
+    EXPECT_EQ(r.Process, t.Process);
+    EXPECT_EQ(r.ResultData, t.ResultData);
+    EXPECT_EQ(r.Results, t.Results);
+    EXPECT_EQ(r.Description, t.Description);
+}
+
+TEST_F(ProblemTest, ReaderFindsSectionsAnywhereAndRejectsForeignFiles) {
+    const std::string file = Path("a.zem");
+    WriteTextFile(file, {"[ZEM CAD 2]", "Ring", "#DESCRIPTION", "d", "#OBJECT", "{MESH={mesh_x=3}}", "#DESCRIPTION",
+                         "second", "#CALCULATION", "CalcType= astim"});
+    TProblemTexts t;
+    auto p = Data().ReadProblemFile(file, t);
+    EXPECT_EQ(t.Description, std::vector<std::string>{"d"});
+    EXPECT_EQ(t.Calculation, std::vector<std::string>{"CalcType= astim"});
+    EXPECT_TRUE(t.Results.empty());
+    EXPECT_EQ(p->Domains().at(0)->Domain->StepCount(0), 3);
+
+    auto expectError = [&](const std::vector<std::string>& lines, const char* message) {
+        WriteTextFile(file, lines);
+        try {
+            Data().ReadProblemFile(file, t);
+            ADD_FAILURE() << message;
+        } catch (const ZemError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    };
+    expectError({"[ZEM CAD 2] ", "Ring"}, "Неизвестный формат файла");
+    expectError({}, "Неизвестный формат файла");
+    expectError({"[ZEM CAD 2]", "ring"}, "Ошибка данных");
+    expectError({"[ZEM CAD 2]"}, "Ошибка данных");
+    expectError({"[ZEM CAD 2]", "Ring", "#OBJECT", "{MESH={mesh_x=[1,2}}"}, "Нарушен баланс скобок");
+    EXPECT_THROW(Data().ReadProblemFile(Path("missing.zem"), t), ZemError);
+}
+
+TEST_F(ProblemTest, ApproximationsAreNumberedAndFoundAfterAMove) {
+    EXPECT_EQ(TPbData::ApproxFileName("\\w\\Shell.zem", 0), "\\w\\Shell_01.zem");
+    EXPECT_EQ(TPbData::ApproxFileName("\\w\\Shell.zem", 8), "\\w\\Shell_09.zem");
+    EXPECT_EQ(TPbData::ApproxFileName("\\w\\Shell.zem", 9), "\\w\\Shell_10.zem");
+
+    TProblem p(kBeamType, "Shell");
+    p.Calculate(0, false, progress);
+    for (int i = 0; i < 3; ++i) {
+        auto copy = p.Clone();
+        copy->DoubleMesh();
+        copy->Calculate(0, false, progress);
+        p.Approximations().push_back(TApproximation{"Приближение " + std::to_string(i + 1), std::move(copy)});
+    }
+    TProblemTexts t;
+    t.Object = PrintObject(p);
+    TPbData data = Data();
+    EXPECT_THROW(data.WriteProblemFile(Path("sub/Shell.zem"), p, false, t), ZemError);  // no such directory
+    EXPECT_FALSE(fs::exists(Path("sub/Shell.zem")));
+    fs::create_directories(dir / "work" / "sub");
+    data.WriteProblemFile(Path("sub/Shell.zem"), p, true, t);
+    for (const char* n : {"Shell_01", "Shell_02", "Shell_03"}) {
+        EXPECT_TRUE(fs::exists(Path(std::string("sub/") + n + ".zem"))) << n;
+        EXPECT_TRUE(fs::exists(Path(std::string("sub/") + n + ".res"))) << n;
+    }
+    EXPECT_EQ(p.Approximations()[1].Text, "sub\\Shell_02.zem");
+
+    TProblemTexts r;
+    auto read = data.ReadProblemFile(Path("sub/Shell.zem"), r);
+    ASSERT_EQ(read->Approximations().size(), 3u);
+    EXPECT_EQ(read->Approximations()[2].Problem->Root().Text(), p.Approximations()[2].Problem->Root().Text());
+
+    // Moved elsewhere, the set still loads: names are tried beside the file.
+    fs::rename(dir / "work" / "sub", dir / "moved");
+    auto moved = data.ReadProblemFile((dir / "moved" / "Shell.zem").string(), r);
+    EXPECT_EQ(moved->Approximations().size(), 3u);
+}
+
+TEST_F(ProblemTest, AFailedSaveLeavesTheFileAndAnApproximationCycleIsAnError) {
+    TProblem p(kBeamType, "Shell");
+    TProblemTexts t;
+    t.Object = PrintObject(p);
+    TPbData data = Data();
+    data.WriteProblemFile(Path("Shell.zem"), p, false, t);
+    const std::string before = Slurp(Path("Shell.zem"));
+    t.Description = {"ok", "#not a section"};
+    EXPECT_THROW(data.WriteProblemFile(Path("Shell.zem"), p, false, t), ZemError);
+    t.Description = {"日本"};  // no such characters in the file's code page
+    EXPECT_THROW(data.WriteProblemFile(Path("Shell.zem"), p, false, t), ZemError);
+    EXPECT_EQ(Slurp(Path("Shell.zem")), before);
+
+    WriteTextFile(Path("Loop.zem"), {"[ZEM CAD 2]", "Ring", "#APPROX", "Loop.zem", "#OBJECT", "{}"});
+    EXPECT_THROW(data.ReadProblemFile(Path("Loop.zem"), t), ZemError);
+}
+
+TEST_F(ProblemTest, CalculationTypesReportAndKeepApproximations) {
+    TProblem p(kBeamType, "Beam");
+    std::vector<std::string> process;
+    const std::string file = Path("Beam.zem");
+    CalculateBySettings(file, p, process, {"CalcType= simple", "SaveResult"}, progress);
+    EXPECT_TRUE(p.Calculated());
+    EXPECT_TRUE(fs::exists(Path("Beam.res")));
+    EXPECT_EQ(process.back(), std::string(47, '-'));
+
+    CalculateBySettings(file, p, process, {"CalcType= astim", "AstimList= w, dw", "ErrorNorma= uniform"}, progress);
+    ASSERT_EQ(process.size(), 4u) << "a solved problem is not solved again";
+    EXPECT_EQ(process[0], "Погрешность сетки. Равномерная норма");
+    EXPECT_EQ(process[1].rfind("w: ", 0), 0u);
+    EXPECT_EQ(process[1].substr(process[1].size() - 2), " %");
+    EXPECT_EQ(process[3], std::string(25, '-'));
+    ASSERT_EQ(p.Approximations().size(), 1u);
+    EXPECT_EQ(p.Approximations()[0].Text, "Сетка удвоенной густоты");
+    EXPECT_EQ(p.Approximations()[0].Problem->Domains()[0]->Domain->StepCount(0), 8);
+
+    TProblem c(kBeamType, "Beam");
+    CalculateBySettings(file, c, process,
+                        {"AutoMode", "CalcType= choose", "Prec= 0.5", "PrecChar= w", "PrecList= mesh_x",
+                         "SLAEMethod= " + SLAEMethodNames()[2]},
+                        progress);
+    // The unsolved problem is solved first; its log comes before the report.
+    auto header = std::find(process.begin(), process.end(), "Подбор сетки. Среднеквадратичная норма");
+    ASSERT_NE(header, process.end());
+    EXPECT_GT(header - process.begin(), 3);
+    EXPECT_EQ(*(header + 1), "Погрешность 0.5 %");
+    ASSERT_GE(c.Approximations().size(), 1u);
+    EXPECT_EQ(c.Approximations()[0].Text, "Приближение 1");
+    // On this beam the refinement concentrates at the free end, where the
+    // abrupt step changes keep the error up: the automatic run stops at its
+    // stage limit instead of refining for ever.
+    EXPECT_EQ(process.back(), "Подбор остановлен: выполнено этапов 12");
+    EXPECT_EQ(c.Approximations().size(), 12u);
+    // Every stage refined the mesh where the error was too large.
+    int prev = 4;
+    for (const auto& a : c.Approximations()) {
+        int steps = a.Problem->Domains()[0]->Domain->StepCount(0);
+        EXPECT_GT(steps, prev);
+        prev = steps;
+    }
+}
