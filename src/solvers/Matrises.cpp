@@ -1,0 +1,367 @@
+#include "solvers/Matrises.h"
+
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/numtext.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace zem {
+
+// --- Real type ----------------------------------------------------------------
+
+namespace {
+thread_local TRealType gRealType = rtReal;
+
+TRealType CheckedRealType(int index) {
+    if (index < rtReal || index > rtExtended)
+        throw ZemError("Неизвестный вещественный тип: " + std::to_string(index));
+    return static_cast<TRealType>(index);
+}
+}  // namespace
+
+const std::vector<std::string>& RealTypeNames() {
+    static const std::vector<std::string> names{"REAL", "DOUBLE", "EXTENDED"};
+    return names;
+}
+
+TRealType CurrentRealType() { return gRealType; }
+
+void SetRealType(int index) { gRealType = CheckedRealType(index); }
+
+TRealTypeScope::TRealTypeScope(int index) : saved_(gRealType) { gRealType = CheckedRealType(index); }
+
+TRealTypeScope::~TRealTypeScope() { gRealType = saved_; }
+
+std::unique_ptr<TFloatItem> NewFloatItem(TRealType type, TFloatItem* next, Extended value) {
+    switch (type) {
+        case rtReal: return std::make_unique<TRealItem>(next, value);
+        case rtDouble: return std::make_unique<TDoubleItem>(next, value);
+        case rtExtended: break;
+    }
+    return std::make_unique<TExtendedItem>(next, value);
+}
+
+std::unique_ptr<TFloatItem> NewFloatItem(TFloatItem* next, Extended value) {
+    return NewFloatItem(gRealType, next, value);
+}
+
+// --- TLineItem ----------------------------------------------------------------
+
+void TLineItem::IndexError(std::size_t index) const {
+    throw ZemError("Индекс " + std::to_string(index) + " вне строки чисел из " + std::to_string(count_) +
+                   " элементов");
+}
+
+std::vector<Extended> TLineItem::Values() const {
+    std::vector<Extended> v(count_);
+    for (std::size_t i = 0; i < count_; ++i) v[i] = GetItem(i);
+    return v;
+}
+
+void TLineItem::Zero() {
+    for (std::size_t i = 0; i < count_; ++i) SetItem(i, 0);
+}
+
+Extended TLineItem::Sum() const { return SumFirst(count_); }
+
+Extended TLineItem::SumFirst(std::size_t n) const {
+    Extended s = 0;
+    for (std::size_t i = 0; i < n; ++i) s += GetItem(i);
+    return s;
+}
+
+Extended TLineItem::MaxItem(std::size_t& index) const {
+    index = 0;
+    if (count_ == 0) return 0;
+    std::vector<Extended> v = Values();
+    Extended best = v[0];
+    for (std::size_t i = 1; i < v.size(); ++i)
+        if (v[i] > best) best = v[i], index = i;
+    return best;
+}
+
+Extended TLineItem::MinItem(std::size_t& index) const {
+    index = 0;
+    if (count_ == 0) return 0;
+    std::vector<Extended> v = Values();
+    Extended best = v[0];
+    for (std::size_t i = 1; i < v.size(); ++i)
+        if (v[i] < best) best = v[i], index = i;
+    return best;
+}
+
+void TLineItem::SaveToTextFile(const std::string& fileName) const {
+    WriteTextFile(fileName, {});
+    AppendToTextFile(fileName);
+}
+
+void TLineItem::AppendToTextFile(const std::string& fileName) const {
+    std::vector<std::string> lines;
+    lines.reserve(count_);
+    for (Extended x : Values()) lines.push_back(RealToStrDefault(x));
+    AppendTextFile(fileName, lines);
+}
+
+void TLineItem::SaveToFile(const std::string& fileName) const {
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    if (out)
+        for (Extended x : Values()) WriteExtended(out, x);
+    out.close();
+    if (!out) throw ZemError("Ошибка записи в файл " + fileName);
+}
+
+void TLineItem::LoadFromFile(const std::string& fileName) {
+    const std::string message = "Ошибка загрузки файла " + fileName;
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw ZemError(message);
+    // The file must hold exactly one record per element: a shorter or longer
+    // file belongs to another system and would show foreign values.
+    std::vector<Extended> values(count_);
+    for (Extended& x : values)
+        if (!ReadExtended(in, x)) throw ZemError(message);
+    if (in.peek() != std::ifstream::traits_type::eof()) throw ZemError(message);
+    for (std::size_t i = 0; i < count_; ++i) SetItem(i, values[i]);
+}
+
+// --- TDLineItem ----------------------------------------------------------------
+
+TDLineItem::TDLineItem(std::size_t count, TLineItem* next, Extended value) {
+    Next = next;
+    Fill(count, value);
+}
+
+TDLineItem::~TDLineItem() { Clear(); }
+
+void TDLineItem::Clear() {
+    // Iterative, so a long chain never deepens the stack.
+    while (first_) {
+        TFloatItem* next = first_->Next;
+        delete first_;
+        first_ = next;
+    }
+    cursor_ = nullptr;
+    cursorIndex_ = 0;
+    count_ = 0;
+}
+
+void TDLineItem::Fill(std::size_t count, Extended value) {
+    Clear();
+    count_ = count;
+    // The chain is built by prepending.
+    for (std::size_t i = 0; i < count; ++i) first_ = NewFloatItem(first_, value).release();
+    cursor_ = first_;
+    cursorIndex_ = 0;
+}
+
+TFloatItem* TDLineItem::Locate(std::size_t index) const {
+    if (!cursor_ || index < cursorIndex_) {
+        cursor_ = first_;
+        cursorIndex_ = 0;
+    }
+    while (cursor_ && cursorIndex_ < index) {
+        cursor_ = cursor_->Next;
+        ++cursorIndex_;
+    }
+    if (!cursor_) {
+        // Walked off the chain: leave the cursor valid for the next call.
+        cursor_ = first_;
+        cursorIndex_ = 0;
+        IndexError(index);
+    }
+    return cursor_;
+}
+
+std::vector<Extended> TDLineItem::Values() const {
+    std::vector<Extended> v;
+    v.reserve(count_);
+    for (TFloatItem* p = first_; p && v.size() < count_; p = p->Next) v.push_back(p->GetValue());
+    if (v.size() < count_) IndexError(v.size());
+    return v;
+}
+
+void TDLineItem::SetFirst(TFloatItem* item) {
+    first_ = item;
+    cursor_ = item;
+    cursorIndex_ = 0;
+}
+
+TFloatItem* TDLineItem::AppendNewItem() {
+    std::unique_ptr<TFloatItem> item = NewFloatItem(nullptr, 0);
+    TFloatItem* raw = item.get();
+    if (!first_) {
+        first_ = cursor_ = item.release();
+        cursorIndex_ = 0;
+        return raw;
+    }
+    if (!cursor_) cursor_ = first_, cursorIndex_ = 0;
+    TFloatItem* last = cursor_;
+    while (last->Next) last = last->Next;
+    last->Next = item.release();
+    return raw;
+}
+
+void TDLineItem::AppendValue(Extended value) {
+    AppendNewItem();
+    SetItem(count_, value);
+    ++count_;
+}
+
+void TDLineItem::DeleteFirst() {
+    if (!first_) return;
+    TFloatItem* old = first_;
+    first_ = old->Next;
+    if (cursor_ == old) {
+        cursor_ = first_;
+        cursorIndex_ = 0;
+    } else if (cursorIndex_ > 0) {
+        --cursorIndex_;
+    }
+    delete old;
+}
+
+// --- TALineItem ----------------------------------------------------------------
+
+TALineItem::TALineItem(std::size_t count, TLineItem* next, Extended value) {
+    Next = next;
+    Fill(count, value);
+}
+
+TALineItem::TALineItem(std::span<const Extended> values) {
+    items_.reserve(values.size());
+    for (Extended x : values) items_.push_back(static_cast<double>(x));
+    count_ = items_.size();
+}
+
+TALineItem::TALineItem(std::initializer_list<Extended> values)
+    : TALineItem(std::span<const Extended>(values.begin(), values.size())) {}
+
+void TALineItem::Clear() {
+    std::vector<double>().swap(items_);
+    count_ = 0;
+}
+
+void TALineItem::Fill(std::size_t count, Extended value) {
+    Clear();
+    items_.assign(count, static_cast<double>(value));
+    count_ = count;
+}
+
+std::vector<Extended> TALineItem::Values() const { return std::vector<Extended>(items_.begin(), items_.end()); }
+
+// --- TMatrix ----------------------------------------------------------------------
+
+void TMatrix::IndexError(std::size_t row, std::size_t col) const {
+    throw ZemError("Элемент (" + std::to_string(row) + ", " + std::to_string(col) + ") вне матрицы " +
+                   std::to_string(rows_) + " x " + std::to_string(cols_));
+}
+
+Extended TMatrix::MaxItem(std::size_t& row, std::size_t& col) const {
+    row = col = 0;
+    if (rows_ == 0 || cols_ == 0) return 0;
+    Extended best = GetItem(0, 0);
+    for (std::size_t i = 0; i < rows_; ++i)
+        for (std::size_t j = 0; j < cols_; ++j) {
+            Extended v = GetItem(i, j);
+            if (v > best) best = v, row = i, col = j;
+        }
+    return best;
+}
+
+Extended TMatrix::MinItem(std::size_t& row, std::size_t& col) const {
+    row = col = 0;
+    if (rows_ == 0 || cols_ == 0) return 0;
+    Extended best = GetItem(0, 0);
+    for (std::size_t i = 0; i < rows_; ++i)
+        for (std::size_t j = 0; j < cols_; ++j) {
+            Extended v = GetItem(i, j);
+            if (v < best) best = v, row = i, col = j;
+        }
+    return best;
+}
+
+void TMatrix::SaveToTextFile(const std::string& fileName) const {
+    std::vector<std::string> lines;
+    lines.reserve(rows_);
+    for (std::size_t i = 0; i < rows_; ++i) {
+        std::string line;
+        for (std::size_t j = 0; j < cols_; ++j) line += RealToStrGen(15, 0, GetItem(i, j)) + "\t";
+        lines.push_back(std::move(line));
+    }
+    WriteTextFile(fileName, lines);
+}
+
+// --- TAMatrix ----------------------------------------------------------------------
+
+TAMatrix::TAMatrix(std::size_t rows, std::size_t cols) : items_(rows * cols, 0.0) {
+    rows_ = rows;
+    cols_ = cols;
+}
+
+// --- TDMatrix / TDAMatrix ---------------------------------------------------------
+
+template <class Row>
+void TDMatrix::Build(std::size_t rows, std::size_t cols) {
+    // Rows are prepended, each created in front of the previous head.
+    for (std::size_t i = 0; i < rows; ++i) head_ = new Row(cols, head_, 0);
+    rows_ = rows;
+    cols_ = cols;
+    cursorRow_ = head_;
+    cursorIndex_ = 0;
+}
+
+TDMatrix::TDMatrix(std::size_t rows, std::size_t cols) { Build<TDLineItem>(rows, cols); }
+
+TDAMatrix::TDAMatrix(std::size_t rows, std::size_t cols) { Build<TALineItem>(rows, cols); }
+
+TDMatrix::~TDMatrix() { FreeRows(); }
+
+void TDMatrix::FreeRows() {
+    while (head_) {
+        TLineItem* next = head_->Next;
+        delete head_;
+        head_ = next;
+    }
+    cursorRow_ = nullptr;
+    cursorIndex_ = 0;
+}
+
+void TDMatrix::SetHead(TLineItem* row) {
+    head_ = row;
+    cursorRow_ = row;
+    cursorIndex_ = 0;
+}
+
+void TDMatrix::AppendRow(std::unique_ptr<TLineItem> row) {
+    row->Next = nullptr;
+    const std::size_t cols = row->Count();
+    if (!head_) {
+        SetHead(row.release());
+    } else {
+        TLineItem* last = cursorRow_ ? cursorRow_ : head_;
+        while (last->Next) last = last->Next;
+        last->Next = row.release();
+    }
+    ++rows_;
+    if (cols > cols_) cols_ = cols;
+}
+
+TLineItem* TDMatrix::LocateRow(std::size_t index) const {
+    if (!cursorRow_ || index < cursorIndex_) {
+        cursorRow_ = head_;
+        cursorIndex_ = 0;
+    }
+    while (cursorRow_ && cursorIndex_ < index) {
+        cursorRow_ = cursorRow_->Next;
+        ++cursorIndex_;
+    }
+    if (!cursorRow_) {
+        cursorRow_ = head_;
+        cursorIndex_ = 0;
+        IndexError(index, 0);
+    }
+    return cursorRow_;
+}
+
+}  // namespace zem

@@ -1,0 +1,321 @@
+// Solvers of the linear algebraic system ("СЛАУ") of a problem.
+//
+// Row i of the system is the equation  Σ_j a(i,j)·x(j) + b(i) = 0,  so the
+// solution is x = −A⁻¹·b. A solver never sees the mesh: it pulls row i from
+// the row provider as a list of (column, coefficient) items sorted by column
+// with no two items of one column, plus the free term b(i); the provider must
+// give the same row each time it is asked.
+//
+// Eleven methods, created by their index in SLAEMethodNames() (the
+// "SLAEMethod" setting) through NewSolver:
+//   0 TDGaus      full matrix                    5 TDAGaus   full matrix of double rows
+//   1 TDMainGaus  full matrix, partial pivoting  6 TDAOGaus  normalised band window, doubles, file
+//   2 TBGaus      band of 2m+1                   7 TVBGaus   profile window, file
+//   3 TLGaus      band window of m+1 rows, file  8 TAGaus    one N×N block of doubles
+//   4 TOGaus      normalised band window, file   9 TZejdel   Gauss–Seidel iteration
+//                                               10 TSecRelax successive relaxation
+// Methods 0–4, 9 and 10 keep the matrix, the free terms and the solution X in
+// the real type of the calculation (the real type current on the creating
+// thread: double for "REAL"/"DOUBLE", 80-bit extended for "EXTENDED"); the
+// others in doubles. Matrices are held in contiguous storage; the stages,
+// the log, the progress steps and the temporary file records are those of
+// rows kept as linked lists.
+//
+// The file-backed methods (3, 4, 6, 7) write the finished rows to "matr.tmp"
+// or "SLFile.tmp" in a private temporary directory of the solution, removed
+// when Solve ends, whether normally, by an error or by a stop.
+//
+// Failures: every progress step raises EBreakCalcule when the calculation is
+// stopped; a zero pivot or diagonal, a singular matrix, a row that breaks the
+// provider's contract, an iteration that diverges or does not converge, and
+// a solution with a non-finite value raise ZemError with a Russian message.
+// Row numbers in messages count from 1, as the linear-system table shows them.
+#pragma once
+
+#include "platform/extended.h"
+#include "platform/object.h"
+#include "platform/progress.h"
+#include "solvers/Matrises.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zem {
+
+class TRecordFile;
+class TSLTempDir;
+
+// One coefficient of a row: its column (0-based) and value.
+struct TListItem {
+    std::size_t Col = 0;
+    Extended Value = 0;
+};
+using TRowItems = std::vector<TListItem>;
+
+// Fills Items with row Row (sorted by column, one item per column) and sets
+// FreeTerm to b(Row).
+using TGetRow = std::function<void(std::size_t row, TRowItems& items, Extended& freeTerm)>;
+
+constexpr int kSLAEMethodCount = 11;
+// The eleven method names in index order, byte for byte as the settings and
+// the log show them.
+const std::vector<std::string>& SLAEMethodNames();
+
+// The abstract solver. Use: NewSolver, Prepare, Solve, then X.
+class TSLAE : public TObject {
+public:
+    ~TSLAE() override;
+
+    virtual std::string GetMethodName() const = 0;
+    // Starts the progress (StartCalculation with N), logs the method name and
+    // "Порядок системы: N". Band methods also determine the band width.
+    virtual void Prepare();
+    // Assembles and solves the system; X then holds the solution. Prepare is
+    // run first when it was not.
+    void Solve();
+
+    bool Solved() const { return solved_; }
+    std::size_t N() const { return n_; }
+    // The N free terms before Solve, the solution after it; also the vector a
+    // results file is loaded into.
+    TLineItem& X() { return *x_; }
+    const TLineItem& X() const { return *x_; }
+    const TGetRow& GetRow() const { return getRow_; }
+    TProgress& Progress() const { return progress_; }
+    TRealType RealType() const { return realType_; }
+
+    // File-backed methods: bytes written to the temporary file by the last
+    // solution, and the private directory it was in (gone once Solve ends).
+    std::uint64_t TempFileBytes() const { return tempBytes_; }
+    const std::filesystem::path& TempDirectory() const { return lastTempDir_; }
+
+    // Calls the provider for row I and checks the row's contract: not empty,
+    // columns ascending, inside the system. Raises ZemError otherwise.
+    static void PullRow(const TGetRow& getRow, std::size_t n, std::size_t i, TRowItems& items,
+                        Extended& freeTerm);
+
+protected:
+    // ArrayX: X is an array row of doubles; otherwise a linked-list row of the
+    // real type.
+    TSLAE(std::size_t n, TGetRow getRow, TProgress& progress, bool arrayX);
+
+    virtual void SolveSystem() = 0;
+    void PullRow(std::size_t i, TRowItems& items, Extended& freeTerm) const {
+        PullRow(getRow_, n_, i, items, freeTerm);
+    }
+    // Checks that every value is finite and copies them into X.
+    template <class T>
+    void StoreSolution(const std::vector<T>& x);
+
+    // The temporary file of a file-backed method, created empty in a new
+    // private directory; removed by CloseTempFile.
+    TRecordFile& OpenTempFile(const std::string& name);
+    TRecordFile& TempFile() { return *tempFile_; }
+    void CloseTempFile() noexcept;
+
+    std::size_t n_;
+    TGetRow getRow_;
+    TProgress& progress_;
+    TRealType realType_;
+    std::unique_ptr<TLineItem> x_;
+    bool prepared_ = false;
+    bool solved_ = false;
+
+private:
+    std::unique_ptr<TSLTempDir> tempDir_;
+    std::unique_ptr<TRecordFile> tempFile_;
+    std::uint64_t tempBytes_ = 0;
+    std::filesystem::path lastTempDir_;
+};
+
+// Creates the solver of method Index (0..10) for N unknowns; another index
+// raises ZemError.
+std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProgress& progress);
+
+// Stage "Определение ширины ленты": the half band width m, the largest
+// distance of a row's first or last column from its diagonal; logs
+// "Ширина ленты: 2m+1".
+std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress);
+
+// Stage "Оценка погрешности": logs "Среднеквадратичная погрешность E" with E
+// the root-mean-square residual of the solution in X.
+void EstimateError(TSLAE& solver);
+
+// Base of the Gauss variants.
+class TGaus : public TSLAE {
+protected:
+    using TSLAE::TSLAE;
+    // Freeing a matrix of rows is a stage of its own, one step per row.
+    void ReportFreeing(std::size_t rows);
+    // The full-matrix elimination (methods 0, 1, 5, 8) in element type T.
+    template <class T>
+    void RunFull(bool pivoting, bool reportFreeing);
+    // Reduction and normalisation on arrival with a window of m+1 rows
+    // (methods 4 and 6) in element type T.
+    template <class T>
+    void RunNormalisedBand(std::size_t m, bool arrayRows);
+};
+
+// 0: full matrix, no pivoting.
+class TDGaus : public TGaus {
+public:
+    TDGaus(std::size_t n, TGetRow getRow, TProgress& progress) : TGaus(n, std::move(getRow), progress, false) {}
+    std::string GetMethodName() const override { return SLAEMethodNames()[0]; }
+
+protected:
+    TDGaus(std::size_t n, TGetRow getRow, TProgress& progress, bool arrayX)
+        : TGaus(n, std::move(getRow), progress, arrayX) {}
+    void SolveSystem() override;
+    // Elimination with row exchanges (TDMainGaus).
+    virtual bool Pivoting() const { return false; }
+};
+
+// 1: full matrix with partial pivoting by rows.
+class TDMainGaus : public TDGaus {
+public:
+    using TDGaus::TDGaus;
+    std::string GetMethodName() const override { return SLAEMethodNames()[1]; }
+
+protected:
+    bool Pivoting() const override { return true; }
+};
+
+// 2: band of 2m+1 per row, the whole system in memory.
+class TBGaus : public TDGaus {
+public:
+    using TDGaus::TDGaus;
+    std::string GetMethodName() const override { return SLAEMethodNames()[2]; }
+    void Prepare() override;
+    std::size_t HalfBand() const { return halfBand_; }
+
+protected:
+    void SolveSystem() override;
+    std::size_t halfBand_ = 0;
+
+private:
+    template <class T>
+    void Run();
+};
+
+// 3: window of m+1 band rows; finished rows go to "matr.tmp", m+1 records
+// each (the eliminated row from its diagonal on).
+class TLGaus : public TBGaus {
+public:
+    using TBGaus::TBGaus;
+    std::string GetMethodName() const override { return SLAEMethodNames()[3]; }
+    void Prepare() override;
+
+protected:
+    void SolveSystem() override;
+
+private:
+    template <class T>
+    void Run();
+};
+
+// 4: rows reduced and normalised on arrival; "matr.tmp" gets m records per
+// row (the upper coefficients of the unit-diagonal row).
+class TOGaus : public TLGaus {
+public:
+    using TLGaus::TLGaus;
+    std::string GetMethodName() const override { return SLAEMethodNames()[4]; }
+
+protected:
+    void SolveSystem() override;
+};
+
+// 5: full matrix of double rows.
+class TDAGaus : public TDGaus {
+public:
+    TDAGaus(std::size_t n, TGetRow getRow, TProgress& progress) : TDGaus(n, std::move(getRow), progress, true) {}
+    std::string GetMethodName() const override { return SLAEMethodNames()[5]; }
+
+protected:
+    void SolveSystem() override;
+};
+
+// 6: the algorithm of TOGaus on double rows.
+class TDAOGaus : public TDAGaus {
+public:
+    using TDAGaus::TDAGaus;
+    std::string GetMethodName() const override { return SLAEMethodNames()[6]; }
+    void Prepare() override;
+    std::size_t HalfBand() const { return halfBand_; }
+
+protected:
+    void SolveSystem() override;
+
+private:
+    std::size_t halfBand_ = 0;
+};
+
+// 7: profile (variable band) window of double rows, pulled only when the
+// pivot column needs them; finished rows with a nonempty upper part go to
+// "SLFile.tmp".
+class TVBGaus : public TSLAE {
+public:
+    TVBGaus(std::size_t n, TGetRow getRow, TProgress& progress) : TSLAE(n, std::move(getRow), progress, true) {}
+    std::string GetMethodName() const override { return SLAEMethodNames()[7]; }
+
+protected:
+    void SolveSystem() override;
+};
+
+// 8: one N×N block of doubles.
+class TAGaus : public TDAGaus {
+public:
+    using TDAGaus::TDAGaus;
+    std::string GetMethodName() const override { return SLAEMethodNames()[8]; }
+
+protected:
+    void SolveSystem() override;
+};
+
+// 9: Gauss–Seidel iteration from X (zeros), until the root-mean-square
+// residual of a sweep is at most Eps. Each sweep pulls every row again. The
+// iteration stops with an error when the residual is not finite, when it has
+// grown in kDivergingSweeps sweeps in a row beyond that of the first sweep,
+// or after MaxSweeps sweeps.
+class TZejdel : public TSLAE {
+public:
+    static constexpr int kDivergingSweeps = 100;
+
+    TZejdel(std::size_t n, TGetRow getRow, TProgress& progress) : TSLAE(n, std::move(getRow), progress, false) {}
+    std::string GetMethodName() const override { return SLAEMethodNames()[9]; }
+
+    Extended Eps = 1.0E-5L;
+    // A convergent iteration of the program's systems needs far fewer; the
+    // limit only ends an iteration that stalls above Eps.
+    std::int64_t MaxSweeps = 1'000'000;
+    // Sweeps of the last solution.
+    std::int64_t Sweeps() const { return sweeps_; }
+
+protected:
+    void SolveSystem() override;
+    // The new value of an unknown whose old value is Item.
+    virtual Extended UpdateUnknown(Extended item, Extended newValue) const { return newValue; }
+
+private:
+    template <class T>
+    void Run();
+    std::int64_t sweeps_ = 0;
+};
+
+// 10: Gauss–Seidel with each update relaxed by Omega.
+class TSecRelax : public TZejdel {
+public:
+    using TZejdel::TZejdel;
+    std::string GetMethodName() const override { return SLAEMethodNames()[10]; }
+    double Omega = 1.0;
+
+protected:
+    Extended UpdateUnknown(Extended item, Extended newValue) const override {
+        return item + Omega * (newValue - item);  // x := x + ω·(x_new − x)
+    }
+};
+
+}  // namespace zem

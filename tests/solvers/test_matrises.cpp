@@ -1,0 +1,187 @@
+// Number items, rows and matrices: the cursor walks, the extremes, the
+// real type per thread, and the text and binary files.
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "solvers/Matrises.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace zem {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch directory removed with the fixture.
+class MatrisesFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("zem-matrises-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const char* name) const { return (dir_ / name).string(); }
+    fs::path dir_;
+};
+
+TEST(RealType, NumbersFollowTheRealTypeOfTheirThread) {
+    const Extended third = 1.0L / 3.0L;
+    {
+        TRealTypeScope scope(rtExtended);
+        EXPECT_EQ(NewFloatItem(nullptr, third)->GetValue(), third) << "extended keeps 64 mantissa bits";
+        // Another thread still creates doubles: the choice does not leak.
+        Extended other = 0;
+        std::thread([&] { other = NewFloatItem(nullptr, third)->GetValue(); }).join();
+        EXPECT_EQ(other, static_cast<double>(third));
+    }
+    EXPECT_EQ(CurrentRealType(), rtReal) << "the scope restores the previous type";
+    for (TRealType t : {rtReal, rtDouble})
+        EXPECT_EQ(NewFloatItem(t, nullptr, third)->GetValue(), static_cast<Extended>(static_cast<double>(third)));
+    EXPECT_EQ(RealTypeNames(), (std::vector<std::string>{"REAL", "DOUBLE", "EXTENDED"}));
+    EXPECT_THROW(SetRealType(3), ZemError);
+}
+
+TEST(TDLineItem, CursorWalksAndRelinking) {
+    TDLineItem row(5, nullptr, 0);
+    for (std::size_t i = 0; i < 5; ++i) row.SetItem(i, Extended(i + 1));  // 1 2 3 4 5
+    EXPECT_EQ(row.GetItem(4), 5);
+    EXPECT_EQ(row.GetItem(1), 2) << "a backward index restarts from the first item";
+    EXPECT_THROW(row.GetItem(7), ZemError) << "an index past the chain is refused";
+    EXPECT_EQ(row.GetItem(2), 3) << "the cursor stays usable after a refused index";
+
+    // Cursor on the first item: DeleteFirst moves it to the former second.
+    row.GetItem(0);
+    row.DeleteFirst();
+    EXPECT_EQ(row.GetItem(0), 2);
+    // Cursor further on: it keeps its item, its index shifts by one.
+    EXPECT_EQ(row.GetItem(2), 4);
+    row.DeleteFirst();
+    EXPECT_EQ(row.GetItem(1), 4);
+    EXPECT_EQ(row.GetItem(0), 3);
+    EXPECT_EQ(row.Count(), 5u) << "DeleteFirst leaves Count to its users";
+
+    TDLineItem grown;
+    for (int i = 0; i < 4; ++i) grown.AppendValue(10 * i);
+    EXPECT_EQ(grown.Count(), 4u);
+    EXPECT_EQ(grown.Values(), (std::vector<Extended>{0, 10, 20, 30}));
+    TFloatItem* extra = grown.AppendNewItem();
+    EXPECT_EQ(extra->GetValue(), 0);
+    EXPECT_EQ(grown.Locate(4), extra) << "AppendNewItem links after the last item";
+
+    grown.Fill(3, 7);
+    EXPECT_EQ(grown.Values(), (std::vector<Extended>{7, 7, 7}));
+    grown.Clear();
+    EXPECT_EQ(grown.Count(), 0u);
+    EXPECT_EQ(grown.First(), nullptr);
+}
+
+TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {
+    TDLineItem list(6, nullptr, 0);
+    TALineItem array(6, nullptr, 0);
+    const Extended v[6] = {3, -1, 7, 7, -1, 2};
+    for (TLineItem* row : {static_cast<TLineItem*>(&list), static_cast<TLineItem*>(&array)}) {
+        for (std::size_t i = 0; i < 6; ++i) row->SetItem(i, v[i]);
+        row->AddItem(5, 0.5);
+        std::size_t at = 99;
+        EXPECT_EQ(row->MaxItem(at), 7);
+        EXPECT_EQ(at, 2u) << "the first of equal maxima wins";
+        EXPECT_EQ(row->MinItem(at), -1);
+        EXPECT_EQ(at, 1u) << "the first of equal minima wins";
+        EXPECT_EQ(row->Sum(), 17.5);
+        EXPECT_EQ(row->SumFirst(0), 0);
+        EXPECT_EQ(row->SumFirst(3), 9);
+        row->Zero();
+        EXPECT_EQ(row->Sum(), 0);
+    }
+    TALineItem empty(0, nullptr, 1);
+    EXPECT_EQ(empty.Data(), nullptr) << "no storage for an empty array row";
+    empty.Clear();
+    EXPECT_THROW(empty.SetItem(0, 1), ZemError);
+    TALineItem from{1.0L / 3.0L, 2};
+    EXPECT_EQ(from.Count(), 2u);
+    EXPECT_EQ(from.GetItem(0), static_cast<double>(1.0L / 3.0L)) << "array rows store doubles";
+}
+
+TEST(TMatrix, CursorOverRowsAndExtremes) {
+    TDMatrix list(10, 3);
+    TDAMatrix arrays(10, 3);
+    TAMatrix block(10, 3);
+    for (TMatrix* m : {static_cast<TMatrix*>(&list), static_cast<TMatrix*>(&arrays), static_cast<TMatrix*>(&block)}) {
+        EXPECT_EQ(m->MaxRow(), 9u);
+        EXPECT_EQ(m->MaxCol(), 2u);
+        EXPECT_EQ(m->GetItem(9, 0), 0);
+        m->SetItem(5, 2, 4.5);  // behind the row cursor: walks from the head again
+        m->AddItem(5, 2, 0.5);
+        m->SetItem(7, 1, 5);
+        m->SetItem(1, 0, -2);
+        m->SetItem(8, 0, -2);
+        EXPECT_EQ(m->GetItem(5, 2), 5);
+        std::size_t r = 0, c = 0;
+        EXPECT_EQ(m->MaxItem(r, c), 5);
+        EXPECT_EQ(r, 5u) << "row-major scan, the first maximum wins";
+        EXPECT_EQ(c, 2u);
+        EXPECT_EQ(m->MinItem(r, c), -2);
+        EXPECT_EQ(r, 1u);
+        EXPECT_EQ(c, 0u);
+        EXPECT_THROW(m->GetItem(10, 0), ZemError);
+    }
+    EXPECT_EQ(block.Data()[5 * 3 + 2], 5) << "row-major block";
+
+    TDMatrix built;
+    for (int i = 0; i < 3; ++i) {
+        auto row = std::make_unique<TALineItem>(2, nullptr, i);
+        built.AppendRow(std::move(row));
+    }
+    EXPECT_EQ(built.Rows(), 3u);
+    EXPECT_EQ(built.GetItem(2, 1), 2);
+}
+
+TEST_F(MatrisesFiles, BinaryResultsRoundTripAndRefuseForeignFiles) {
+    TRealTypeScope scope(rtExtended);
+    TDLineItem x(7, nullptr, 0);
+    for (std::size_t i = 0; i < 7; ++i) x.SetItem(i, 1.0L / Extended(i + 3));
+    x.SaveToFile(Path("a.res"));
+    EXPECT_EQ(fs::file_size(Path("a.res")), 70u) << "10 bytes per unknown, no header";
+
+    TDLineItem back(7, nullptr, 0);
+    back.LoadFromFile(Path("a.res"));
+    EXPECT_EQ(back.Values(), x.Values()) << "extended values come back bit for bit";
+    TALineItem arr(7, nullptr, 0);
+    arr.LoadFromFile(Path("a.res"));
+    EXPECT_EQ(arr.GetItem(1), static_cast<double>(0.25L));
+
+    TDLineItem longer(8, nullptr, 9);
+    try {
+        longer.LoadFromFile(Path("a.res"));
+        FAIL() << "a short file must not load";
+    } catch (const ZemError& e) {
+        EXPECT_EQ(std::string(e.what()), "Ошибка загрузки файла " + Path("a.res"));
+    }
+    EXPECT_EQ(longer.GetItem(0), 9) << "a failed load leaves the row as it was";
+    TDLineItem shorter(6, nullptr, 0);
+    EXPECT_THROW(shorter.LoadFromFile(Path("a.res")), ZemError) << "a longer file belongs to another system";
+    EXPECT_THROW(back.LoadFromFile(Path("missing.res")), ZemError);
+    EXPECT_THROW(x.SaveToFile((dir_ / "no" / "such" / "dir.res").string()), ZemError);
+}
+
+TEST_F(MatrisesFiles, TextExports) {
+    TALineItem row{1, -2.5};
+    row.SaveToTextFile(Path("row.txt"));
+    row.AppendToTextFile(Path("row.txt"));
+    EXPECT_EQ(ReadTextFile(Path("row.txt")),
+              (std::vector<std::string>{" 1.00000000000000E+0000", "-2.50000000000000E+0000",
+                                        " 1.00000000000000E+0000", "-2.50000000000000E+0000"}));
+    TAMatrix m(2, 2);
+    m.SetItem(0, 0, 1.5);
+    m.SetItem(1, 1, 1e-7);
+    m.SaveToTextFile(Path("m.txt"));
+    EXPECT_EQ(ReadTextFile(Path("m.txt")), (std::vector<std::string>{"1.5\t0\t", "0\t1E-7\t"}));
+}
+
+}  // namespace
+}  // namespace zem
