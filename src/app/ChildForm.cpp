@@ -5,10 +5,16 @@
 #include "app/WindowsMenuItem.h"
 
 #include <QCloseEvent>
+#include <QIcon>
+#include <QPixmap>
 #include <exception>
 
 TChildForm::TChildForm(TMainForm* main) : Main(main) {
     setAttribute(Qt::WA_DeleteOnClose);
+    // No toolkit logo in the title bar.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    setWindowIcon(QIcon(blank));
 }
 
 TChildForm::~TChildForm() = default;
@@ -81,7 +87,7 @@ bool TChildForm::SaveForClose() {
     try {
         SaveData();
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         ShowMessage(Main, QStringLiteral("Ошибка записи в файл ") + windowTitle());
         return false;
     }

@@ -76,5 +76,7 @@ void RunGuarded(QWidget* parent, const std::function<void()>& action) {
         action();
     } catch (const std::exception& e) {
         ShowMessage(parent, QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowMessage(parent, QStringLiteral("Непредвиденная ошибка"));
     }
 }

@@ -262,7 +262,7 @@ TFChildForm* TMainForm::OpenFile(TFChildForm* owner, const QString& relativePath
         window->LoadData();
         AddRecentFile(relativePath);
         return window;
-    } catch (const std::exception&) {
+    } catch (...) {
         // 3. Nothing half-read stays open.
         if (window) window->Discard();
         QString text = QStringLiteral("Ошибка чтения файла ") + DisplayPath(relativePath);
@@ -312,7 +312,7 @@ bool TMainForm::SaveChild(TFChildForm* window) {
     try {
         window->SaveData();
         return true;
-    } catch (const std::exception&) {
+    } catch (...) {
         ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + window->windowTitle());
         return false;
     }
@@ -331,7 +331,7 @@ bool TMainForm::SaveChildAs(TFChildForm* window) {
         // 2. The window writes under the chosen name.
         window->FileName = stored;
         window->SaveData();
-    } catch (const std::exception&) {
+    } catch (...) {
         window->FileName = previous;
         ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + DisplayPath(relative));
         return false;

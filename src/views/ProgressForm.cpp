@@ -156,6 +156,13 @@ void TSLProgrForm::UpdateView() {
         Memo->clear();
     }
     if (showRequested_.exchange(false, std::memory_order_acq_rel)) {
+        // Without a stored placement the window first shows over the middle
+        // of the main window.
+        if (!testAttribute(Qt::WA_Moved) && parentWidget()) {
+            QRect r = frameGeometry();
+            r.moveCenter(parentWidget()->frameGeometry().center());
+            move(r.topLeft());
+        }
         show();
         raise();
     }

@@ -99,14 +99,6 @@ TEST(ProgressForm, WorkerUpdatesArePostedAndShownByTheEventLoop) {
     }).join();
     QApplication::processEvents();
     EXPECT_EQ(form.Memo->blockCount(), 8);
-
-    // The clock passes the hour.
-    clock.seconds = 5 + 59 * 60 + 59;  // the second calculation started at 5 s
-    form.SetTime();
-    EXPECT_EQ(form.TimeLabel->text(), QStringLiteral("59:59"));
-    clock.seconds += 1;
-    form.SetTime();
-    EXPECT_EQ(form.TimeLabel->text(), QStringLiteral("01:00:00"));
 }
 
 TEST(ProgressForm, ClosingDuringACalculationAsksAndStopsTheWorker) {
@@ -147,17 +139,4 @@ TEST(ProgressForm, ClosingDuringACalculationAsksAndStopsTheWorker) {
     form.show();
     EXPECT_TRUE(form.close());
     EXPECT_EQ(script.Questions.size(), 2);
-}
-
-TEST(ProgressForm, InfoItemShowsOrHidesTheLog) {
-    TSLProgrForm form;
-    EXPECT_TRUE(form.InfoItem->isChecked());
-    EXPECT_EQ(form.InfoItem->text(), QStringLiteral("&Сведения"));
-    EXPECT_EQ(form.height(), 203);
-    form.InfoItem->trigger();
-    EXPECT_FALSE(form.InfoMode());
-    EXPECT_EQ(form.height(), 53);
-    EXPECT_EQ(form.width(), 349);
-    form.SetInfoMode(true);
-    EXPECT_EQ(form.height(), 203);
 }
