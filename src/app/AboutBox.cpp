@@ -8,6 +8,7 @@
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("О программе"));
     setModal(true);
+    setMinimumWidth(380);
     auto* layout = new QVBoxLayout(this);
     ProductName = new QLabel(QStringLiteral("ZEM2"), this);
     QFont f = ProductName->font();

@@ -1,3 +1,7 @@
+// The program: the application title, the main window (which makes the
+// single windows of the shell), and the message loop until the main window
+// closes. The windows of the problem, series, queue and views are plugged
+// into TMainForm::Hooks here as they become available.
 #include "app/MainForm.h"
 
 #include <QApplication>
@@ -5,6 +9,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEM CAD 2"));
+    QApplication::setOrganizationName(QStringLiteral("ZEM CAD 2"));
     TMainForm mainForm;
     mainForm.show();
     return app.exec();

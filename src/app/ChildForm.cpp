@@ -1,0 +1,117 @@
+#include "app/ChildForm.h"
+
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+#include "app/WindowsMenuItem.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QPixmap>
+#include <exception>
+
+TChildForm::TChildForm(TMainForm* main) : Main(main) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    // No toolkit logo in the title bar.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    setWindowIcon(QIcon(blank));
+}
+
+TChildForm::~TChildForm() = default;
+
+void TChildForm::Create(const QString& caption, int elemIndex, zem::TElemList* elemList, TChildForm* parent,
+                        TWindowsMenuItem* item) {
+    Item = item;
+    setWindowTitle(caption);
+    if (parent) {
+        ParentForm = parent;
+        parent->Dependents.append(this);
+        ProblemForm = parent->ProblemForm;
+        ElemList = elemList;
+        ElemIndex = elemIndex;
+        ShowData();
+    }
+}
+
+TChildForm* TChildForm::OpenDependent(const TChildFactory& factory, const QString& caption, int elemIndex,
+                                      zem::TElemList* elemList) {
+    for (TChildForm* d : Dependents) {
+        if (d->windowTitle() == caption) {
+            Main->ShowChild(d);
+            return d;
+        }
+    }
+    return Main->CreateChild(factory, caption, elemIndex, elemList, this);
+}
+
+bool TChildForm::CloseDependents() {
+    while (!Dependents.isEmpty()) {
+        TChildForm* first = Dependents.first();
+        if (!first->close()) return false;  // it kept its unsaved data
+        // A closed dependant has removed itself; never loop on one that did not.
+        Dependents.removeOne(first);
+    }
+    return true;
+}
+
+void TChildForm::RefreshDependents() {
+    for (TChildForm* d : QList<TChildForm*>(Dependents)) {
+        d->ShowData();
+        d->RefreshDependents();
+    }
+}
+
+void TChildForm::RefreshFamily(TChildForm* window, TChildForm* except) {
+    while (window) {
+        window->ShowData();
+        for (TChildForm* d : QList<TChildForm*>(window->Dependents)) {
+            if (d == except) continue;
+            d->ShowData();
+            d->RefreshDependents();
+        }
+        except = window;
+        window = window->ParentForm;
+    }
+}
+
+bool TChildForm::AskSave() {
+    if (!IsModified()) return true;
+    Main->ShowChild(this);
+    const QString text =
+        windowTitle() + QStringLiteral(":\nДанные были изменены. Желаете сохранить?");
+    if (!AskOkCancel(Main, text, TMsgKind::Warning)) return true;
+    return SaveForClose();
+}
+
+bool TChildForm::SaveForClose() {
+    try {
+        SaveData();
+        return true;
+    } catch (...) {
+        ShowMessage(Main, QStringLiteral("Ошибка записи в файл ") + windowTitle());
+        return false;
+    }
+}
+
+void TChildForm::Discard() {
+    discard_ = true;
+    close();
+}
+
+void TChildForm::closeEvent(QCloseEvent* event) {
+    if (closing_) {
+        QMdiSubWindow::closeEvent(event);
+        return;
+    }
+    if (!CloseDependents() || (!discard_ && !AskSave())) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
+    Main->RemoveWindowItem(this);
+    if (ParentForm) ParentForm->Dependents.removeOne(this);
+    // Dependants still listed (none after CloseDependents) lose their parent.
+    for (TChildForm* d : Dependents) d->ParentForm = nullptr;
+    Dependents.clear();
+    QMdiSubWindow::closeEvent(event);
+}

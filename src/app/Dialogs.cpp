@@ -1,0 +1,82 @@
+#include "app/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringList>
+#include <exception>
+
+namespace {
+
+QMessageBox::Icon IconOf(TMsgKind kind) {
+    switch (kind) {
+    case TMsgKind::Information: return QMessageBox::Information;
+    case TMsgKind::Warning: return QMessageBox::Warning;
+    case TMsgKind::Error: return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// "Описание (*.zem)|*.zem|..." as Qt's ";;"-separated name filters.
+QString QtFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        if (!name.contains(parts[i + 1])) name += QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+        names << name;
+    }
+    return names.join(QStringLiteral(";;"));
+}
+
+QString Title() {
+    const QString name = QApplication::applicationName();
+    return name.isEmpty() ? QStringLiteral("ZEM CAD 2") : name;
+}
+
+}  // namespace
+
+TDialogHandlers& DialogHandlers() {
+    static TDialogHandlers handlers;
+    return handlers;
+}
+
+void ShowMessage(QWidget* parent, const QString& text, TMsgKind kind) {
+    if (DialogHandlers().Message) return DialogHandlers().Message(parent, text, kind);
+    QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind) {
+    if (DialogHandlers().Ask) return DialogHandlers().Ask(parent, text, kind);
+    QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    return box.exec() == QMessageBox::Ok;
+}
+
+QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir) {
+    if (DialogHandlers().OpenName) return DialogHandlers().OpenName(parent, filter, dir);
+    return QFileDialog::getOpenFileName(parent, QString(), dir, QtFilter(filter));
+}
+
+QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,
+                        const QString& defaultExt) {
+    if (DialogHandlers().SaveName) return DialogHandlers().SaveName(parent, proposed, filter, defaultExt);
+    QFileDialog dialog(parent, QString(), proposed, QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultExt);
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
+}
+
+void RunGuarded(QWidget* parent, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& e) {
+        ShowMessage(parent, QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowMessage(parent, QStringLiteral("Непредвиденная ошибка"));
+    }
+}

@@ -1,0 +1,43 @@
+// Message boxes and file dialogs of the shell.
+//
+// Every window shows its messages and asks its questions through these
+// functions. Each call goes to a replaceable handler (TDialogHandlers): left
+// empty, the real modal dialog is shown; the tests install handlers that
+// record the text and give a scripted answer.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+enum class TMsgKind { Information, Warning, Error };
+
+struct TDialogHandlers {
+    std::function<void(QWidget* parent, const QString& text, TMsgKind kind)> Message;
+    // True for OK.
+    std::function<bool(QWidget* parent, const QString& text, TMsgKind kind)> Ask;
+    // A native path, or empty on Cancel.
+    std::function<QString(QWidget* parent, const QString& filter, const QString& dir)> OpenName;
+    std::function<QString(QWidget* parent, const QString& proposed, const QString& filter,
+                          const QString& defaultExt)>
+        SaveName;
+};
+
+// The handlers in use (one set for the program).
+TDialogHandlers& DialogHandlers();
+
+// A message box with OK alone.
+void ShowMessage(QWidget* parent, const QString& text, TMsgKind kind = TMsgKind::Error);
+// A question with OK and Cancel; true for OK.
+bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind = TMsgKind::Warning);
+// Filters are written as "Описание (*.ext)|*.ext|..." pairs.
+QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir);
+// Asks before overwriting an existing file; adds defaultExt when the name has
+// no extension.
+QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,
+                        const QString& defaultExt);
+
+// Runs an action of the user interface; an exception that escapes it is shown
+// as a message with its text alone.
+void RunGuarded(QWidget* parent, const std::function<void()>& action);

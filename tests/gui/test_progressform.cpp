@@ -1,0 +1,142 @@
+// The progress window: updates from a worker thread reach the widgets only
+// through the event loop; closing during a calculation stops it.
+#include "GuiTestUtil.h"
+
+#include "platform/errors.h"
+#include "views/ProgressForm.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+// A clock the test moves by hand.
+struct TFakeClock {
+    std::atomic<long> seconds{0};
+    zem::TProgressLog::Clock Clock() {
+        return [this] { return std::chrono::steady_clock::time_point(std::chrono::seconds(seconds.load())); };
+    }
+};
+
+// Counts the queued calls that reach a window, and checks that they run on
+// the window's thread.
+class TQueuedCallCounter : public QObject {
+public:
+    int Calls = 0;
+    bool OffThread = false;
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::MetaCall) {
+            ++Calls;
+            OffThread = OffThread || QThread::currentThread() != watched->thread();
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+TEST(ProgressForm, WorkerUpdatesArePostedAndShownByTheEventLoop) {
+    TFakeClock clock;
+    TSLProgrForm form(nullptr, clock.Clock());
+    TQueuedCallCounter counter;
+    form.installEventFilter(&counter);
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("Решение СЛАУ"));
+
+    std::thread worker([&] {
+        form.StartCalculation(11);
+        form.AddLine("Порядок системы: 11");
+        form.BeginStage("Прямой ход");
+        clock.seconds = 3;
+        for (int i = 0; i < 5; ++i) form.StepProgress();
+        form.AddLine("Ширина ленты: 3");
+    });
+    worker.join();
+    // Nothing has reached the widgets yet: the worker only posted.
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.StepNameLabel->text(), QStringLiteral("Этап расчета"));
+    EXPECT_TRUE(form.Memo->toPlainText().isEmpty());
+    EXPECT_EQ(counter.Calls, 0);
+
+    QApplication::processEvents();
+    EXPECT_EQ(counter.Calls, 1) << "updates waiting for the event loop are merged into one";
+    EXPECT_FALSE(counter.OffThread);
+    EXPECT_TRUE(form.isVisible()) << "a calculation start shows the window";
+    EXPECT_EQ(form.StepNameLabel->text(), QStringLiteral("Прямой ход"));
+    EXPECT_EQ(form.ProgressLabel->text(), QStringLiteral("50 %"));
+    EXPECT_EQ(form.ProgressBar->maximum(), 10);
+    EXPECT_EQ(form.ProgressBar->value(), 5);
+    EXPECT_EQ(form.TimeLabel->text(), QStringLiteral("00:03"));
+    EXPECT_TRUE(form.Timer->isActive());
+    EXPECT_EQ(form.Memo->toPlainText(),
+              QStringLiteral("Порядок системы: 11\nЭтап расчета: 00:00\nШирина ленты: 3"));
+    EXPECT_TRUE(form.toolTip().contains(QStringLiteral("Ширина ленты: 3"))) << "the log doubles as the hint";
+
+    std::thread([&] {
+        clock.seconds = 5;
+        form.FinishCalculation("Решение получено");
+    }).join();
+    QApplication::processEvents();
+    const QStringList lines = form.Memo->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[3], QStringLiteral("Прямой ход: 00:05"));
+    EXPECT_EQ(lines[4], QStringLiteral("Общее время решения СЛАУ: 00:05"));
+    EXPECT_EQ(lines[5], QString(47, QLatin1Char('-')));
+    EXPECT_FALSE(form.Timer->isActive());
+    EXPECT_FALSE(form.Running());
+
+    // The next calculation clears the log, however many lines it brings.
+    std::thread([&] {
+        form.StartCalculation(3);
+        for (int i = 0; i < 8; ++i) form.AddLine("строка");
+    }).join();
+    QApplication::processEvents();
+    EXPECT_EQ(form.Memo->blockCount(), 8);
+}
+
+TEST(ProgressForm, ClosingDuringACalculationAsksAndStopsTheWorker) {
+    TSLProgrForm form;
+    std::atomic<bool> started{false}, stopped{false};
+    std::thread worker([&] {
+        form.StartCalculation(1000000);
+        form.BeginStage("Прямой ход");
+        started = true;
+        try {
+            for (;;) {
+                form.StepProgress();
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        } catch (const zem::EBreakCalcule& e) {
+            stopped = std::string(e.what()) == "Расчет прерван";
+        }
+    });
+    while (!started) std::this_thread::yield();
+    QApplication::processEvents();
+    ASSERT_TRUE(form.isVisible());
+
+    TDialogScript script;
+    script.Answers = {false, true};
+    EXPECT_FALSE(form.close()) << "Cancel: the calculation goes on";
+    EXPECT_TRUE(form.Running());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(script.Questions, (QStringList{"Вы действительно хотите прервать расчет?"}));
+
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.Running());
+    worker.join();
+    EXPECT_TRUE(stopped) << "the next progress step raised EBreakCalcule";
+    for (const std::string& line : form.Lines())
+        EXPECT_EQ(line.find("Общее время"), std::string::npos) << "a stopped calculation has no total time";
+
+    // Without a calculation the window closes without a question.
+    form.show();
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(script.Questions.size(), 2);
+}
