@@ -1,45 +1,43 @@
 // Shared helpers of the cylinder tests: problems made through the type
-// catalogue, item edits, and the solved deflection read back node by node.
+// catalogue, item edits, and results read back node by node.
 #pragma once
 
 #include "domains/ElDomain.h"
-#include "elements/Elements.h"
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 #include "problem/Problems.h"
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/Register.h"
 
+#include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace zem::cyltest {
 
-// The band Gauss method: quick on the long meshes of these tests.
-constexpr int kBandGauss = 2;
-
+// A problem of catalogue type Type with the defaults of its items.
 inline std::unique_ptr<TProblem> MakeProblem(const std::string& type) {
     RegisterProblemTypes();
     return std::make_unique<TProblem>(ProblemTypeByName(type), "P");
 }
 
-// Sets item Key of section Section (PARAMS, BOUNDS, LOADS, MESH) of Element.
-inline void SetItem(TElement& element, const std::string& section, const std::string& key, const std::string& text) {
-    const int s = element.IndexOfKey(section);
-    auto& list = dynamic_cast<TElemList&>(element.Item(s));
-    list.Item(list.IndexOfKey(key)).SetText(text);
-}
-
-// Reads the root's text again, as the problem window does after an edit.
-inline void Reparse(TProblem& p) {
+// Sets items {section, key, text} of the root, then reads the root's text
+// again, as the problem window does after an edit.
+inline void Edit(TProblem& p, std::initializer_list<std::array<const char*, 3>> items) {
+    for (const auto& [section, key, text] : items) {
+        auto& list = dynamic_cast<TElemList&>(p.Root().Item(p.Root().IndexOfKey(section)));
+        list.Item(list.IndexOfKey(key)).SetText(text);
+    }
     p.Root().SetText(std::string(p.Root().Text()));
     p.CollectDomains();
 }
 
+// Solved by the band Gauss method.
 inline void Solve(TProblem& p) {
     TProgressLog log;
-    p.Calculate(kBandGauss, false, log);
+    p.Calculate(2, false, log);
 }
 
 inline TDmCylSym& CylOf(TProblem& p, std::size_t d = 0) {
