@@ -267,9 +267,16 @@ TElCylSym& TElCompCylSym::AddSpan() {
 }
 
 void TElCompCylSym::Parse() {
+    // Reading ELEMS recreates the spans: the problem's list of domains must
+    // be rebuilt even when the text fails half way.
+    struct TRelist {
+        TProblem* problem;
+        ~TRelist() {
+            if (problem) problem->CollectDomains();
+        }
+    } relist{dynamic_cast<TProblem*>(FindProblem())};
     TElCompSeries::Parse();
     SetUpSpans();
-    if (auto* problem = dynamic_cast<TProblem*>(FindProblem())) problem->CollectDomains();
 }
 
 void TElCompCylSym::SubElementRebuilt(TElement&) { SetUpSpans(); }

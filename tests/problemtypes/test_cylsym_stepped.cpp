@@ -3,6 +3,7 @@
 // and a problem file of three spans read back.
 #include "test_cylsym.h"
 
+#include "platform/errors.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 
@@ -120,6 +121,16 @@ TEST(CompCylSym, ThreeSpansReadBackFromTheProblemFile) {
     Solve(*q);
     EXPECT_EQ(q->UnknownCount(), 6u + 3 + 4 + 15);
     EXPECT_EQ(RowNames(*q), RowNames(*p));
+    auto copy = p->Clone();
+    Solve(*copy);
     for (int kind = 0; kind < 8; ++kind)
-        for (std::size_t d = 0; d < 3; ++d) EXPECT_EQ(Results(*q, kind, d), Results(*p, kind, d));
+        for (std::size_t d = 0; d < 3; ++d) {
+            EXPECT_EQ(Results(*q, kind, d), Results(*p, kind, d));
+            EXPECT_EQ(Results(*copy, kind, d), Results(*p, kind, d));
+        }
+
+    // A text that fails half way leaves the problem's domains listed afresh.
+    EXPECT_THROW(q->Root().SetText("{PARAMS={H=1}, ELEMS={Span1={}, Span2={PARAMS={t=-1}}}}"), ZemError);
+    ASSERT_EQ(q->Domains().size(), 2u);
+    EXPECT_EQ(&dynamic_cast<TElComp&>(q->Root()).Child(1), q->Domains()[1]);
 }
