@@ -120,11 +120,19 @@ void TDmCylSym::AddBoundEquation(TEquationList& list, int k, int i) {
                 {i, 0});
 }
 
+void TDmCylSym::AddBoundOrMain(TEquationList& list, int side, int k) {
+    const int node = side == 0 ? 0 : StepCount(0);
+    if (Given(side, k))
+        AddBoundEquation(list, k, node);
+    else
+        AddMainEquation(list, node);
+}
+
 void TDmCylSym::WriteStartRows(TEquationList& list) {
     CheckEnd(0);
-    if (Given(0, bkQ1)) AddBoundEquation(list, bkQ1, 0); else AddMainEquation(list, 0);
+    AddBoundOrMain(list, 0, bkQ1);
     AddBoundEquation(list, Given(0, bkDw) ? bkDw : bkM1, 0);
-    if (Given(0, bkW)) AddBoundEquation(list, bkW, 0); else AddMainEquation(list, 0);
+    AddBoundOrMain(list, 0, bkW);
 }
 
 void TDmCylSym::WriteInnerRows(TEquationList& list) {
@@ -133,10 +141,9 @@ void TDmCylSym::WriteInnerRows(TEquationList& list) {
 
 void TDmCylSym::WriteEndRows(TEquationList& list) {
     CheckEnd(1);
-    const int n = StepCount(0);
-    if (Given(1, bkW)) AddBoundEquation(list, bkW, n); else AddMainEquation(list, n);
-    AddBoundEquation(list, Given(1, bkDw) ? bkDw : bkM1, n);
-    if (Given(1, bkQ1)) AddBoundEquation(list, bkQ1, n); else AddMainEquation(list, n);
+    AddBoundOrMain(list, 1, bkW);
+    AddBoundEquation(list, Given(1, bkDw) ? bkDw : bkM1, StepCount(0));
+    AddBoundOrMain(list, 1, bkQ1);
 }
 
 void TDmCylSym::WriteMainRow(double weight) {

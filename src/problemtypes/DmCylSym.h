@@ -44,12 +44,12 @@ public:
     // Derivatives of w (component 0). Owned; the higher-accuracy variants
     // replace it by their own stencil.
     std::unique_ptr<TTamplet> Tamplet;
-    double R = 10;     // radius, m
-    double E = 2.06e11;  // Young's modulus, Pa
-    double mu = 0.3;   // Poisson's ratio
-    double t = 0.01;   // wall thickness, m
-    double Rigidity = 0;       // D = t (t t E) / 12 / (1 - mu mu)
-    double HoopStiffness = 0;  // E t / R
+    double R = 10;             // radius, m
+    double E = 2.06e11;        // Young's modulus, Pa
+    double mu = 0.3;           // Poisson's ratio
+    double t = 0.01;           // wall thickness, m
+    double Rigidity = 0;       // D = t (t t E) / 12 / (1 - mu mu), N m
+    double HoopStiffness = 0;  // E t / R, N/m^2
 
     // R, H, t, E, mu from the list (an absent or empty item keeps the value
     // it had); the stiffnesses follow. A value that is not a number, or a
@@ -99,6 +99,9 @@ public:
     void AddMainEquation(TEquationList& list, int i);
     // Registers the boundary row of condition K at node I (0 or N).
     void AddBoundEquation(TEquationList& list, int k, int i);
+    // The boundary row of condition K at end Side's node when K is given
+    // there, else the shell equation.
+    void AddBoundOrMain(TEquationList& list, int side, int k);
     // The row of condition K at the current node: quantity - given value = 0.
     void WriteBoundRow(int k);
     // The given value of condition K at end Side; 0 when it is not given.
