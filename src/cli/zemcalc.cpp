@@ -1,0 +1,93 @@
+// zemcalc: the unattended run of the calculation queue, for scripts.
+//
+//   zemcalc [-q] [-C DIR] FILE.zem [FILE.zem ...]
+//
+// Every problem file is read, calculated under its own CALCULATION lines and
+// written back with its approximations and results, exactly as the queue of
+// the desktop program does for files that are not open. Relative names are
+// resolved against the start directory (the current one, or DIR). A file that
+// fails is reported by name with its message and the run goes on; the exit
+// status is 0 when every file was calculated, 1 when some failed, 2 on bad
+// usage. Ctrl+C stops the running calculation.
+#include "platform/errors.h"
+#include "platform/progress.h"
+#include "problem/FileNames.h"
+#include "problem/PbData.h"
+#include "problemtypes/Register.h"
+
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The progress of the console: the log goes to standard error as it grows.
+class TConsoleProgress : public zem::TProgressLog {
+public:
+    bool Verbose = true;
+    void AddLine(const std::string& text) override {
+        TProgressLog::AddLine(text);
+        if (Verbose) std::cerr << text << '\n';
+    }
+};
+
+TConsoleProgress* gProgress = nullptr;
+
+extern "C" void OnInterrupt(int) {
+    if (gProgress) gProgress->SetRunning(false);  // an atomic store
+}
+
+void Usage() {
+    std::cerr << "usage: zemcalc [-q] [-C DIR] FILE.zem [FILE.zem ...]\n"
+                 "  -q      do not print the calculation log\n"
+                 "  -C DIR  resolve relative file names against DIR\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> files;
+    std::string startDir = std::filesystem::current_path().string();
+    TConsoleProgress progress;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "-q") {
+            progress.Verbose = false;
+        } else if (a == "-C" && i + 1 < argc) {
+            startDir = std::filesystem::absolute(argv[++i]).lexically_normal().string();
+        } else if (a == "-h" || a == "--help") {
+            Usage();
+            return 0;
+        } else if (!a.empty() && a[0] == '-') {
+            Usage();
+            return 2;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (files.empty()) {
+        Usage();
+        return 2;
+    }
+    while (startDir.size() > 1 && startDir.back() == '/') startDir.pop_back();
+
+    zem::RegisterProblemTypes();
+    gProgress = &progress;
+    std::signal(SIGINT, OnInterrupt);
+    const zem::TPbData data(zem::StoredPath(startDir));
+    int failed = 0;
+    for (const std::string& file : files) {
+        std::cerr << "== " << file << '\n';
+        progress.SetCaption("Решение СЛАУ: " + file);
+        try {
+            data.RunFile(zem::StoredPath(file), progress);
+            std::cout << file << ": Расчет закончен\n";
+        } catch (const std::exception& e) {
+            ++failed;
+            std::cout << file << ": " << e.what() << '\n';
+        }
+    }
+    return failed ? 1 : 0;
+}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The batch runner on real files: a tank with an error estimate, a file of an
+# unknown format and a missing file. Usage: cli_zemcalc.sh path/to/zemcalc
+set -u
+zemcalc=$1
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cd "$dir"
+fail() { echo "FAIL: $*"; exit 1; }
+
+# "Метод Гаусса. Ленточная матрица" in cp1251.
+method=$'\xcc\xe5\xf2\xee\xe4 \xc3\xe0\xf3\xf1\xf1\xe0. \xcb\xe5\xed\xf2\xee\xf7\xed\xe0\xff \xec\xe0\xf2\xf0\xe8\xf6\xe0'
+printf '[ZEM CAD 2]\r\nCylSym\r\n#OBJECT\r\n{BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0},\r\n LOADS={Gidr=10000}, MESH={mesh_x=40}}\r\n#CALCULATION\r\nCalcType= astim\r\nAstimList= w\r\nSaveResult\r\nSLAEMethod= %s\r\n#DESCRIPTION\r\nТест\r\n' "$method" > tank.zem
+printf 'not a problem\r\n' > junk.zem
+
+out=$("$zemcalc" -q tank.zem junk.zem missing.zem 2>/dev/null)
+rc=$?
+[ $rc -eq 1 ] || fail "exit status $rc, expected 1 (two files fail)"
+grep -q '^tank.zem: Расчет закончен$' <<<"$out" || fail "tank not calculated: $out"
+grep -q '^junk.zem: Неизвестный формат файла$' <<<"$out" || fail "junk not reported: $out"
+grep -q '^missing.zem: Ошибка чтения файла' <<<"$out" || fail "missing not reported: $out"
+[ "$(stat -c %s tank.res)" -eq 450 ] || fail "tank.res is not 45 records"
+[ -f tank_01.zem ] && [ -f tank_01.res ] || fail "the doubled-mesh approximation was not saved"
+iconv -f cp1251 -t utf-8 tank.zem | grep -q '^w: .* %' || fail "no mesh-error line in the report"
+[ "$(cat junk.zem)" = $'not a problem\r' ] || fail "a file that failed was changed"
+
+"$zemcalc" >/dev/null 2>&1
+[ $? -eq 2 ] || fail "no files must be a usage error"
+echo "1 passed, 0 failed"
