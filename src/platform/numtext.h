@@ -29,7 +29,7 @@ std::string RealToStrGen(int precision, int digits, Extended x);
 // Digits exponent digits.
 std::string RealToStrExp(int precision, int digits, Extended x);
 
-// Spec-style out-parameter forms.
+// Out-parameter forms, for callers that fill a string in place.
 inline void RealToStrGen(int precision, int digits, std::string& s, Extended x) {
     s = RealToStrGen(precision, digits, x);
 }
