@@ -24,6 +24,14 @@ grep -q '^missing.zem: Ошибка чтения файла' <<<"$out" || fail "
 iconv -f cp1251 -t utf-8 tank.zem | grep -q '^w: .* %' || fail "no mesh-error line in the report"
 [ "$(cat junk.zem)" = $'not a problem\r' ] || fail "a file that failed was changed"
 
+# A series: its members are calculated and their extremes fill its RESULT.
+printf '[ZEM SERIES]\r\n#FILES\r\ntank.zem\r\n#RESULT DATA\r\n#RESULT\r\n' > s.zes
+"$zemcalc" -q s.zes >/dev/null 2>&1 || fail "series run failed"
+iconv -f cp1251 -t utf-8 s.zes | grep -q '^  w: наибольшее' || fail "series result has no summary"
+printf '[ZEM SERIES]\r\n#FILES\r\ntank.zem\r\nnone.zem\r\n' > t.zes
+"$zemcalc" -q t.zes >/dev/null 2>&1
+[ $? -eq 1 ] || fail "a series with a missing member must fail"
+
 "$zemcalc" >/dev/null 2>&1
 [ $? -eq 2 ] || fail "no files must be a usage error"
 echo "1 passed, 0 failed"

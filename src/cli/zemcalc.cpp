@@ -1,10 +1,11 @@
 // zemcalc: the unattended run of the calculation queue, for scripts.
 //
-//   zemcalc [-q] [-C DIR] FILE.zem [FILE.zem ...]
+//   zemcalc [-q] [-C DIR] FILE.zem|FILE.zes ...
 //
 // Every problem file is read, calculated under its own CALCULATION lines and
 // written back with its approximations and results, exactly as the queue of
-// the desktop program does for files that are not open. Relative names are
+// the desktop program does for files that are not open. A series file runs
+// each of its members so and gets their results in its RESULT section. Relative names are
 // resolved against the start directory (the current one, or DIR). A file that
 // fails is reported by name with its message and the run goes on; the exit
 // status is 0 when every file was calculated, 1 when some failed, 2 on bad
@@ -13,8 +14,10 @@
 #include "platform/progress.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
+#include "problem/PbSeries.h"
 #include "problemtypes/Register.h"
 
+#include <cctype>
 #include <csignal>
 #include <filesystem>
 #include <iostream>
@@ -40,7 +43,7 @@ extern "C" void OnInterrupt(int) {
 }
 
 void Usage() {
-    std::cerr << "usage: zemcalc [-q] [-C DIR] FILE.zem [FILE.zem ...]\n"
+    std::cerr << "usage: zemcalc [-q] [-C DIR] FILE.zem|FILE.zes ...\n"
                  "  -q      do not print the calculation log\n"
                  "  -C DIR  resolve relative file names against DIR\n";
 }
@@ -82,7 +85,23 @@ int main(int argc, char** argv) {
         std::cerr << "== " << file << '\n';
         progress.SetCaption("Решение СЛАУ: " + file);
         try {
-            data.RunFile(zem::StoredPath(file), progress);
+            const std::string stored = zem::StoredPath(file);
+            std::string ext = zem::SplitFileName(stored).Ext;
+            for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (ext == "zes") {
+                const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
+                zem::TSeriesFile series = zem::ReadSeriesFile(full);
+                const int bad = zem::RunSeries(data, series, progress);
+                zem::WriteSeriesFile(full, series);
+                for (const std::string& line : series.Result) std::cout << "  " << line << '\n';
+                if (bad) {
+                    ++failed;
+                    std::cout << file << ": не рассчитано задач серии: " << bad << '\n';
+                    continue;
+                }
+            } else {
+                data.RunFile(stored, progress);
+            }
             std::cout << file << ": Расчет закончен\n";
         } catch (const std::exception& e) {
             ++failed;

@@ -137,13 +137,14 @@ void TPbData::WriteProblemFile(const std::string& fileName, TProblem& problem, b
     WriteTextFile(NativePath(stored), out);
 }
 
-void TPbData::RunFile(const std::string& relativeName, TProgress& progress) const {
+void TPbData::RunFile(const std::string& relativeName, TProgress& progress, std::unique_ptr<TProblem>* keep) const {
     const std::string full = ToAbsolutePath(startDir_, Stored(relativeName));
     TProblemTexts texts;
     std::unique_ptr<TProblem> problem = ReadProblemFile(full, texts);
     CalculateBySettings(full, *problem, texts.Process, texts.Calculation, progress);
     texts.Object = PrintObject(*problem);
     WriteProblemFile(full, *problem, true, texts);
+    if (keep) *keep = std::move(problem);
 }
 
 }  // namespace zem

@@ -59,8 +59,10 @@ public:
     static std::string ApproxFileName(const std::string& fileName, std::size_t i);
 
     // Runs one file: read, calculate under its own settings, reprint the
-    // object, write back with approximations.
-    void RunFile(const std::string& relativeName, TProgress& progress) const;
+    // object, write back with approximations. With Keep, the calculated
+    // problem is handed over instead of being freed.
+    void RunFile(const std::string& relativeName, TProgress& progress,
+                 std::unique_ptr<TProblem>* keep = nullptr) const;
 
     const std::string& StartDir() const { return startDir_; }
 

@@ -1,0 +1,40 @@
+// Series of problems: a file (extension zes) that lists member problem files
+// with a result-request text and a result text of its own, and the series run
+// that calculates every member.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zem {
+
+class TPbData;
+class TProblem;
+class TProgress;
+
+struct TSeriesFile {
+    std::vector<std::string> Files;       // member paths relative to the start directory
+    std::vector<std::string> ResultData;  // the series' result requests
+    std::vector<std::string> Result;      // the series' result text
+};
+
+// Reads a series file; raises "Неизвестный формат файла" unless its first
+// line is "[ZEM SERIES]", or the read error of the file.
+TSeriesFile ReadSeriesFile(const std::string& fileName);
+// Writes "[ZEM SERIES]" and the sections FILES, RESULT DATA, RESULT; the old
+// file is replaced only when the new one is complete.
+void WriteSeriesFile(const std::string& fileName, const TSeriesFile& series);
+
+// The extremes of every result field of every domain of a calculated problem,
+// one line each: "<field>: наибольшее <max>, наименьшее <min>" (field names
+// qualified by the domain element's name inside a compound).
+std::vector<std::string> ResultSummary(TProblem& problem);
+
+// Runs every member as the queue runs a file (read, calculate under its own
+// settings, write back with approximations) and fills the series' result
+// text: per member its path, then its result summary indented by two blanks,
+// or "<path>: <message>" when it failed. Returns the number of failures.
+// Stopping the calculation (EBreakCalcule) ends the run and is passed on.
+int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress);
+
+}  // namespace zem
