@@ -8,6 +8,7 @@
 #include "elements/Elements.h"
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
+#include "platform/numtext.h"
 #include "problem/Problems.h"
 #include "problemtypes/ElCyls.h"
 #include "solvers/Matrises.h"
