@@ -1,0 +1,154 @@
+// Time and memory of the technical-theory cylinder "CylTech" at production
+// size: assembly of the rows (the equations listed, every row written once
+// through the element tree) and the whole calculation (assembly, band width,
+// elimination, back substitution) by the band and windowed methods 2, 3, 4,
+// 6 and 7.
+//
+// The shell: R = 10 m, H = 10 m, t = 0.01 m, clamped bottom, free top, full
+// tank (Gidr 10000) and a wind harmonic (Wind [0, 0, 500]); meshes of
+// N axial by M circumferential steps, 3 M (N + 5) unknowns.
+//
+// Counters: N (unknowns), m (half band of the rows), heap_MB (peak
+// heap of the measured part: every operator new counted, the problem's own
+// equation list included), maxrss_MB (peak resident size of the process so
+// far), file_MB (temporary file of the windowed methods).
+//
+// Build with -DZEM_BENCH=ON; run bin/bench_cyltech (see bench/README.md).
+#include "domains/Equations.h"
+#include "elements/ElLists.h"
+#include "elements/Elements.h"
+#include "platform/progress.h"
+#include "problem/PbTypes.h"
+#include "problem/Problems.h"
+#include "problemtypes/ElCyls.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <malloc.h>
+#include <new>
+#include <string>
+#include <sys/resource.h>
+
+// --- Peak heap of one measurement ------------------------------------------------------
+
+namespace {
+std::atomic<long long> gHeapNow{0}, gHeapPeak{0};
+
+void* CountedAlloc(std::size_t size) {
+    void* p = std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    const long long now = gHeapNow += static_cast<long long>(malloc_usable_size(p));
+    long long peak = gHeapPeak.load();
+    while (now > peak && !gHeapPeak.compare_exchange_weak(peak, now)) {
+    }
+    return p;
+}
+
+void CountedFree(void* p) noexcept {
+    if (!p) return;
+    gHeapNow -= static_cast<long long>(malloc_usable_size(p));
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAlloc(size); }
+void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void operator delete(void* p) noexcept { CountedFree(p); }
+void operator delete[](void* p) noexcept { CountedFree(p); }
+void operator delete(void* p, std::size_t) noexcept { CountedFree(p); }
+void operator delete[](void* p, std::size_t) noexcept { CountedFree(p); }
+
+namespace {
+
+using namespace zem;
+
+double MaxRssMB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+void Set(TElement& root, const char* section, const char* key, const std::string& text) {
+    auto& list = dynamic_cast<TElemList&>(root.Item(root.IndexOfKey(section)));
+    list.Item(list.IndexOfKey(key)).SetText(text);
+}
+
+// The benchmark shell with N axial and M circumferential steps.
+std::unique_ptr<TProblem> Shell(int n, int m) {
+    RegisterCylTechTypes();
+    auto p = std::make_unique<TProblem>(ProblemTypeByName("CylTech"), "Bench");
+    Set(p->Root(), "MESH", "mesh_x", std::to_string(n));
+    Set(p->Root(), "MESH", "mesh_y", std::to_string(m));
+    Set(p->Root(), "LOADS", "Wind", "[0, 0, 500]");
+    p->Root().Parse();
+    p->CollectDomains();
+    return p;
+}
+
+void StartHeap(long long& base) {
+    base = gHeapNow.load();
+    gHeapPeak = base;
+}
+
+// args: N, M. The equations listed and every row written once.
+void BM_Assembly(benchmark::State& state) {
+    auto p = Shell(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    long long base = 0;
+    std::size_t entries = 0, band = 0;
+    for (auto _ : state) {
+        StartHeap(base);
+        p->BuildEquations();
+        TRowItems items;
+        entries = 0;
+        band = 0;
+        for (std::size_t r = 0; r < p->UnknownCount(); ++r) {
+            benchmark::DoNotOptimize(p->GetRow(r, items));
+            entries += items.size();
+            for (const TListItem& it : items) band = std::max(band, it.Col > r ? it.Col - r : r - it.Col);
+        }
+    }
+    state.counters["N"] = static_cast<double>(p->UnknownCount());
+    state.counters["m"] = static_cast<double>(band);
+    state.counters["entries_per_row"] = static_cast<double>(entries) / static_cast<double>(p->UnknownCount());
+    state.counters["heap_MB"] = (gHeapPeak.load() - base) / 1048576.0;
+    state.counters["maxrss_MB"] = MaxRssMB();
+}
+
+// args: method, N, M. The whole calculation of the problem.
+void BM_Calculate(benchmark::State& state) {
+    const int method = static_cast<int>(state.range(0));
+    auto p = Shell(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    state.SetLabel(SLAEMethodNames()[static_cast<std::size_t>(method)]);
+    TProgressLog progress;
+    long long base = 0;
+    double fileMB = 0;
+    for (auto _ : state) {
+        StartHeap(base);
+        p->Calculate(method, false, progress);
+        fileMB = static_cast<double>(p->Solver()->TempFileBytes()) / 1048576.0;
+        benchmark::DoNotOptimize(p->Solution(0));
+    }
+    state.counters["N"] = static_cast<double>(p->UnknownCount());
+    state.counters["heap_MB"] = (gHeapPeak.load() - base) / 1048576.0;
+    state.counters["maxrss_MB"] = MaxRssMB();
+    state.counters["file_MB"] = fileMB;
+}
+
+void Meshes(benchmark::internal::Benchmark* b) {
+    b->Args({100, 64})->Args({200, 128});
+}
+
+void MethodsAndMeshes(benchmark::internal::Benchmark* b) {
+    for (auto [n, m] : {std::pair{100, 64}, std::pair{200, 128}})
+        for (int method : {2, 3, 4, 6, 7}) b->Args({method, n, m});
+}
+
+}  // namespace
+
+BENCHMARK(BM_Assembly)->Apply(Meshes)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Calculate)->Apply(MethodsAndMeshes)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();

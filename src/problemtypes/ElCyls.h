@@ -1,0 +1,91 @@
+// The technical-theory cylinder as problem types: "CylTech", one closed shell
+// (TElCylTech owning a TDmCylTech), and "CompCylTech", a stepped cylinder
+// of spans stacked along the axis (TElCompCylTech), each span a TElCylTech
+// with its own height, wall thickness and meshes, joined to its neighbours
+// by continuity rows that interpolate around the circumference where the
+// circumferential meshes differ.
+#pragma once
+
+#include "domains/ElDomain.h"
+#include "elements/ElComp.h"
+#include "problemtypes/DmCylTech.h"
+
+#include <string>
+
+namespace zem {
+
+class TElCylTech : public TDmElementD2 {
+public:
+    TElCylTech(TObject* owner, std::string key);
+
+    std::string GetCaption() const override;
+    std::string GetTypeName() const override;
+    void DeclareItems() override;
+    // Four empty load slots (qz, qx, qy, prescribed deflection), then the
+    // loads of LOADS.
+    void ApplyLoads() override;
+    // The domain set-up (after ParentParams when given), then the thickness.
+    void Parse() override;
+
+    TDmCylTech& Cyl() const { return static_cast<TDmCylTech&>(*Domain); }
+
+    // For a span of a stepped cylinder: the compound's PARAMS (not owned).
+    // The domain reads them before the span's own, and a span whose own `t`
+    // is empty takes the compound's `t`.
+    TElemList* ParentParams = nullptr;
+
+    // The declarations shared with the stepped cylinder.
+    static void DeclareBounds(TElemList& bounds);
+    static void DeclareLoads(TElemList& loads);
+    static void DeclareMesh(TElemList& mesh);
+    static const std::vector<std::string>& InputNames();
+    static const std::vector<std::string>& ResultNames();
+
+protected:
+    // The thickness value: the own `t`, else the parent's.
+    const TObject* ThicknessValue() const;
+};
+
+class TElCompCylTech : public TElCompSeriesD2 {
+public:
+    // ELEMS becomes an array whose entries create spans (AddSpan).
+    TElCompCylTech(TObject* owner, std::string key);
+
+    std::string GetCaption() const override;
+    std::string GetTypeName() const override;
+    // PARAMS, BOUNDS, LOADS and two spans; graphs only (no tables).
+    void DeclareItems() override;
+    // The text (which rebuilds the spans), then the compound's loads and
+    // boundary conditions on the spans; the problem relists its domains.
+    void Parse() override;
+    // "Uniform" and "Wind" to every span, "Gidr" spread over the spans (also
+    // with a tilted surface), "q_Rect" and "w_Rect" cut into the spans they
+    // cover; a failure raises "Ошибка в значении параметра " + key.
+    void ApplyLoad(const std::string& key, const TObject* value) override;
+    // Span 1's start rows, then per joint the joint rows and the next span's
+    // inner rows, then the last span's end rows.
+    void BuildEquations(TEquationList& equations) override;
+    // Index plus 3 M (N + 5) for every span below Child.
+    std::size_t UnknownOffset(const TElement* child, std::size_t index) const override;
+    // A span rebuilt on its own gets the compound's loads and conditions again.
+    void SubElementRebuilt(TElement& child) override;
+
+    // Appends span Span<count + 1> with its own H, t, Uniform and meshes.
+    void AddSpan();
+    TElCylTech& CylSpan(int i) const { return static_cast<TElCylTech&>(Span(i)); }
+    TDmCylTech& Cyl(int i) const { return CylSpan(i).Cyl(); }
+
+protected:
+    // Loads afresh on every span (its own, then the compound's), and the
+    // compound's conditions on the first and the last span.
+    void ApplyToSpans();
+    // The rows joining span i (at its top) to span i + 1 (at its bottom).
+    void WriteJointRows(TEquationList& equations, int i);
+    // Regions in the compound's axial coordinate, cut to each span.
+    void AddRegionsToSpans(int slot, const TObject* value);
+};
+
+// Registers "CylTech" and "CompCylTech" in the catalogue of problem types.
+void RegisterCylTechTypes();
+
+}  // namespace zem

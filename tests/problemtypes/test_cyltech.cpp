@@ -1,0 +1,229 @@
+// The technical-theory cylinder "CylTech": unknowns and row order, wall
+// thickness regions, loads, stresses, and solutions checked against the
+// axisymmetric shell and against the Fourier structure of a harmonic load.
+#include "cyltech_problems.h"
+
+#include "platform/errors.h"
+#include "platform/numtext.h"
+
+#include <gtest/gtest.h>
+
+using namespace zem;
+using namespace zem::cyltest;
+
+namespace {
+
+constexpr double kPi = std::numbers::pi;
+
+// The message of the error that setting a path raises.
+std::string ErrorOf(const std::string& path, const std::string& text) {
+    try {
+        MakeProblem("CylTech", {{path, text}});
+    } catch (const ZemError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// The axisymmetric shell clamped at x = 0 under a full tank, far from its
+// other end: D w'''' + E t/R^2 w = gamma (H - x).
+struct TAxisymmetricShell {
+    double R, H, t, E, mu, gamma;
+    double Deflection(double x) const {
+        const double k = E * t / (R * R);
+        const double beta = std::pow(3 * (1 - mu * mu) / (R * R * t * t), 0.25);
+        const double wp = gamma * (H - x) / k;  // w'''' of the load vanishes
+        const double c1 = -gamma * H / k;        // w(0) = 0
+        const double c2 = c1 + gamma / k / beta;  // w'(0) = 0
+        return wp + std::exp(-beta * x) * (c1 * std::cos(beta * x) + c2 * std::sin(beta * x));
+    }
+};
+
+}  // namespace
+
+TEST(CylTech, DefaultProblemRowsFollowTheUnknowns) {
+    auto p = MakeProblem("CylTech");
+    TDmCylTech& d = CylOf(*p);
+    EXPECT_EQ(p->Root().GetTypeName(), "CylTech");
+    EXPECT_NEAR(double(d.Extent(1)), 2 * kPi * 10, 1e-12) << "the whole circumference";
+    p->BuildEquations();
+    ASSERT_EQ(p->UnknownCount(), 108u) << "3 M (N + 5) with N = M = 4";
+    const TEquationList& eq = p->Equations();
+    // Clamped bottom (Nil, Nil, EqIII / EqI, EqII, dw0 / u, v, w), free top
+    // (EqI, EqII, EqIII / N1, S1, M1 / Nil, Nil, Q1).
+    const std::pair<int, const char*> names[] = {{0, "Nil(u)"}, {2, "EqIII(0,0)"}, {14, "dw0(0,0)"},
+                                                 {24, "u(0,0)"}, {36, "EqI(1,0)"},  {72, "EqI(4,0)"},
+                                                 {87, "N1(4,1)"}, {89, "M1(4,1)"},  {107, "Q1(4,3)"}};
+    for (const auto& [row, name] : names) EXPECT_EQ(eq.Name(row), name);
+
+    // Each row has its own unknown on the diagonal, and an identity row's
+    // unknown appears in no other row.
+    std::vector<bool> used(108, false);
+    TRowItems items;
+    for (std::size_t r = 0; r < 108; ++r) {
+        p->GetRow(r, items);
+        bool diagonal = false;
+        for (const TListItem& it : items) {
+            if (it.Col == r) diagonal = true;
+            else used[it.Col] = true;
+        }
+        EXPECT_TRUE(diagonal) << eq.Name(int(r));
+    }
+    for (int r = 0; r < 108; ++r)
+        if (!eq.HasEquation(r)) {
+            EXPECT_FALSE(used[std::size_t(r)]) << "row " << r;
+        }
+}
+
+TEST(CylTech, ThicknessRegions) {
+    // Ten axial steps of 1 m, eight around of 2 pi 10/8 m.
+    const TSettings mesh = {{"MESH.mesh_x", "10"}, {"MESH.mesh_y", "8"}};
+    auto thickness = [&](const std::string& t) {
+        TSettings s = mesh;
+        s.push_back({"PARAMS.t", t});
+        auto p = MakeProblem("CylTech", s);
+        auto m = p->Root().InputValues(0);
+        return std::make_pair(std::move(p), std::unique_ptr<TMatrix>(static_cast<TMatrix*>(m.release())));
+    };
+    // A rectangle snapped outward to cell edges: nodes 2 ... 5 along, 0 ... 2
+    // around (column 8 repeats node 0).
+    auto [p1, rect] = thickness("[0.01, [1.8, 0, 5.2, 20, 0.02]]");
+    for (int i = 0; i <= 10; ++i)
+        for (int j = 0; j <= 8; ++j) {
+            const bool inside = i >= 2 && i <= 5 && (j <= 2 || j == 8);
+            EXPECT_EQ(rect->GetItem(i, j), inside ? 0.02 : 0.01) << i << "," << j;
+        }
+    // The stiffness follows the node.
+    InputAt(CylOf(*p1), 0, 3, 1);
+    EXPECT_DOUBLE_EQ(CylOf(*p1).D, 0.02 * 0.02 * 0.02 * 2.06e11 / 12 / (1 - 0.09));
+    // A single number afterwards gives it everywhere.
+    auto [p2, flat] = thickness("0.02");
+    std::size_t r = 0, c = 0;
+    EXPECT_EQ(flat->MinItem(r, c), 0.02);
+    // A circle compares its third number with the squared distance.
+    auto [p3, circle] = thickness("[0.01, [5, 0, 4, 0.03]]");
+    EXPECT_EQ(circle->GetItem(3, 0), 0.03) << "distance 2, squared 4";
+    EXPECT_EQ(circle->GetItem(2, 0), 0.01);
+    // Bilinear over the whole wall: 0.01 at the bottom to 0.02 at the top.
+    auto [p4, ramp] = thickness("[0.05, [0, 0, 10, 62.84, 0.01, 0.02, 0.01, 0.02]]");
+    for (int i = 0; i <= 10; ++i) EXPECT_NEAR(ramp->GetItem(i, 5), 0.01 + 0.001 * i, 1e-15);
+
+    // Regions of another length, and walls left without thickness, are refused.
+    EXPECT_EQ(ErrorOf("PARAMS.t", "[0.01, [1, 2, 3]]"), "Ошибка в значении параметра t");
+    EXPECT_EQ(ErrorOf("PARAMS.t", "[[0, 0, 5, 5, 0.02], [5, 0, 1, 0.02]]"), "Ошибка в значении параметра t");
+    EXPECT_EQ(ErrorOf("PARAMS.t", ""), "Ошибка в значении параметра t");
+    EXPECT_EQ(ErrorOf("PARAMS.R", "0"), "Ошибка в значении параметра R");
+}
+
+TEST(CylTech, Loads) {
+    const TSettings base = {{"PARAMS.R", "1"}, {"PARAMS.H", "1"}, {"MESH.mesh_x", "10"}, {"MESH.mesh_y", "8"}};
+    auto with = [&](const std::string& key, const std::string& value) {
+        TSettings s = base;
+        s.push_back({"LOADS.Gidr", ""});
+        s.push_back({"LOADS." + key, value});
+        return MakeProblem("CylTech", s);
+    };
+    // Filled to 0.5 m: nothing above the level, and a horizontal surface
+    // given with its angle 0 loads exactly as without it.
+    auto half = with("Gidr", "[10000, 0.5]");
+    auto level = with("Gidr", "[10000, 0.5, 0]");
+    TDmCylTech& h = CylOf(*half);
+    EXPECT_GT(InputAt(h, 1, 0, 0), 5000);
+    EXPECT_EQ(InputAt(h, 1, 6, 3), 0);
+    for (int i = 0; i <= 10; ++i)
+        for (int j = 0; j < 8; ++j) EXPECT_EQ(InputAt(CylOf(*level), 1, i, j), InputAt(h, 1, i, j));
+
+    // A tilted surface: at arc y the liquid stands at 0.5 + R sin 20° cos(y/R).
+    auto tilted = with("Gidr", "[10000, 0.5, 20]");
+    for (int j : {0, 2, 4}) {
+        const double at = 0.5 + std::sin(20 * kPi / 180) * std::cos(2 * kPi * j / 8);
+        auto straight = with("Gidr", "[10000, " + RealToStrGen(17, 1, at) + "]");
+        for (int i = 0; i <= 10; ++i)
+            EXPECT_NEAR(InputAt(CylOf(*tilted), 1, i, j), InputAt(CylOf(*straight), 1, i, j), 1e-8) << i << "," << j;
+    }
+
+    // Wind: cosine coefficients of the harmonics around.
+    auto wind = with("Wind", "[100, [0, 50], 30]");
+    for (int j = 0; j < 8; ++j) {
+        const double a = 2 * kPi * j / 8;
+        EXPECT_NEAR(InputAt(CylOf(*wind), 1, 3, j), 100 + 50 * std::sin(a) + 30 * std::cos(2 * a), 1e-12);
+    }
+
+    // A prescribed deflection: its inner nodes get "w_Constr" instead of
+    // equation III, and keep the value.
+    auto fixed = with("w_Rect", "[0.32, 0, 0.68, 1, 0.0001]");
+    fixed->BuildEquations();
+    const TEquationList& eq = fixed->Equations();
+    EXPECT_NE(eq.IndexOf("w_Constr(4,0)"), -1);
+    EXPECT_NE(eq.IndexOf("w_Constr(6,1)"), -1);
+    EXPECT_EQ(eq.IndexOf("w_Constr(4,2)"), -1);
+    EXPECT_EQ(fixed->UnknownCount(), 3u * 8 * 15);
+    Solve(*fixed);
+    EXPECT_NEAR(ResultAt(CylOf(*fixed), 2, 5, 1), 0.0001, 1e-15);
+
+    EXPECT_EQ(ErrorOf("LOADS.Gidr", "[10000, [1, 2]]"), "Ошибка в значении параметра Gidr");
+    EXPECT_EQ(ErrorOf("LOADS.q_Rect", "[1, 2, 3]"), "Ошибка в значении параметра q_Rect");
+}
+
+TEST(CylTech, StressesOfTheWall) {
+    const TWallStresses uniaxial = PlaneStresses(100, 0, 0);
+    EXPECT_EQ(std::vector<double>({uniaxial.Max, uniaxial.Min, uniaxial.Eq3, uniaxial.Eq4}),
+              std::vector<double>({100, 0, 100, 100}));
+    // Two equal compressions: the greatest shear lies out of the wall, so the
+    // equivalent stress is the compression itself, not their difference 0.
+    EXPECT_EQ(PlaneStresses(-100, -100, 0).Eq3, 100);
+    const TWallStresses shear = PlaneStresses(0, 0, 50);
+    EXPECT_EQ(std::vector<double>({shear.Max, shear.Min, shear.Eq3}), std::vector<double>({50, -50, 100}));
+    EXPECT_NEAR(shear.Eq4, 50 * std::sqrt(3.0), 1e-12);
+    EXPECT_DOUBLE_EQ(FibreStress(-10, 1, 0.1), -700) << "bending taken in the sense of the force";
+}
+
+TEST(CylTech, AxisymmetricHydrostaticsApproachesTheAxisymmetricShell) {
+    // R = 1, t = 0.01: the edge disturbance decays over 1/beta = 0.08 m, so a
+    // shell of 1 m is long and the free top does not reach the clamped bottom.
+    const TAxisymmetricShell exact{1, 1, 0.01, 2.06e11, 0.3, 10000};
+    double previous = 0;
+    for (int n : {40, 80, 160}) {
+        const int m = n / 10;
+        auto p = MakeProblem("CylTech", {{"PARAMS.R", "1"}, {"PARAMS.H", "1"},
+                                         {"MESH.mesh_x", std::to_string(n)}, {"MESH.mesh_y", std::to_string(m)}});
+        Solve(*p);
+        TDmCylTech& d = CylOf(*p);
+        const double scale = exact.Deflection(0.5);
+        double worst = 0;
+        for (int i = 0; i <= n; ++i) {
+            const double w = ResultAt(d, 2, i, 0);
+            for (int j = 1; j < m; ++j) {
+                ASSERT_NEAR(ResultAt(d, 2, i, j), w, 1e-9 * scale) << "the same all around";
+                ASSERT_NEAR(ResultAt(d, 0, i, j), ResultAt(d, 0, i, 0), 1e-9 * scale);
+                ASSERT_NEAR(ResultAt(d, 1, i, j), 0, 1e-9 * scale) << "no circumferential motion";
+            }
+            worst = std::max(worst, std::fabs(w - exact.Deflection(double(d.NodeCoord(0, i)))));
+        }
+        EXPECT_LT(worst / scale, 0.05 * (40.0 / n) * (40.0 / n)) << n;
+        if (previous > 0) {
+            EXPECT_GT(previous / worst, 3.5) << "second order as both meshes are refined";
+        }
+        previous = worst;
+        // Hoop force of the free shell: N2 = E t w/R; no axial force.
+        const double w = ResultAt(d, 2, n / 2, 0);
+        EXPECT_NEAR(ResultAt(d, 6, n / 2, 0), 2.06e9 * w, 1e-4 * 2.06e9 * w);
+        EXPECT_LT(std::fabs(ResultAt(d, 5, n / 2, 0)), 1e-4 * 2.06e9 * w);
+    }
+}
+
+TEST(CylTech, HarmonicWindFollowsTheCosineAround) {
+    // Clamped bottom, free top, wind pressure 1000 cos 2 theta.
+    auto p = MakeProblem("CylTech", {{"PARAMS.R", "1"}, {"PARAMS.H", "1"}, {"MESH.mesh_x", "20"},
+                                     {"MESH.mesh_y", "16"}, {"LOADS.Gidr", ""}, {"LOADS.Wind", "[0, 0, 1000]"}});
+    Solve(*p, 4);
+    TDmCylTech& d = CylOf(*p);
+    const double scale = MaxAbsW(d);
+    ASSERT_GT(scale, 0);
+    for (int i = 0; i <= 20; ++i)
+        for (int j = 0; j < 16; ++j) {
+            const double a = 2 * kPi * j / 16;
+            EXPECT_NEAR(ResultAt(d, 2, i, j), ResultAt(d, 2, i, 0) * std::cos(2 * a), 1e-9 * scale);
+            EXPECT_NEAR(ResultAt(d, 1, i, j), ResultAt(d, 1, i, 2) * std::sin(2 * a), 1e-9 * scale);
+        }
+}
