@@ -3,6 +3,7 @@
 #include "elements/Elements.h"
 #include "problem/PbTypes.h"
 #include "problemtypes/DmCylSym.h"
+#include "problemtypes/ElCyls.h"
 
 #include <string>
 
@@ -20,6 +21,7 @@ void RegisterProblemTypes() {
     // One line per built type, by its catalogue name.
     Register<TElCylSym>("CylSym");
     Register<TElCompCylSym>("CompCylSym");
+    RegisterCylTechTypes();
 }
 
 }  // namespace zem
