@@ -15,11 +15,10 @@ namespace zem {
 namespace {
 
 TEST(Progress, ElapsedTimeText) {
-    EXPECT_EQ(ElapsedText(0), "00:00");
-    EXPECT_EQ(ElapsedText(187), "03:07");
-    EXPECT_EQ(ElapsedText(3599), "59:59");
-    EXPECT_EQ(ElapsedText(3600), "01:00:00") << "hours appear only when not 0";
-    EXPECT_EQ(ElapsedText(3787), "01:03:07");
+    // Hours appear only when not 0.
+    for (auto [seconds, text] : {std::pair{0, "00:00"}, {187, "03:07"}, {3599, "59:59"}, {3600, "01:00:00"},
+                                 {3787, "01:03:07"}})
+        EXPECT_EQ(ElapsedText(seconds), text);
 }
 
 TEST(Progress, StagesBarAndTotalTime) {
@@ -30,9 +29,7 @@ TEST(Progress, StagesBarAndTotalTime) {
     progress.BeginStage("A");
     now += std::chrono::seconds(65);
     progress.BeginStage("B");
-    progress.StepProgress();
-    progress.StepProgress();
-    progress.StepProgress();
+    for (int i = 0; i < 3; ++i) progress.StepProgress();
     EXPECT_EQ(progress.Snapshot().percentText, "30 %") << "bar maximum is N−1";
     progress.StepProgress(7);
     EXPECT_EQ(progress.Snapshot().percentText, "70 %");
@@ -55,13 +52,10 @@ TEST(Progress, StagesBarAndTotalTime) {
 TEST(SolverThread, RunsTheProcedureAndHandsBackItsError) {
     TProgressLog progress;
     bool ran = false;
-    {
-        TSLThread thread(progress, [&] { ran = true; });
-        EXPECT_TRUE(progress.Running()) << "the thread counts as a running calculation from its creation";
-        thread.Join();
-        EXPECT_TRUE(thread.Finished());
-    }
-    EXPECT_TRUE(ran);
+    TSLThread thread(progress, [&] { ran = true; });
+    EXPECT_TRUE(progress.Running()) << "the thread counts as a running calculation from its creation";
+    thread.Join();
+    EXPECT_TRUE(ran && thread.Finished());
     TSLThread failing(progress, [] { throw ZemError("сбой"); });
     EXPECT_THROW(failing.Join(), ZemError);
     EXPECT_NO_THROW(failing.Join()) << "the error is handed back once";
