@@ -14,11 +14,11 @@
 #include "platform/errors.h"
 #include "solvers/Matrises.h"
 #include "stencils/Tamplets.h"
+#include "solvers/testsystems.h"
 
 #include <cmath>
 #include <map>
 #include <numbers>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,32 +48,17 @@ public:
         Free = 0;
         if (!Equations.WriteRow(r)) Row[static_cast<std::size_t>(r)] = 1;
     }
-    // Lists the equations of Root and solves sum a x + f = 0 with pivoting.
+    // Lists the equations of Root and solves sum a x + f = 0 by the dense reference solve.
     void Solve(TElement& root) {
         Equations.Clear();
         root.BuildEquations(Equations);
-        const std::size_t n = static_cast<std::size_t>(Equations.Count());
-        std::vector<std::vector<Extended>> a(n, std::vector<Extended>(n + 1, 0));
-        for (std::size_t r = 0; r < n; ++r) {
+        test::TTestSystem s("rows", static_cast<std::size_t>(Equations.Count()));
+        for (std::size_t r = 0; r < s.N(); ++r) {
             BuildRow(static_cast<int>(r));
-            for (const auto& [c, x] : Row) a[r].at(c) = x;
-            a[r][n] = -Free;
+            for (const auto& [c, x] : Row) s.rows[r].push_back({c, x});
+            s.b[r] = Free;
         }
-        for (std::size_t k = 0; k < n; ++k) {
-            std::size_t p = k;
-            for (std::size_t r = k + 1; r < n; ++r)
-                if (std::fabs(a[r][k]) > std::fabs(a[p][k])) p = r;
-            if (a[p][k] == 0) throw std::logic_error("singular system");
-            std::swap(a[k], a[p]);
-            for (std::size_t r = k + 1; r < n; ++r)
-                for (std::size_t c = n + 1; c-- > k;) a[r][c] -= a[r][k] / a[k][k] * a[k][c];
-        }
-        Solution.assign(n, 0);
-        for (std::size_t k = n; k-- > 0;) {
-            Extended s = a[k][n];
-            for (std::size_t c = k + 1; c < n; ++c) s -= a[k][c] * Solution[c];
-            Solution[k] = s / a[k][k];
-        }
+        Solution = test::DenseSolve(s);
     }
 };
 
