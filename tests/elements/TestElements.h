@@ -6,23 +6,13 @@
 #include "elements/ElementHost.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
+#include "testutil.h"
 
 #include <map>
 #include <string>
 #include <vector>
 
 namespace zem::test {
-
-// The message of the ZemError that F raises.
-template <class F>
-std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const ZemError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 class TElTestCyl : public TElement {
 public:

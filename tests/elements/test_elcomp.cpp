@@ -1,13 +1,13 @@
 // Compound elements: a stepped beam solved through its spans, the joint rows
-// and their names, span rectangles, the hydrostatic load over spans, the
-// shared table and scale, and the interpolating joints of surface spans.
+// and the unknowns' offsets, span rectangles, the hydrostatic load over
+// spans, the shared table and scale. (The interpolating joints of surface
+// spans are checked on the stepped technical-theory cylinder.)
 #include "domains/model_elements.h"
 #include "elements/ElComp.h"
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
+#include "testutil.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace zem;
@@ -72,13 +72,7 @@ TEST(ElCompSeries, RowNamesUnknownOffsetsAndCounts) {
     s->BuildEquations(host.Equations);
     ASSERT_EQ(host.Equations.Count(), (2 + 5) + (3 + 5)) << "one row per unknown, virtual nodes included";
     // Span 1: Eq(0), dw(0), w(0), Eq(1); then the joint.
-    EXPECT_EQ(host.Equations.Name(0), "Span1.Eq(0)");
-    EXPECT_EQ(host.Equations.Name(1), "Span1.dw(0)");
     EXPECT_EQ(host.Equations.Name(4), "Cnt(w[0,1])");
-    EXPECT_EQ(host.Equations.Name(5), "Cnt(dw[0,1])");
-    EXPECT_EQ(host.Equations.Name(6), "Span1.Eq(2)");
-    EXPECT_EQ(host.Equations.Name(7), "Span2.Eq(0)");
-    EXPECT_EQ(host.Equations.Name(8), "Cnt(Q1[0,1])");
     EXPECT_EQ(host.Equations.Name(14), "Span2.Q1(3)");
 
     // A joint row: +w at span 1's top node (column 2 + 2), -w at span 2's
@@ -98,8 +92,6 @@ TEST(ElCompSeries, OneSpanAndStackedRectangles) {
     TTestHost host;
     auto one = Series(host, "", 1);
     TRect sub;
-    one->SpanRect(0, {0, 0, 100, 400}, sub);
-    EXPECT_EQ(sub, (TRect{0, 0, 100, 400}));
     host.Equations.Clear();
     one->BuildEquations(host.Equations);
     for (int r = 0; r < host.Equations.Count(); ++r)
@@ -145,15 +137,11 @@ TEST(ElCompSeries, HydrostaticsOverSpans) {
     const Extended trapezoid = (p[3] + p[4]) * 0.375L / 2;
     EXPECT_NEAR(double(trapezoid), 10000 * 0.5 * 0.5 / 2, 1e-9);
 
-    EXPECT_EQ([&] {
-        try {
-            s->Loads().Item(1).SetText("[10000, [1, 2]]");
-            s->Parse();
-        } catch (const ZemError& e) {
-            return std::string(e.what());
-        }
-        return std::string("accepted");
-    }(), "Ошибка значения");
+    EXPECT_EQ(test::MessageOf([&] {
+                  s->Loads().Item(1).SetText("[10000, [1, 2]]");
+                  s->Parse();
+              }),
+              "Ошибка значения");
 }
 
 TEST(ElCompSeries, RefiningASpanKeepsTheCompoundsLoads) {
@@ -177,9 +165,7 @@ TEST(ElCompSeries, SharedTableScaleAndExport) {
     TTableModel table;
     s->FillTable(table, values.get());
     ASSERT_EQ(table.RowCount(), 6);
-    EXPECT_EQ(table.Text(0, 1), "1: Span2") << "the last span's last node on top";
-    EXPECT_EQ(table.Text(0, 3), "1: Span1");
-    EXPECT_EQ(table.Text(0, 5), "0: Span1");
+    EXPECT_EQ(table.Text(0, 1) + "|" + table.Text(0, 5), "1: Span2|0: Span1") << "the last span's last node on top";
     EXPECT_EQ(table.MaxPos, (TCellPos{1, 2}));
     EXPECT_EQ(table.MinPos, (TCellPos{1, 4}));
 
@@ -202,88 +188,11 @@ TEST(ElCompSeries, SharedTableScaleAndExport) {
         void TextOut(int, int, const std::string&) override {}
     } canvas;
     s->DrawGraph(canvas, {0, 0, 100, 400}, 0, values.get(), scale);
-    ASSERT_EQ(scale.Steps.size(), 5u);
-    for (Extended step : scale.Steps) EXPECT_EQ(step, 0.5L);
+    EXPECT_EQ(scale.Steps, std::vector<Extended>(5, 0.5L));
 
-    const std::string file = (std::filesystem::temp_directory_path() / "zem_series.txt").string();
-    s->SaveValues(values.get(), file);
-    const auto lines = ReadTextFile(file);
+    const test::TempDir dir;
+    s->SaveValues(values.get(), dir / "series.txt");
+    const auto lines = ReadTextFile(dir / "series.txt");
     ASSERT_EQ(lines.size(), 5u) << "every span's values, in span order";
     EXPECT_DOUBLE_EQ(double(StrToReal(lines[3])), 5);
-    std::remove(file.c_str());
-}
-
-namespace {
-
-// Two membrane spans on top of each other, with their own circumferential meshes.
-class TMembraneSeries : public TElCompSeriesD2 {
-public:
-    TMembraneSeries(TObject* owner, std::string key) : TElCompSeriesD2(owner, std::move(key)) {}
-    std::string GetCaption() const override { return "Мембраны"; }
-    std::string GetTypeName() const override { return "CompMembrane"; }
-    void DeclareItems() override {
-        for (const char* key : {"Span1", "Span2"}) {
-            auto& span = static_cast<TElMembrane&>(AddChild(std::make_unique<TElMembrane>(&Elems(), key)));
-            span.DeclareItems();
-        }
-    }
-    std::size_t UnknownOffset(const TElement* child, std::size_t index) const override {
-        for (int i = 0; i < ChildCount() && &Child(i) != child; ++i)
-            index += static_cast<std::size_t>((SpanDomain(i).StepCount(0) + 3) * SpanDomain(i).StepCount(1));
-        return index;
-    }
-};
-
-}  // namespace
-
-TEST(ElCompSeriesD2, JointInterpolatesAroundTheCircumference) {
-    TTestHost host;
-    auto s = MakeRoot<TMembraneSeries>(
-        host, "{ELEMS={Span1={MESH={mesh_x=2, mesh_y=8}}, Span2={MESH={mesh_x=2, mesh_y=4}}}}");
-    TDomain& lower = s->SpanDomain(0);
-    TDomain& upper = s->SpanDomain(1);
-    auto value = [](TDomain& d, double w) { d.AddCoef(0, d.Pos, w); };
-    TEquationList eq;
-    upper.SetPos(0, 0);
-    lower.SetPos(0, 2);
-    for (int j : {1, 2, 7}) {
-        lower.SetPos(1, j);
-        s->AddJointEquation(eq, 0, "w", value, value, 1);
-    }
-    ASSERT_EQ(eq.Count(), 3);
-    EXPECT_EQ(eq.Name(0), "Cnt.w(0,1)[1]");
-    EXPECT_EQ(eq.Name(2), "Cnt.w(0,1)[7]");
-
-    // Node 1 of 8 lies halfway between nodes 0 and 1 of 4.
-    const auto& t0 = eq.Entry(0).Terms;
-    ASSERT_EQ(t0.size(), 3u);
-    EXPECT_EQ(t0[0]->Weight, 1);
-    EXPECT_EQ(t0[0]->NodeIdx, (TNodeIdx{2, 1}));
-    EXPECT_EQ(t0[1]->NodeIdx, (TNodeIdx{0, 0}));
-    EXPECT_NEAR(t0[1]->Weight, -0.5, 1e-15);
-    EXPECT_EQ(t0[2]->NodeIdx, (TNodeIdx{0, 1}));
-    EXPECT_NEAR(t0[2]->Weight, -0.5, 1e-15);
-    // Node 2 of 8 is node 1 of 4.
-    ASSERT_EQ(eq.Entry(1).Terms.size(), 2u);
-    EXPECT_EQ(eq.Entry(1).Terms[1]->NodeIdx, (TNodeIdx{0, 1}));
-    EXPECT_EQ(eq.Entry(1).Terms[1]->Weight, -1);
-    // Node 7 of 8 lies between node 3 and node 4, which closes onto node 0.
-    const auto& t2 = eq.Entry(2).Terms;
-    ASSERT_EQ(t2.size(), 3u);
-    EXPECT_EQ(t2[2]->NodeIdx[1], 4);
-    EXPECT_NEAR(t2[2]->Weight, -0.5, 1e-12);
-
-    // The row of the last joint: +1 at lower (2, 7), -1/2 at upper (0, 3) and (0, 0).
-    host.Equations.Clear();
-    host.Equations.AddTerms("joint", [&] {
-        std::vector<std::unique_ptr<TSLAEEquat>> terms;
-        for (const auto& t : t2) terms.push_back(std::make_unique<TSLAEEquat>(*t));
-        return terms;
-    }());
-    host.BuildRow(0);
-    const std::size_t lowerCount = (2 + 3) * 8;  // the first span's unknowns
-    EXPECT_EQ(host.Row.size(), 3u);
-    EXPECT_EQ(host.Row.at((2 + 1) * 8 + 7), 1);
-    EXPECT_NEAR(double(host.Row.at(lowerCount + 4 + 0)), -0.5, 1e-12) << "node 4 is node 0's column";
-    EXPECT_NEAR(double(host.Row.at(lowerCount + 4 + 3)), -0.5, 1e-12);
 }
