@@ -1,6 +1,9 @@
 #include "elements/Elements.h"
 #include "platform/errors.h"
 #include "problem/PbTypes.h"
+#include "testutil.h"
+
+#include <cctype>
 
 #include <gtest/gtest.h>
 
@@ -12,15 +15,11 @@ TEST(ProblemTypes, FixedOrderAndExactBytes) {
                            "Ring",     "Ring2",    "RingP",      "CylRing", "CylRingP"};
     for (int i = 0; i < kProblemTypeCount; ++i) EXPECT_EQ(ProblemTypeName(i), names[i]);
     // The two stepped types begin with a Latin C; every other letter is Cyrillic.
-    EXPECT_EQ(ProblemTypeCaption(2)[0], 'C');
-    EXPECT_EQ(ProblemTypeCaption(6)[0], 'C');
-    EXPECT_EQ(ProblemTypeCaption(0).rfind("\xD0\xA6", 0), 0u);  // Cyrillic Ц
     for (int i = 0; i < kProblemTypeCount; ++i) {
         const std::string& c = ProblemTypeCaption(i);
-        for (std::size_t k = (i == 2 || i == 6) ? 1 : 0; k < c.size(); ++k) {
-            char ch = c[k];
-            EXPECT_FALSE((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z')) << i << ": " << c;
-        }
+        EXPECT_EQ(std::isalpha(static_cast<unsigned char>(c[0])) != 0, i == 2 || i == 6) << c;
+        for (std::size_t k = 1; k < c.size(); ++k)
+            EXPECT_FALSE(std::isalpha(static_cast<unsigned char>(c[k]))) << i << ": " << c;
     }
 }
 
@@ -33,11 +32,6 @@ TEST(ProblemTypes, LookUpByNameExactOrIgnoringCase) {
 
 TEST(ProblemTypes, UnbuiltTypeIsRefusedClearly) {
     ASSERT_FALSE(ProblemTypeAvailable(14));
-    try {
-        CreateProblemElement(14, nullptr, "x");
-        FAIL();
-    } catch (const ZemError& e) {
-        EXPECT_NE(std::string(e.what()).find("CylRingP"), std::string::npos);
-    }
+    EXPECT_NE(test::MessageOf([] { CreateProblemElement(14, nullptr, "x"); }).find("CylRingP"), std::string::npos);
     EXPECT_THROW(CreateProblemElement(15, nullptr, "x"), ZemError);
 }
