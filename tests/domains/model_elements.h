@@ -29,18 +29,18 @@ public:
     std::map<std::size_t, Extended> Row;
     Extended Free = 0;
     std::vector<Extended> Solution;
-    std::vector<std::string> Shown;  // caption and selector of every window opened
+    std::vector<std::string> Shown;  // every window opened: kind, element, selector, caption
     TEquationList Equations;
 
     void AddCoef(std::size_t g, Extended x) override { Row[g] += x; }
     void AddFree(Extended x) override { Free += x; }
     Extended GetUnknown(std::size_t g) override { return Solution.at(g); }
-    void ShowTable(TElement&, int sel, const std::string& caption, const std::string&,
+    void ShowTable(TElement& e, int sel, const std::string& caption, const std::string& extension,
                    std::unique_ptr<TObject>) override {
-        Shown.push_back(caption + " #" + std::to_string(sel));
+        Shown.push_back("table " + e.Key() + " " + std::to_string(sel) + " " + caption + " ." + extension);
     }
-    void ShowGraph(TElement&, int sel, const std::string& caption, std::unique_ptr<TObject>) override {
-        Shown.push_back(caption + " #" + std::to_string(sel));
+    void ShowGraph(TElement& e, int sel, const std::string& caption, std::unique_ptr<TObject>) override {
+        Shown.push_back("graph " + e.Key() + " " + std::to_string(sel) + " " + caption);
     }
     // Row r as the problem builds it (the identity row without an equation).
     void BuildRow(int r) {

@@ -91,17 +91,6 @@ TEST(DomainMesh, StepsBeyondTheEndsAndPeriodicWrap) {
     EXPECT_EQ(f.domain.StepSum(1, n + 2), 5 + 0.5 + 1);
 }
 
-TEST(DomainMesh, SplitStepsHalvesAllOrTheMarked) {
-    DomainFixture f;
-    f.domain.SetSteps(0, {0.5, 0.25, 0.25});
-    TStepMarks marks{1, 0, 1};
-    f.domain.SplitSteps(0, &marks);
-    EXPECT_EQ(f.domain.Steps(0), (std::vector<double>{0.25, 0.25, 0.25, 0.125, 0.125}));
-    f.domain.SplitSteps(0, nullptr);
-    EXPECT_EQ(f.domain.StepCount(0), 10);
-    EXPECT_DOUBLE_EQ(double(f.domain.Extent(0)), 1.0);
-}
-
 // --- Loads ---------------------------------------------------------------------------
 
 TEST(DomainLoads, FullTankCoversEveryNodeWhateverTheRounding) {

@@ -3,12 +3,10 @@
 // that records what the tree asks of it.
 #pragma once
 
-#include "elements/ElementHost.h"
+#include "domains/model_elements.h"
 #include "elements/Elements.h"
-#include "platform/errors.h"
 #include "testutil.h"
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -87,24 +85,7 @@ public:
 };
 
 // A problem that records the row being built and the windows asked for.
-class TTestHost : public TElementHost {
-public:
-    void AddCoef(std::size_t globalIndex, Extended x) override {
-        if (x != 0) row[globalIndex] += x;
-    }
-    void AddFree(Extended x) override { freeTerm += x; }
-    Extended GetUnknown(std::size_t globalIndex) override { return 1000.0L + globalIndex; }
-    void ShowTable(TElement& e, int selector, const std::string& caption, const std::string& extension,
-                   std::unique_ptr<TObject>) override {
-        shown.push_back("table " + e.Key() + " " + std::to_string(selector) + " " + caption + " ." + extension);
-    }
-    void ShowGraph(TElement& e, int selector, const std::string& caption, std::unique_ptr<TObject>) override {
-        shown.push_back("graph " + e.Key() + " " + std::to_string(selector) + " " + caption);
-    }
-    std::map<std::size_t, Extended> row;
-    Extended freeTerm = 0;
-    std::vector<std::string> shown;
-};
+using dmtest::TTestHost;
 
 // A new element of type T owned by Host, with its defaults declared and parsed.
 template <class T>

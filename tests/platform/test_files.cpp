@@ -1,29 +1,14 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/extended.h"
+#include "testutil.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <unistd.h>
 
 using namespace zem;
-namespace fs = std::filesystem;
-
-namespace {
-std::string Slurp(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("zem-test-" + std::to_string(::getpid()) + "-" +
-                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
-}  // namespace
+using test::Slurp;
 
 TEST(Cp1251, RoundTripsCyrillicAndRejectsWhatItCannotHold) {
     const std::string text = "Радиус, м: Ёё №";
@@ -37,27 +22,27 @@ TEST(Cp1251, RoundTripsCyrillicAndRejectsWhatItCannotHold) {
 }
 
 TEST(TextFile, WritesCrLfCp1251AndReadsBothLineEnds) {
-    TempDir dir;
-    const std::string file = (dir.path / "a.zem").string();
+    const test::TempDir dir;
+    const std::string file = dir / "a.zem";
     WriteTextFile(file, {"[ZEM]", "Тип=CylSym", ""});
     EXPECT_EQ(Slurp(file), "[ZEM]\r\n\xD2\xE8\xEF=CylSym\r\n\r\n");
     EXPECT_EQ(ReadTextFile(file), (std::vector<std::string>{"[ZEM]", "Тип=CylSym", ""}));
 
-    std::ofstream(dir.path / "lf.txt", std::ios::binary) << "a\nb\r\nc";
-    EXPECT_EQ(ReadTextFile((dir.path / "lf.txt").string()), (std::vector<std::string>{"a", "b", "c"}));
+    std::ofstream(dir / "lf.txt", std::ios::binary) << "a\nb\r\nc";
+    EXPECT_EQ(ReadTextFile(dir / "lf.txt"), (std::vector<std::string>{"a", "b", "c"}));
     AppendTextFile(file, {"x"});
     EXPECT_EQ(ReadTextFile(file).back(), "x");
 }
 
 TEST(TextFile, AFailedWriteLeavesTheOldFileAsItWas) {
-    TempDir dir;
-    const std::string file = (dir.path / "keep.zem").string();
+    const test::TempDir dir;
+    const std::string file = dir / "keep.zem";
     WriteTextFile(file, {"old"});
     EXPECT_THROW(WriteTextFile(file, {"new", "日本"}), ZemError);
     EXPECT_EQ(Slurp(file), "old\r\n");
-    EXPECT_FALSE(fs::exists(file + ".tmp~"));
-    EXPECT_THROW(ReadTextFile((dir.path / "missing").string()), ZemError);
-    EXPECT_THROW(WriteTextFile((dir.path / "no" / "dir.zem").string(), {"x"}), ZemError);
+    EXPECT_FALSE(std::filesystem::exists(file + ".tmp~"));
+    EXPECT_THROW(ReadTextFile(dir / "missing"), ZemError);
+    EXPECT_THROW(WriteTextFile(dir / "no/dir.zem", {"x"}), ZemError);
 }
 
 TEST(Extended, TenByteRecordsKeepTheFullMantissa) {
@@ -75,9 +60,8 @@ TEST(Extended, TenByteRecordsKeepTheFullMantissa) {
     WriteExtended(s, -2.5L);
     EXPECT_EQ(s.str().size(), 2 * kExtendedSize);
     Extended a = 0, b = 0, c = 0;
-    EXPECT_TRUE(ReadExtended(s, a));
-    EXPECT_TRUE(ReadExtended(s, b));
-    EXPECT_FALSE(ReadExtended(s, c));
+    EXPECT_TRUE(ReadExtended(s, a) && ReadExtended(s, b));
+    EXPECT_FALSE(ReadExtended(s, c)) << "past the last record";
     EXPECT_EQ(a, third);
     EXPECT_EQ(b, -2.5L);
 }

@@ -1,19 +1,15 @@
 // The stepped cylinder: rows of the spans and their joints, equal spans
 // against one cylinder, spans of their own thickness, a span refined alone,
 // and a problem file of three spans read back.
-#include "test_cylsym.h"
+#include "cylinders.h"
 
 #include "platform/errors.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
+#include "testutil.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <cmath>
-#include <filesystem>
-
-#include <unistd.h>
 
 using namespace zem;
 using namespace zem::cyltest;
@@ -25,15 +21,8 @@ namespace {
 const std::string kShell = "PARAMS={R=10, t=0.01, E=2.06e11, mu=0.3, H=";
 const std::string kEnds = "}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={";
 
-std::unique_ptr<TProblem> Make(const std::string& type, const std::string& text) {
-    auto p = MakeProblem(type);
-    p->Root().SetText(text);
-    p->CollectDomains();
-    return p;
-}
-
 std::unique_ptr<TProblem> Stepped(const std::string& h, const std::string& spans, const std::string& loads) {
-    return Make("CompCylSym", "{" + kShell + h + kEnds + loads + "}, ELEMS={" + spans + "}}");
+    return FromText("CompCylSym", "{" + kShell + h + kEnds + loads + "}, ELEMS={" + spans + "}}");
 }
 
 // The deflection of every span, nodes in order, each joint node once.
@@ -52,20 +41,20 @@ TEST(CompCylSym, DefaultSeriesAndItsJointRows) {
     auto p = MakeProblem("CompCylSym");
     EXPECT_EQ(p->Root().GetCaption(), ProblemTypeCaption(ProblemTypeByName("CompCylSym")));
     ASSERT_EQ(p->Domains().size(), 2u);
-    EXPECT_EQ(CylOf(*p, 1).E, 2.01e11);
+    EXPECT_EQ(CylSymOf(*p, 1).E, 2.01e11);
     EXPECT_THAT(RowNames(*p),
                 ElementsAre("Span1.Eq(0)", "Span1.dw(0)", "Span1.w(0)", "Span1.Eq(1)", "Span1.Eq(2)", "Span1.Eq(3)",
                             "Cnt(w[0,1])", "Cnt(dw[0,1])", "Span1.Eq(4)", "Span2.Eq(0)", "Cnt(Q1[0,1])",
                             "Cnt(M1[0,1])", "Span2.Eq(1)", "Span2.Eq(2)", "Span2.Eq(3)", "Span2.Eq(4)",
                             "Span2.M1(4)", "Span2.Q1(4)"));
-    CylOf(*p, 0).SetPos(0, 0);  // the liquid fills both spans of 1 m
-    EXPECT_NEAR(static_cast<double>(CylOf(*p, 0).InputValue(0)), 20000, 1e-9);
+    CylSymOf(*p, 0).SetPos(0, 0);  // the liquid fills both spans of 1 m
+    EXPECT_NEAR(static_cast<double>(CylSymOf(*p, 0).InputValue(0)), 20000, 1e-9);
 }
 
 TEST(CompCylSym, EqualSpansBehaveAsOneCylinder) {
     const std::string loads = "Uniform=300, Gidr=10000";
     auto series = Stepped("5", "Span1={MESH={mesh_x=20}}, Span2={MESH={mesh_x=20}}", loads);
-    auto single = Make("CylSym", "{" + kShell + "10" + kEnds + loads + "}, MESH={mesh_x=40}}");
+    auto single = FromText("CylSym", "{" + kShell + "10" + kEnds + loads + "}, MESH={mesh_x=40}}");
     Solve(*series);
     Solve(*single);
     EXPECT_EQ(series->UnknownCount(), 50u);  // (20 + 5) twice
@@ -103,18 +92,16 @@ TEST(CompCylSym, SpansOfTheirOwnThickness) {
 }
 
 TEST(CompCylSym, ThreeSpansReadBackFromTheProblemFile) {
-    const auto dir = std::filesystem::temp_directory_path() / ("zem_cylsym_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir dir;
     auto p = Stepped("2", "Span1={PARAMS={t=0.02}, MESH={mesh_x=6}}, Span2={MESH={mesh_x=[0.5, [2, 0.5]]}}, "
                      "Span3={PARAMS={H=3}, LOADS={Uniform=500}}",
                      "Gidr=[10000, 5]");
-    const TPbData data(StoredPath(dir.string()));
-    const std::string file = StoredPath((dir / "stepped.zem").string());
+    const TPbData data(StoredPath(dir.path.string()));
+    const std::string file = StoredPath(dir / "stepped.zem");
     TProblemTexts texts, read;
     texts.Object = PrintObject(*p);
     data.WriteProblemFile(file, *p, false, texts);
     auto q = data.ReadProblemFile(file, read);
-    std::filesystem::remove_all(dir);
 
     EXPECT_EQ(q->Root().Text(), p->Root().Text());
     Solve(*p);

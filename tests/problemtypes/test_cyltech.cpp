@@ -1,11 +1,10 @@
 // The technical-theory cylinder "CylTech": unknowns and row order, wall
 // thickness regions, loads, stresses, and solutions checked against the
 // axisymmetric shell and against the Fourier structure of a harmonic load.
-#include "problemtypes/Register.h"
-#include "cyltech_problems.h"
+#include "cylinders.h"
 
 #include "platform/errors.h"
-#include "platform/numtext.h"
+#include "testutil.h"
 
 #include <gtest/gtest.h>
 
@@ -18,35 +17,25 @@ constexpr double kPi = std::numbers::pi;
 
 // The message of the error that setting a path raises.
 std::string ErrorOf(const std::string& path, const std::string& text) {
-    try {
-        MakeProblem("CylTech", {{path, text}});
-    } catch (const ZemError& e) {
-        return e.what();
-    }
-    return "no error";
+    return test::MessageOf([&] { MakeProblem("CylTech", {{path, text}}); });
 }
 
-// The axisymmetric shell clamped at x = 0 under a full tank, far from its
-// other end: D w'''' + E t/R^2 w = gamma (H - x).
-struct TAxisymmetricShell {
-    double R, H, t, E, mu, gamma;
-    double Deflection(double x) const {
-        const double k = E * t / (R * R);
-        const double beta = std::pow(3 * (1 - mu * mu) / (R * R * t * t), 0.25);
-        const double wp = gamma * (H - x) / k;  // w'''' of the load vanishes
-        const double c1 = -gamma * H / k;        // w(0) = 0
-        const double c2 = c1 + gamma / k / beta;  // w'(0) = 0
-        return wp + std::exp(-beta * x) * (c1 * std::cos(beta * x) + c2 * std::sin(beta * x));
-    }
-};
+// The steel shell R = H = 1 m, t = 0.01 m clamped at x = 0 under a full
+// tank, far from its other end: D w'''' + E t/R^2 w = gamma (H - x).
+double TankDeflection(double x) {
+    const double R = 1, H = 1, t = 0.01, E = 2.06e11, mu = 0.3, gamma = 10000;
+    const double k = E * t / (R * R);
+    const double beta = std::pow(3 * (1 - mu * mu) / (R * R * t * t), 0.25);
+    const double c1 = -gamma * H / k;         // w(0) = 0
+    const double c2 = c1 + gamma / k / beta;  // w'(0) = 0
+    return gamma * (H - x) / k + std::exp(-beta * x) * (c1 * std::cos(beta * x) + c2 * std::sin(beta * x));
+}
 
 }  // namespace
 
 TEST(CylTech, DefaultProblemRowsFollowTheUnknowns) {
     auto p = MakeProblem("CylTech");
-    TDmCylTech& d = CylOf(*p);
-    EXPECT_EQ(p->Root().GetTypeName(), "CylTech");
-    EXPECT_NEAR(double(d.Extent(1)), 2 * kPi * 10, 1e-12) << "the whole circumference";
+    EXPECT_NEAR(double(CylTechOf(*p).Extent(1)), 2 * kPi * 10, 1e-12) << "the whole circumference";
     p->BuildEquations();
     ASSERT_EQ(p->UnknownCount(), 108u) << "3 M (N + 5) with N = M = 4";
     const TEquationList& eq = p->Equations();
@@ -70,19 +59,13 @@ TEST(CylTech, DefaultProblemRowsFollowTheUnknowns) {
         }
         EXPECT_TRUE(diagonal) << eq.Name(int(r));
     }
-    for (int r = 0; r < 108; ++r)
-        if (!eq.HasEquation(r)) {
-            EXPECT_FALSE(used[std::size_t(r)]) << "row " << r;
-        }
+    for (int r = 0; r < 108; ++r) EXPECT_FALSE(!eq.HasEquation(r) && used[std::size_t(r)]) << "row " << r;
 }
 
 TEST(CylTech, ThicknessRegions) {
     // Ten axial steps of 1 m, eight around of 2 pi 10/8 m.
-    const TSettings mesh = {{"MESH.mesh_x", "10"}, {"MESH.mesh_y", "8"}};
     auto thickness = [&](const std::string& t) {
-        TSettings s = mesh;
-        s.push_back({"PARAMS.t", t});
-        auto p = MakeProblem("CylTech", s);
+        auto p = MakeProblem("CylTech", {{"MESH.mesh_x", "10"}, {"MESH.mesh_y", "8"}, {"PARAMS.t", t}});
         auto m = p->Root().InputValues(0);
         return std::make_pair(std::move(p), std::unique_ptr<TMatrix>(static_cast<TMatrix*>(m.release())));
     };
@@ -95,44 +78,37 @@ TEST(CylTech, ThicknessRegions) {
             EXPECT_EQ(rect->GetItem(i, j), inside ? 0.02 : 0.01) << i << "," << j;
         }
     // The stiffness follows the node.
-    InputAt(CylOf(*p1), 0, 3, 1);
-    EXPECT_DOUBLE_EQ(CylOf(*p1).D, 0.02 * 0.02 * 0.02 * 2.06e11 / 12 / (1 - 0.09));
-    // A single number afterwards gives it everywhere.
-    auto [p2, flat] = thickness("0.02");
-    std::size_t r = 0, c = 0;
-    EXPECT_EQ(flat->MinItem(r, c), 0.02);
-    // A circle compares its third number with the squared distance.
-    auto [p3, circle] = thickness("[0.01, [5, 0, 4, 0.03]]");
-    EXPECT_EQ(circle->GetItem(3, 0), 0.03) << "distance 2, squared 4";
-    EXPECT_EQ(circle->GetItem(2, 0), 0.01);
+    InputAt(CylTechOf(*p1), 0, 3, 1);
+    EXPECT_DOUBLE_EQ(CylTechOf(*p1).D, 0.02 * 0.02 * 0.02 * 2.06e11 / 12 / (1 - 0.09));
     // Bilinear over the whole wall: 0.01 at the bottom to 0.02 at the top.
-    auto [p4, ramp] = thickness("[0.05, [0, 0, 10, 62.84, 0.01, 0.02, 0.01, 0.02]]");
+    auto [p2, ramp] = thickness("[0.05, [0, 0, 10, 62.84, 0.01, 0.02, 0.01, 0.02]]");
     for (int i = 0; i <= 10; ++i) EXPECT_NEAR(ramp->GetItem(i, 5), 0.01 + 0.001 * i, 1e-15);
 
-    // Regions of another length, and walls left without thickness, are refused.
-    EXPECT_EQ(ErrorOf("PARAMS.t", "[0.01, [1, 2, 3]]"), "Ошибка в значении параметра t");
-    EXPECT_EQ(ErrorOf("PARAMS.t", "[[0, 0, 5, 5, 0.02], [5, 0, 1, 0.02]]"), "Ошибка в значении параметра t");
-    EXPECT_EQ(ErrorOf("PARAMS.t", ""), "Ошибка в значении параметра t");
-    EXPECT_EQ(ErrorOf("PARAMS.R", "0"), "Ошибка в значении параметра R");
+    // Regions of another length, walls left without thickness, bad loads are refused.
+    for (auto [path, text] : {std::pair{"PARAMS.t", "[0.01, [1, 2, 3]]"},
+                              {"PARAMS.t", "[[0, 0, 5, 5, 0.02], [5, 0, 1, 0.02]]"}, {"PARAMS.t", ""},
+                              {"PARAMS.R", "0"}, {"LOADS.Gidr", "[10000, [1, 2]]"}, {"LOADS.q_Rect", "[1, 2, 3]"},
+                              {"LOADS.Wind", "[1, [1, 2, 3]]"}})
+        EXPECT_EQ(ErrorOf(path, text), "Ошибка в значении параметра " + std::string(path).substr(std::string(path).find('.') + 1))
+            << path << " = " << text;
 }
 
 TEST(CylTech, Loads) {
     const TSettings base = {{"PARAMS.R", "1"}, {"PARAMS.H", "1"}, {"MESH.mesh_x", "10"}, {"MESH.mesh_y", "8"}};
     auto with = [&](const std::string& key, const std::string& value) {
         TSettings s = base;
-        s.push_back({"LOADS.Gidr", ""});
-        s.push_back({"LOADS." + key, value});
+        s.insert(s.end(), {{"LOADS.Gidr", ""}, {"LOADS." + key, value}});
         return MakeProblem("CylTech", s);
     };
     // Filled to 0.5 m: nothing above the level, and a horizontal surface
     // given with its angle 0 loads exactly as without it.
     auto half = with("Gidr", "[10000, 0.5]");
     auto level = with("Gidr", "[10000, 0.5, 0]");
-    TDmCylTech& h = CylOf(*half);
+    TDmCylTech& h = CylTechOf(*half);
     EXPECT_GT(InputAt(h, 1, 0, 0), 5000);
     EXPECT_EQ(InputAt(h, 1, 6, 3), 0);
     for (int i = 0; i <= 10; ++i)
-        for (int j = 0; j < 8; ++j) EXPECT_EQ(InputAt(CylOf(*level), 1, i, j), InputAt(h, 1, i, j));
+        for (int j = 0; j < 8; ++j) EXPECT_EQ(InputAt(CylTechOf(*level), 1, i, j), InputAt(h, 1, i, j));
 
     // A tilted surface: at arc y the liquid stands at 0.5 + R sin 20° cos(y/R).
     auto tilted = with("Gidr", "[10000, 0.5, 20]");
@@ -140,14 +116,14 @@ TEST(CylTech, Loads) {
         const double at = 0.5 + std::sin(20 * kPi / 180) * std::cos(2 * kPi * j / 8);
         auto straight = with("Gidr", "[10000, " + RealToStrGen(17, 1, at) + "]");
         for (int i = 0; i <= 10; ++i)
-            EXPECT_NEAR(InputAt(CylOf(*tilted), 1, i, j), InputAt(CylOf(*straight), 1, i, j), 1e-8) << i << "," << j;
+            EXPECT_NEAR(InputAt(CylTechOf(*tilted), 1, i, j), InputAt(CylTechOf(*straight), 1, i, j), 1e-8) << i << "," << j;
     }
 
     // Wind: cosine coefficients of the harmonics around.
     auto wind = with("Wind", "[100, [0, 50], 30]");
     for (int j = 0; j < 8; ++j) {
         const double a = 2 * kPi * j / 8;
-        EXPECT_NEAR(InputAt(CylOf(*wind), 1, 3, j), 100 + 50 * std::sin(a) + 30 * std::cos(2 * a), 1e-12);
+        EXPECT_NEAR(InputAt(CylTechOf(*wind), 1, 3, j), 100 + 50 * std::sin(a) + 30 * std::cos(2 * a), 1e-12);
     }
 
     // A prescribed deflection: its inner nodes get "w_Constr" instead of
@@ -156,14 +132,10 @@ TEST(CylTech, Loads) {
     fixed->BuildEquations();
     const TEquationList& eq = fixed->Equations();
     EXPECT_NE(eq.IndexOf("w_Constr(4,0)"), -1);
-    EXPECT_NE(eq.IndexOf("w_Constr(6,1)"), -1);
     EXPECT_EQ(eq.IndexOf("w_Constr(4,2)"), -1);
     EXPECT_EQ(fixed->UnknownCount(), 3u * 8 * 15);
     Solve(*fixed);
-    EXPECT_NEAR(ResultAt(CylOf(*fixed), 2, 5, 1), 0.0001, 1e-15);
-
-    EXPECT_EQ(ErrorOf("LOADS.Gidr", "[10000, [1, 2]]"), "Ошибка в значении параметра Gidr");
-    EXPECT_EQ(ErrorOf("LOADS.q_Rect", "[1, 2, 3]"), "Ошибка в значении параметра q_Rect");
+    EXPECT_NEAR(ResultAt(CylTechOf(*fixed), 2, 5, 1), 0.0001, 1e-15);
 }
 
 TEST(CylTech, StressesOfTheWall) {
@@ -182,15 +154,14 @@ TEST(CylTech, StressesOfTheWall) {
 TEST(CylTech, AxisymmetricHydrostaticsApproachesTheAxisymmetricShell) {
     // R = 1, t = 0.01: the edge disturbance decays over 1/beta = 0.08 m, so a
     // shell of 1 m is long and the free top does not reach the clamped bottom.
-    const TAxisymmetricShell exact{1, 1, 0.01, 2.06e11, 0.3, 10000};
+    const double scale = TankDeflection(0.5);
     double previous = 0;
     for (int n : {40, 80, 160}) {
         const int m = n / 10;
         auto p = MakeProblem("CylTech", {{"PARAMS.R", "1"}, {"PARAMS.H", "1"},
                                          {"MESH.mesh_x", std::to_string(n)}, {"MESH.mesh_y", std::to_string(m)}});
         Solve(*p);
-        TDmCylTech& d = CylOf(*p);
-        const double scale = exact.Deflection(0.5);
+        TDmCylTech& d = CylTechOf(*p);
         double worst = 0;
         for (int i = 0; i <= n; ++i) {
             const double w = ResultAt(d, 2, i, 0);
@@ -199,25 +170,18 @@ TEST(CylTech, AxisymmetricHydrostaticsApproachesTheAxisymmetricShell) {
                 ASSERT_NEAR(ResultAt(d, 0, i, j), ResultAt(d, 0, i, 0), 1e-9 * scale);
                 ASSERT_NEAR(ResultAt(d, 1, i, j), 0, 1e-9 * scale) << "no circumferential motion";
             }
-            worst = std::max(worst, std::fabs(w - exact.Deflection(double(d.NodeCoord(0, i)))));
+            worst = std::max(worst, std::fabs(w - TankDeflection(double(d.NodeCoord(0, i)))));
         }
         EXPECT_LT(worst / scale, 0.05 * (40.0 / n) * (40.0 / n)) << n;
         // The axisymmetric type on the same shell and axial mesh solves the
         // same equation: the two deflections agree closer as the mesh grows.
-        RegisterProblemTypes();
-        TProblem sym(ProblemTypeByName("CylSym"), "S");
-        sym.Root().SetText("{PARAMS={R=1, H=1, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, "
-                           "M1_top=0}, LOADS={Gidr=10000}, MESH={mesh_x=" + std::to_string(n) + "}}");
-        sym.CollectDomains();
-        TProgressLog log;
-        sym.Calculate(2, false, log);
+        auto sym = MakeProblem("CylSym", {{"PARAMS.R", "1"}, {"PARAMS.H", "1"}, {"MESH.mesh_x", std::to_string(n)}});
+        Solve(*sym);
+        const auto symW = Results(*sym, TDmCylSym::rkW);
         double apart = 0;
-        for (int i = 0; i <= n; ++i)
-            apart = std::max(apart, std::fabs(ResultAt(d, 2, i, 0) - static_cast<double>(sym.Solution(i + 2))));
+        for (int i = 0; i <= n; ++i) apart = std::max(apart, std::fabs(ResultAt(d, 2, i, 0) - symW[i]));
         EXPECT_LT(apart / scale, 0.05 * (40.0 / n) * (40.0 / n)) << "CylTech against CylSym, mesh " << n;
-        if (previous > 0) {
-            EXPECT_GT(previous / worst, 3.5) << "second order as both meshes are refined";
-        }
+        EXPECT_GT(previous > 0 ? previous / worst : 4, 3.5) << "second order as both meshes are refined";
         previous = worst;
         // Hoop force of the free shell: N2 = E t w/R; no axial force.
         const double w = ResultAt(d, 2, n / 2, 0);
@@ -231,7 +195,7 @@ TEST(CylTech, HarmonicWindFollowsTheCosineAround) {
     auto p = MakeProblem("CylTech", {{"PARAMS.R", "1"}, {"PARAMS.H", "1"}, {"MESH.mesh_x", "20"},
                                      {"MESH.mesh_y", "16"}, {"LOADS.Gidr", ""}, {"LOADS.Wind", "[0, 0, 1000]"}});
     Solve(*p, 4);
-    TDmCylTech& d = CylOf(*p);
+    TDmCylTech& d = CylTechOf(*p);
     const double scale = MaxAbsW(d);
     ASSERT_GT(scale, 0);
     for (int i = 0; i <= 20; ++i)

@@ -51,11 +51,6 @@ TEST(TDLineItem, CursorWalksAndRelinking) {
     EXPECT_EQ(row.GetItem(1), 4);
     EXPECT_EQ(row.GetItem(0), 3);
     EXPECT_EQ(row.Count(), 5u) << "DeleteFirst leaves Count to its users";
-
-    TDLineItem grown;
-    for (int i = 0; i < 4; ++i) grown.AppendValue(10 * i);
-    EXPECT_EQ(grown.Values(), (std::vector<Extended>{0, 10, 20, 30}));
-    EXPECT_EQ(grown.Locate(4), grown.AppendNewItem()) << "AppendNewItem links after the last item";
 }
 
 TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {

@@ -142,27 +142,7 @@ TEST(SolverLog, BandMethodWithErrorEstimate) {
     EXPECT_EQ(progress.Lines()[2], "Расчет закончен: 00:00");
 }
 
-TEST(SolverLog, StagesAndNamesOfEveryMethod) {
-    const TTestSystem s = test::Tridiagonal(30);
-    const std::string full = "Этап расчета|Формирование матрицы|Прямой ход|Обратный ход|",
-                      window = "Этап расчета|Определение ширины ленты|Формирование матрицы|Прямой ход|Обратный "
-                               "ход|Освобождение памяти|";
-    const std::string stages[] = {full + "Освобождение памяти|", full + "Освобождение памяти|", "", window, window,
-                                  full + "Освобождение памяти|", window,
-                                  "Этап расчета|Чтение данных|Прямой ход|Обратный ход|",
-                                  full};  // method 8 frees its single array without a stage
-    for (int method = 0; method <= 8; ++method) {
-        if (method == 2) continue;  // logged in full above
-        FrozenProgress progress;
-        NewSolver(method, s.N(), s.Provider(), progress)->Solve();
-        progress.FinishCalculation("Расчет закончен");
-        std::string got;
-        for (const std::string& line : progress.Lines())
-            if (line.ends_with(": 00:00") && !line.starts_with("Общее время"))
-                got += line.substr(0, line.size() - 7) + "|";
-        EXPECT_EQ(got, stages[method]) << "method " << method;
-    }
-
+TEST(SolverLog, MethodNamesAreKeptByteForByte) {
     // "Гауcса" of method 0 has a Latin c as its fifth letter; method 1's name is all Cyrillic.
     const std::vector<std::string>& names = SLAEMethodNames();
     ASSERT_EQ(names.size(), 11u);

@@ -1,0 +1,119 @@
+// Cylinder problems built and solved the way the program does it: a problem
+// of the catalogue type, items set by their dotted path ("PARAMS.R",
+// "ELEMS.Span1.MESH.mesh_y"), the root's text read again as the problem
+// window does after an edit, the system solved by one of the solvers, and
+// the results read back node by node.
+#pragma once
+
+#include "domains/Equations.h"
+#include "elements/ElLists.h"
+#include "elements/Elements.h"
+#include "platform/numtext.h"
+#include "platform/progress.h"
+#include "problem/PbTypes.h"
+#include "problem/Problems.h"
+#include "problemtypes/DmCylSym.h"
+#include "problemtypes/ElCyls.h"
+#include "problemtypes/Register.h"
+#include "solvers/Matrises.h"
+
+#include <cmath>
+#include <memory>
+#include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zem::cyltest {
+
+inline TElemItem& ItemAt(TElement& root, const std::string& path) {
+    TElemList* list = &root;
+    for (std::size_t from = 0;;) {
+        const std::size_t dot = path.find('.', from);
+        TElemItem& item = list->Item(list->IndexOfKey(path.substr(from, dot - from)));
+        if (dot == std::string::npos) return item;
+        list = &dynamic_cast<TElemList&>(item);
+        from = dot + 1;
+    }
+}
+
+using TSettings = std::vector<std::pair<std::string, std::string>>;
+
+inline void Edit(TProblem& p, const TSettings& settings) {
+    for (const auto& [path, text] : settings) ItemAt(p.Root(), path).SetText(text);
+    p.Root().SetText(std::string(p.Root().Text()));
+    p.CollectDomains();
+}
+
+// A problem of catalogue type Type with the settings applied to its defaults.
+inline std::unique_ptr<TProblem> MakeProblem(const std::string& type, const TSettings& settings = {}) {
+    RegisterProblemTypes();
+    auto p = std::make_unique<TProblem>(ProblemTypeByName(type), "P");
+    Edit(*p, settings);
+    return p;
+}
+
+// A problem of catalogue type Type read from the text of its root.
+inline std::unique_ptr<TProblem> FromText(const std::string& type, const std::string& text) {
+    auto p = MakeProblem(type);
+    p->Root().SetText(text);
+    p->CollectDomains();
+    return p;
+}
+
+// Solved by the band Gauss method unless told otherwise.
+inline void Solve(TProblem& p, int method = 2) {
+    TProgressLog log;
+    p.Calculate(method, false, log);
+}
+
+inline std::vector<std::string> RowNames(TProblem& p) {
+    p.BuildEquations();
+    std::vector<std::string> names;
+    for (int r = 0; r < p.Equations().Count(); ++r) names.push_back(p.Equations().Name(r));
+    return names;
+}
+
+// --- The axisymmetric cylinder: results of domain D at every node.
+
+inline TDmCylSym& CylSymOf(TProblem& p, std::size_t d = 0) {
+    return dynamic_cast<TDmCylSym&>(*p.Domains().at(d)->Domain);
+}
+
+inline std::vector<double> Results(TProblem& p, int kind, std::size_t d = 0) {
+    TDmCylSym& cyl = CylSymOf(p, d);
+    std::vector<double> r;
+    for (int i = 0; i <= cyl.StepCount(0); ++i) {
+        cyl.SetPos(0, i);
+        r.push_back(static_cast<double>(cyl.ResultValue(kind)));
+    }
+    return r;
+}
+
+// --- The technical-theory cylinder: a result or input value at node (i, j).
+
+inline TDmCylTech& CylTechOf(TProblem& p, std::size_t d = 0) {
+    return dynamic_cast<TDmCylTech&>(*p.Domains().at(d)->Domain);
+}
+
+inline double ResultAt(TDmCylTech& d, int kind, int i, int j) {
+    d.SetPos(0, i);
+    d.SetPos(1, j);
+    return static_cast<double>(d.ResultValue(kind));
+}
+
+inline double InputAt(TDmCylTech& d, int kind, int i, int j) {
+    d.SetPos(0, i);
+    d.SetPos(1, j);
+    return static_cast<double>(d.InputValue(kind));
+}
+
+// The largest |w| over every node of a domain.
+inline double MaxAbsW(TDmCylTech& d) {
+    double m = 0;
+    for (int i = 0; i <= d.StepCount(0); ++i)
+        for (int j = 0; j < d.StepCount(1); ++j) m = std::max(m, std::fabs(ResultAt(d, 2, i, j)));
+    return m;
+}
+
+}  // namespace zem::cyltest
