@@ -62,6 +62,34 @@ public:
     }
 };
 
+// A canvas that records what is drawn.
+class TRecordingCanvas : public TCanvas {
+public:
+    std::vector<std::pair<TRect, TColor>> Fills;
+    std::vector<std::array<int, 4>> Lines;
+    std::vector<std::vector<TPoint>> Polylines;
+    void FillRect(const TRect& r, TColor color) override { Fills.emplace_back(r, color); }
+    void SetPenColor(TColor) override {}
+    void SetPenWidth(int) override {}
+    void Line(int x1, int y1, int x2, int y2) override { Lines.push_back({x1, y1, x2, y2}); }
+    void Polyline(const std::vector<TPoint>& points) override { Polylines.push_back(points); }
+    void TextOut(int, int, const std::string&) override {}
+};
+
+// Colour = the level of the value, so tests can read the level back; the
+// steps it was given are kept.
+class TLevelScale : public TColorScale {
+public:
+    bool Mesh = false;
+    mutable std::vector<Extended> Steps;
+    int LevelCount() const override { return 5; }
+    TColor ColorFor(Extended value, Extended step) const override {
+        Steps.push_back(step);
+        return step == 0 ? 0 : static_cast<TColor>(std::lround(static_cast<double>(value / step)) + 100);
+    }
+    bool MeshVisible() const override { return Mesh; }
+};
+
 inline void LoadError(const std::string& name) { throw ZemError("Ошибка в значении параметра " + name); }
 
 // --- A beam: nodes -2 ... n + 2 (column i + 2); BOUNDS w, dw, Q1, M1 at the

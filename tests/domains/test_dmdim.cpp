@@ -13,32 +13,6 @@ using namespace zem::dmtest;
 
 namespace {
 
-class TRecordingCanvas : public TCanvas {
-public:
-    std::vector<std::pair<TRect, TColor>> Fills;
-    std::vector<std::array<int, 4>> Lines;
-    std::vector<std::vector<TPoint>> Polylines;
-    void FillRect(const TRect& r, TColor color) override { Fills.emplace_back(r, color); }
-    void SetPenColor(TColor) override {}
-    void SetPenWidth(int) override {}
-    void Line(int x1, int y1, int x2, int y2) override { Lines.push_back({x1, y1, x2, y2}); }
-    void Polyline(const std::vector<TPoint>& points) override { Polylines.push_back(points); }
-    void TextOut(int, int, const std::string&) override {}
-};
-
-// Colour = the level of the value, so tests can read the level back.
-class TLevelScale : public TColorScale {
-public:
-    bool Mesh = false;
-    mutable Extended LastStep = -1;
-    int LevelCount() const override { return 5; }
-    TColor ColorFor(Extended value, Extended step) const override {
-        LastStep = step;
-        return step == 0 ? 0 : static_cast<TColor>(std::lround(static_cast<double>(value / step)) + 100);
-    }
-    bool MeshVisible() const override { return Mesh; }
-};
-
 struct MembraneFixture {
     TTestHost host;
     std::unique_ptr<TElMembrane> m;
@@ -131,7 +105,7 @@ TEST(DmDimDrawing, FieldAndMesh) {
     const TRect rect{10, 0, 110, 399};
     auto q = s->InputValues(0);  // load 1 at every node
     s->DrawGraph(canvas, rect, 0, q.get(), scale);
-    EXPECT_EQ(scale.LastStep, 1.0L / 5) << "automatic step: the largest magnitude over the levels";
+    EXPECT_EQ(scale.Steps.back(), 1.0L / 5) << "automatic step: the largest magnitude over the levels";
     ASSERT_EQ(canvas.Fills.size(), 5u);
     EXPECT_EQ(canvas.Fills[0].first, (TRect{10, 349, 110, 399})) << "node 0's half cell at the bottom";
     EXPECT_EQ(canvas.Fills[4].first, (TRect{10, -1, 110, 49}));

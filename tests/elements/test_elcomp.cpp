@@ -158,23 +158,8 @@ TEST(ElCompSeries, SharedTableAndScale) {
     EXPECT_EQ(table.MinPos, (TCellPos{1, 4}));
 
     // All spans share one colour step: the largest magnitude over the levels.
-    struct TStepProbe : TColorScale {
-        mutable std::vector<Extended> Steps;
-        int LevelCount() const override { return 10; }
-        TColor ColorFor(Extended, Extended step) const override {
-            Steps.push_back(step);
-            return 0;
-        }
-        bool MeshVisible() const override { return false; }
-    } scale;
-    struct : TCanvas {
-        void FillRect(const TRect&, TColor) override {}
-        void SetPenColor(TColor) override {}
-        void SetPenWidth(int) override {}
-        void Line(int, int, int, int) override {}
-        void Polyline(const std::vector<TPoint>&) override {}
-        void TextOut(int, int, const std::string&) override {}
-    } canvas;
+    TRecordingCanvas canvas;
+    TLevelScale scale;
     s->DrawGraph(canvas, {0, 0, 100, 400}, 0, values.get(), scale);
-    EXPECT_EQ(scale.Steps, std::vector<Extended>(5, 0.5L));
+    EXPECT_EQ(scale.Steps, std::vector<Extended>(5, 1.0L));
 }
