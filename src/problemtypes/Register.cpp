@@ -1,0 +1,25 @@
+#include "problemtypes/Register.h"
+
+#include "elements/Elements.h"
+#include "problem/PbTypes.h"
+#include "problemtypes/DmCylSym.h"
+
+#include <string>
+
+namespace zem {
+namespace {
+
+template <class T>
+void Register(const std::string& typeName) {
+    RegisterProblemType(ProblemTypeByName(typeName), &CreateElement<T>);
+}
+
+}  // namespace
+
+void RegisterProblemTypes() {
+    // One line per built type, by its catalogue name.
+    Register<TElCylSym>("CylSym");
+    Register<TElCompCylSym>("CompCylSym");
+}
+
+}  // namespace zem

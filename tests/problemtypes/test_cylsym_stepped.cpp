@@ -1,0 +1,136 @@
+// The stepped cylinder: rows of the spans and their joints, equal spans
+// against one cylinder, spans of their own thickness, a span refined alone,
+// and a problem file of three spans read back.
+#include "test_cylsym.h"
+
+#include "platform/errors.h"
+#include "problem/FileNames.h"
+#include "problem/PbData.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include <unistd.h>
+
+using namespace zem;
+using namespace zem::cyltest;
+using ::testing::ElementsAre;
+
+namespace {
+
+// Steel, clamped at the bottom, free at the top.
+const std::string kShell = "PARAMS={R=10, t=0.01, E=2.06e11, mu=0.3, H=";
+const std::string kEnds = "}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={";
+
+std::unique_ptr<TProblem> Make(const std::string& type, const std::string& text) {
+    auto p = MakeProblem(type);
+    p->Root().SetText(text);
+    p->CollectDomains();
+    return p;
+}
+
+std::unique_ptr<TProblem> Stepped(const std::string& h, const std::string& spans, const std::string& loads) {
+    return Make("CompCylSym", "{" + kShell + h + kEnds + loads + "}, ELEMS={" + spans + "}}");
+}
+
+// The deflection of every span, nodes in order, each joint node once.
+std::vector<double> Deflection(TProblem& p) {
+    std::vector<double> w;
+    for (std::size_t d = 0; d < p.Domains().size(); ++d) {
+        auto span = Results(p, TDmCylSym::rkW, d);
+        w.insert(w.end(), span.begin() + (d ? 1 : 0), span.end());
+    }
+    return w;
+}
+
+}  // namespace
+
+TEST(CompCylSym, DefaultSeriesAndItsJointRows) {
+    auto p = MakeProblem("CompCylSym");
+    EXPECT_EQ(p->Root().GetCaption(), ProblemTypeCaption(ProblemTypeByName("CompCylSym")));
+    ASSERT_EQ(p->Domains().size(), 2u);
+    EXPECT_EQ(CylOf(*p, 1).E, 2.01e11);
+    EXPECT_THAT(RowNames(*p),
+                ElementsAre("Span1.Eq(0)", "Span1.dw(0)", "Span1.w(0)", "Span1.Eq(1)", "Span1.Eq(2)", "Span1.Eq(3)",
+                            "Cnt(w[0,1])", "Cnt(dw[0,1])", "Span1.Eq(4)", "Span2.Eq(0)", "Cnt(Q1[0,1])",
+                            "Cnt(M1[0,1])", "Span2.Eq(1)", "Span2.Eq(2)", "Span2.Eq(3)", "Span2.Eq(4)",
+                            "Span2.M1(4)", "Span2.Q1(4)"));
+    CylOf(*p, 0).SetPos(0, 0);  // the liquid fills both spans of 1 m
+    EXPECT_NEAR(static_cast<double>(CylOf(*p, 0).InputValue(0)), 20000, 1e-9);
+}
+
+TEST(CompCylSym, EqualSpansBehaveAsOneCylinder) {
+    const std::string loads = "Uniform=300, Gidr=10000";
+    auto series = Stepped("5", "Span1={MESH={mesh_x=20}}, Span2={MESH={mesh_x=20}}", loads);
+    auto single = Make("CylSym", "{" + kShell + "10" + kEnds + loads + "}, MESH={mesh_x=40}}");
+    Solve(*series);
+    Solve(*single);
+    EXPECT_EQ(series->UnknownCount(), 50u);  // (20 + 5) twice
+    const auto a = Deflection(*series), b = Results(*single, TDmCylSym::rkW);
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) EXPECT_NEAR(a[i], b[i], 1e-9 * b[1]) << "node " << i;
+
+    // Each span refined alone keeps the compound's loads and ends.
+    auto coarse = Stepped("5", "Span1={MESH={mesh_x=10}}, Span2={MESH={mesh_x=10}}", loads);
+    coarse->DoubleMesh();
+    EXPECT_NE(coarse->Root().Text().find("Span2={MESH={mesh_x=20}}"), std::string::npos);
+    Solve(*coarse);
+    EXPECT_EQ(Deflection(*coarse), a);
+}
+
+TEST(CompCylSym, SpansOfTheirOwnThickness) {
+    // Under a uniform pressure each long span carries it as a membrane of its
+    // own thickness, w = q R^2 / (E t_i); the joints keep w, w', Q1, M1.
+    auto p = Stepped("10", "Span1={PARAMS={t=0.012}, MESH={mesh_x=160}}, Span2={MESH={mesh_x=200}}, "
+                     "Span3={PARAMS={H=6, t=0.008}, MESH={mesh_x=96}}",
+                     "Uniform=1000");
+    Solve(*p);
+    EXPECT_EQ(p->UnknownCount(), 160u + 200 + 96 + 15);
+    const double thickness[] = {0.012, 0.01, 0.008};
+    for (std::size_t d = 0; d < 3; ++d) {
+        const double membrane = 1000 * 100 / (2.06e11 * thickness[d]);
+        const auto w = Results(*p, TDmCylSym::rkW, d);
+        EXPECT_NEAR(w[w.size() / 2], membrane, 1e-6 * membrane) << "span " << d + 1;
+        if (d == 2) break;
+        for (int kind : {TDmCylSym::rkW, TDmCylSym::rkDwx, TDmCylSym::rkQ1, TDmCylSym::rkM1}) {
+            const double top = Results(*p, kind, d).back(), bottom = Results(*p, kind, d + 1).front();
+            EXPECT_NEAR(top, bottom, 1e-6 * std::fabs(top)) << "joint " << d << ", result " << kind;
+        }
+    }
+}
+
+TEST(CompCylSym, ThreeSpansReadBackFromTheProblemFile) {
+    const auto dir = std::filesystem::temp_directory_path() / ("zem_cylsym_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto p = Stepped("2", "Span1={PARAMS={t=0.02}, MESH={mesh_x=6}}, Span2={MESH={mesh_x=[0.5, [2, 0.5]]}}, "
+                     "Span3={PARAMS={H=3}, LOADS={Uniform=500}}",
+                     "Gidr=[10000, 5]");
+    const TPbData data(StoredPath(dir.string()));
+    const std::string file = StoredPath((dir / "stepped.zem").string());
+    TProblemTexts texts, read;
+    texts.Object = PrintObject(*p);
+    data.WriteProblemFile(file, *p, false, texts);
+    auto q = data.ReadProblemFile(file, read);
+    std::filesystem::remove_all(dir);
+
+    EXPECT_EQ(q->Root().Text(), p->Root().Text());
+    Solve(*p);
+    Solve(*q);
+    EXPECT_EQ(q->UnknownCount(), 6u + 3 + 4 + 15);
+    EXPECT_EQ(RowNames(*q), RowNames(*p));
+    auto copy = p->Clone();
+    Solve(*copy);
+    for (int kind = 0; kind < 8; ++kind)
+        for (std::size_t d = 0; d < 3; ++d) {
+            EXPECT_EQ(Results(*q, kind, d), Results(*p, kind, d));
+            EXPECT_EQ(Results(*copy, kind, d), Results(*p, kind, d));
+        }
+
+    // A text that fails half way leaves the problem's domains listed afresh.
+    EXPECT_THROW(q->Root().SetText("{PARAMS={H=1}, ELEMS={Span1={}, Span2={PARAMS={t=-1}}}}"), ZemError);
+    ASSERT_EQ(q->Domains().size(), 2u);
+    EXPECT_EQ(&dynamic_cast<TElComp&>(q->Root()).Child(1), q->Domains()[1]);
+}
