@@ -35,7 +35,8 @@ TPbTypeForm::TPbTypeForm(QWidget* parent) : QDialog(parent) {
     layout->addWidget(DescriptLabel);
     layout->addWidget(DescriptText);
     layout->addLayout(buttons);
-    resize(380, 420);
+    ListBox->setMinimumHeight(ListBox->sizeHintForRow(0) * zem::kProblemTypeCount + 2 * ListBox->frameWidth() + 4);
+    resize(380, 0);
 
     connect(ListBox, &QListWidget::currentRowChanged, this, &TPbTypeForm::ListBoxClick);
     connect(ListBox, &QListWidget::itemDoubleClicked, this, &TPbTypeForm::ListBoxDblClick);

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
@@ -92,6 +93,8 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     panelLayout->addWidget(TypeComboBox);
     panelLayout->addWidget(TypeLabel, 1);
     ObjectMemo = Memo(ObjectTabSheet, true);
+    // The text is indented by characters: a fixed pitch keeps its columns.
+    ObjectMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     DescriptMemo = Memo(ObjectTabSheet, true);
     auto* objectSplit = new QSplitter(Qt::Vertical, ObjectTabSheet);
     objectSplit->addWidget(ObjectMemo);
@@ -114,6 +117,7 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     calcSplit->addWidget(CalculMemo);
     calcSplit->addWidget(ProcessMemo);
     calcSplit->setStretchFactor(1, 1);
+    calcSplit->setSizes({90, 200});
     auto* calcLayout = new QVBoxLayout(CalculTabSheet);
     calcLayout->setContentsMargins(0, 0, 0, 0);
     calcLayout->addWidget(calcSplit);
@@ -127,6 +131,7 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     resSplit->addWidget(ResDataMemo);
     resSplit->addWidget(ResultMemo);
     resSplit->setStretchFactor(1, 1);
+    resSplit->setSizes({90, 200});
     auto* resLayout = new QVBoxLayout(ResultTabSheet);
     resLayout->setContentsMargins(0, 0, 0, 0);
     resLayout->addWidget(resSplit);
@@ -218,7 +223,8 @@ void TProblemForm::MergeMenus(bool active) {
 
 bool TProblemForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == ObjectMemo->viewport()) {
+        // Without an element editor a double click selects a word as usual.
+        if (watched == ObjectMemo->viewport() && ProblemFormHooks().ElementEditor) {
             RunGuarded(Main, [this] { ElementItemClick(); });
             return true;
         }

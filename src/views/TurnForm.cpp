@@ -80,11 +80,17 @@ TTurnForm::TTurnForm(TMainForm* main)
     ReadyListBox->addAction(RDeleteItem);
     connect(WaitingListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         // The running entry cannot be deleted.
-        WDeleteItem->setEnabled(!turn_->Fixed(WaitingListBox->currentRow()));
+        const int row = WaitingListBox->currentRow();
+        WOpenItem->setEnabled(row >= 0);
+        WDeleteItem->setEnabled(row >= 0 && !turn_->Fixed(row));
         WaitingPopupMenu->popup(WaitingListBox->viewport()->mapToGlobal(pos));
     });
-    connect(ReadyListBox, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { ReadyPopupMenu->popup(ReadyListBox->viewport()->mapToGlobal(pos)); });
+    connect(ReadyListBox, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const bool selected = ReadyListBox->currentRow() >= 0;
+        ROpenItem->setEnabled(selected);
+        RDeleteItem->setEnabled(selected);
+        ReadyPopupMenu->popup(ReadyListBox->viewport()->mapToGlobal(pos));
+    });
     for (QListWidget* list : {WaitingListBox, ReadyListBox})
         connect(list, &QListWidget::itemDoubleClicked, this,
                 [this, list] { RunGuarded(this, [this, list] { OpenItemClick(list); }); });
@@ -92,6 +98,16 @@ TTurnForm::TTurnForm(TMainForm* main)
 }
 
 TTurnForm::~TTurnForm() { Shutdown(); }
+
+void TTurnForm::showEvent(QShowEvent* event) {
+    // Without a stored placement the window first shows at the right edge of
+    // the main window.
+    if (!testAttribute(Qt::WA_Moved)) {
+        const QRect frame = main_->frameGeometry();
+        move(frame.right() - frameGeometry().width() - 8, frame.top() + 40);
+    }
+    QWidget::showEvent(event);
+}
 
 void TTurnForm::Shutdown() {
     if (turn_) turn_->Shutdown();

@@ -60,6 +60,7 @@ public:
     QAction* RDeleteItem = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
