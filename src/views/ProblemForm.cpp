@@ -505,7 +505,15 @@ void TProblemForm::ResultCalcItemClick() {
 // --- The queue. ------------------------------------------------------------------
 
 void TProblemForm::BeginRun(zem::TTurnJob& job) {
-    CheckProblem();
+    // The run calculates what the window shows: text typed while the run
+    // waited is taken first (and would otherwise be lost when the result
+    // comes back).
+    try {
+        ApplyObjectText();
+    } catch (const std::exception& e) {
+        SetLines(ProcessMemo, {e.what()});
+        throw;
+    }
     job.Problem = Problem;
     job.Calculation = LinesOf(CalculMemo);
     SetBusy(true);

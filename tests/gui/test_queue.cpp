@@ -166,6 +166,9 @@ TEST(Queue, StoppedCalculationIsDroppedAndTheQueueGoesOn) {
     TSLProgrForm& progress = *f.Main().ProgressForm;
     ASSERT_TRUE(QTest::qWaitFor([&] { return progress.Running() && progress.isVisible(); }, 10000));
 
+    // Text typed while a run waits is what that run calculates.
+    TypeInto(small->ObjectMemo, MemoText(small->ObjectMemo).replace(QStringLiteral("mesh_x=8"), QStringLiteral("mesh_x=6")));
+
     // The user closes the progress window and confirms.
     f.Script.Answers.push_back(true);
     progress.close();
@@ -175,6 +178,8 @@ TEST(Queue, StoppedCalculationIsDroppedAndTheQueueGoesOn) {
     EXPECT_FALSE(big->Problem->Calculated());
     EXPECT_EQ(MemoLines(big->ProcessMemo).last(), QStringLiteral("Расчет прерван"));
     EXPECT_TRUE(small->Problem->Calculated());
+    EXPECT_NE(MemoText(small->ObjectMemo).indexOf(QStringLiteral("mesh_x=6")), -1) << "the typed text is kept";
+    EXPECT_TRUE(MemoLines(small->ProcessMemo).contains(QStringLiteral("Порядок системы: 11")));
     EXPECT_EQ(Texts(f.Turn().ReadyListBox), QStringList{"Small.zem"});
     EXPECT_TRUE(f.Script.Messages.isEmpty()) << "a dropped run shows no message";
 }
