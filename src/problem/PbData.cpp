@@ -72,20 +72,19 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
     // Approximations first; each is a complete problem file. A name that does
     // not resolve against the start directory is tried beside this file, as
     // it stands and as a bare file name, so a moved set of files still loads.
+    // A line that names no file at all is the caption of an approximation that
+    // was not saved: it is kept as a caption, without a problem.
     for (const std::string& line : ReadSection(file, "APPROX")) {
-        std::string full = ToAbsolutePath(startDir_, line);
-        if (!FileCanOpen(full)) {
-            const TFileNameParts own = SplitFileName(line);
-            const std::string bare = own.Ext.empty() ? own.Base : own.Base + "." + own.Ext;
-            for (const std::string& candidate : {ToAbsolutePath(parts.Dir, line), ToAbsolutePath(parts.Dir, bare)})
-                if (FileCanOpen(candidate)) {
-                    full = candidate;
-                    break;
-                }
-        }
         TApproximation a;
         a.Text = line;
-        a.Problem = Read(full, texts, chain);
+        const TFileNameParts own = SplitFileName(line);
+        const std::string bare = own.Ext.empty() ? own.Base : own.Base + "." + own.Ext;
+        for (const std::string& candidate :
+             {ToAbsolutePath(startDir_, line), ToAbsolutePath(parts.Dir, line), ToAbsolutePath(parts.Dir, bare)})
+            if (!line.empty() && FileCanOpen(candidate)) {
+                a.Problem = Read(candidate, texts, chain);
+                break;
+            }
         problem->Approximations().push_back(std::move(a));
     }
 

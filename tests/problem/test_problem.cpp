@@ -172,6 +172,16 @@ TEST_F(ProblemTest, ApproximationsAreNumberedAndFoundAfterAMove) {
     t.Object = PrintObject(p);
     TPbData data = Data();
     EXPECT_THROW(data.WriteProblemFile(Path("sub/Shell.zem"), p, false, t), ZemError);  // no such directory
+    // Saved without approximations the section holds their captions, and the
+    // file still reads back: the captions stay, without problems.
+    data.WriteProblemFile(Path("captions.zem"), p, false, t);
+    {
+        TProblemTexts c;
+        auto back = data.ReadProblemFile(Path("captions.zem"), c);
+        ASSERT_EQ(back->Approximations().size(), 3u);
+        EXPECT_EQ(back->Approximations()[2].Text, "Приближение 3");
+        EXPECT_EQ(back->Approximations()[2].Problem, nullptr);
+    }
     EXPECT_FALSE(fs::exists(Path("sub/Shell.zem")));
     fs::create_directories(dir.path / "work" / "sub");
     data.WriteProblemFile(Path("sub/Shell.zem"), p, true, t);
