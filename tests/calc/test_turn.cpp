@@ -3,12 +3,12 @@
 // worker posts waits in a list until the test runs it.
 #include "calc/Turn.h"
 
-#include "domains/model_elements.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "problem/FileNames.h"
-#include "problem/PbTypes.h"
 #include "problem/Problems.h"
+#include "problem/beam_problem.h"
+#include "testutil.h"
 
 #include <chrono>
 #include <deque>
@@ -16,20 +16,12 @@
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
-#include <unistd.h>
 
 using namespace zem;
+using dmtest::kBeamType;
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kBeamType = 10;  // borrows the slot of "Ring"
-
-class TElRingBeam : public dmtest::TElBeam {
-public:
-    using TElBeam::TElBeam;
-    std::string GetTypeName() const override { return "Ring"; }
-};
 
 // A progress whose steps can be slowed down, so that a stop finds the
 // worker inside a solution.
@@ -95,20 +87,8 @@ struct TFakeWindow : TTurnWindow {
 class TurnTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        RegisterProblemType(kBeamType, [](TObject* owner, const std::string& name) -> std::unique_ptr<TElement> {
-            return std::make_unique<TElRingBeam>(owner, name);
-        });
-        dir = fs::temp_directory_path() /
-              ("zem-turn-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-        turn = std::make_unique<TTurn>(StoredPath(dir.string()), progress, box.Post());
+        turn = std::make_unique<TTurn>(StoredPath(dir.path.string()), progress, box.Post());
         turn->OnIdle = [this] { ++idle; };
-    }
-    void TearDown() override {
-        turn.reset();
-        RegisterProblemType(kBeamType, nullptr);
-        fs::remove_all(dir);
     }
     // The text of a beam with Mesh steps.
     static std::string BeamText(const std::string& mesh) {
@@ -118,7 +98,7 @@ protected:
     }
     // A beam problem file that calculates itself and keeps its results.
     void WriteBeam(const std::string& name, const std::string& mesh = "4") {
-        WriteTextFile((dir / name).string(), {"[ZEM CAD 2]", "Ring", "#OBJECT", BeamText(mesh), "#CALCULATION",
+        WriteTextFile(dir / name, {"[ZEM CAD 2]", "Ring", "#OBJECT", BeamText(mesh), "#CALCULATION",
                                               "CalcType= simple", "SaveResult"});
     }
     bool Idle() { return !turn->Running() && turn->Waiting().empty(); }
@@ -128,10 +108,11 @@ protected:
         return t;
     }
 
-    fs::path dir;
+    dmtest::TBeamType beamType;
+    test::TempDir dir;
     TSlowProgress progress;
     TPostBox box;
-    std::unique_ptr<TTurn> turn;
+    std::unique_ptr<TTurn> turn;  // the last member: it goes first
     int idle = 0;
 };
 
@@ -174,7 +155,7 @@ TEST_F(TurnTest, ListRulesKeepTheRunningEntryInPlace) {
     EXPECT_EQ(turn->Ready(), std::vector<std::string>{"a.zem"});
     EXPECT_EQ(idle, 1);
     EXPECT_TRUE(fs::exists(dir / "a.res"));
-    const auto lines = ReadTextFile((dir / "a.zem").string());
+    const auto lines = ReadTextFile(dir / "a.zem");
     EXPECT_NE(std::find(lines.begin(), lines.end(), std::string(47, '-')), lines.end())
         << "the report went into the file's PROCESS section";
 

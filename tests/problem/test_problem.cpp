@@ -2,7 +2,7 @@
 // test beam (EI w'''' = q, clamped at x = 0, free at x = H) registered as a
 // catalogue type for the duration of each test.
 #include "calc/Calcul.h"
-#include "domains/model_elements.h"
+#include "problem/beam_problem.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
@@ -18,34 +18,22 @@
 #include <gtest/gtest.h>
 
 using namespace zem;
+using dmtest::kBeamType;
 using test::Slurp;
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kBeamType = 10;  // borrows the slot of "Ring"
-
-class TElRingBeam : public dmtest::TElBeam {
-public:
-    using TElBeam::TElBeam;
-    std::string GetTypeName() const override { return "Ring"; }
-};
-
 class ProblemTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RegisterProblemType(kBeamType, [](TObject* owner, const std::string& name) -> std::unique_ptr<TElement> {
-            return std::make_unique<TElRingBeam>(owner, name);
-        });
-        fs::create_directories(dir.path / "work");
-    }
-    void TearDown() override { RegisterProblemType(kBeamType, nullptr); }
+    void SetUp() override { fs::create_directories(dir.path / "work"); }
     std::string Path(const std::string& name) const { return dir / ("work/" + name); }
     TPbData Data() const { return TPbData(StoredPath(dir / "work")); }
     void WriteBeam(const std::string& name, const std::string& object) {
         WriteTextFile(Path(name), {"[ZEM CAD 2]", "Ring", "#OBJECT", object, "#CALCULATION", "CalcType= simple"});
     }
 
+    dmtest::TBeamType beamType;
     test::TempDir dir;
     TProgressLog progress;
 };
