@@ -119,7 +119,7 @@ TEST(CylTech, Loads) {
             EXPECT_NEAR(InputAt(CylTechOf(*tilted), 1, i, j), InputAt(CylTechOf(*straight), 1, i, j), 1e-8) << i << "," << j;
     }
 
-    // Wind: cosine coefficients of the harmonics around.
+    // Wind: a constant, then cosine (or [cosine, sine]) coefficients of the harmonics around.
     auto wind = with("Wind", "[100, [0, 50], 30]");
     for (int j = 0; j < 8; ++j) {
         const double a = 2 * kPi * j / 8;

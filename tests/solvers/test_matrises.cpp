@@ -33,24 +33,13 @@ TEST(RealType, NumbersFollowTheRealTypeOfTheirThread) {
     EXPECT_THROW(SetRealType(3), ZemError);
 }
 
-TEST(TDLineItem, CursorWalksAndRelinking) {
+TEST(TDLineItem, CursorWalks) {
     TDLineItem row(5, nullptr, 0);
     for (std::size_t i = 0; i < 5; ++i) row.SetItem(i, Extended(i + 1));  // 1 2 3 4 5
     EXPECT_EQ(row.GetItem(4), 5);
     EXPECT_EQ(row.GetItem(1), 2) << "a backward index restarts from the first item";
     EXPECT_THROW(row.GetItem(7), ZemError) << "an index past the chain is refused";
     EXPECT_EQ(row.GetItem(2), 3) << "the cursor stays usable after a refused index";
-
-    // Cursor on the first item: DeleteFirst moves it to the former second.
-    row.GetItem(0);
-    row.DeleteFirst();
-    EXPECT_EQ(row.GetItem(0), 2);
-    // Cursor further on: it keeps its item, its index shifts by one.
-    EXPECT_EQ(row.GetItem(2), 4);
-    row.DeleteFirst();
-    EXPECT_EQ(row.GetItem(1), 4);
-    EXPECT_EQ(row.GetItem(0), 3);
-    EXPECT_EQ(row.Count(), 5u) << "DeleteFirst leaves Count to its users";
 }
 
 TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {
