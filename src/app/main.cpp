@@ -3,6 +3,7 @@
 // closes. The windows of the problem, series, queue and views are plugged
 // into TMainForm::Hooks here as they become available.
 #include "app/MainForm.h"
+#include "views/ViewForm.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("ZEM CAD 2"));
     QApplication::setOrganizationName(QStringLiteral("ZEM CAD 2"));
     TMainForm mainForm;
+    InstallViews(mainForm);
     mainForm.show();
     return app.exec();
 }

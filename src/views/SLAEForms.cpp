@@ -52,29 +52,39 @@ TSLAEForm::TSLAEForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("SLA
 TSLAEForm::~TSLAEForm() { Grid->SetSource(nullptr); }
 
 void TSLAEForm::ClearGrid() {
+    Grid->SetSource(nullptr);
     source_.Rows.clear();
     source_.Free.clear();
     source_.Names.clear();
-    Grid->Reset();
+    Grid->SetSource(&source_);
+    views_.GrSLAEForm->update();
 }
 
 bool TSLAEForm::ShowSystem(TChildForm* window, zem::TProblem& problem) {
-    owner_ = window;
-    ClearGrid();
     // Every row pulled once; only the non-zero items are kept.
     const std::size_t n = problem.UnknownCount();
-    source_.Rows.resize(n);
-    source_.Free.resize(n);
-    source_.Names.resize(n);
+    TSystemSource system;
+    system.Rows.resize(n);
+    system.Free.resize(n);
+    system.Names.resize(n);
     for (std::size_t r = 0; r < n; ++r) {
-        source_.Free[r] = problem.GetRow(r, source_.Rows[r]);
-        source_.Names[r] = problem.Equations().Name(static_cast<int>(r));
+        system.Free[r] = problem.GetRow(r, system.Rows[r]);
+        system.Names[r] = problem.Equations().Name(static_cast<int>(r));
     }
+    return ShowRows(window, std::move(system));
+}
+
+bool TSLAEForm::ShowRows(TChildForm* window, TSystemSource system) {
+    owner_ = window;
+    Grid->SetSource(nullptr);
+    source_ = std::move(system);
+    source_.Names.resize(source_.Rows.size());
+    source_.Free.resize(source_.Rows.size());
     source_.Format = views_.NumberFormat();
-    if (static_cast<int>(n) > kMaxTableUnknowns) {
+    const int n = source_.Unknowns();
+    if (n > kMaxTableUnknowns) {
         // The grid stays empty: laying out so many cells would hold the
         // program up. The picture is drawn from the rows.
-        Grid->SetSource(nullptr);
         hide();
         ShowMessage(Main,
                     QStringLiteral("Система из %1 уравнений слишком велика для таблицы (не более %2). "

@@ -56,6 +56,8 @@ public:
     // Window is the problem window the system belongs to. True when the
     // table was shown.
     bool ShowSystem(TChildForm* window, zem::TProblem& problem);
+    // Shows rows already pulled (the same rules).
+    bool ShowRows(TChildForm* window, TSystemSource system);
     // The rows taken again, through the window's "СЛА&У" command.
     void Refresh();
     // No system: the grid emptied.

@@ -7,6 +7,7 @@
 #include "app/TbOptionForm.h"
 #include "domains/ElDomain.h"
 #include "elements/Elements.h"
+#include "platform/errors.h"
 #include "platform/numtext.h"
 #include "views/GrOptionForm.h"
 #include "views/GraphForm.h"
@@ -38,6 +39,35 @@ const char* const kProblemBusyText = "Задача в расчете. Дожди
 TViewLinks& ViewLinks() {
     static TViewLinks links;
     return links;
+}
+
+zem::TProblem* ProblemOfWindow(const TChildForm* window) {
+    if (!window || !window->ProblemForm || !ViewLinks().ProblemOf) return nullptr;
+    return ViewLinks().ProblemOf(window->ProblemForm);
+}
+
+void CheckIdle(const TChildForm* window) {
+    if (window && window->ProblemForm && ViewLinks().Busy && ViewLinks().Busy(window->ProblemForm))
+        throw zem::ZemError(kProblemBusyText);
+}
+
+void ChangeElements(zem::TProblem& problem, const std::function<void()>& change) {
+    zem::TElement& root = problem.Root();
+    const std::string before = root.Text();
+    try {
+        change();
+        root.SetText(std::string(root.Text()));
+    } catch (...) {
+        try {
+            root.SetText(before);
+        } catch (...) {
+            // The text that was read before reads again; nothing to add.
+        }
+        problem.CollectDomains();
+        throw;
+    }
+    problem.CollectDomains();
+    problem.SetCalculated(false);
 }
 
 // --- Element references. ---------------------------------------------------------

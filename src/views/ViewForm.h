@@ -64,6 +64,19 @@ TViewLinks& ViewLinks();
 // The message of a command refused while the problem is being calculated.
 extern const char* const kProblemBusyText;
 
+// The problem of the problem window that Window belongs to; null when there
+// is none.
+zem::TProblem* ProblemOfWindow(const TChildForm* window);
+// Raises kProblemBusyText while the queue calculates the problem of the
+// problem window that Window belongs to.
+void CheckIdle(const TChildForm* window);
+// Runs Change on the element tree of Problem, then lets the root element read
+// its whole text again, so that every element and domain is set up afresh
+// (elements recreated by compound elements included), and marks the problem
+// unsolved. When Change or the reading fails, the tree takes back the text it
+// had before and the error passes on.
+void ChangeElements(zem::TProblem& problem, const std::function<void()>& change);
+
 // An element of a problem, found again on every use.
 class TElementRef {
 public:
