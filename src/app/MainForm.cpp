@@ -68,6 +68,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TRegIniFile> store)
 }
 
 TMainForm::~TMainForm() {
+    if (Hooks.StopCalculations) Hooks.StopCalculations();
     // The child windows go first, while the lists they appear in still exist;
     // they are freed without closing (the questions were asked on close).
     MdiArea->disconnect(this);

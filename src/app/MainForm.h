@@ -50,6 +50,9 @@ struct TMainFormHooks {
     std::function<void()> CalcOptions;
     std::function<void()> GraphOptions;
     std::function<void()> ShowTurn;
+    // Stops the calculations and waits for them; the main window calls it
+    // first when it goes, while every window a calculation reports to exists.
+    std::function<void()> StopCalculations;
 };
 
 class TMainForm : public QMainWindow {

@@ -1,0 +1,376 @@
+#include "views/CalculForm.h"
+
+#include "app/Dialogs.h"
+#include "app/RegIniFile.h"
+#include "calc/CalcSettings.h"
+#include "calc/Calcul.h"
+#include "calc/Turn.h"
+#include "platform/numtext.h"
+#include "problem/Problems.h"
+#include "solvers/Matrises.h"
+#include "solvers/SLCLass.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+const QString kSection = QStringLiteral("CALCULATION");
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+QListWidget* CheckList(QWidget* parent, const QString& hint) {
+    auto* list = new QListWidget(parent);
+    list->setToolTip(hint);
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    return list;
+}
+
+void AddChecked(QListWidget* list, const std::string& name, bool checked) {
+    auto* item = new QListWidgetItem(Q(name), list);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+int Clamped(int v, int count) { return v < 0 || v >= count ? 0 : v; }
+
+}  // namespace
+
+TCalculForm::TCalculForm(TRegIniFile& store, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint), store_(store) {
+    setWindowTitle(QStringLiteral("Расчет"));
+
+    // The type of calculation.
+    CalcTypeGroup = new QGroupBox(QStringLiteral("Тип расчета"), this);
+    SimpleRadioButton = new QRadioButton(QStringLiteral("Простой расчет"), CalcTypeGroup);
+    AstRadioButton = new QRadioButton(QStringLiteral("Оценка погрешности"), CalcTypeGroup);
+    PrecRadioButton = new QRadioButton(QStringLiteral("Подбор сетки"), CalcTypeGroup);
+    SimpleRadioButton->setChecked(true);
+    auto* typeLayout = new QVBoxLayout(CalcTypeGroup);
+    for (QRadioButton* b : {SimpleRadioButton, AstRadioButton, PrecRadioButton}) {
+        typeLayout->addWidget(b);
+        connect(b, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) CalcTypeClick();
+        });
+    }
+
+    // The mesh-error norm.
+    NormaGroupBox = new QGroupBox(QStringLiteral("Погрешность сетки"), this);
+    SqrNormRadioButton = new QRadioButton(QStringLiteral("Среднеквадратичная норма"), NormaGroupBox);
+    UniNormRadioButton = new QRadioButton(QStringLiteral("Равномерная норма"), NormaGroupBox);
+    UniNormRadioButton->setChecked(true);
+    auto* normLayout = new QVBoxLayout(NormaGroupBox);
+    normLayout->addWidget(SqrNormRadioButton);
+    normLayout->addWidget(UniNormRadioButton);
+    QSizePolicy keep = NormaGroupBox->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    NormaGroupBox->setSizePolicy(keep);
+
+    // The characteristics of the estimate, or the error, criterion and axes
+    // of the mesh selection, in one place.
+    Panels = new QStackedWidget(this);
+    Panels->addWidget(new QWidget(Panels));
+    AstPanel = new QWidget(Panels);
+    AstListBox = CheckList(AstPanel, QStringLiteral("Оценивать характеристики"));
+    auto* astLayout = new QVBoxLayout(AstPanel);
+    astLayout->setContentsMargins(0, 0, 0, 0);
+    astLayout->addWidget(AstListBox);
+    Panels->addWidget(AstPanel);
+    PrecPanel = new QWidget(Panels);
+    PrecEdit = new QLineEdit(PrecPanel);
+    PrecEdit->setToolTip(QStringLiteral("Погрешность при загущении сетки"));
+    PrecCharComboBox = new QComboBox(PrecPanel);
+    PrecCharComboBox->setToolTip(QStringLiteral("Критерий погрешности"));
+    PrecListBox = CheckList(PrecPanel, QStringLiteral("Подбор в направлении осей"));
+    auto* precRow = new QHBoxLayout;
+    precRow->addWidget(PrecEdit, 1);
+    precRow->addWidget(new QLabel(QStringLiteral("%"), PrecPanel));
+    precRow->addWidget(PrecCharComboBox, 2);
+    auto* precLayout = new QVBoxLayout(PrecPanel);
+    precLayout->setContentsMargins(0, 0, 0, 0);
+    precLayout->addLayout(precRow);
+    precLayout->addWidget(PrecListBox);
+    Panels->addWidget(PrecPanel);
+
+    // The linear system.
+    SLAEGroupBox = new QGroupBox(QStringLiteral("СЛАУ"), this);
+    RealTypeBox = new QComboBox(SLAEGroupBox);
+    RealTypeBox->setToolTip(QStringLiteral("Базовый вещественный тип"));
+    for (const std::string& n : zem::RealTypeNames()) RealTypeBox->addItem(Q(n));
+    SLAEMethodBox = new QComboBox(SLAEGroupBox);
+    SLAEMethodBox->setToolTip(QStringLiteral("Метод решения СЛАУ"));
+    for (const std::string& n : zem::SLAEMethodNames()) SLAEMethodBox->addItem(Q(n));
+    SLAEErrorCheckBox = new QCheckBox(QStringLiteral("Оценка погрешности "), SLAEGroupBox);
+    SLAEErrorCheckBox->setChecked(true);
+    SLAEPrecEdit = new QLineEdit(SLAEGroupBox);
+    SLAEPrecEdit->setToolTip(QStringLiteral("Погрешность решения СЛАУ"));
+    SLAEPrecEdit->hide();
+    RelaxEdit = new QLineEdit(SLAEGroupBox);
+    RelaxEdit->setToolTip(QStringLiteral("Параметр релаксации"));
+    RelaxEdit->hide();
+    auto* slaeLayout = new QGridLayout(SLAEGroupBox);
+    slaeLayout->addWidget(RealTypeBox, 0, 0);
+    slaeLayout->addWidget(SLAEErrorCheckBox, 0, 1);
+    slaeLayout->addWidget(SLAEMethodBox, 1, 0, 1, 2);
+    for (QLineEdit* e : {PrecEdit, SLAEPrecEdit, RelaxEdit}) e->installEventFilter(this);
+
+    // The switches and the buttons.
+    ModeCheckBox = new QCheckBox(QStringLiteral("Автоматический режим"), this);
+    ModeCheckBox->setToolTip(QStringLiteral("Режим расчета"));
+    DefaultCheckBox = new QCheckBox(QStringLiteral("Сохранение установок"), this);
+    ResultCheckBox = new QCheckBox(QStringLiteral("Сохранение результатов"), this);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setDefault(true);
+    CancelButton = new QPushButton(QStringLiteral("Отмена"), this);
+    connect(OKButton, &QPushButton::clicked, this, &TCalculForm::accept);
+    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The pop-up menu of the two check lists.
+    ListPopupMenu = new QMenu(this);
+    SelectAllItem = ListPopupMenu->addAction(QStringLiteral("&Выделить все"), this, &TCalculForm::SelectAllItemClick);
+    ClearAllItem = ListPopupMenu->addAction(QStringLiteral("&Снять все"), this, &TCalculForm::ClearAllItemClick);
+    ByTypeItem = ListPopupMenu->addAction(QStringLiteral("По типу"), this, &TCalculForm::ByTypeItemClick);
+    ByTypeItem->setCheckable(true);
+    ByTypeItem->setChecked(true);
+    ByTypeItem->setEnabled(false);
+    for (QListWidget* list : {AstListBox, PrecListBox})
+        connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& pos) {
+            popupList_ = list;
+            ListPopupMenu->exec(list->viewport()->mapToGlobal(pos));
+        });
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(CalcTypeGroup);
+    left->addWidget(NormaGroupBox);
+    left->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addLayout(left);
+    top->addWidget(Panels, 1);
+    auto* switches = new QGridLayout;
+    switches->addWidget(ModeCheckBox, 0, 0);
+    switches->addWidget(DefaultCheckBox, 0, 1);
+    switches->addWidget(ResultCheckBox, 1, 0);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OKButton);
+    buttons->addWidget(CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(SLAEGroupBox);
+    layout->addLayout(switches);
+    layout->addLayout(buttons);
+    Panels->setMinimumSize(220, 150);
+    setFixedSize(sizeHint().expandedTo(QSize(480, 0)));
+
+    CalcTypeClick();
+    LoadDefaults();
+}
+
+// --- Uses. ---------------------------------------------------------------------
+
+void TCalculForm::SetUse(TCalculUse use) {
+    use_ = use;
+    OKButton->setText(use == TCalculUse::Run ? QStringLiteral("Расчет") : QStringLiteral("ОК"));
+    if (use == TCalculUse::Defaults) {
+        setWindowTitle(QStringLiteral("Расчет"));
+        FillLists(nullptr);
+        LoadDefaults();
+    }
+}
+
+bool TCalculForm::Execute() {
+    const bool ok = exec() == QDialog::Accepted;
+    if (ok && use_ == TCalculUse::Defaults) StoreDefaults();
+    return ok;
+}
+
+bool TCalculForm::AutoMode() const { return ModeCheckBox->isChecked(); }
+
+void TCalculForm::accept() {
+    if (CalcType() == zem::ctChoose && !NumberEditExit(PrecEdit)) return;
+    QDialog::accept();
+}
+
+// --- Lists. --------------------------------------------------------------------
+
+int TCalculForm::ListType() const { return ByTypeItem->isChecked() ? zem::ltByType : zem::ltByDomain; }
+
+void TCalculForm::FillLists(const std::shared_ptr<zem::TProblem>& problem) {
+    problem_ = problem;
+    manyDomains_ = problem && problem->Domains().size() > 1;
+    if (!manyDomains_) ByTypeItem->setChecked(false);
+    ByTypeItem->setEnabled(manyDomains_);
+    RefillLists();
+}
+
+void TCalculForm::RefillLists() {
+    AstListBox->clear();
+    PrecCharComboBox->clear();
+    PrecListBox->clear();
+    const std::shared_ptr<zem::TProblem> problem = problem_.lock();
+    if (!problem) return;
+    for (const std::string& n : zem::CharacteristicNames(*problem, ListType())) {
+        AddChecked(AstListBox, n, false);
+        PrecCharComboBox->addItem(Q(n));
+    }
+    PrecCharComboBox->setCurrentIndex(-1);
+    for (const std::string& n : zem::AxisNames(*problem, ListType())) AddChecked(PrecListBox, n, true);
+}
+
+std::vector<std::string> TCalculForm::Checked(const QListWidget* list) {
+    std::vector<std::string> names;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->checkState() == Qt::Checked) names.push_back(list->item(i)->text().toStdString());
+    return names;
+}
+
+void TCalculForm::CheckEntries(QListWidget* list, const std::vector<std::string>& names) {
+    for (int i = 0; i < list->count(); ++i) {
+        const std::string text = list->item(i)->text().toStdString();
+        const bool in = std::any_of(names.begin(), names.end(),
+                                    [&](const std::string& n) { return zem::SameEntryText(n, text); });
+        list->item(i)->setCheckState(in ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// --- Lines and defaults. -------------------------------------------------------
+
+int TCalculForm::CalcType() const {
+    if (AstRadioButton->isChecked()) return zem::ctAstim;
+    if (PrecRadioButton->isChecked()) return zem::ctChoose;
+    return zem::ctSimple;
+}
+
+void TCalculForm::SetCalcType(int type) {
+    (type == zem::ctAstim ? AstRadioButton : type == zem::ctChoose ? PrecRadioButton : SimpleRadioButton)
+        ->setChecked(true);
+    CalcTypeClick();
+}
+
+void TCalculForm::LoadDefaults() {
+    DefaultCheckBox->setChecked(store_.ReadBool(kSection, QStringLiteral("DefaultMode"), false));
+    ModeCheckBox->setChecked(store_.ReadBool(kSection, QStringLiteral("AutoMode"), false));
+    SetCalcType(Clamped(store_.ReadInteger(kSection, QStringLiteral("CalcType"), 0), 3));
+    const bool uniform = store_.ReadInteger(kSection, QStringLiteral("ErrorNorma"), 0) == 1;
+    (uniform ? UniNormRadioButton : SqrNormRadioButton)->setChecked(true);
+    PrecEdit->setText(store_.ReadString(kSection, QStringLiteral("Prec"), QStringLiteral("0.5")));
+    RealTypeBox->setCurrentIndex(Clamped(store_.ReadInteger(kSection, QStringLiteral("RealType"), 0), RealTypeBox->count()));
+    SLAEMethodBox->setCurrentIndex(
+        Clamped(store_.ReadInteger(kSection, QStringLiteral("SLAEMethod"), 0), SLAEMethodBox->count()));
+    SLAEErrorCheckBox->setChecked(store_.ReadBool(kSection, QStringLiteral("IsSLAEError"), true));
+    ResultCheckBox->setChecked(store_.ReadBool(kSection, QStringLiteral("SaveResult"), true));
+}
+
+void TCalculForm::StoreDefaults() {
+    store_.WriteBool(kSection, QStringLiteral("DefaultMode"), DefaultCheckBox->isChecked());
+    store_.WriteBool(kSection, QStringLiteral("AutoMode"), ModeCheckBox->isChecked());
+    const int type = CalcType();
+    store_.WriteInteger(kSection, QStringLiteral("CalcType"), type);
+    if (type != zem::ctSimple)
+        store_.WriteInteger(kSection, QStringLiteral("ErrorNorma"), SqrNormRadioButton->isChecked() ? 0 : 1);
+    if (type == zem::ctChoose) store_.WriteString(kSection, QStringLiteral("Prec"), PrecEdit->text());
+    store_.WriteInteger(kSection, QStringLiteral("RealType"), RealTypeBox->currentIndex());
+    store_.WriteInteger(kSection, QStringLiteral("SLAEMethod"), SLAEMethodBox->currentIndex());
+    store_.WriteBool(kSection, QStringLiteral("IsSLAEError"), SLAEErrorCheckBox->isChecked());
+    store_.WriteBool(kSection, QStringLiteral("SaveResult"), ResultCheckBox->isChecked());
+    store_.Flush();
+}
+
+void TCalculForm::LoadLines(const std::vector<std::string>& lines) {
+    LoadDefaults();
+    const zem::TCalcSettings s = zem::ReadCalcSettings(lines);
+    ModeCheckBox->setChecked(s.AutoMode);
+    SetCalcType(s.CalcType);
+    if (ByTypeItem->isEnabled() && ByTypeItem->isChecked() != (s.ListType == zem::ltByType)) {
+        ByTypeItem->setChecked(s.ListType == zem::ltByType);
+        RefillLists();
+    }
+    (s.ErrorNorma == zem::enSemiSqr ? SqrNormRadioButton : UniNormRadioButton)->setChecked(true);
+    CheckEntries(AstListBox, s.AstimList);
+    PrecEdit->setText(Q(zem::RealToStrGen(5, 3, s.Prec)));
+    PrecCharComboBox->setCurrentIndex(PrecCharComboBox->findText(Q(s.PrecChar), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    CheckEntries(PrecListBox, s.PrecList);
+    RealTypeBox->setCurrentIndex(Clamped(s.RealType, RealTypeBox->count()));
+    SLAEMethodBox->setCurrentIndex(Clamped(s.SLAEMethod, SLAEMethodBox->count()));
+    SLAEErrorCheckBox->setChecked(s.IsSLAEError);
+    ResultCheckBox->setChecked(s.SaveResult);
+}
+
+std::vector<std::string> TCalculForm::WriteLines(bool storeDefaults) {
+    if (storeDefaults && DefaultCheckBox->isChecked()) StoreDefaults();
+    zem::TCalcSettings s;
+    s.AutoMode = ModeCheckBox->isChecked();
+    s.CalcType = CalcType();
+    s.ListType = ListType();
+    s.AstimList = Checked(AstListBox);
+    s.PrecChar = PrecCharComboBox->currentIndex() < 0 ? std::string() : PrecCharComboBox->currentText().toStdString();
+    s.PrecList = Checked(PrecListBox);
+    s.ErrorNorma = SqrNormRadioButton->isChecked() ? zem::enSemiSqr : zem::enUniform;
+    s.RealType = RealTypeBox->currentIndex();
+    s.SLAEMethod = SLAEMethodBox->currentIndex();
+    s.IsSLAEError = SLAEErrorCheckBox->isChecked();
+    s.SaveResult = ResultCheckBox->isChecked();
+    return zem::WriteCalcSettings(s, manyDomains_, PrecEdit->text().trimmed().toStdString());
+}
+
+// --- Handlers. -----------------------------------------------------------------
+
+void TCalculForm::CalcTypeClick() {
+    const int type = CalcType();
+    Panels->setCurrentIndex(type);  // blank, AstPanel, PrecPanel
+    NormaGroupBox->setVisible(type != zem::ctSimple);
+}
+
+void TCalculForm::SelectAllItemClick() {
+    if (QListWidget* list = popupList_ ? popupList_ : qobject_cast<QListWidget*>(focusWidget()))
+        for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Checked);
+}
+
+void TCalculForm::ClearAllItemClick() {
+    if (QListWidget* list = popupList_ ? popupList_ : qobject_cast<QListWidget*>(focusWidget()))
+        for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(Qt::Unchecked);
+}
+
+void TCalculForm::ByTypeItemClick() { RefillLists(); }
+
+bool TCalculForm::NumberEditExit(QLineEdit* edit) {
+    const std::string text = edit->text().trimmed().toStdString();
+    bool ok = !text.empty();
+    if (ok) {
+        try {
+            (void)zem::StrToReal(text);
+        } catch (const std::exception&) {
+            ok = false;
+        }
+    }
+    if (ok) return true;
+    ShowMessage(this, QStringLiteral("Ошибочное значение параметра"));
+    QTimer::singleShot(0, edit, [edit] { edit->setFocus(); });
+    return false;
+}
+
+bool TCalculForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut) {
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        // A focus lost to the message box itself, or to Cancel, is not a leave.
+        if (edit && isVisible() && QApplication::activeModalWidget() == this && !CancelButton->hasFocus())
+            NumberEditExit(edit);
+    }
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,570 @@
+#include "views/ProblemForm.h"
+
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+#include "calc/CalcSettings.h"
+#include "elements/Elements.h"
+#include "platform/errors.h"
+#include "problem/FileNames.h"
+#include "problem/PbData.h"
+#include "problem/PbTypes.h"
+#include "problem/Problems.h"
+#include "solvers/Matrises.h"
+#include "views/CalculForm.h"
+#include "views/PbTypeForm.h"
+#include "views/ProgressForm.h"
+#include "views/TurnForm.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace {
+
+const char* const kBusyText = "Задача в расчете. Дождитесь его окончания или прервите его";
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string Std(const QString& s) { return s.toStdString(); }
+
+std::vector<std::string> LinesOf(const QPlainTextEdit* memo) {
+    std::vector<std::string> lines;
+    const QString text = memo->toPlainText();
+    if (text.isEmpty()) return lines;
+    for (const QString& line : text.split(QLatin1Char('\n'))) lines.push_back(Std(line));
+    return lines;
+}
+
+// Sets the lines with the caret at the start; the modified mark is cleared.
+void SetLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
+    QStringList list;
+    for (const std::string& l : lines) list << Q(l);
+    memo->setPlainText(list.join(QLatin1Char('\n')));
+    memo->moveCursor(QTextCursor::Start);
+    memo->document()->setModified(false);
+}
+
+QPlainTextEdit* Memo(QWidget* parent, bool wrap) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return memo;
+}
+
+}  // namespace
+
+TProblemFormHooks& ProblemFormHooks() {
+    static TProblemFormHooks hooks;
+    return hooks;
+}
+
+// --- Creation. -----------------------------------------------------------------
+
+TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
+    setWindowTitle(QStringLiteral("ProblemForm"));
+    auto* client = new QWidget(this);
+    setWidget(client);
+    PageControl = new QTabWidget(client);
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->setContentsMargins(0, 0, 0, 0);
+    clientLayout->addWidget(PageControl);
+
+    // "Объект": the type, the object text and the description.
+    ObjectTabSheet = new QWidget(PageControl);
+    Panel1 = new QWidget(ObjectTabSheet);
+    TypeComboBox = new QComboBox(Panel1);
+    for (int i = 0; i < zem::kProblemTypeCount; ++i) TypeComboBox->addItem(Q(zem::ProblemTypeName(i)));
+    TypeComboBox->setCurrentIndex(-1);
+    TypeLabel = new QLabel(Panel1);
+    TypeLabel->setWordWrap(true);
+    auto* panelLayout = new QHBoxLayout(Panel1);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    panelLayout->addWidget(TypeComboBox);
+    panelLayout->addWidget(TypeLabel, 1);
+    ObjectMemo = Memo(ObjectTabSheet, true);
+    // The text is indented by characters: a fixed pitch keeps its columns.
+    ObjectMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    DescriptMemo = Memo(ObjectTabSheet, true);
+    auto* objectSplit = new QSplitter(Qt::Vertical, ObjectTabSheet);
+    objectSplit->addWidget(ObjectMemo);
+    objectSplit->addWidget(DescriptMemo);
+    objectSplit->setStretchFactor(0, 3);
+    objectSplit->setStretchFactor(1, 1);
+    auto* objectLayout = new QVBoxLayout(ObjectTabSheet);
+    objectLayout->setContentsMargins(0, 0, 0, 0);
+    objectLayout->setSpacing(0);
+    objectLayout->addWidget(Panel1);
+    objectLayout->addWidget(objectSplit, 1);
+    PageControl->addTab(ObjectTabSheet, QStringLiteral("Объект"));
+
+    // "Расчет": the calculation lines and the report.
+    CalculTabSheet = new QWidget(PageControl);
+    CalculMemo = Memo(CalculTabSheet, false);
+    ProcessMemo = Memo(CalculTabSheet, true);
+    ProcessMemo->setReadOnly(true);
+    auto* calcSplit = new QSplitter(Qt::Vertical, CalculTabSheet);
+    calcSplit->addWidget(CalculMemo);
+    calcSplit->addWidget(ProcessMemo);
+    calcSplit->setStretchFactor(1, 1);
+    calcSplit->setSizes({90, 200});
+    auto* calcLayout = new QVBoxLayout(CalculTabSheet);
+    calcLayout->setContentsMargins(0, 0, 0, 0);
+    calcLayout->addWidget(calcSplit);
+    PageControl->addTab(CalculTabSheet, QStringLiteral("Расчет"));
+
+    // "Результаты": requests and their values.
+    ResultTabSheet = new QWidget(PageControl);
+    ResDataMemo = Memo(ResultTabSheet, false);
+    ResultMemo = Memo(ResultTabSheet, true);
+    auto* resSplit = new QSplitter(Qt::Vertical, ResultTabSheet);
+    resSplit->addWidget(ResDataMemo);
+    resSplit->addWidget(ResultMemo);
+    resSplit->setStretchFactor(1, 1);
+    resSplit->setSizes({90, 200});
+    auto* resLayout = new QVBoxLayout(ResultTabSheet);
+    resLayout->setContentsMargins(0, 0, 0, 0);
+    resLayout->addWidget(resSplit);
+    PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
+
+    // Menus.
+    auto guarded = [this](void (TProblemForm::*handler)()) {
+        return [this, handler] { RunGuarded(Main, [this, handler] { (this->*handler)(); }); };
+    };
+    DataMenu = new QMenu(QStringLiteral("&Данные"), this);
+    MElementItem = DataMenu->addAction(QStringLiteral("&Объект"), guarded(&TProblemForm::ElementItemClick));
+    MElementItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    MDataCalculItem = DataMenu->addAction(QStringLiteral("&Установки"), guarded(&TProblemForm::DataCalcItemClick));
+    MDataCalculItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F3));
+    DataMenu->addSeparator();
+    CalculMenu = new QMenu(QStringLiteral("&Расчет"), this);
+    CheckItem = CalculMenu->addAction(QStringLiteral("&Проверить"), guarded(&TProblemForm::CheckItemClick));
+    CheckItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
+    TableSLAEItem = CalculMenu->addAction(QStringLiteral("СЛА&У"), guarded(&TProblemForm::TableSLAEItemClick));
+    CalculMenu->addSeparator();
+    SolveItem = CalculMenu->addAction(QStringLiteral("&Выполнить"), [this] {
+        RunGuarded(Main, [this] { SolveItemClick(true); });
+    });
+    SolveItem->setShortcut(QKeySequence(Qt::Key_F9));
+    TurnSolveItem = CalculMenu->addAction(QStringLiteral("В &очередь"), [this] {
+        RunGuarded(Main, [this] { SolveItemClick(false); });
+    });
+    TurnSolveItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F9));
+    ApproxMenu = new QMenu(QStringLiteral("&Приближения"), this);
+    ApproxItem = ApproxMenu->addAction(QStringLiteral("&Открыть"), guarded(&TProblemForm::ApproxItemClick));
+    // Check items: a click toggles them. "&Экстраполяция" is kept for the
+    // extrapolation of approximations; nothing reads it yet.
+    N6 = ApproxMenu->addAction(QStringLiteral("&Экстраполяция"));
+    N6->setCheckable(true);
+    N6->setChecked(true);
+    ApproxMenu->addSeparator();
+    ApproxSaveItem = ApproxMenu->addAction(QStringLiteral("Cохранение"));
+    ApproxSaveItem->setCheckable(true);
+    ApproxSaveItem->setChecked(true);
+
+    ResultPopupMenu = new QMenu(this);
+    ResultCalcItem = ResultPopupMenu->addAction(QStringLiteral("&Вычислить"), guarded(&TProblemForm::ResultCalcItemClick));
+    ResultCalcItem->setShortcut(QKeySequence(Qt::Key_F5));
+    ResultCalcItem->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    ResDataMemo->addAction(ResultCalcItem);
+    ResDataMemo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ResDataMemo, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ResultPopupMenu->popup(ResDataMemo->mapToGlobal(pos)); });
+
+    connect(TypeComboBox, &QComboBox::activated, this, [this] { RunGuarded(Main, [this] { TypeComboBoxClick(); }); });
+    ObjectMemo->viewport()->installEventFilter(this);
+    CalculMemo->viewport()->installEventFilter(this);
+    connect(Main->MdiArea, &QMdiArea::subWindowActivated, this,
+            [this](QMdiSubWindow* w) { MergeMenus(w == this && !Closing()); });
+
+    turnForm_ = TurnForm();
+    resize(548, 331);
+}
+
+TProblemForm::~TProblemForm() {
+    disconnect(Main->MdiArea, nullptr, this, nullptr);
+    MergeMenus(false);
+    if (turnForm_) turnForm_->Turn().ForgetWindow(this);
+}
+
+TCalculForm* TProblemForm::CalculForm() const {
+    return Main->findChild<TCalculForm*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+TTurnForm* TProblemForm::TurnForm() const {
+    return Main->findChild<TTurnForm*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+QString TProblemForm::BaseName() const {
+    return Q(zem::SplitFileName(zem::StoredPath(Std(windowTitle()))).Base);
+}
+
+void TProblemForm::MergeMenus(bool active) {
+    if (active == merged_) return;
+    merged_ = active;
+    QMenuBar* bar = Main->menuBar();
+    for (QMenu* m : {DataMenu, CalculMenu, ApproxMenu}) {
+        if (active)
+            bar->insertMenu(Main->OptionsMenu->menuAction(), m);
+        else
+            bar->removeAction(m->menuAction());
+    }
+}
+
+bool TProblemForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        // Without an element editor a double click selects a word as usual.
+        if (watched == ObjectMemo->viewport() && ProblemFormHooks().ElementEditor) {
+            RunGuarded(Main, [this] { ElementItemClick(); });
+            return true;
+        }
+        if (watched == CalculMemo->viewport()) {
+            RunGuarded(Main, [this] { DataCalcItemClick(); });
+            return true;
+        }
+    }
+    return TFChildForm::eventFilter(watched, event);
+}
+
+// --- State. --------------------------------------------------------------------
+
+void TProblemForm::CheckIdle() const {
+    if (busy_) throw zem::ZemError(kBusyText);
+}
+
+void TProblemForm::CheckProblem() const {
+    CheckIdle();
+    if (!Problem) throw zem::ZemError("Тип задачи не выбран");
+}
+
+void TProblemForm::SetBusy(bool on) {
+    busy_ = on;
+    for (QPlainTextEdit* memo : {ObjectMemo, CalculMemo}) memo->setReadOnly(on);
+    TypeComboBox->setEnabled(!on);
+    for (QMenu* m : {DataMenu, CalculMenu, ApproxMenu})
+        for (QAction* a : m->actions()) a->setEnabled(!on);
+    ResultCalcItem->setEnabled(!on);
+}
+
+bool TProblemForm::IsModified() const {
+    return ObjectMemo->document()->isModified() || CalculMemo->document()->isModified();
+}
+
+void TProblemForm::SetCalculLines(const std::vector<std::string>& lines) {
+    if (lines == LinesOf(CalculMemo)) return;
+    SetLines(CalculMemo, lines);
+    CalculMemo->document()->setModified(true);
+}
+
+void TProblemForm::RewriteCalculMemo(bool fromDefaults) {
+    TCalculForm* dialog = CalculForm();
+    if (!dialog || !Problem) return;
+    dialog->FillLists(Problem);
+    try {
+        if (fromDefaults)
+            dialog->LoadDefaults();
+        else
+            dialog->LoadLines(LinesOf(CalculMemo));
+    } catch (const zem::ZemError&) {
+        return;  // lines the dialog cannot read stay as they are
+    }
+    SetCalculLines(dialog->WriteLines(false));
+}
+
+// --- File window. ----------------------------------------------------------------
+
+void TProblemForm::ShowData() {
+    if (!Problem || busy_) return;
+    SetLines(ObjectMemo, zem::PrintObject(*Problem));
+    ObjectMemo->document()->setModified(true);
+    Problem->SetCalculated(false);
+}
+
+void TProblemForm::ApplyObjectText() {
+    CheckProblem();
+    if (!IsModified()) return;
+    try {
+        Problem->Root().SetLines(LinesOf(ObjectMemo));
+    } catch (const zem::ZemError& e) {
+        // "<position>, <text>": the caret goes to the position.
+        static const QRegularExpression kPositioned(QStringLiteral("^\\s*(\\d+)\\s*,\\s*(.*)$"),
+                                                    QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpressionMatch m = kPositioned.match(QString::fromUtf8(e.what()));
+        if (!m.hasMatch()) throw;
+        QTextCursor c = ObjectMemo->textCursor();
+        c.setPosition(std::min(m.captured(1).toInt(), ObjectMemo->document()->characterCount() - 1));
+        ObjectMemo->setTextCursor(c);
+        throw zem::ZemError(Std(m.captured(2)));
+    }
+    ObjectMemo->document()->setModified(false);
+    Problem->CollectDomains();
+    Problem->SetCalculated(false);
+    RefreshDependents();
+    RewriteCalculMemo(false);
+}
+
+void TProblemForm::SaveData() {
+    CheckProblem();
+    ApplyObjectText();
+    if (FileName.isEmpty()) {
+        Main->SaveChildAs(this);
+        return;
+    }
+    zem::TProblemTexts texts;
+    texts.Object = zem::PrintObject(*Problem);
+    texts.Calculation = LinesOf(CalculMemo);
+    texts.Process = LinesOf(ProcessMemo);
+    texts.ResultData = LinesOf(ResDataMemo);
+    texts.Results = LinesOf(ResultMemo);
+    texts.Description = LinesOf(DescriptMemo);
+    zem::TPbData(Std(Main->StartDir())).WriteProblemFile(Std(FileName), *Problem, ApproxSaveItem->isChecked(), texts);
+    ObjectMemo->document()->setModified(false);
+    CalculMemo->document()->setModified(false);
+}
+
+void TProblemForm::LoadData() {
+    // 1. The problem file.
+    zem::TProblemTexts texts;
+    try {
+        Problem = zem::TPbData(Std(Main->StartDir())).ReadProblemFile(Std(FileName), texts);
+    } catch (const std::exception&) {
+        // Nothing half-read stays open, so nothing can be saved over the file.
+        ShowMessage(Main, QStringLiteral("Ошибка данных ") + windowTitle());
+        Discard();
+        return;
+    }
+    TypeComboBox->setCurrentIndex(Problem->TypeIndex());
+    TypeLabel->setText(Q(zem::ProblemTypeCaption(Problem->TypeIndex())));
+    SetLines(ObjectMemo, texts.Object);
+    SetLines(CalculMemo, texts.Calculation);
+    SetLines(ProcessMemo, texts.Process);
+    SetLines(ResDataMemo, texts.ResultData);
+    SetLines(ResultMemo, texts.Results);
+    SetLines(DescriptMemo, texts.Description);
+
+    // 2. Its results, solved by the method of its own calculation lines.
+    const std::string res = zem::ChangeFileExtension(zem::StoredPath(Std(FileName)), "res");
+    if (!zem::FileCanOpen(res)) return;
+    try {
+        zem::TCalcSettings s;
+        try {
+            s = zem::ReadCalcSettings(texts.Calculation);
+        } catch (const zem::ZemError&) {
+        }
+        zem::TRealTypeScope realType(s.RealType);
+        Problem->BuildEquations();
+        Problem->CreateSolver(s.SLAEMethod, *Main->ProgressForm);
+        Problem->LoadResults(zem::NativePath(res));
+        Problem->SetCalculated(true);
+    } catch (const std::exception&) {
+        Problem->SetCalculated(false);
+        const zem::TFileNameParts caption = zem::SplitFileName(zem::StoredPath(Std(windowTitle())));
+        const std::string dir = caption.Dir.empty() ? std::string() : caption.Dir + "\\";
+        const QString shown = Q(zem::NativePath(dir + caption.Base + ".res"));
+        ShowMessage(Main, QStringLiteral("Ошибка загрузки файла ") + shown);
+    }
+}
+
+// --- Type. -----------------------------------------------------------------------
+
+void TProblemForm::SelectType(int index) {
+    if (index < 0 || index >= zem::kProblemTypeCount) throw zem::ZemError("Ошибка данных");
+    TypeComboBox->setCurrentIndex(index);
+    TypeComboBoxClick();
+}
+
+void TProblemForm::TypeComboBoxClick() {
+    CheckIdle();
+    const int index = TypeComboBox->currentIndex();
+    if (index < 0) return;
+    auto restore = [this] {
+        if (Problem) TypeComboBox->setCurrentIndex(Problem->TypeIndex());
+    };
+    TypeLabel->setText(Q(zem::ProblemTypeCaption(index)));
+    const bool fresh = !Problem;
+    try {
+        if (fresh) {
+            Problem = std::make_shared<zem::TProblem>(index, Std(BaseName()));
+        } else {
+            if (zem::ProblemTypeName(index) == Problem->Root().GetTypeName()) return;
+            if (!CloseDependents()) {
+                restore();
+                return;
+            }
+            // The new root takes over what it shares with the old one.
+            auto next = std::make_shared<zem::TProblem>(index, Problem->Root().Key());
+            try {
+                next->Root().Assign(Problem->Root());
+            } catch (const std::exception&) {
+                next = std::make_shared<zem::TProblem>(index, Problem->Root().Key());
+            }
+            next->CollectDomains();
+            Problem = std::move(next);
+        }
+    } catch (...) {
+        restore();
+        if (Problem) TypeLabel->setText(Q(zem::ProblemTypeCaption(Problem->TypeIndex())));
+        throw;
+    }
+    ShowData();
+    RewriteCalculMemo(fresh);
+}
+
+// --- Commands. -----------------------------------------------------------------
+
+void TProblemForm::ElementItemClick() {
+    ApplyObjectText();
+    const QString caption = Q(Problem->Root().Key());
+    for (TChildForm* d : Dependents)
+        if (d->windowTitle() == caption) {
+            Main->ShowChild(d);
+            return;
+        }
+    if (!ProblemFormHooks().ElementEditor) {
+        ShowMessage(Main, QStringLiteral("Редактора элементов в этой сборке программы нет."), TMsgKind::Information);
+        return;
+    }
+    OpenDependent(ProblemFormHooks().ElementEditor, caption, 0, nullptr);
+}
+
+void TProblemForm::DataCalcItemClick() {
+    CheckProblem();
+    TCalculForm* dialog = CalculForm();
+    if (!dialog) throw zem::ZemError("Диалога расчета в этой сборке программы нет.");
+    dialog->setWindowTitle(QStringLiteral("Установки расчета: ") + windowTitle());
+    dialog->SetUse(TCalculUse::Settings);
+    dialog->FillLists(Problem);
+    dialog->LoadLines(LinesOf(CalculMemo));
+    if (!dialog->Execute()) return;
+    SetCalculLines(dialog->WriteLines());
+    CalculMemo->moveCursor(QTextCursor::Start);
+}
+
+void TProblemForm::CheckItemClick() {
+    ApplyObjectText();
+    ShowMessage(Main, QStringLiteral("Ошибок не найдено !"), TMsgKind::Information);
+}
+
+void TProblemForm::TableSLAEItemClick() {
+    ApplyObjectText();
+    Problem->BuildEquations();
+    if (ProblemFormHooks().SystemTable)
+        ProblemFormHooks().SystemTable(*this);
+    else
+        ShowMessage(Main, QStringLiteral("Окна СЛАУ в этой сборке программы нет."), TMsgKind::Information);
+}
+
+void TProblemForm::SolveItemClick(bool withWindow) {
+    // 1.-2. The object text, and the file as it stands.
+    ApplyObjectText();
+    if (!Main->SaveChild(this)) return;
+    TCalculForm* dialog = CalculForm();
+    TTurnForm* turn = TurnForm();
+    if (!dialog || !turn) throw zem::ZemError("Очереди расчетов в этой сборке программы нет.");
+    // 3.-4. The dialog, unless the automatic mode runs without it.
+    dialog->setWindowTitle(QStringLiteral("Расчет: ") + windowTitle());
+    dialog->SetUse(TCalculUse::Run);
+    dialog->FillLists(Problem);
+    dialog->LoadLines(LinesOf(CalculMemo));
+    if (!dialog->AutoMode() && !dialog->Execute()) return;
+    // 5. The lines, the file again, and the queue.
+    SetCalculLines(dialog->WriteLines());
+    CalculMemo->moveCursor(QTextCursor::Start);
+    if (!Main->SaveChild(this)) return;
+    const QString text = Q(zem::StoredPath(Std(windowTitle())));
+    turn->AddToQueue(text, withWindow ? this : nullptr);
+    ProcessMemo->clear();
+}
+
+void TProblemForm::ApproxItemClick() {
+    CheckProblem();
+    if (ProblemFormHooks().Approximations)
+        ProblemFormHooks().Approximations(*this);
+    else
+        ShowMessage(Main, QStringLiteral("Окна приближений в этой сборке программы нет."), TMsgKind::Information);
+}
+
+void TProblemForm::ResultCalcItemClick() {
+    CheckIdle();
+    if (!Problem || !Problem->Calculated()) return;
+    std::vector<std::string> values;
+    zem::ListResultExpressions(Problem->Root(), LinesOf(ResDataMemo), values);
+    SetLines(ResultMemo, values);
+}
+
+// --- The queue. ------------------------------------------------------------------
+
+void TProblemForm::BeginRun(zem::TTurnJob& job) {
+    CheckProblem();
+    job.Problem = Problem;
+    job.Calculation = LinesOf(CalculMemo);
+    SetBusy(true);
+}
+
+void TProblemForm::EndRun(zem::TTurnJob& job) {
+    SetBusy(false);
+    if (job.Ok) {
+        AfterCalculation(job.Process);
+    } else {
+        SetLines(ProcessMemo, job.Process);
+        ProcessMemo->moveCursor(QTextCursor::End);
+    }
+}
+
+void TProblemForm::AfterCalculation(const std::vector<std::string>& process) {
+    SetLines(ProcessMemo, process);
+    ShowData();
+    Main->SaveChild(this);  // a failure is reported there
+    Problem->SetCalculated(true);
+    if (ProblemFormHooks().RefreshViews) ProblemFormHooks().RefreshViews(*this);
+}
+
+void TProblemForm::closeEvent(QCloseEvent* event) {
+    if (!Closing() && busy_) {
+        Main->ShowChild(this);
+        if (!AskOkCancel(Main, QStringLiteral("Вы действительно хотите прервать расчет?"), TMsgKind::Warning)) {
+            event->ignore();
+            return;
+        }
+        if (turnForm_) turnForm_->Turn().Stop();
+    }
+    TFChildForm::closeEvent(event);
+    if (Closing()) {
+        MergeMenus(false);
+        if (turnForm_) turnForm_->Turn().ForgetWindow(this);
+    }
+}
+
+// --- Installation. ---------------------------------------------------------------
+
+void InstallProblemWindows(TMainForm& main) {
+    auto* calc = new TCalculForm(main.Store(), &main);
+    auto* types = new TPbTypeForm(&main);
+    auto* turn = new TTurnForm(&main);
+    main.RegisterPlacement(QStringLiteral("COMMON"), QStringLiteral("TurnForm"), turn, false);
+    main.Hooks.ProblemWindow = ChildFactory<TProblemForm>();
+    main.Hooks.ChooseProblemType = [types](QWidget*, std::string& typeName) { return types->Execute(typeName); };
+    main.Hooks.ApplyProblemType = [](TFChildForm* window, const std::string& typeName) {
+        if (auto* form = qobject_cast<TProblemForm*>(window)) form->SelectType(zem::ProblemTypeByName(typeName));
+    };
+    main.Hooks.CalcOptions = [calc] {
+        calc->SetUse(TCalculUse::Defaults);
+        calc->Execute();
+    };
+    main.Hooks.ShowTurn = [turn] {
+        turn->show();
+        turn->raise();
+        turn->activateWindow();
+    };
+    main.Hooks.StopCalculations = [turn] { turn->Shutdown(); };
+}

@@ -1,0 +1,166 @@
+// The problem window: the document window of one problem file.
+//
+// Three pages: "Объект" (the problem type, the root element's text one item
+// per line, a free description), "Расчет" (the calculation lines and the
+// report of the last calculation) and "Результаты" (result requests and their
+// values). Its menus "&Данные", "&Расчет" and "&Приближения" join the main
+// window's menu bar while the window is the active one.
+//
+// Ownership: the window owns its problem (shared, so that a calculation of it
+// on the queue's worker can never outlive it). While the queue calculates the
+// problem the window is busy: it leaves the problem alone, its commands are
+// disabled and its texts read-only; closing it then asks to stop the
+// calculation first.
+//
+// The views of a problem that come with other windows (the element editor,
+// the linear-system table, the approximations, the result tables and graphs)
+// plug in through ProblemFormHooks; a hook left empty makes its command say
+// that the window is not available.
+#pragma once
+
+#include "app/FChildForm.h"
+#include "calc/Turn.h"
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QTabWidget;
+class QWidget;
+class TCalculForm;
+class TTurnForm;
+class TProblemForm;
+namespace zem {
+class TProblem;
+}
+
+struct TProblemFormHooks {
+    // The element editor of the root element (a dependant of the window).
+    TChildFactory ElementEditor;
+    // Fills and shows the linear-system table of the window's problem, whose
+    // equations have just been built.
+    std::function<void(TProblemForm&)> SystemTable;
+    // Shows the approximations of the window's problem.
+    std::function<void(TProblemForm&)> Approximations;
+    // Refreshes the open views of the window's problem after a calculation.
+    std::function<void(TProblemForm&)> RefreshViews;
+};
+
+// One set for the program.
+TProblemFormHooks& ProblemFormHooks();
+
+class TProblemForm : public TFChildForm, public zem::TTurnWindow {
+    Q_OBJECT
+public:
+    explicit TProblemForm(TMainForm* main);
+    ~TProblemForm() override;
+
+    // --- The file window. ---
+    // The root element's text into the object page; the page counts as
+    // changed and the problem as unsolved.
+    void ShowData() override;
+    // Takes the object text, then writes the problem file with its
+    // approximations (when "Cохранение" is checked); without a file name the
+    // main window asks for one.
+    void SaveData() override;
+    // The object text or the calculation lines were changed.
+    bool IsModified() const override;
+    // Reads the file, and its results file when there is one. A file that
+    // cannot be read shows "Ошибка данных " and the name and closes the
+    // window; a results file that cannot be loaded shows
+    // "Ошибка загрузки файла " and the name and leaves the problem unsolved.
+    void LoadData() override;
+
+    // A changed object text goes into the root element. A parse error of the
+    // form "<position>, <text>" puts the caret there and is raised again with
+    // the text alone.
+    void ApplyObjectText();
+    // The queue has calculated the problem: the report into the process
+    // page, the file saved, the problem solved, its views refreshed.
+    void AfterCalculation(const std::vector<std::string>& process);
+    // Selects type Index and applies it (a new window's first type).
+    void SelectType(int index);
+
+    bool Busy() const { return busy_; }
+    QString BaseName() const;
+
+    // --- The queue. ---
+    void BeginRun(zem::TTurnJob& job) override;
+    void EndRun(zem::TTurnJob& job) override;
+
+    // --- Handlers. ---
+    void TypeComboBoxClick();
+    void ElementItemClick();
+    void DataCalcItemClick();
+    void CheckItemClick();
+    void TableSLAEItemClick();
+    // "&Выполнить" (the window gets the result) and "В &очередь" (only the
+    // file does).
+    void SolveItemClick(bool withWindow);
+    void ApproxItemClick();
+    void ResultCalcItemClick();
+
+    std::shared_ptr<zem::TProblem> Problem;
+
+    // --- Controls. ---
+    QTabWidget* PageControl = nullptr;
+    QWidget* ObjectTabSheet = nullptr;
+    QWidget* Panel1 = nullptr;
+    QComboBox* TypeComboBox = nullptr;
+    QLabel* TypeLabel = nullptr;
+    QPlainTextEdit* ObjectMemo = nullptr;
+    QPlainTextEdit* DescriptMemo = nullptr;
+    QWidget* CalculTabSheet = nullptr;
+    QPlainTextEdit* CalculMemo = nullptr;
+    QPlainTextEdit* ProcessMemo = nullptr;
+    QWidget* ResultTabSheet = nullptr;
+    QPlainTextEdit* ResDataMemo = nullptr;
+    QPlainTextEdit* ResultMemo = nullptr;
+    QMenu* DataMenu = nullptr;
+    QAction* MElementItem = nullptr;
+    QAction* MDataCalculItem = nullptr;
+    QMenu* CalculMenu = nullptr;
+    QAction* CheckItem = nullptr;
+    QAction* TableSLAEItem = nullptr;
+    QAction* SolveItem = nullptr;
+    QAction* TurnSolveItem = nullptr;
+    QMenu* ApproxMenu = nullptr;
+    QAction* ApproxItem = nullptr;
+    QAction* N6 = nullptr;  // "&Экстраполяция"
+    QAction* ApproxSaveItem = nullptr;
+    QMenu* ResultPopupMenu = nullptr;
+    QAction* ResultCalcItem = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TCalculForm* CalculForm() const;
+    TTurnForm* TurnForm() const;
+    // Raises a message while the queue calculates the problem.
+    void CheckIdle() const;
+    void CheckProblem() const;
+    void SetBusy(bool on);
+    // The calculation lines of the problem passed through the dialog, so that
+    // its lists fit the problem (from the stored defaults for a new problem).
+    void RewriteCalculMemo(bool fromDefaults);
+    void SetCalculLines(const std::vector<std::string>& lines);
+    void MergeMenus(bool active);
+
+    bool busy_ = false;
+    bool merged_ = false;
+    QPointer<TTurnForm> turnForm_;
+};
+
+// Creates the calculation dialog, the problem-type dialog and the queue
+// window of the main window and plugs the problem window and them into its
+// hooks.
+void InstallProblemWindows(TMainForm& main);
