@@ -495,7 +495,7 @@ void TElemForm::GraphMeshItemClick() {
 
 void TElemForm::SolveItemClick(bool withWindow) {
     SaveData();
-    if (ProblemForm && ViewLinks().Solve) ViewLinks().Solve(ProblemForm, withWindow);
+    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks().Solve) ViewLinks().Solve(window, withWindow);
 }
 
 bool TElemForm::eventFilter(QObject* watched, QEvent* event) {

@@ -149,7 +149,7 @@ void TListForm::ApplyItemClick() {
 
 void TListForm::SolveItemClick() {
     ApplyItemClick();
-    if (ProblemForm && ViewLinks().Solve) ViewLinks().Solve(ProblemForm, true);
+    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks().Solve) ViewLinks().Solve(window, true);
 }
 
 void TListForm::AppendRow() {

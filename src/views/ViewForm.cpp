@@ -9,10 +9,12 @@
 #include "elements/Elements.h"
 #include "platform/errors.h"
 #include "platform/numtext.h"
+#include "views/ElementForm.h"
 #include "views/GrOptionForm.h"
 #include "views/GraphForm.h"
 #include "views/MemoForm.h"
 #include "views/MeshForm.h"
+#include "views/ProblemForm.h"
 #include "views/SLAEForms.h"
 #include "views/TableForm.h"
 
@@ -41,14 +43,24 @@ TViewLinks& ViewLinks() {
     return links;
 }
 
+TChildForm* ProblemWindowOf(const TChildForm* window) {
+    if (!window) return nullptr;
+    if (window->ProblemForm) return window->ProblemForm;
+    // A problem window that does not name itself is the top of its family.
+    const TChildForm* top = window;
+    while (top->ParentForm) top = top->ParentForm;
+    return const_cast<TChildForm*>(top);
+}
+
 zem::TProblem* ProblemOfWindow(const TChildForm* window) {
-    if (!window || !window->ProblemForm || !ViewLinks().ProblemOf) return nullptr;
-    return ViewLinks().ProblemOf(window->ProblemForm);
+    TChildForm* problemWindow = ProblemWindowOf(window);
+    if (!problemWindow || !ViewLinks().ProblemOf) return nullptr;
+    return ViewLinks().ProblemOf(problemWindow);
 }
 
 void CheckIdle(const TChildForm* window) {
-    if (window && window->ProblemForm && ViewLinks().Busy && ViewLinks().Busy(window->ProblemForm))
-        throw zem::ZemError(kProblemBusyText);
+    TChildForm* problemWindow = ProblemWindowOf(window);
+    if (problemWindow && ViewLinks().Busy && ViewLinks().Busy(problemWindow)) throw zem::ZemError(kProblemBusyText);
 }
 
 void ChangeElements(zem::TProblem& problem, const std::function<void()>& change) {
@@ -382,5 +394,30 @@ bool TViews::RunFormatDialog() {
 
 TViews& InstallViews(TMainForm& main) {
     if (TViews* views = TViews::Of(&main)) return *views;
-    return *new TViews(main);
+    auto* views = new TViews(main);
+    // The program's problem window.
+    TViewLinks& links = ViewLinks();
+    links.ProblemOf = [](TChildForm* window) -> zem::TProblem* {
+        auto* form = qobject_cast<TProblemForm*>(window);
+        return form ? form->Problem.get() : nullptr;
+    };
+    links.Busy = [](TChildForm* window) {
+        auto* form = qobject_cast<TProblemForm*>(window);
+        return form && form->Busy();
+    };
+    links.Solve = [](TChildForm* window, bool withWindow) {
+        if (auto* form = qobject_cast<TProblemForm*>(window)) form->SolveItemClick(withWindow);
+    };
+    links.SystemTable = [](TChildForm* window) {
+        if (auto* form = qobject_cast<TProblemForm*>(window)) form->TableSLAEItemClick();
+    };
+    TProblemFormHooks& hooks = ProblemFormHooks();
+    hooks.ElementEditor = ElementEditorFactory();
+    hooks.SystemTable = [views](TProblemForm& form) {
+        if (form.Problem) views->SLAEForm->ShowSystem(&form, *form.Problem);
+    };
+    hooks.RefreshViews = [views](TProblemForm& form) {
+        if (form.Problem) views->RefreshViewsFor(&form, *form.Problem);
+    };
+    return *views;
 }

@@ -64,6 +64,9 @@ TViewLinks& ViewLinks();
 // The message of a command refused while the problem is being calculated.
 extern const char* const kProblemBusyText;
 
+// The problem window that Window belongs to: its ProblemForm, or else the
+// top of its family of windows.
+TChildForm* ProblemWindowOf(const TChildForm* window);
 // The problem of the problem window that Window belongs to; null when there
 // is none.
 zem::TProblem* ProblemOfWindow(const TChildForm* window);
@@ -238,5 +241,7 @@ public:
     bool RunFormatDialog();
 };
 
-// Creates the views of the main window (once).
+// Creates the views of the main window (once), links them to the program's
+// problem window and plugs the element editor, the system table and the
+// refresh after a calculation into the problem window's hooks.
 TViews& InstallViews(TMainForm& main);

@@ -12,6 +12,7 @@
 #include "problemtypes/Register.h"
 #include "views/ElementForm.h"
 #include "views/ListForm.h"
+#include "views/ProblemForm.h"
 #include "views/ViewForm.h"
 
 #include <QTableWidget>
@@ -48,6 +49,9 @@ public:
 
     TTestProblemWindow* Window = nullptr;
     TViews* Views = nullptr;
+
+private:
+    TProblemFormHooks savedHooks_;
 };
 
 // Sets the value cell of the row whose key is Key.

@@ -7,6 +7,8 @@
 
 TViewsFixture::TViewsFixture(const std::string& type) {
     zem::RegisterProblemTypes();
+    savedHooks_ = ProblemFormHooks();
+    Views = &InstallViews(*Main);
     TViewLinks& links = ViewLinks();
     links.ProblemOf = [](TChildForm* w) -> zem::TProblem* {
         auto* p = dynamic_cast<TTestProblemWindow*>(w);
@@ -27,7 +29,6 @@ TViewsFixture::TViewsFixture(const std::string& type) {
         p->Problem->BuildEquations();
         Views->SLAEForm->ShowSystem(p, *p->Problem);
     };
-    Views = &InstallViews(*Main);
     Window = dynamic_cast<TTestProblemWindow*>(
         Main->CreateChild(ChildFactory<TTestProblemWindow>(), QStringLiteral("tank.zem"), 0, nullptr, nullptr));
     Window->ProblemForm = Window;
@@ -38,6 +39,7 @@ TViewsFixture::~TViewsFixture() {
     // The windows go with the main window, before the links they use.
     Main.reset();
     ViewLinks() = {};
+    ProblemFormHooks() = savedHooks_;
 }
 
 TElemForm* TViewsFixture::OpenEditor() {
