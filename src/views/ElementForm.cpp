@@ -14,6 +14,7 @@
 #include "views/ViewForm.h"
 
 #include <QAction>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -49,6 +50,8 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     ObjectSheet = new QWidget;
     DataMemo = new QPlainTextEdit(ObjectSheet);
     DataMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The text is indented by columns.
+    DataMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* objectLayout = new QVBoxLayout(ObjectSheet);
     objectLayout->setContentsMargins(0, 0, 0, 0);
     objectLayout->addWidget(DataMemo);

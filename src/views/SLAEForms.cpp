@@ -96,6 +96,7 @@ bool TSLAEForm::ShowRows(TChildForm* window, TSystemSource system) {
         return false;
     }
     Grid->SetSource(&source_);
+    Grid->FitColumns();
     show();
     raise();
     views_.GrSLAEForm->update();

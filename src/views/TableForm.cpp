@@ -5,6 +5,7 @@
 #include "app/FChildForm.h"
 #include "app/MainForm.h"
 #include "elements/Elements.h"
+#include "elements/MyStr.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/numtext.h"
@@ -20,11 +21,14 @@ namespace {
 
 std::string Std(const QString& s) { return s.toStdString(); }
 
-// A coordinate cell: a number, or a label "Span2: 5" whose number follows the
-// last ": ".
+// A coordinate cell: a number, or a label of a stepped element that joins a
+// number and a span's key with ": " ("0.5: Span2" or "Span2: 0.5").
 zem::Extended Coordinate(const std::string& text) {
-    const std::size_t colon = text.rfind(": ");
-    return zem::StrToReal(colon == std::string::npos ? text : text.substr(colon + 2));
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string::npos) return zem::StrToReal(text);
+    zem::Extended x = 0;
+    if (zem::TryParseScalar(zem::Trimmed(text.substr(0, colon)), x)) return x;
+    return zem::StrToReal(text.substr(colon + 2));
 }
 
 // The smallest positive difference of neighbours in Coords (taken as
@@ -133,6 +137,7 @@ void TTableForm::Refill() {
         throw;
     }
     Grid->Reset();
+    Grid->FitColumns();
     MinMaxItemClick();
 }
 

@@ -24,10 +24,10 @@ class QAction;
 // lines, every pair of neighbouring columns round(gap / dx) values per line,
 // interpolated linearly, each written RealToStrExp(4, 8) and followed by a
 // tab. The top row and the last column enter only as end points. A table with
-// a single value column gives one value per line. A coordinate written
-// "Span2: 5" (stepped elements) counts by its number after ": "; rows or
-// columns at the same coordinate give no lines or values. A cell that is not
-// a number raises "Ошибка численного значения".
+// a single value column gives one value per line. A coordinate labelled with
+// a span's key ("0.5: Span2", stepped elements) counts by its number; rows or
+// columns whose coordinates do not increase give no lines or values. A cell
+// that is not a number raises "Ошибка численного значения".
 std::vector<std::string> ResampleTable(const zem::TTableModel& table);
 
 class TTableForm : public TViewForm {

@@ -21,6 +21,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMdiArea>
 #include <QMenu>
@@ -203,6 +204,27 @@ void TStringGrid::SelectCell(int col, int row) {
     setCurrentIndex(index);
     selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
     scrollTo(index);
+}
+
+void TStringGrid::FitColumns() {
+    const TGridSource* s = model_->Source();
+    if (!s) return;
+    const QFontMetrics metrics(font());
+    const QFontMetrics headerMetrics(horizontalHeader()->font());
+    constexpr int kSampleRows = 40;
+    constexpr int kFittedColumns = 200;
+    auto widthOf = [&](int col) {
+        int width = headerMetrics.horizontalAdvance(s->CellText(col, 0)) + 16;
+        // The first and the last rows.
+        for (int r = 1; r < s->RowCount(); ++r) {
+            if (r > kSampleRows && r < s->RowCount() - kSampleRows) r = s->RowCount() - kSampleRows;
+            width = std::max(width, metrics.horizontalAdvance(s->CellText(col, r)) + 12);
+        }
+        return std::max(width, 100);
+    };
+    horizontalHeader()->setDefaultSectionSize(s->ColCount() > 1 ? widthOf(1) : 100);
+    // Beyond a few hundred columns all take the first one's width.
+    for (int c = 1; c < s->ColCount() && c <= kFittedColumns; ++c) setColumnWidth(c - 1, widthOf(c));
 }
 
 zem::TCellPos TStringGrid::CurrentCell() const {

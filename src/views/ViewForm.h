@@ -165,6 +165,10 @@ public:
     void SelectCell(int col, int row);
     // The current body cell; {-1, -1} when none.
     zem::TCellPos CurrentCell() const;
+    // Widens the columns (never below 100 pixels) so that their texts show
+    // whole, judged by the header and the first and last
+    // rows.
+    void FitColumns();
 
 private:
     TGridModel* model_;

@@ -142,7 +142,7 @@ TEST(TableView, ExportResamplesOntoTheSmallestSteps) {
     t.SetSize(2, 5);
     t.SetText(0, 0, "Коорд.");
     t.SetText(1, 0, "Значение");
-    const char* labels[] = {"Span2: 2", "Span2: 1", "Span1: 1", "Span1: 0"};
+    const char* labels[] = {"Span2: 2", "1: Span2", "Span1: 1", "0: Span1"};
     for (int r = 1; r <= 4; ++r) {
         t.SetText(0, r, labels[r - 1]);
         t.SetCell(1, r, 5 - r);
