@@ -328,6 +328,13 @@ TViews::TViews(TMainForm& main) : QObject(&main), Main(main) {
         }
     };
     zem::SetHintNumberFormat(NumberFormat());
+    // "&Числа" of the main window writes the store only after the dialog has
+    // closed: the hints take the dialog's values themselves.
+    connect(main.TbOptionForm, &QDialog::accepted, this, [this] {
+        const int width = Main.TbOptionForm->WidthEdit->value();
+        const int decimals = Main.TbOptionForm->DecimalsEdit->value();
+        zem::SetHintNumberFormat([width, decimals](zem::Extended x) { return zem::RealToStrExp(width, decimals, x); });
+    });
 }
 
 TViews::~TViews() = default;
@@ -409,9 +416,7 @@ zem::TTableModel::TNumberFormat TViews::NumberFormat() const {
 
 bool TViews::RunFormatDialog() {
     Main.TableOptionsItemClick();
-    const bool ok = Main.TbOptionForm->result() == QDialog::Accepted;
-    if (ok) zem::SetHintNumberFormat(NumberFormat());
-    return ok;
+    return Main.TbOptionForm->result() == QDialog::Accepted;
 }
 
 TViews& InstallViews(TMainForm& main) {

@@ -238,8 +238,8 @@ public:
     void ForgetProblem(const zem::TProblem* problem);
 
     // The table number format ("Digits" in the store: "Width" significant
-    // digits, at least "Decimals" exponent digits), also put in force for the
-    // graph hints.
+    // digits, at least "Decimals" exponent digits); the graph hints follow
+    // it.
     zem::TTableModel::TNumberFormat NumberFormat() const;
     // Runs the number-format dialog of the main window; true on OK.
     bool RunFormatDialog();

@@ -5,6 +5,7 @@
 
 #include "app/RegIniFile.h"
 #include "app/TbOptionForm.h"
+#include "domains/ElDomain.h"
 #include "elements/ElLists.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -81,6 +82,7 @@ TEST(TableView, ResultTableOfACalculatedTankSelectsTheLargestDeflection) {
     });
     t->FormatItemClick();
     EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01"));
+    EXPECT_EQ(zem::HintNumberFormat()(10), "1.0000E+01") << "the graph hints follow";
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row}));
 
     // The initial data: the hydrostatic pressure, largest at the bottom.
