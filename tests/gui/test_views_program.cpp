@@ -11,6 +11,7 @@
 #include "views/TableForm.h"
 #include "views/ViewForm.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <cmath>
@@ -66,5 +67,6 @@ TEST(ViewsInProgram, EditorTablesAndRefreshThroughTheProblemWindow) {
     // The window goes with its problem; the views let go of it.
     w->Discard();
     EXPECT_EQ(views.TableForm->Ref().Element(), nullptr);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // gone while the main window lives
     ViewLinks() = {};
 }
