@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "problemtypes/Register.h"
 #include "views/ProblemForm.h"
+#include "views/ViewForm.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     QApplication::setOrganizationName(QStringLiteral("ZEM CAD 2"));
     TMainForm mainForm;
     InstallProblemWindows(mainForm);
+    InstallViews(mainForm);
     mainForm.show();
     return app.exec();
 }

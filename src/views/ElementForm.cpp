@@ -1,0 +1,526 @@
+#include "views/ElementForm.h"
+
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+#include "elements/ElComp.h"
+#include "elements/ElLists.h"
+#include "elements/Elements.h"
+#include "elements/MyStr.h"
+#include "platform/errors.h"
+#include "views/GraphForm.h"
+#include "views/ListForm.h"
+#include "views/MemoForm.h"
+#include "views/MeshForm.h"
+#include "views/ViewForm.h"
+
+#include <QAction>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <memory>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::vector<std::string> MemoLines(const QPlainTextEdit* memo) {
+    std::vector<std::string> lines;
+    for (const QString& line : memo->toPlainText().split(QLatin1Char('\n'))) lines.push_back(line.toStdString());
+    return lines;
+}
+
+// An element text (a named block) is shown over several lines as the problem
+// file writes it; any other value one item per line.
+bool IsElementText(const std::string& value) { return zem::Trimmed(value).starts_with('{'); }
+
+}  // namespace
+
+TChildFactory ElementEditorFactory() { return ChildFactory<TElemForm>(); }
+
+TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
+    auto* body = new QWidget(this);
+    PageControl = new QTabWidget(body);
+    ObjectSheet = new QWidget;
+    DataMemo = new QPlainTextEdit(ObjectSheet);
+    DataMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The text is indented by columns.
+    DataMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* objectLayout = new QVBoxLayout(ObjectSheet);
+    objectLayout->setContentsMargins(0, 0, 0, 0);
+    objectLayout->addWidget(DataMemo);
+    PageControl->addTab(ObjectSheet, QStringLiteral("Объект"));
+    ParameterSheet = new QWidget;
+    BoundSheet = new QWidget;
+    LoadSheet = new QWidget;
+    MeshSheet = new QWidget;
+    ElementSheet = new QWidget;
+    ParamGrid = MakeGrid(ParameterSheet);
+    BoundGrid = MakeGrid(BoundSheet);
+    LoadGrid = MakeGrid(LoadSheet);
+    MeshGrid = MakeGrid(MeshSheet);
+    ElemGrid = MakeGrid(ElementSheet);
+    PageControl->addTab(ParameterSheet, QStringLiteral("Параметры"));
+    PageControl->addTab(BoundSheet, QStringLiteral("Гранич. условия"));
+    PageControl->addTab(LoadSheet, QStringLiteral("Нагрузка"));
+    PageControl->addTab(MeshSheet, QStringLiteral("Сетка"));
+    PageControl->addTab(ElementSheet, QStringLiteral("Элементы"));
+    PageControl->setCurrentWidget(ObjectSheet);
+    connect(PageControl, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
+
+    // The information panel.
+    Panel1 = new QWidget(body);
+    Panel1->setFixedHeight(65);
+    Panel3 = new QWidget(Panel1);
+    auto* captions = new QVBoxLayout(Panel3);
+    captions->setContentsMargins(4, 2, 4, 2);
+    captions->addWidget(new QLabel(QStringLiteral("Описание"), Panel3));
+    captions->addWidget(new QLabel(QStringLiteral("Формат"), Panel3));
+    Panel4 = new QWidget(Panel1);
+    HintLabel = new QLabel(Panel4);
+    TypeLabel = new QLabel(Panel4);
+    for (QLabel* label : {HintLabel, TypeLabel}) {
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    auto* texts = new QVBoxLayout(Panel4);
+    texts->setContentsMargins(4, 2, 4, 2);
+    texts->addWidget(HintLabel);
+    texts->addWidget(TypeLabel);
+    auto* panel = new QHBoxLayout(Panel1);
+    panel->setContentsMargins(0, 0, 0, 0);
+    panel->addWidget(Panel3);
+    panel->addWidget(Panel4, 1);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PageControl, 1);
+    layout->addWidget(Panel1);
+    setWidget(body);
+
+    // Menus.
+    auto guarded = [this](std::function<void()> handler) {
+        return [this, handler] { RunGuarded(Main, handler); };
+    };
+    CalculMenu = new QMenu(QStringLiteral("&Расчет"), this);
+    SolveItem = CalculMenu->addAction(QStringLiteral("&Выполнить"), guarded([this] { SolveItemClick(true); }));
+    SolveItem->setShortcut(QKeySequence(Qt::Key_F9));
+    TurnSolveItem = CalculMenu->addAction(QStringLiteral("В &очередь"), guarded([this] { SolveItemClick(false); }));
+    TurnSolveItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F9));
+    TablesItem = new QMenu(QStringLiteral("&Таблицы"), this);
+    TableInitialItem = TablesItem->addMenu(QStringLiteral("&Исходные"));
+    TableResultItem = TablesItem->addMenu(QStringLiteral("&Результаты"));
+    TableResultItem->setEnabled(false);
+    GraphItem = new QMenu(QStringLiteral("&Графика"), this);
+    GraphMeshItem = GraphItem->addAction(QStringLiteral("&Сетка"), guarded([this] { GraphMeshItemClick(); }));
+    GraphMeshItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    GraphInitialItem = GraphItem->addMenu(QStringLiteral("&Исходные"));
+    GraphLineItem = GraphItem->addSeparator();
+    GraphResultItem = GraphItem->addMenu(QStringLiteral("&Результаты"));
+    GraphResultItem->setEnabled(false);
+    for (QMenu* m : {TablesItem, GraphItem})
+        connect(m, &QMenu::aboutToShow, this, guarded([this] { ResultsItemClick(); }));
+    MergeMenusWhileActive(this, {CalculMenu, TablesItem, GraphItem});
+
+    GridPopupMenu = new QMenu(this);
+    OpenItem = GridPopupMenu->addAction(QStringLiteral("&Открыть"), guarded([this] { OpenItemClick(); }));
+    MemoItem = GridPopupMenu->addAction(QStringLiteral("Мемо поле"), guarded([this] { MemoItemClick(); }));
+    AddItem = GridPopupMenu->addAction(QStringLiteral("&Добавить"), guarded([this] { ElAddItemClick(); }));
+    DeleteItem = GridPopupMenu->addAction(QStringLiteral("&Удалить"), guarded([this] { ElDeleteItemClick(); }));
+    AddItem->setVisible(false);
+    DeleteItem->setVisible(false);
+    ElPopupMenu = new QMenu(this);
+    ElOpenItem = ElPopupMenu->addAction(QStringLiteral("&Открыть"), guarded([this] { OpenItemClick(); }));
+    ElMemoItem = ElPopupMenu->addAction(QStringLiteral("Мемо поле"), guarded([this] { MemoItemClick(); }));
+    ElEditLineItem = ElPopupMenu->addSeparator();
+    ElAddItem = ElPopupMenu->addAction(QStringLiteral("&Добавить"), guarded([this] { ElAddItemClick(); }));
+    ElDeleteItem = ElPopupMenu->addAction(QStringLiteral("&Удалить"), guarded([this] { ElDeleteItemClick(); }));
+    // F3 opens the entry of the grid that has the focus.
+    for (QAction* a : {OpenItem, ElOpenItem}) {
+        a->setShortcut(QKeySequence(Qt::Key_F3));
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
+    for (QTableWidget* grid : {ParamGrid, BoundGrid, LoadGrid, MeshGrid}) {
+        grid->addAction(OpenItem);
+        connect(grid, &QWidget::customContextMenuRequested, this,
+                [this, grid](const QPoint& pos) { GridPopupMenu->popup(grid->viewport()->mapToGlobal(pos)); });
+    }
+    ElemGrid->addAction(ElOpenItem);
+    connect(ElemGrid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ElPopupMenu->popup(ElemGrid->viewport()->mapToGlobal(pos)); });
+    resize(442, 322);
+}
+
+QTableWidget* TElemForm::MakeGrid(QWidget* sheet) {
+    auto* grid = new QTableWidget(0, 2, sheet);
+    grid->setHorizontalHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setDefaultSectionSize(24);
+    grid->horizontalHeader()->setDefaultSectionSize(80);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->setTabKeyNavigation(true);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A double click opens the entry; typing, F2 or a click on the current
+    // cell edits it.
+    grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::SelectedClicked);
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    grid->installEventFilter(this);
+    connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { RunGuarded(Main, [this] { OpenItemClick(); }); });
+    connect(grid, &QTableWidget::currentCellChanged, this, [this, grid](int row) {
+        if (!filling_ && grid == ActiveGrid()) ShowEntryInfo(ListOf(grid), row);
+    });
+    connect(grid, &QTableWidget::itemChanged, this, [this] {
+        if (!filling_) GridsChanged = true;
+    });
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grid);
+    return grid;
+}
+
+// --- The element. -----------------------------------------------------------------------
+
+void TElemForm::Bind() {
+    if (bound_) return;
+    bound_ = true;
+    if (ElemList && ElemIndex >= 0 && ElemIndex < ElemList->Count())
+        path_ = TElementRef::PathOf(ElemList->Item(ElemIndex));
+}
+
+zem::TProblem* TElemForm::Problem() const { return ProblemOfWindow(this); }
+
+zem::TElement* TElemForm::Element() const {
+    zem::TProblem* problem = Problem();
+    if (!problem || !bound_) return nullptr;
+    return dynamic_cast<zem::TElement*>(TElementRef::Resolve(problem->Root(), path_));
+}
+
+zem::TElemArray* TElemForm::Array() const {
+    auto* comp = dynamic_cast<zem::TElComp*>(Element());
+    return comp ? dynamic_cast<zem::TElemArray*>(&comp->Elems()) : nullptr;
+}
+
+TViews* TElemForm::Views() const { return TViews::Of(Main); }
+
+zem::TElement& TElemForm::ElementForCommand() {
+    CheckIdle(this);
+    zem::TElement* element = Element();
+    zem::TProblem* problem = Problem();
+    if (!element || !problem) throw zem::ZemError(windowTitle().toStdString() + ": элемент не найден");
+    if (TViews* views = Views()) problem->SetViews(views);
+    return *element;
+}
+
+zem::TElemList* TElemForm::ListOf(const QTableWidget* grid) const {
+    zem::TElement* element = Element();
+    if (!element || !grid) return nullptr;
+    if (grid == ParamGrid) return &element->Params();
+    if (grid == BoundGrid) return &element->Bounds();
+    if (grid == LoadGrid) return &element->Loads();
+    if (grid == MeshGrid) return &element->Mesh();
+    if (grid == ElemGrid) {
+        auto* comp = dynamic_cast<zem::TElComp*>(element);
+        return comp ? &comp->Elems() : nullptr;
+    }
+    return nullptr;
+}
+
+QTableWidget* TElemForm::ActiveGrid() const {
+    QWidget* page = PageControl->currentWidget();
+    if (page == ParameterSheet) return ParamGrid;
+    if (page == BoundSheet) return BoundGrid;
+    if (page == LoadSheet) return LoadGrid;
+    if (page == MeshSheet) return MeshGrid;
+    if (page == ElementSheet) return ElemGrid;
+    return nullptr;
+}
+
+QString TElemForm::Value(const QTableWidget* grid, int row) const {
+    const QTableWidgetItem* item = grid->item(row, 1);
+    return item ? item->text() : QString();
+}
+
+void TElemForm::SetCell(QTableWidget* grid, int row, int col, const QString& text) {
+    if (QTableWidgetItem* item = grid->item(row, col)) {
+        item->setText(text);
+        return;
+    }
+    auto* item = new QTableWidgetItem(text);
+    if (col == 0) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    grid->setItem(row, col, item);
+}
+
+// --- Showing. --------------------------------------------------------------------------
+
+void TElemForm::ShowData() {
+    Bind();
+    if (!Element()) {
+        QMetaObject::invokeMethod(this, [this] { Discard(); }, Qt::QueuedConnection);
+        return;
+    }
+    FillGrids();
+    ShowText();
+    PageControlChange();
+}
+
+void TElemForm::FillGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* list) {
+    const bool shown = list && list->Count() > 0;
+    PageControl->setTabVisible(PageControl->indexOf(sheet), shown);
+    grid->setRowCount(shown ? list->Count() : 0);
+    for (int r = 0; shown && r < list->Count(); ++r) {
+        SetCell(grid, r, 0, Q(list->ItemKey(r)));
+        SetCell(grid, r, 1, Q(zem::Unbracket(list->ItemText(r))));
+    }
+    if (shown && grid->currentRow() < 0) grid->setCurrentCell(0, 1);
+}
+
+void TElemForm::FillMenu(QMenu* menu, const std::vector<std::string>& names, bool table, bool result) {
+    menu->clear();
+    for (int i = 0; i < static_cast<int>(names.size()); ++i) {
+        menu->addAction(Q(names[static_cast<std::size_t>(i)]), this, [this, table, result, i] {
+            RunGuarded(Main, [this, table, result, i] { table ? TableItemClick(result, i) : GraphItemClick(result, i); });
+        });
+    }
+    menu->menuAction()->setVisible(!names.empty());
+}
+
+void TElemForm::FillGrids() {
+    zem::TElement* element = Element();
+    if (!element) return;
+    filling_ = true;
+    FillGrid(ParameterSheet, ParamGrid, &element->Params());
+    FillGrid(BoundSheet, BoundGrid, &element->Bounds());
+    FillGrid(LoadSheet, LoadGrid, &element->Loads());
+    FillGrid(MeshSheet, MeshGrid, &element->Mesh());
+    FillGrid(ElementSheet, ElemGrid, ListOf(ElemGrid));
+    const bool array = Array() != nullptr;
+    for (QAction* a : {ElEditLineItem, ElAddItem, ElDeleteItem}) a->setVisible(array);
+    FillMenu(TableInitialItem, element->TableInputs, true, false);
+    FillMenu(TableResultItem, element->TableResults, true, true);
+    FillMenu(GraphInitialItem, element->GraphInputs, false, false);
+    FillMenu(GraphResultItem, element->GraphResults, false, true);
+    TablesItem->menuAction()->setVisible(!element->TableInputs.empty() || !element->TableResults.empty());
+    GraphLineItem->setVisible(!element->GraphInputs.empty() || !element->GraphResults.empty());
+    filling_ = false;
+    GridsChanged = false;
+}
+
+void TElemForm::ShowText() {
+    zem::TElement* element = Element();
+    if (!element) return;
+    QStringList lines;
+    for (const std::string& line : zem::TextToLines(element->Text())) lines << Q(line);
+    DataMemo->setPlainText(lines.join(QLatin1Char('\n')));
+    DataMemo->document()->setModified(false);
+}
+
+void TElemForm::ShowEntryInfo(zem::TElemList* list, int index) {
+    const bool has = list && list->Count() > 0;
+    Panel3->setVisible(has);
+    Panel4->setVisible(has);
+    if (!has) return;
+    const zem::TElemItem& item = list->Item(std::clamp(index, 0, list->Count() - 1));
+    HintLabel->setText(Q(item.Caption()));
+    TypeLabel->setText(Q(item.TypeName()));
+}
+
+void TElemForm::ShowElementInfo() {
+    zem::TElement* element = Element();
+    Panel3->setVisible(element != nullptr);
+    Panel4->setVisible(element != nullptr);
+    if (!element) return;
+    HintLabel->setText(Q(element->Caption()));
+    TypeLabel->setText(Q(element->TypeName()));
+}
+
+void TElemForm::PageControlChange() {
+    if (QTableWidget* grid = ActiveGrid())
+        ShowEntryInfo(ListOf(grid), grid->currentRow());
+    else
+        ShowElementInfo();
+}
+
+// --- Applying. ---------------------------------------------------------------------------
+
+bool TElemForm::IsModified() const { return GridsChanged || DataMemo->document()->isModified(); }
+
+void TElemForm::ReadGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* list) {
+    if (!list || !PageControl->isTabVisible(PageControl->indexOf(sheet))) return;
+    for (int r = 0; r < grid->rowCount() && r < list->Count(); ++r)
+        list->Item(r).SetText(zem::Bracket(Value(grid, r).toStdString()));
+}
+
+void TElemForm::ApplyGrids() {
+    if (!GridsChanged) return;
+    CheckIdle(this);
+    zem::TProblem* problem = Problem();
+    zem::TElement* element = Element();
+    if (!problem || !element) return;
+    ChangeElements(*problem, [&] {
+        ReadGrid(ParameterSheet, ParamGrid, &element->Params());
+        ReadGrid(BoundSheet, BoundGrid, &element->Bounds());
+        ReadGrid(LoadSheet, LoadGrid, &element->Loads());
+        ReadGrid(MeshSheet, MeshGrid, &element->Mesh());
+        ReadGrid(ElementSheet, ElemGrid, ListOf(ElemGrid));
+    });
+    GridsChanged = false;
+    AfterChange();
+}
+
+void TElemForm::AfterChange() {
+    ShowText();
+    RefreshDependents();
+    if (ParentForm) RefreshFamily(ParentForm, this);
+}
+
+void TElemForm::SaveData() {
+    if (GridsChanged) {
+        ApplyGrids();
+        return;
+    }
+    if (!DataMemo->document()->isModified()) return;
+    CheckIdle(this);
+    zem::TProblem* problem = Problem();
+    zem::TElement* element = Element();
+    if (!problem || !element) return;
+    const std::vector<std::string> lines = MemoLines(DataMemo);
+    ChangeElements(*problem, [&] { element->SetLines(lines); });
+    FillGrids();
+    AfterChange();
+}
+
+// --- Commands. ------------------------------------------------------------------------
+
+void TElemForm::OpenItemClick() {
+    QTableWidget* grid = ActiveGrid();
+    if (!grid) return;
+    const int row = grid->currentRow();
+    zem::TElemList* list = ListOf(grid);
+    if (row < 0 || !list || row >= list->Count()) return;
+    const std::string value = Value(grid, row).toStdString();
+    const QString caption = windowTitle() + QLatin1Char('.') + Q(list->ItemKey(row));
+    if (zem::IsList(value)) {
+        // A list typed into the grid is applied first, so that the list
+        // editor shows what the user sees.
+        SaveData();
+        OpenDependent(ChildFactory<TListForm>(), caption, row, ListOf(grid));
+    } else if (grid == ElemGrid) {
+        OpenDependent(ElementEditorFactory(), caption, row, list);
+    }
+}
+
+void TElemForm::MemoItemClick() {
+    QTableWidget* grid = ActiveGrid();
+    if (!grid) return;
+    const int row = grid->currentRow();
+    zem::TElemList* list = ListOf(grid);
+    if (row < 0 || !list || row >= list->Count()) return;
+    const std::string value = Value(grid, row).toStdString();
+    const bool element = grid == ElemGrid || IsElementText(value);
+    std::vector<std::string> lines = element ? zem::TextToLines(value) : zem::SplitList(value);
+    std::unique_ptr<TMemoForm> own;
+    TMemoForm* memo = Views() ? Views()->MemoForm : nullptr;
+    if (!memo) {
+        own = std::make_unique<TMemoForm>(Main);
+        memo = own.get();
+    }
+    if (!memo->Execute(Q(list->ItemKey(row)), lines)) return;
+    SetCell(grid, row, 1, Q(element ? zem::LinesToText(lines) : zem::JoinList(lines)));
+}
+
+void TElemForm::ElAddItemClick() {
+    zem::TElemArray* array = Array();
+    if (!array || !array->OnAddItem) return;
+    CheckIdle(this);
+    const int current = std::clamp(ElemGrid->currentRow(), 0, ElemGrid->rowCount());
+    // 1. A row at the end; the values from the current row down move down.
+    filling_ = true;
+    const int last = ElemGrid->rowCount();
+    ElemGrid->insertRow(last);
+    for (int r = last; r > current; --r) SetCell(ElemGrid, r, 1, Value(ElemGrid, r - 1));
+    // 2. The new element at the end of the array; its text at the current
+    // row, its name in the last row.
+    array->OnAddItem();
+    const zem::TElemItem& added = array->Item(array->Count() - 1);
+    SetCell(ElemGrid, current, 1, Q(added.Text()));
+    SetCell(ElemGrid, last, 0, Q(added.Key()));
+    filling_ = false;
+    GridsChanged = true;
+    ApplyGrids();
+}
+
+void TElemForm::ElDeleteItemClick() {
+    zem::TElemArray* array = Array();
+    if (!array) return;
+    CheckIdle(this);
+    const int rows = ElemGrid->rowCount();
+    if (rows > 1 && array->Count() > 1) {
+        // The last element goes; the values below the current row move up.
+        array->DeleteItem(array->ItemKey(array->Count() - 1));
+        const int current = std::clamp(ElemGrid->currentRow(), 0, rows - 1);
+        filling_ = true;
+        for (int r = current; r + 1 < rows; ++r) SetCell(ElemGrid, r, 1, Value(ElemGrid, r + 1));
+        ElemGrid->removeRow(rows - 1);
+        filling_ = false;
+        GridsChanged = true;
+    }
+    ApplyGrids();
+}
+
+void TElemForm::ResultsItemClick() {
+    SaveData();
+    zem::TProblem* problem = Problem();
+    const bool solved = problem && problem->Calculated();
+    TableResultItem->setEnabled(solved);
+    GraphResultItem->setEnabled(solved);
+}
+
+void TElemForm::TableItemClick(bool result, int i) {
+    zem::TElement& element = ElementForCommand();
+    result ? element.ShowResultTable(i) : element.ShowInputTable(i);
+}
+
+void TElemForm::GraphItemClick(bool result, int i) {
+    zem::TElement& element = ElementForCommand();
+    result ? element.ShowResultGraph(i) : element.ShowInputGraph(i);
+}
+
+void TElemForm::GraphMeshItemClick() {
+    zem::TElement& element = ElementForCommand();
+    if (TViews* views = Views()) views->MeshForm->ShowMesh(views->RefTo(element));
+}
+
+void TElemForm::SolveItemClick(bool withWindow) {
+    SaveData();
+    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks().Solve) ViewLinks().Solve(window, withWindow);
+}
+
+bool TElemForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ElemGrid && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+        const int last = ElemGrid->rowCount() - 1;
+        if (Array() && last >= 0 && ElemGrid->currentRow() == last && !Value(ElemGrid, last).trimmed().isEmpty()) {
+            RunGuarded(Main, [this, last] {
+                CheckIdle(this);
+                zem::TElemArray* array = Array();
+                if (!array->OnAddItem) return;
+                array->OnAddItem();
+                const zem::TElemItem& added = array->Item(array->Count() - 1);
+                filling_ = true;
+                ElemGrid->insertRow(last + 1);
+                SetCell(ElemGrid, last + 1, 0, Q(added.Key()));
+                SetCell(ElemGrid, last + 1, 1, Q(added.Text()));
+                filling_ = false;
+                GridsChanged = true;
+                ApplyGrids();
+            });
+        }
+    }
+    return TChildForm::eventFilter(watched, event);
+}

@@ -1,0 +1,184 @@
+#include "views/TableForm.h"
+
+#include "app/ChildForm.h"
+#include "app/Dialogs.h"
+#include "app/FChildForm.h"
+#include "app/MainForm.h"
+#include "elements/Elements.h"
+#include "elements/MyStr.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "platform/numtext.h"
+#include "problem/FileNames.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+std::string Std(const QString& s) { return s.toStdString(); }
+
+// A coordinate cell: a number, or a label of a stepped element that joins a
+// number and a span's key with ": " ("0.5: Span2" or "Span2: 0.5").
+zem::Extended Coordinate(const std::string& text) {
+    const std::size_t colon = text.find(": ");
+    if (colon == std::string::npos) return zem::StrToReal(text);
+    zem::Extended x = 0;
+    if (zem::TryParseScalar(zem::Trimmed(text.substr(0, colon)), x)) return x;
+    return zem::StrToReal(text.substr(colon + 2));
+}
+
+// The smallest positive difference of neighbours in Coords (taken as
+// Coords[i] - Coords[i + 1] when Descending); 0 when there is none.
+zem::Extended SmallestStep(const std::vector<zem::Extended>& coords, bool descending) {
+    zem::Extended best = std::numeric_limits<zem::Extended>::infinity();
+    for (std::size_t i = 0; i + 1 < coords.size(); ++i) {
+        const zem::Extended d = descending ? coords[i] - coords[i + 1] : coords[i + 1] - coords[i];
+        if (d > 0 && d < best) best = d;
+    }
+    return std::isfinite(best) ? best : 0;
+}
+
+// round(Gap / Step), 0 for a gap that is not positive.
+int Parts(zem::Extended gap, zem::Extended step) {
+    if (!(gap > 0) || !(step > 0)) return 0;
+    return static_cast<int>(std::lround(static_cast<double>(gap / step)));
+}
+
+std::string Number(zem::Extended x) { return zem::RealToStrExp(4, 8, x); }
+
+}  // namespace
+
+std::vector<std::string> ResampleTable(const zem::TTableModel& table) {
+    const int rows = table.RowCount(), cols = table.ColCount();
+    std::vector<std::string> lines;
+    if (rows < 3 || cols < 2) return lines;
+    // 1. Coordinates and values; the steps.
+    std::vector<zem::Extended> y(static_cast<std::size_t>(rows), 0);
+    for (int r = 1; r < rows; ++r) y[static_cast<std::size_t>(r)] = Coordinate(table.Text(0, r));
+    const bool single = cols == 2;
+    std::vector<zem::Extended> x(static_cast<std::size_t>(cols), 0);
+    if (!single)
+        for (int c = 1; c < cols; ++c) x[static_cast<std::size_t>(c)] = Coordinate(table.Text(c, 0));
+    auto v = [&](int c, int r) { return zem::StrToReal(table.Text(c, r)); };
+    const zem::Extended dy = SmallestStep({y.begin() + 1, y.end()}, true);
+    const zem::Extended dx = single ? 0 : SmallestStep({x.begin() + 1, x.end()}, false);
+    // 2. From the bottom row upwards, hR lines between rows r and r - 1.
+    for (int r = rows - 1; r >= 2; --r) {
+        const int hR = Parts(y[static_cast<std::size_t>(r - 1)] - y[static_cast<std::size_t>(r)], dy);
+        for (int m = 0; m < hR; ++m) {
+            std::string line;
+            const zem::Extended t = static_cast<zem::Extended>(m) / hR;
+            if (single) {
+                const zem::Extended a = v(1, r) + (v(1, r - 1) - v(1, r)) * t;
+                line += Number(a) + "\t";
+            }
+            for (int c = 1; !single && c + 1 < cols; ++c) {
+                const zem::Extended a = v(c, r) + (v(c, r - 1) - v(c, r)) * t;
+                const zem::Extended b = v(c + 1, r) + (v(c + 1, r - 1) - v(c + 1, r)) * t;
+                const int hC = Parts(x[static_cast<std::size_t>(c + 1)] - x[static_cast<std::size_t>(c)], dx);
+                for (int p = 0; p < hC; ++p) line += Number(a + (b - a) * p / hC) + "\t";
+            }
+            // 3. A line break ends each sub-row.
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
+}
+
+TTableForm::TTableForm(TViews& views)
+    : TViewForm(&views.Main, QStringLiteral("TableForm")), views_(views) {
+    setWindowTitle(QStringLiteral("Таблица"));
+    Grid = new TStringGrid(this);
+    Grid->SetSource(&source_);
+    Grid->setContextMenuPolicy(Qt::NoContextMenu);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(Grid);
+    MinMaxItem = AddPopupItem(QStringLiteral("&MinMax"), QKeySequence(Qt::CTRL | Qt::Key_M), [this] { MinMaxItemClick(); });
+    MaxItem = AddPopupItem(QStringLiteral("Ma&x"), {}, [this] { MaxItemClick(); });
+    MinItem = AddPopupItem(QStringLiteral("Mi&n"), {}, [this] { MinItemClick(); });
+    PopupMenu->addSeparator();
+    FormatItem = AddPopupItem(QStringLiteral("&Формат"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { FormatItemClick(); });
+    PopupMenu->addSeparator();
+    SaveItem = AddPopupItem(QStringLiteral("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveItemClick(); });
+    // The grid passes its context-menu requests to the window.
+    Grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(Grid->viewport()->mapToGlobal(pos)); });
+}
+
+TTableForm::~TTableForm() { Grid->SetSource(nullptr); }
+
+void TTableForm::ShowTable(const TElementRef& element, int selector, const QString& caption,
+                           const QString& extension, std::unique_ptr<zem::TObject> data) {
+    data_ = std::move(data);
+    ref_ = element;
+    selector_ = selector;
+    extension_ = extension;
+    setWindowTitle(caption);
+    Refill();
+    show();
+    raise();
+}
+
+void TTableForm::Refill() {
+    table_.SetNumberFormat(views_.NumberFormat());
+    table_.SetSize(0, 0);
+    table_.MaxPos = table_.MinPos = {};
+    zem::TElement* element = ref_.Element();
+    try {
+        if (element) element->FillTable(table_, data_.get());
+    } catch (...) {
+        Grid->Reset();
+        throw;
+    }
+    Grid->Reset();
+    Grid->FitColumns();
+    MinMaxItemClick();
+}
+
+void TTableForm::Clear() {
+    data_.reset();
+    ref_.Clear();
+    selector_ = 0;
+    table_.SetSize(0, 0);
+    table_.MaxPos = table_.MinPos = {};
+    Grid->Reset();
+    setWindowTitle(QStringLiteral("Таблица"));
+}
+
+void TTableForm::MaxItemClick() { Grid->SelectCell(table_.MaxPos.Col, table_.MaxPos.Row); }
+
+void TTableForm::MinItemClick() { Grid->SelectCell(table_.MinPos.Col, table_.MinPos.Row); }
+
+void TTableForm::MinMaxItemClick() {
+    const zem::TCellPos mx = table_.MaxPos, mn = table_.MinPos;
+    if (mx.Col < 0 || mn.Col < 0) return;
+    const zem::Extended largest = zem::StrToReal(table_.Text(mx.Col, mx.Row));
+    const zem::Extended smallest = zem::StrToReal(table_.Text(mn.Col, mn.Row));
+    if (std::fabs(largest) >= std::fabs(smallest))
+        MaxItemClick();
+    else
+        MinItemClick();
+}
+
+void TTableForm::FormatItemClick() {
+    if (views_.RunFormatDialog()) Refill();
+}
+
+void TTableForm::SaveItemClick() {
+    // The active document's file name with the table's extension.
+    QString proposed;
+    if (auto* file = qobject_cast<TFChildForm*>(Main->ActiveChild())) {
+        const QString full = Main->ToAbsolutePath(QString::fromStdString(zem::StoredPath(Std(file->windowTitle()))));
+        proposed = QString::fromStdString(zem::NativePath(zem::ChangeFileExtension(Std(full), Std(extension_))));
+    }
+    const QString filter = QStringLiteral("Таблица (*.%1)|*.%1|Все файлы (*.*)|*.*").arg(extension_);
+    const QString chosen = AskSaveFileName(this, proposed, filter, extension_);
+    if (chosen.isEmpty()) return;
+    zem::WriteTextFile(Std(chosen), ResampleTable(table_));
+}

@@ -1,0 +1,82 @@
+// The table window: the single window that shows one table of an element at
+// a time (an initial-data or a result table), filled by the element itself.
+// The window adds the program's number format, the way to the largest and
+// smallest value, and an export that resamples the table onto a uniform grid.
+//
+// Owns the table's data object (a number row, a matrix or a list of them) and
+// frees it when the next table is shown or the window goes.
+#pragma once
+
+#include "platform/object.h"
+#include "platform/tablemodel.h"
+#include "views/ViewForm.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+
+// The lines of the export of a filled table. Rows are listed with decreasing,
+// columns with increasing coordinates (column 0 and row 0). The table is
+// resampled onto the smallest row step and the smallest column step: from the
+// bottom row upwards, every pair of neighbouring rows gives round(gap / dy)
+// lines, every pair of neighbouring columns round(gap / dx) values per line,
+// interpolated linearly, each written RealToStrExp(4, 8) and followed by a
+// tab. The top row and the last column enter only as end points. A table with
+// a single value column gives one value per line. A coordinate labelled with
+// a span's key ("0.5: Span2", stepped elements) counts by its number; rows or
+// columns whose coordinates do not increase give no lines or values. A cell
+// that is not a number raises "Ошибка численного значения".
+std::vector<std::string> ResampleTable(const zem::TTableModel& table);
+
+class TTableForm : public TViewForm {
+    Q_OBJECT
+public:
+    explicit TTableForm(TViews& views);
+    ~TTableForm() override;
+
+    // Frees the previous data, keeps the arguments, sets the caption, lets
+    // the element fill the grid from Data (Refill) and shows the window.
+    void ShowTable(const TElementRef& element, int selector, const QString& caption, const QString& extension,
+                   std::unique_ptr<zem::TObject> data);
+    // The element fills the grid again from the kept data, in the current
+    // number format; then "&MinMax".
+    void Refill();
+    // No table: the data freed, the grid emptied, the caption "Таблица".
+    void Clear();
+
+    const TElementRef& Ref() const { return ref_; }
+    int Selector() const { return selector_; }
+    const zem::TObject* Data() const { return data_.get(); }
+    const QString& Extension() const { return extension_; }
+    const zem::TTableModel& Table() const { return table_; }
+
+    // --- Handlers. ---
+    // Selects the largest value when its magnitude is at least that of the
+    // smallest, otherwise the smallest.
+    void MinMaxItemClick();
+    void MaxItemClick();
+    void MinItemClick();
+    // The number-format dialog; on OK the table is filled again.
+    void FormatItemClick();
+    // Asks for a file name (the active document's with the table's
+    // extension) and writes ResampleTable there.
+    void SaveItemClick();
+
+    TStringGrid* Grid = nullptr;
+    QAction* MinMaxItem = nullptr;
+    QAction* MaxItem = nullptr;
+    QAction* MinItem = nullptr;
+    QAction* FormatItem = nullptr;
+    QAction* SaveItem = nullptr;
+
+private:
+    TViews& views_;
+    zem::TTableModel table_;
+    TTableSource source_{table_};
+    TElementRef ref_;
+    int selector_ = 0;
+    QString extension_;
+    std::unique_ptr<zem::TObject> data_;
+};
