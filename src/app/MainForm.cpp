@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QPointer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
@@ -71,8 +72,11 @@ TMainForm::~TMainForm() {
     if (Hooks.StopCalculations) Hooks.StopCalculations();
     // The child windows go first, while the lists they appear in still exist;
     // they are freed without closing (the questions were asked on close).
+    // Windows already closed but not yet deleted are among them too.
     MdiArea->disconnect(this);
-    for (QMdiSubWindow* w : MdiArea->subWindowList()) delete w;
+    QList<QPointer<QMdiSubWindow>> children;
+    for (QMdiSubWindow* w : MdiArea->findChildren<QMdiSubWindow*>()) children.append(w);
+    for (const QPointer<QMdiSubWindow>& w : children) delete w.data();
 }
 
 // --- Menus. ------------------------------------------------------------------

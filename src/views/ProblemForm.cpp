@@ -72,6 +72,7 @@ TProblemFormHooks& ProblemFormHooks() {
 // --- Creation. -----------------------------------------------------------------
 
 TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
+    ProblemForm = this;  // the dependants opened from here find their problem window
     setWindowTitle(QStringLiteral("ProblemForm"));
     auto* client = new QWidget(this);
     setWidget(client);
