@@ -25,34 +25,7 @@
 #include <new>
 #include <sys/resource.h>
 
-// --- Peak heap of one benchmark ------------------------------------------------------
-
-namespace {
-std::atomic<long long> gHeapNow{0}, gHeapPeak{0};
-
-void* CountedAlloc(std::size_t size) {
-    void* p = std::malloc(size ? size : 1);
-    if (!p) throw std::bad_alloc();
-    const long long now = gHeapNow += static_cast<long long>(malloc_usable_size(p));
-    long long peak = gHeapPeak.load();
-    while (now > peak && !gHeapPeak.compare_exchange_weak(peak, now)) {
-    }
-    return p;
-}
-
-void CountedFree(void* p) noexcept {
-    if (!p) return;
-    gHeapNow -= static_cast<long long>(malloc_usable_size(p));
-    std::free(p);
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAlloc(size); }
-void* operator new[](std::size_t size) { return CountedAlloc(size); }
-void operator delete(void* p) noexcept { CountedFree(p); }
-void operator delete[](void* p) noexcept { CountedFree(p); }
-void operator delete(void* p, std::size_t) noexcept { CountedFree(p); }
-void operator delete[](void* p, std::size_t) noexcept { CountedFree(p); }
+#include "heap_counter.h"
 
 namespace {
 
