@@ -10,6 +10,7 @@
 #include "problem/PbTypes.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
+#include "views/ApproxForm.h"
 #include "views/CalculForm.h"
 #include "views/PbTypeForm.h"
 #include "views/ProgressForm.h"
@@ -575,4 +576,5 @@ void InstallProblemWindows(TMainForm& main) {
         turn->activateWindow();
     };
     main.Hooks.StopCalculations = [turn] { turn->Shutdown(); };
+    InstallApproxWindow(main);
 }
