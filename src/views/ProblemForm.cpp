@@ -14,6 +14,7 @@
 #include "views/CalculForm.h"
 #include "views/PbTypeForm.h"
 #include "views/ProgressForm.h"
+#include "views/SeriesForm.h"
 #include "views/TurnForm.h"
 
 #include <QAction>
@@ -576,5 +577,6 @@ void InstallProblemWindows(TMainForm& main) {
         turn->activateWindow();
     };
     main.Hooks.StopCalculations = [turn] { turn->Shutdown(); };
+    InstallSeriesWindow(main);
     InstallApproxWindow(main);
 }
