@@ -73,9 +73,16 @@ TApproxForm::TApproxForm(TMainForm* main) : QWidget(main, Qt::Tool | Qt::WindowS
     AllDeleteItem = PopupMenu->addAction(QStringLiteral("Удалить &все"), guarded(&TApproxForm::AllDeleteItemClick));
     for (QWidget* w : {static_cast<QWidget*>(ListBox), static_cast<QWidget*>(Memo)}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(w, &QWidget::customContextMenuRequested, this,
-                [this, w](const QPoint& pos) { PopupMenu->popup(w->mapToGlobal(pos)); });
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& pos) {
+            const bool selected = ListBox->currentRow() >= 0;
+            for (QAction* a : PopupMenu->actions()) a->setEnabled(selected);
+            PopupMenu->popup(w->mapToGlobal(pos));
+        });
     }
+    // Shortcuts stay usable whatever the menu showed last.
+    connect(PopupMenu, &QMenu::aboutToHide, this, [this] {
+        for (QAction* a : PopupMenu->actions()) a->setEnabled(true);
+    });
     connect(ListBox, &QListWidget::currentRowChanged, this, [this] { ListBoxClick(); });
     connect(ListBox, &QListWidget::itemDoubleClicked, this, guarded(&TApproxForm::OpenItemClick));
 
@@ -258,6 +265,12 @@ void TApproxForm::resizeEvent(QResizeEvent* event) {
 
 void TApproxForm::showEvent(QShowEvent* event) {
     if (!panelRead_) StoreState(false);  // shown before the first activation
+    // Without a stored placement the window first shows at the left of the
+    // main window, below its menu.
+    if (!testAttribute(Qt::WA_Moved)) {
+        const QRect frame = main_->frameGeometry();
+        move(frame.left() + 8, frame.top() + 60);
+    }
     QWidget::showEvent(event);
 }
 

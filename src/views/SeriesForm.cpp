@@ -183,6 +183,11 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
         OpenItem->setEnabled(MemberCount() > 0);
         FilePopupMenu->popup(FileListBox->viewport()->mapToGlobal(pos));
     });
+    // Shortcuts stay usable whatever a menu showed last.
+    for (QMenu* m : {DataMenu, CalculMenu, FilePopupMenu})
+        connect(m, &QMenu::aboutToHide, this, [m] {
+            for (QAction* a : m->actions()) a->setEnabled(true);
+        });
     connect(FileListBox, &QListWidget::itemDoubleClicked, this, guarded(&TSeriesForm::OpenItemClick));
     connect(FileListBox, &QListWidget::currentRowChanged, this, [this] { FileListBoxClick(); });
 
