@@ -202,28 +202,30 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
         menu->exec(FileMemo->viewport()->mapToGlobal(pos));
     });
 
+    mdi_ = Main->MdiArea;
+    bar_ = Main->menuBar();
     connect(Main->MdiArea, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* w) { MergeMenus(w == this && !Closing()); });
     turnForm_ = Main->findChild<TTurnForm*>(QString(), Qt::FindDirectChildrenOnly);
     resize(520, 360);
 }
 
+// The main window may be going already: only what is still there is touched.
 TSeriesForm::~TSeriesForm() {
-    disconnect(Main->MdiArea, nullptr, this, nullptr);
+    if (mdi_) disconnect(mdi_, nullptr, this, nullptr);
     MergeMenus(false);
     if (turnForm_)
         for (auto& run : runs_) turnForm_->Turn().ForgetWindow(run.get());
 }
 
 void TSeriesForm::MergeMenus(bool active) {
-    if (active == merged_) return;
+    if (active == merged_ || !bar_) return;
     merged_ = active;
-    QMenuBar* bar = Main->menuBar();
     for (QMenu* m : {DataMenu, CalculMenu}) {
         if (active)
-            bar->insertMenu(Main->OptionsMenu->menuAction(), m);
+            bar_->insertMenu(Main->OptionsMenu->menuAction(), m);
         else
-            bar->removeAction(m->menuAction());
+            bar_->removeAction(m->menuAction());
     }
 }
 

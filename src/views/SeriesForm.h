@@ -26,6 +26,7 @@
 class QAction;
 class QListWidget;
 class QMenu;
+class QMenuBar;
 class QPlainTextEdit;
 class QTabWidget;
 class QWidget;
@@ -121,6 +122,8 @@ private:
     int shownRow_ = -1;
     bool membersChanged_ = false;
     bool merged_ = false;
+    QPointer<QObject> mdi_;  // the main window's area (a QMdiArea while it lasts)
+    QPointer<QMenuBar> bar_;
     QPointer<TTurnForm> turnForm_;
     std::vector<std::unique_ptr<TMemberRun>> runs_;
     int pending_ = 0;
