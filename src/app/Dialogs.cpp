@@ -62,7 +62,9 @@ QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& d
 QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,
                         const QString& defaultExt) {
     if (DialogHandlers().SaveName) return DialogHandlers().SaveName(parent, proposed, filter, defaultExt);
-    QFileDialog dialog(parent, QString(), proposed, QtFilter(filter));
+    // The directory of the proposed name: a file that does not exist yet would
+    // otherwise leave the dialog at the root.
+    QFileDialog dialog(parent, QString(), QFileInfo(proposed).absolutePath(), QtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultExt);

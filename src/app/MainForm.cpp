@@ -450,8 +450,8 @@ void TMainForm::UpdateAllWindowsItem() {
 bool TMainForm::AutoSave() const { return AutoSaveItem->isChecked(); }
 
 void TMainForm::RegisterPlacement(const QString& section, const QString& ident, QWidget* window,
-                                  bool onlyVisible) {
-    placed_.push_back({section, ident, window, onlyVisible});
+                                  bool onlyVisible, std::function<void(bool save)> state) {
+    placed_.push_back({section, ident, window, onlyVisible, std::move(state)});
 }
 
 void TMainForm::SaveConfig() {
@@ -470,8 +470,10 @@ void TMainForm::SaveConfig() {
     s.WriteBool(QStringLiteral("MAIN"), QStringLiteral("AutoSave"), AutoSave());
     // 5-7. The single windows of other parts.
     for (const TPlacedWindow& p : placed_)
-        if (p.Window && (!p.OnlyVisible || p.Window->isVisible()))
+        if (p.Window && (!p.OnlyVisible || p.Window->isVisible())) {
             s.WriteString(p.Section, p.Ident, PlacementText(p.Window));
+            if (p.State) p.State(true);
+        }
     // 8. The progress window.
     s.WriteString(QStringLiteral("ProcessForm"), QStringLiteral("WinOptions"), PlacementText(ProgressForm));
     s.WriteBool(QStringLiteral("ProcessForm"), QStringLiteral("Mode"), ProgressForm->InfoMode());
@@ -504,7 +506,10 @@ void TMainForm::RestoreLastRun() {
     for (int i = 0; i < loaded.size(); i += 2)
         if (!loaded[i].isEmpty()) OpenFile(nullptr, loaded[i]);
     for (const TPlacedWindow& p : placed_)
-        if (p.Window) ApplyPlacement(p.Window, store_->ReadString(p.Section, p.Ident, QString()));
+        if (p.Window) {
+            ApplyPlacement(p.Window, store_->ReadString(p.Section, p.Ident, QString()));
+            if (p.State) p.State(false);
+        }
     ApplyPlacement(ProgressForm, store_->ReadString(QStringLiteral("ProcessForm"), QStringLiteral("WinOptions"), {}));
     ProgressForm->SetInfoMode(store_->ReadBool(QStringLiteral("ProcessForm"), QStringLiteral("Mode"), false));
 }

@@ -112,7 +112,10 @@ public:
     void ResetConfig();
     // A window whose placement is applied at the first activation and
     // written by SaveConfig (when onlyVisible, only while it is shown).
-    void RegisterPlacement(const QString& section, const QString& ident, QWidget* window, bool onlyVisible);
+    // State, when given, runs just after: State(true) when the placement is
+    // written, State(false) when it is applied (the window's other values).
+    void RegisterPlacement(const QString& section, const QString& ident, QWidget* window, bool onlyVisible,
+                           std::function<void(bool save)> state = {});
     // Restores the state of the previous run: reopens the files that were
     // open and applies the placements. Runs once, at the first activation.
     void RestoreLastRun();
@@ -197,6 +200,7 @@ private:
         QString Section, Ident;
         QPointer<QWidget> Window;
         bool OnlyVisible;
+        std::function<void(bool save)> State;
     };
 
     bool firstActivation_ = true;

@@ -10,9 +10,11 @@
 #include "problem/PbTypes.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
+#include "views/ApproxForm.h"
 #include "views/CalculForm.h"
 #include "views/PbTypeForm.h"
 #include "views/ProgressForm.h"
+#include "views/SeriesForm.h"
 #include "views/TurnForm.h"
 
 #include <QAction>
@@ -576,4 +578,6 @@ void InstallProblemWindows(TMainForm& main) {
         turn->activateWindow();
     };
     main.Hooks.StopCalculations = [turn] { turn->Shutdown(); };
+    InstallSeriesWindow(main);
+    InstallApproxWindow(main);
 }

@@ -160,7 +160,7 @@ private:
     QPointer<TTurnForm> turnForm_;
 };
 
-// Creates the calculation dialog, the problem-type dialog and the queue
-// window of the main window and plugs the problem window and them into its
-// hooks.
+// Creates the calculation dialog, the problem-type dialog, the queue window
+// and the approximation window of the main window and plugs the problem and
+// series windows and them into its hooks.
 void InstallProblemWindows(TMainForm& main);
