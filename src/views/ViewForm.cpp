@@ -443,7 +443,9 @@ TViews& InstallViews(TMainForm& main) {
     hooks.SystemTable = [views](TProblemForm& form) {
         if (form.Problem) views->SLAEForm->ShowSystem(&form, *form.Problem);
     };
-    hooks.RefreshViews = [views](TProblemForm& form) {
+    // Chained after whatever refresh is installed already (the approximations).
+    hooks.RefreshViews = [views, previous = hooks.RefreshViews](TProblemForm& form) {
+        if (previous) previous(form);
         if (form.Problem) views->RefreshViewsFor(&form, *form.Problem);
     };
     return *views;
