@@ -1,13 +1,15 @@
 // The program: the application title, the main window (which makes the
 // single windows of the shell), and the message loop until the main window
 // closes. The windows of the problem, series, queue and views are plugged
-// into TMainForm::Hooks here as they become available.
+// into TMainForm::Hooks here. Files named on the command line are opened.
 #include "app/MainForm.h"
+#include "problem/FileNames.h"
 #include "problemtypes/Register.h"
 #include "views/ProblemForm.h"
 #include "views/ViewForm.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -18,5 +20,11 @@ int main(int argc, char* argv[]) {
     InstallProblemWindows(mainForm);
     InstallViews(mainForm);
     mainForm.show();
+    // Problem and series files named on the command line open as windows.
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i)
+        if (!args[i].startsWith(QLatin1Char('-')))
+            mainForm.OpenFile(nullptr, mainForm.ToRelativePath(QString::fromStdString(
+                                           zem::StoredPath(QFileInfo(args[i]).absoluteFilePath().toStdString()))));
     return app.exec();
 }
