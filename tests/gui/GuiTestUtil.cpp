@@ -11,12 +11,7 @@
 #include "views/SLAEForms.h"
 #include "views/TableForm.h"
 
-#include <QFile>
-#include <QMenu>
 #include <QMenuBar>
-#include <QTest>
-#include <cmath>
-#include <gtest/gtest.h>
 #include <regex>
 
 QStringList* TTestEditor::ShowLog = nullptr;

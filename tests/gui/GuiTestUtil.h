@@ -16,19 +16,29 @@
 #include "views/TurnForm.h"
 #include "views/ViewForm.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
 #include <deque>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 #include <vector>
-
-class QMenu;
-class TStringGrid;
 
 // Makes every dialog shown without a script fail the running test.
 void InstallUnexpectedDialogHandlers();

@@ -7,9 +7,6 @@
 #include "problem/PbData.h"
 #include "views/ApproxForm.h"
 
-#include <QTest>
-#include <gtest/gtest.h>
-
 namespace {
 
 TApproxForm& ApproxForm(TProblemFixture& f) {

@@ -7,16 +7,9 @@
 #include "platform/errors.h"
 #include "solvers/SLCLass.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 TEST(CalculForm, ListsAndLinesFromTheProblem) {
     TProblemFixture f;

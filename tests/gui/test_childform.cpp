@@ -5,10 +5,6 @@
 #include "app/RegIniFile.h"
 #include "app/WindowsMenuItem.h"
 
-#include <QFile>
-#include <QPushButton>
-#include <gtest/gtest.h>
-
 TEST(ChildForm, AskSaveOnAModifiedWindow) {
     TMainFixture f;
     TMainForm& m = *f.Main;

@@ -5,10 +5,8 @@
 #include "app/RegIniFile.h"
 #include "views/ProgressForm.h"
 
-#include <QAction>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 TEST(RegIniFile, CommaTextRoundTripsAwkwardItems) {
     const QStringList items{"plain", "with blank", "a,b", "say \"hi\"", "", "..\\dir\\Задача 1.zem", "0 1 2 3 4"};

@@ -6,13 +6,7 @@
 #include "app/WindowsMenuItem.h"
 #include "views/ProgressForm.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
 #include <QMdiArea>
-#include <QMenu>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 

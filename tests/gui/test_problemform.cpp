@@ -9,16 +9,7 @@
 #include "problem/PbTypes.h"
 #include "views/ProgressForm.h"
 
-#include <QApplication>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTest>
 #include <QThread>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     TProblemFixture f;

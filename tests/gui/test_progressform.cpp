@@ -4,15 +4,10 @@
 
 #include "views/ProgressForm.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QThread>
-#include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <gtest/gtest.h>
 #include <thread>
 
 namespace {

@@ -7,10 +7,6 @@
 #include "solvers/SLCLass.h"
 #include "views/ProgressForm.h"
 
-#include <QFile>
-#include <QTest>
-#include <gtest/gtest.h>
-
 namespace {
 
 // A saved cylinder window whose lines run without the dialog. A slow one is

@@ -8,10 +8,6 @@
 #include "problem/PbSeries.h"
 #include "views/SeriesForm.h"
 
-#include <QFile>
-#include <QTest>
-#include <gtest/gtest.h>
-
 namespace {
 
 struct TSeriesFixture : TProblemFixture {

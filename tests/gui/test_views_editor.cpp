@@ -6,13 +6,8 @@
 #include "platform/errors.h"
 #include "views/MemoForm.h"
 
-#include <QApplication>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMenu>
 #include <QTabWidget>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 

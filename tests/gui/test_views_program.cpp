@@ -7,10 +7,6 @@
 #include "views/SLAEForms.h"
 #include "views/TableForm.h"
 
-#include <QCoreApplication>
-#include <cmath>
-#include <gtest/gtest.h>
-
 TEST(ViewsInProgram, EditorTablesAndRefreshThroughTheProblemWindow) {
     TProblemFixture f;
     TViews& views = InstallViews(f.Main());

@@ -16,12 +16,7 @@
 #include "solvers/Matrises.h"
 #include "views/TableForm.h"
 
-#include <QCheckBox>
-#include <QListWidget>
 #include <QSpinBox>
-#include <QTimer>
-#include <cmath>
-#include <gtest/gtest.h>
 
 namespace {
 
