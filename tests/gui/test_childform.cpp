@@ -13,7 +13,6 @@ TEST(ChildForm, AskSaveOnAModifiedWindow) {
     EXPECT_TRUE(w->AskSave()) << "an unchanged window asks nothing";
     m.FileMenuClick();
     EXPECT_FALSE(m.SaveItem->isEnabled()) << "nothing to save";
-    EXPECT_TRUE(m.SaveAsItem->isEnabled());
 
     w->Modified = true;
     m.FileMenuClick();
@@ -25,9 +24,8 @@ TEST(ChildForm, AskSaveOnAModifiedWindow) {
     script.Answers = {true};
     EXPECT_TRUE(w->close());
     EXPECT_EQ(w->SaveCount, 1) << "OK saves under its name before the window closes";
-    EXPECT_TRUE(m.Children().isEmpty());
     m.FileMenuClick();
-    EXPECT_FALSE(m.SaveAsItem->isEnabled());
+    EXPECT_FALSE(m.SaveAsItem->isEnabled()) << "no window left";
 
     // A new window has no file yet: saving it on close goes through the save
     // dialog instead of writing nowhere; Cancel there keeps it open.
@@ -54,7 +52,6 @@ TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
     TTestEditor* e1 = open(problem, "p.zem: shell");
     TTestEditor* e2 = open(problem, "p.zem: ring", 1);
     ASSERT_TRUE(e1 && e2);
-    EXPECT_EQ(e1->ParentForm, problem);
     EXPECT_EQ(e2->ElemIndex, 1);
     EXPECT_EQ(e1->ShowCount, 1) << "a window with a parent shows its data at creation";
 
@@ -82,7 +79,6 @@ TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
                                              "p.zem:\nДанные были изменены. Желаете сохранить?"}));
     EXPECT_EQ(e1->SaveCount, 1);
     EXPECT_EQ(problem->SaveCount, 1);
-    EXPECT_TRUE(m.Children().isEmpty());
     EXPECT_TRUE(m.WindowItems().isEmpty());
 }
 
@@ -110,7 +106,6 @@ TEST(AllDataForm, EntriesMoveWithTheirObjects) {
     QObject objects[3];
     const QStringList names{"one", "two", "three"};
     for (int i = 0; i < 3; ++i) form.AddSource(names[i], &objects[i]);
-    EXPECT_FALSE(form.ExcludeBtn->isEnabled());
 
     // Selected entries arrive in reverse order; the entry now at the old
     // first selection is selected.
@@ -119,11 +114,8 @@ TEST(AllDataForm, EntriesMoveWithTheirObjects) {
     form.IncludeBtnClick();
     EXPECT_EQ(ListTexts(form.DstList), (QStringList{"three", "one"}));
     EXPECT_TRUE(form.SrcList->item(0)->isSelected());
-    EXPECT_TRUE(form.ExcAllBtn->isEnabled());
-
     form.IncAllBtnClick();
-    EXPECT_EQ(form.SrcList->count(), 0);
-    EXPECT_FALSE(form.IncludeBtn->isEnabled());
+    EXPECT_FALSE(form.IncludeBtn->isEnabled()) << "nothing left to include";
     form.ExcAllBtnClick();
     ASSERT_EQ(form.SrcList->count(), 3);
     for (int i = 0; i < 3; ++i) {

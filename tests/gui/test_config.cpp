@@ -68,7 +68,7 @@ TEST(Config, OpenFilesPlacementsAndRecentFilesComeBack) {
         m.setGeometry(50, 60, 700, 500);
         m.ProgressForm->SetInfoMode(true);
         m.SaveConfig();
-        EXPECT_FALSE(m.Store().ValueExists("COMMON", "TableForm"));
+        EXPECT_FALSE(m.Store().ValueExists("COMMON", "TableForm")) << "a hidden window keeps no placement";
         EXPECT_TRUE(m.Store().ReadBool("ProcessForm", "Mode", false));
         const QStringList loaded = SplitCommaText(m.Store().ReadString("MAIN", "LoadedFiles", {}));
         ASSERT_EQ(loaded.size(), 6);

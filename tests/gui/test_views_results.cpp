@@ -41,7 +41,6 @@ TEST(TableView, ResultTableOfACalculatedTankSelectsTheLargestDeflection) {
     e->TableItemClick(true, 0);
     TTableForm* t = f.Views->TableForm;
     ASSERT_TRUE(t->isVisible());
-    EXPECT_EQ(t->windowTitle(), QStringLiteral("Результаты (w)"));
     EXPECT_EQ(t->Selector(), 100);
     ASSERT_EQ(t->Grid->RowCount(), 6) << "five nodes of mesh_x=4 and the header";
     EXPECT_EQ(t->Grid->Cell(0, 1), QString::fromStdString(zem::RealToStrExp(11, 4, 10))) << "the top node first";
@@ -159,7 +158,6 @@ TEST(GraphView, ColourMapOfACalculatedTank) {
     // Bands from the bottom (clamped, w = 0: white) to the top; the largest
     // deflection takes its level of the automatic step max|w| / 80.
     const QImage image = g->Render(QSize(120, 405));
-    EXPECT_EQ(image.pixel(60, 2), qRgb(255, 255, 255)) << "the margin";
     EXPECT_EQ(image.pixel(60, 405 - 7), qRgb(255, 255, 255)) << "w = 0 at the clamped bottom";
     const zem::TColor top = f.Views->GrOptionForm->ColorFor(largest, std::fabs(largest) / 80);
     bool found = false;
