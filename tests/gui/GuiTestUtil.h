@@ -1,17 +1,44 @@
 // Shared pieces of the window tests: scripted answers to dialogs, test child
-// windows and a main window working in a temporary start directory.
+// windows, a main window working in a temporary start directory, the same
+// with the program's problem windows and the queue, and one with the views
+// over a test problem window.
 #pragma once
 
 #include "app/Dialogs.h"
 #include "app/FChildForm.h"
 #include "app/MainForm.h"
+#include "problem/Problems.h"
+#include "views/CalculForm.h"
+#include "views/ElementForm.h"
+#include "views/ListForm.h"
+#include "views/PbTypeForm.h"
+#include "views/ProblemForm.h"
+#include "views/TurnForm.h"
+#include "views/ViewForm.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStringList>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cmath>
 #include <deque>
+#include <gtest/gtest.h>
 #include <memory>
-#include <stdexcept>
+#include <string>
+#include <vector>
 
 // Makes every dialog shown without a script fail the running test.
 void InstallUnexpectedDialogHandlers();
@@ -37,7 +64,6 @@ public:
 class TTestFileWindow : public TFChildForm {
 public:
     explicit TTestFileWindow(TMainForm* main) : TFChildForm(main) { resize(300, 200); }
-
     void LoadData() override;
     void SaveData() override;
     bool IsModified() const override { return Modified; }
@@ -60,8 +86,7 @@ public:
     bool Modified = false;
     int SaveCount = 0;
     int ShowCount = 0;
-    // Every ShowData of any editor, in order, as window captions.
-    static QStringList* ShowLog;
+    static QStringList* ShowLog;  // every ShowData of any editor, as window captions
 };
 
 // A main window in a fresh temporary start directory with its own store file,
@@ -71,13 +96,15 @@ public:
     TMainFixture();
     ~TMainFixture();
 
-    // Makes a file in the start directory.
-    void Touch(const QString& name) const;
+    void Touch(const QString& name) const;  // makes a file in the start directory
     QString StoreFile() const { return dir_.filePath(QStringLiteral("store.ini")); }
     QString Dir() const { return dir_.path(); }
+    QString Path(const QString& name) const { return dir_.filePath(name); }
     // A new main window over the same directory and store (the next run).
     std::unique_ptr<TMainForm> NewMain() const;
     TTestFileWindow* Open(const QString& name);
+    // "&Новая задача" answers the type dialog with TypeName from now on.
+    void ChooseType(const std::string& typeName);
 
     std::unique_ptr<TMainForm> Main;
 
@@ -85,3 +112,80 @@ private:
     QTemporaryDir dir_;
     QString oldCurrent_;
 };
+
+// The main window with the problem windows, the dialogs and the queue plugged
+// in, the built problem types registered, and scripted answers to every message.
+class TProblemFixture {
+public:
+    TProblemFixture();
+    ~TProblemFixture();
+
+    TMainForm& Main() { return *F.Main; }
+    TCalculForm& Calc();
+    TPbTypeForm& Types();
+    TTurnForm& Turn();
+
+    TProblemForm* NewProblem(const std::string& typeName);  // as "&Новая задача" makes it
+    bool SaveAs(TProblemForm* window, const QString& name);  // into the start directory
+    TProblemForm* Open(const QString& name);
+    bool WaitIdle();  // runs the event loop until the queue is empty (false after 30 s)
+    QString Path(const QString& name) const { return F.Path(name); }
+
+    // The default text of a cylinder with Mesh intervals.
+    static std::string CylinderText(int mesh);
+    // A cylinder problem file with the calculation lines Calc.
+    void WriteCylinder(const QString& name, int mesh = 8,
+                       const std::vector<std::string>& calc = {"CalcType= simple", "SaveResult"}) const;
+
+    TDialogScript Script;
+    TMainFixture F;
+};
+
+// A problem window standing for the program's: holds the problem, counts its
+// refreshes and the commands that the editors pass to it.
+class TTestProblemWindow : public TFChildForm {
+public:
+    explicit TTestProblemWindow(TMainForm* main) : TFChildForm(main) { resize(300, 200); }
+    void ShowData() override { ++ShowCount; }
+
+    std::unique_ptr<zem::TProblem> Problem;
+    bool Busy = false;
+    int ShowCount = 0;
+    int SolveCount = 0;
+    bool SolvedWithWindow = false;
+    int SystemCount = 0;
+};
+
+// The views installed in a main window, over a window "tank.zem" holding a
+// problem "tank" of catalogue type Type.
+class TViewsFixture : public TMainFixture {
+public:
+    explicit TViewsFixture(const std::string& type = "CylSym");
+    ~TViewsFixture();
+
+    TElemForm* OpenEditor();  // the editor of the root element
+    void Calculate();         // solves the problem (band Gauss), as the queue would
+    zem::TElement& Root() { return Window->Problem->Root(); }
+    std::string Item(const char* section, const char* key);
+
+    TTestProblemWindow* Window = nullptr;
+    TViews* Views = nullptr;
+
+private:
+    TProblemFormHooks savedHooks_;
+};
+
+QString MemoText(const QPlainTextEdit* memo);
+QStringList MemoLines(const QPlainTextEdit* memo);
+void TypeInto(QPlainTextEdit* memo, const QString& text);  // the memo counts as changed
+QStringList Lines(const std::vector<std::string>& lines);
+QStringList ListTexts(const QListWidget* list, bool checkedOnly = false);
+// The visible, non-separator captions of a menu, with their shortcuts.
+QStringList Captions(const QMenu* menu);
+QStringList MenuBarTitles(TMainForm& main);
+// The row of the largest magnitude in the value column of a table, and the value.
+int RowOfLargest(const TStringGrid* grid, double& largest);
+
+void SetGridValue(QTableWidget* grid, const QString& key, const QString& value);  // in the row of Key
+void SelectRow(QTableWidget* grid, const QString& key);
+QString GridValue(const QTableWidget* grid, int row);

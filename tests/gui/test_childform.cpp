@@ -1,76 +1,63 @@
-// Child windows and their families, the window-list dialog and the number
-// format dialog.
+// Child windows and their families, the window-list dialog.
 #include "GuiTestUtil.h"
 
 #include "app/AllDataForm.h"
 #include "app/RegIniFile.h"
-#include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
-
-#include <QListWidget>
-#include <QPushButton>
-#include <QSpinBox>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 TEST(ChildForm, AskSaveOnAModifiedWindow) {
     TMainFixture f;
+    TMainForm& m = *f.Main;
     TTestFileWindow* w = f.Open(QStringLiteral("a.zem"));
     TDialogScript script;
     EXPECT_TRUE(w->AskSave()) << "an unchanged window asks nothing";
-    EXPECT_TRUE(script.Questions.isEmpty());
+    m.FileMenuClick();
+    EXPECT_FALSE(m.SaveItem->isEnabled()) << "nothing to save";
 
     w->Modified = true;
+    m.FileMenuClick();
+    EXPECT_TRUE(m.SaveItem->isEnabled());
     script.Answers = {false};
     EXPECT_TRUE(w->AskSave()) << "Cancel skips the save";
     EXPECT_EQ(script.Questions, (QStringList{"a.zem:\nДанные были изменены. Желаете сохранить?"}));
     EXPECT_EQ(w->SaveCount, 0);
-
     script.Answers = {true};
     EXPECT_TRUE(w->close());
-    EXPECT_EQ(w->SaveCount, 1) << "OK saves before the window closes";
-    EXPECT_TRUE(f.Main->Children().isEmpty());
-}
+    EXPECT_EQ(w->SaveCount, 1) << "OK saves under its name before the window closes";
+    m.FileMenuClick();
+    EXPECT_FALSE(m.SaveAsItem->isEnabled()) << "no window left";
 
-TEST(ChildForm, ANewWindowAsksForANameWhenSavedOnClose) {
-    // A new problem has no file yet: saving it on close goes through the
-    // save dialog instead of writing nowhere; Cancel there keeps it open.
-    TMainFixture f;
-    TMainForm& m = *f.Main;
-    m.Hooks.ChooseProblemType = [](QWidget*, std::string& type) {
-        type = "CylSym";
-        return true;
-    };
-    auto* w = dynamic_cast<TTestFileWindow*>(m.NewProblem(nullptr));
-    ASSERT_NE(w, nullptr);
-    w->Modified = true;
-    TDialogScript script;
+    // A new window has no file yet: saving it on close goes through the save
+    // dialog instead of writing nowhere; Cancel there keeps it open.
+    f.ChooseType("CylSym");
+    auto* n = dynamic_cast<TTestFileWindow*>(m.NewProblem(nullptr));
+    ASSERT_NE(n, nullptr);
+    n->Modified = true;
     script.Answers = {true};
-    EXPECT_FALSE(w->close()) << "the save dialog was cancelled: the data stays";
-    EXPECT_EQ(m.Children().size(), 1);
+    EXPECT_FALSE(n->close()) << "the save dialog was cancelled: the data stays";
     script.Answers = {true};
-    script.SaveNames.push_back(f.Dir() + QStringLiteral("/kept.zem"));
-    EXPECT_TRUE(w->close());
-    EXPECT_TRUE(QFile::exists(f.Dir() + QStringLiteral("/kept.zem")));
+    script.SaveNames.push_back(f.Path(QStringLiteral("kept.zem")));
+    EXPECT_TRUE(n->close());
+    EXPECT_TRUE(QFile::exists(f.Path(QStringLiteral("kept.zem"))));
 }
 
 TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
     TMainFixture f;
     TMainForm& m = *f.Main;
     TTestFileWindow* problem = f.Open(QStringLiteral("p.zem"));
-    auto* e1 = dynamic_cast<TTestEditor*>(
-        problem->OpenDependent(ChildFactory<TTestEditor>(), QStringLiteral("p.zem: shell"), 0, nullptr));
-    auto* e2 = dynamic_cast<TTestEditor*>(
-        problem->OpenDependent(ChildFactory<TTestEditor>(), QStringLiteral("p.zem: ring"), 1, nullptr));
+    auto open = [](TChildForm* parent, const char* caption, int index = 0) {
+        return dynamic_cast<TTestEditor*>(
+            parent->OpenDependent(ChildFactory<TTestEditor>(), QString::fromUtf8(caption), index, nullptr));
+    };
+    TTestEditor* e1 = open(problem, "p.zem: shell");
+    TTestEditor* e2 = open(problem, "p.zem: ring", 1);
     ASSERT_TRUE(e1 && e2);
-    EXPECT_EQ(e1->ParentForm, problem);
-    EXPECT_EQ(e1->ElemIndex, 0);
     EXPECT_EQ(e2->ElemIndex, 1);
     EXPECT_EQ(e1->ShowCount, 1) << "a window with a parent shows its data at creation";
 
     // The same caption brings the open editor to the front.
     m.ShowChild(problem);
-    EXPECT_EQ(problem->OpenDependent(ChildFactory<TTestEditor>(), QStringLiteral("p.zem: shell"), 0, nullptr), e1);
+    EXPECT_EQ(open(problem, "p.zem: shell"), e1);
     EXPECT_EQ(m.Children().size(), 3);
     EXPECT_EQ(m.ActiveChild(), e1);
 
@@ -83,8 +70,7 @@ TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
     m.SaveConfig();
     EXPECT_EQ(SplitCommaText(m.Store().ReadString("MAIN", "LoadedFiles", {})).size(), 2);
 
-    // Closing the problem closes both editors first, asking about each
-    // changed window.
+    // Closing the problem closes the editors first, asking about each changed window.
     e1->Modified = problem->Modified = true;
     TDialogScript script;
     script.Answers = {true, true};
@@ -93,9 +79,7 @@ TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
                                              "p.zem:\nДанные были изменены. Желаете сохранить?"}));
     EXPECT_EQ(e1->SaveCount, 1);
     EXPECT_EQ(problem->SaveCount, 1);
-    EXPECT_TRUE(m.Children().isEmpty());
     EXPECT_TRUE(m.WindowItems().isEmpty());
-    EXPECT_FALSE(m.WindowSeparator->isVisible());
 }
 
 TEST(ChildForm, RefreshFamilyWalksUpAndDownOnce) {
@@ -104,10 +88,8 @@ TEST(ChildForm, RefreshFamilyWalksUpAndDownOnce) {
     auto open = [](TChildForm* parent, const char* caption) {
         return parent->OpenDependent(ChildFactory<TTestEditor>(), QString::fromUtf8(caption), 0, nullptr);
     };
-    TChildForm* a = open(problem, "a");
-    TChildForm* a1 = open(a, "a1");
-    TChildForm* b = open(problem, "b");
-    open(b, "b1");
+    TChildForm* a1 = open(open(problem, "a"), "a1");
+    open(open(problem, "b"), "b1");
     QStringList log;
     TTestEditor::ShowLog = &log;
     problem->ShowCount = 0;
@@ -122,53 +104,22 @@ TEST(ChildForm, RefreshFamilyWalksUpAndDownOnce) {
 TEST(AllDataForm, EntriesMoveWithTheirObjects) {
     TAllDataForm form;
     QObject objects[3];
-    form.AddSource(QStringLiteral("one"), &objects[0]);
-    form.AddSource(QStringLiteral("two"), &objects[1]);
-    form.AddSource(QStringLiteral("three"), &objects[2]);
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("Открытые файлы"));
-    EXPECT_TRUE(form.IncludeBtn->isEnabled());
-    EXPECT_FALSE(form.ExcludeBtn->isEnabled());
-    EXPECT_FALSE(form.ExcAllBtn->isEnabled());
+    const QStringList names{"one", "two", "three"};
+    for (int i = 0; i < 3; ++i) form.AddSource(names[i], &objects[i]);
 
     // Selected entries arrive in reverse order; the entry now at the old
     // first selection is selected.
     form.SrcList->item(0)->setSelected(true);
     form.SrcList->item(2)->setSelected(true);
     form.IncludeBtnClick();
-    ASSERT_EQ(form.DstList->count(), 2);
-    EXPECT_EQ(form.DstList->item(0)->text(), QStringLiteral("three"));
-    EXPECT_EQ(form.DstList->item(1)->text(), QStringLiteral("one"));
+    EXPECT_EQ(ListTexts(form.DstList), (QStringList{"three", "one"}));
     EXPECT_TRUE(form.SrcList->item(0)->isSelected());
-    EXPECT_TRUE(form.ExcAllBtn->isEnabled());
-
     form.IncAllBtnClick();
-    EXPECT_EQ(form.SrcList->count(), 0);
-    EXPECT_FALSE(form.IncludeBtn->isEnabled());
+    EXPECT_FALSE(form.IncludeBtn->isEnabled()) << "nothing left to include";
     form.ExcAllBtnClick();
     ASSERT_EQ(form.SrcList->count(), 3);
     for (int i = 0; i < 3; ++i) {
-        const QString text = form.SrcList->item(i)->text();
-        const int k = text == "one" ? 0 : text == "two" ? 1 : 2;
-        EXPECT_EQ(TAllDataForm::ObjectOf(form.SrcList->item(i)), &objects[k]) << text.toStdString();
+        QListWidgetItem* item = form.SrcList->item(i);
+        EXPECT_EQ(TAllDataForm::ObjectOf(item), &objects[names.indexOf(item->text())]) << i;
     }
-    EXPECT_FALSE(form.ExcludeBtn->isEnabled());
-}
-
-TEST(TbOptionForm, NumbersDialogLoadsAndStoresTheDigits) {
-    TMainFixture f;
-    TMainForm& m = *f.Main;
-    TTbOptionForm& d = *m.TbOptionForm;
-    int width = 0, decimals = 0;
-    QTimer::singleShot(0, [&] {
-        width = d.WidthEdit->value();
-        decimals = d.DecimalsEdit->value();
-        d.WidthEdit->setValue(15);
-        d.DecimalsEdit->setValue(-1);
-        d.accept();
-    });
-    m.TableOptionsItem->trigger();
-    EXPECT_EQ(width, 11);
-    EXPECT_EQ(decimals, 4);
-    EXPECT_EQ(m.Store().ReadInteger("Digits", "Width", 0), 15);
-    EXPECT_EQ(m.Store().ReadInteger("Digits", "Decimals", 0), -1);
 }

@@ -1,50 +1,27 @@
 // The views with the program's problem window: the element editor opened on
 // "&Объект", the system table on "СЛА&У", and the views refreshed when the
 // queue hands a calculated problem back.
-#include "ProblemTestUtil.h"
+#include "GuiTestUtil.h"
 
-#include "elements/Elements.h"
-#include "platform/numtext.h"
-#include "problem/Problems.h"
-#include "views/ElementForm.h"
+#include "views/GraphForm.h"
 #include "views/SLAEForms.h"
 #include "views/TableForm.h"
-#include "views/ViewForm.h"
-
-#include <QCoreApplication>
-#include <QPlainTextEdit>
-#include <QTableWidget>
-#include <cmath>
-#include <gtest/gtest.h>
-
-namespace {
-
-double LargestMagnitude(const TStringGrid* grid) {
-    double largest = 0;
-    for (int r = 1; r < grid->RowCount(); ++r)
-        largest = std::max(largest, std::fabs(static_cast<double>(zem::StrToReal(grid->Cell(1, r).toStdString()))));
-    return largest;
-}
-
-}  // namespace
 
 TEST(ViewsInProgram, EditorTablesAndRefreshThroughTheProblemWindow) {
     TProblemFixture f;
     TViews& views = InstallViews(f.Main());
     TProblemForm* w = f.NewProblem("CylSym");
-    ASSERT_TRUE(w);
     TypeInto(w->CalculMemo, QStringLiteral("AutoMode\nCalcType= simple\nSaveResult"));
     ASSERT_TRUE(f.SaveAs(w, QStringLiteral("Tank.zem")));
 
-    // "&Объект" opens the editor of the root element.
+    // "&Объект" opens the editor of the root element; an applied edit
+    // reaches the problem window's text.
     w->MElementItem->trigger();
     ASSERT_EQ(w->Dependents.size(), 1);
     auto* e = dynamic_cast<TElemForm*>(w->Dependents.first());
     ASSERT_TRUE(e);
     EXPECT_EQ(e->Element(), &w->Problem->Root());
-
-    // An applied edit reaches the problem window's text.
-    e->ParamGrid->item(1, 1)->setText(QStringLiteral("8"));
+    SetGridValue(e->ParamGrid, QStringLiteral("H"), QStringLiteral("8"));
     e->SaveData();
     EXPECT_TRUE(MemoText(w->ObjectMemo).contains(QStringLiteral("H=8")));
 
@@ -55,18 +32,26 @@ TEST(ViewsInProgram, EditorTablesAndRefreshThroughTheProblemWindow) {
     EXPECT_EQ(views.SLAEForm->Grid->RowCount(), static_cast<int>(w->Problem->UnknownCount()) + 1);
 
     // A result table before the calculation shows zeros; the queue's
-    // calculation refreshes it.
+    // calculation refreshes it and the graph.
     e->TableItemClick(true, 0);
-    EXPECT_EQ(LargestMagnitude(views.TableForm->Grid), 0.0);
+    e->GraphItemClick(true, 0);
+    double largest = 0;
+    RowOfLargest(views.TableForm->Grid, largest);
+    EXPECT_EQ(largest, 0.0);
+    const zem::TObject* oldGraph = views.GraphForm->Data();
     w->SolveItem->trigger();
     ASSERT_TRUE(f.WaitIdle());
     EXPECT_TRUE(w->Problem->Calculated());
-    EXPECT_GT(LargestMagnitude(views.TableForm->Grid), 0.0);
+    const int row = RowOfLargest(views.TableForm->Grid, largest);
+    EXPECT_GT(std::fabs(largest), 0.0);
+    EXPECT_EQ(views.TableForm->Grid->CurrentCell(), (zem::TCellPos{1, row})) << "the selection ran again";
     EXPECT_EQ(views.TableForm->windowTitle(), QStringLiteral("Результаты (w)"));
+    EXPECT_NE(views.GraphForm->Data(), oldGraph) << "the graph took new data";
 
     // The window goes with its problem; the views let go of it.
     w->Discard();
     EXPECT_EQ(views.TableForm->Ref().Element(), nullptr);
+    EXPECT_TRUE(views.GraphForm->HintAt(QPoint(50, 50)).isEmpty());
+    (void)views.GraphForm->Render(QSize(100, 100));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // gone while the main window lives
-    ViewLinks() = {};
 }
