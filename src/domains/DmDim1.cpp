@@ -40,7 +40,7 @@ void TDmDim1::PaintField(TCanvas& canvas, const TRect& rect, Extended scale, con
     if (colors.MeshVisible()) PaintMesh(canvas, rect);
 }
 
-void TDmDim1::PaintMesh(TCanvas& canvas, const TRect& rect) {
+void PaintFrameAndRows(const TDomain& domain, TCanvas& canvas, const TRect& rect) {
     canvas.SetPenWidth(2);
     canvas.Polyline({{rect.Left, rect.Top},
                      {rect.Left, rect.Bottom},
@@ -48,12 +48,14 @@ void TDmDim1::PaintMesh(TCanvas& canvas, const TRect& rect) {
                      {rect.Right, rect.Top},
                      {rect.Left, rect.Top}});
     canvas.SetPenWidth(1);
-    const Extended ky = (rect.Bottom - rect.Top + 1) / Extent(0);
-    for (int k = 1; k < StepCount(0); ++k) {
-        const int y = rect.Bottom - PixelRound(ky * NodeCoord(0, k));
+    const Extended ky = (rect.Bottom - rect.Top + 1) / domain.Extent(0);
+    for (int k = 1; k < domain.StepCount(0); ++k) {
+        const int y = rect.Bottom - PixelRound(ky * domain.NodeCoord(0, k));
         canvas.Line(rect.Left, y, rect.Right, y);
     }
 }
+
+void TDmDim1::PaintMesh(TCanvas& canvas, const TRect& rect) { PaintFrameAndRows(*this, canvas, rect); }
 
 Extended TDmDim1::TableValue(const TNodeIdx& idx, const TObject& table) const {
     return dynamic_cast<const TLineItem&>(table).GetItem(static_cast<std::size_t>(idx[0]));

@@ -36,4 +36,8 @@ Extended CellEnd(const TDomain& domain, int d, int k);
 // Pixel rounding of the drawings.
 int PixelRound(Extended x);
 
+// The mesh picture along direction 0: a frame of pen width 2 around Rect and
+// a horizontal line at every inner node (the first axis runs upwards).
+void PaintFrameAndRows(const TDomain& domain, TCanvas& canvas, const TRect& rect);
+
 }  // namespace zem

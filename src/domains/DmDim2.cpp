@@ -108,18 +108,7 @@ void TDmDim2::PaintField(TCanvas& canvas, const TRect& rect, Extended scale, con
 }
 
 void TDmDim2::PaintMesh(TCanvas& canvas, const TRect& rect) {
-    canvas.SetPenWidth(2);
-    canvas.Polyline({{rect.Left, rect.Top},
-                     {rect.Left, rect.Bottom},
-                     {rect.Right, rect.Bottom},
-                     {rect.Right, rect.Top},
-                     {rect.Left, rect.Top}});
-    canvas.SetPenWidth(1);
-    const Extended ky = (rect.Bottom - rect.Top + 1) / Extent(0);
-    for (int k = 1; k < StepCount(0); ++k) {
-        const int y = rect.Bottom - PixelRound(ky * NodeCoord(0, k));
-        canvas.Line(rect.Left, y, rect.Right, y);
-    }
+    PaintFrameAndRows(*this, canvas, rect);
     const Extended kx = (rect.Right - rect.Left + 1) / Extent(1);
     for (int k = 1; k < StepCount(1); ++k) {
         const int x = rect.Left + PixelRound(kx * NodeCoord(1, k));
