@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "app/QtText.h"
 
 #include "app/AboutBox.h"
 #include "app/AllDataForm.h"
@@ -29,9 +30,6 @@ namespace {
 
 constexpr int kMaxRecentFiles = 4;
 constexpr int kMaxWindowItems = 9;
-
-std::string Std(const QString& s) { return s.toStdString(); }
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // "&n text", an "&" inside the text doubled so that it shows as itself.
 QString NumberedCaption(int n, const QString& text) {

@@ -1,4 +1,5 @@
 #include "views/ApproxForm.h"
+#include "app/QtText.h"
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
@@ -26,17 +27,6 @@ namespace {
 const char* const kBusyText = "Задача в расчете. Дождитесь его окончания или прервите его";
 constexpr int kMinPart = 50;  // least height of the panel and of the text below it
 constexpr int kGrip = 4;      // the panel's bottom strip that drags the boundary
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string Std(const QString& s) { return s.toStdString(); }
-
-std::vector<std::string> LinesOf(const QPlainTextEdit* memo) {
-    std::vector<std::string> lines;
-    const QString text = memo->toPlainText();
-    if (text.isEmpty()) return lines;
-    for (const QString& line : text.split(QLatin1Char('\n'))) lines.push_back(Std(line));
-    return lines;
-}
 
 QString TextOf(const std::vector<std::string>& lines) {
     QStringList list;

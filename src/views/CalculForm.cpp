@@ -1,4 +1,5 @@
 #include "views/CalculForm.h"
+#include "app/QtText.h"
 
 #include "app/Dialogs.h"
 #include "app/RegIniFile.h"
@@ -32,8 +33,6 @@
 namespace {
 
 const QString kSection = QStringLiteral("CALCULATION");
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QListWidget* CheckList(QWidget* parent, const QString& hint) {
     auto* list = new QListWidget(parent);

@@ -1,4 +1,5 @@
 #include "views/ElementForm.h"
+#include "app/QtText.h"
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
@@ -27,8 +28,6 @@
 #include <memory>
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::vector<std::string> MemoLines(const QPlainTextEdit* memo) {
     std::vector<std::string> lines;

@@ -1,4 +1,5 @@
 #include "views/ListForm.h"
+#include "app/QtText.h"
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
@@ -14,8 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The text without its outer [ ] (a value that is no list has none).
 std::string WithoutBrackets(const std::string& text) {

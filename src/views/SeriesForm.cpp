@@ -1,4 +1,5 @@
 #include "views/SeriesForm.h"
+#include "app/QtText.h"
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
@@ -28,25 +29,6 @@
 namespace {
 
 const char* const kMemberFilter = "*.zem|*.zem";
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string Std(const QString& s) { return s.toStdString(); }
-
-std::vector<std::string> LinesOf(const QPlainTextEdit* memo) {
-    std::vector<std::string> lines;
-    const QString text = memo->toPlainText();
-    if (text.isEmpty()) return lines;
-    for (const QString& line : text.split(QLatin1Char('\n'))) lines.push_back(Std(line));
-    return lines;
-}
-
-void SetLines(QPlainTextEdit* memo, const std::vector<std::string>& lines) {
-    QStringList list;
-    for (const std::string& l : lines) list << Q(l);
-    memo->setPlainText(list.join(QLatin1Char('\n')));
-    memo->moveCursor(QTextCursor::Start);
-    memo->document()->setModified(false);
-}
 
 QPlainTextEdit* Memo(QWidget* parent) {
     auto* memo = new QPlainTextEdit(parent);

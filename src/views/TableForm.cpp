@@ -1,4 +1,5 @@
 #include "views/TableForm.h"
+#include "app/QtText.h"
 
 #include "app/ChildForm.h"
 #include "app/Dialogs.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-std::string Std(const QString& s) { return s.toStdString(); }
 
 // A coordinate cell: a number, or a label of a stepped element that joins a
 // number and a span's key with ": " ("0.5: Span2" or "Span2: 0.5").

@@ -1,4 +1,5 @@
 #include "views/TurnForm.h"
+#include "app/QtText.h"
 
 #include "app/Dialogs.h"
 #include "app/FChildForm.h"
@@ -17,9 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-std::string Std(const QString& s) { return s.toStdString(); }
 
 QListWidget* List(QWidget* parent) {
     auto* list = new QListWidget(parent);

@@ -1,4 +1,5 @@
 #include "views/ViewForm.h"
+#include "app/QtText.h"
 
 #include "app/ChildForm.h"
 #include "app/Dialogs.h"
@@ -30,12 +31,6 @@
 #include <QStyleOptionHeader>
 #include <QStylePainter>
 #include <algorithm>
-
-namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 const char* const kProblemBusyText = "Задача в расчете. Дождитесь его окончания или прервите его";
 
