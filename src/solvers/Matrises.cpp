@@ -93,17 +93,18 @@ Extended TLineItem::MinItem(std::size_t& index) const {
     return best;
 }
 
-void TLineItem::SaveToTextFile(const std::string& fileName) const {
-    WriteTextFile(fileName, {});
-    AppendToTextFile(fileName);
-}
-
-void TLineItem::AppendToTextFile(const std::string& fileName) const {
+namespace {
+std::vector<std::string> NumberLines(const std::vector<Extended>& values) {
     std::vector<std::string> lines;
-    lines.reserve(count_);
-    for (Extended x : Values()) lines.push_back(RealToStrDefault(x));
-    AppendTextFile(fileName, lines);
+    lines.reserve(values.size());
+    for (Extended x : values) lines.push_back(RealToStrDefault(x));
+    return lines;
 }
+}  // namespace
+
+void TLineItem::SaveToTextFile(const std::string& fileName) const { WriteTextFile(fileName, NumberLines(Values())); }
+
+void TLineItem::AppendToTextFile(const std::string& fileName) const { AppendTextFile(fileName, NumberLines(Values())); }
 
 void TLineItem::SaveToFile(const std::string& fileName) const {
     std::string data;
