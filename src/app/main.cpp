@@ -22,7 +22,9 @@ int main(int argc, char* argv[]) {
     InstallViews(mainForm);
     mainForm.show();
     // Ctrl+C, a kill or a closed terminal ends the program; a running calculation stops and cleans up.
-    zem::OnStopSignals([](int) { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); });
+    zem::OnStopSignals([](int) {
+        if (qApp) QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
     // Problem and series files named on the command line open as windows.
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i)
