@@ -1,9 +1,8 @@
 // The flat ring "Ring", "Ring2", "RingP": unknowns and rows, loads, and the
 // solution against the exact solution of the ring's equations for a load of
 // one harmonic, with the observed order of convergence.
-#include "cylinders.h"
+#include "rings.h"
 
-#include "problemtypes/DmRing.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
@@ -25,13 +24,6 @@ std::string Num(double x) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.17g", x);
     return buf;
-}
-
-TDmRing& RingOf(TProblem& p) { return dynamic_cast<TDmRing&>(*p.Domains().at(0)->Domain); }
-
-double ResultAt(TDmRing& d, int kind, int i) {
-    d.SetPos(0, i);
-    return static_cast<double>(d.ResultValue(kind));
 }
 
 struct TSection {
