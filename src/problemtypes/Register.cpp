@@ -4,6 +4,7 @@
 #include "problem/PbTypes.h"
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/ElCyls.h"
+#include "problemtypes/ElCyls2.h"
 
 #include <string>
 
@@ -22,6 +23,7 @@ void RegisterProblemTypes() {
     Register<TElCylSym>("CylSym");
     Register<TElCompCylSym>("CompCylSym");
     RegisterCylTechTypes();
+    RegisterCyl2Types();
 }
 
 }  // namespace zem
