@@ -52,13 +52,22 @@ void ShowMessage(QWidget* parent, const QString& text, TMsgKind kind) {
 
 bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind) {
     if (DialogHandlers().Ask) return DialogHandlers().Ask(parent, text, kind);
-    QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    // A question shows the question mark; the kind only tells how grave it is.
+    QMessageBox box(QMessageBox::Question, Title(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
     return box.exec() == QMessageBox::Ok;
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir) {
     if (DialogHandlers().OpenName) return DialogHandlers().OpenName(parent, filter, dir);
-    return QFileDialog::getOpenFileName(parent, QString(), dir, QtFilter(filter));
+    // A name typed without extension gets the extension of the first filter.
+    QFileDialog dialog(parent, QString(), dir, QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    if (parts.size() > 1 && parts[1].startsWith(QStringLiteral("*.")) && !parts[1].contains(QLatin1Char(';')))
+        dialog.setDefaultSuffix(parts[1].mid(2));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first();
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,

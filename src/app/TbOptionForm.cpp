@@ -1,7 +1,10 @@
 #include "app/TbOptionForm.h"
 
+#include "app/HelpForm.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -14,12 +17,16 @@ TTbOptionForm::TTbOptionForm(QWidget* parent) : QDialog(parent) {
     DecimalsEdit->setRange(-1, 20);
     DecimalsEdit->setValue(4);
     auto* fields = new QFormLayout;
-    fields->addRow(QStringLiteral("Всего смволов"), WidthEdit);
-    fields->addRow(QStringLiteral("Значещих цифр"), DecimalsEdit);
+    WidthEdit->setToolTip(QStringLiteral("Сколько значащих цифр печатается в числе таблицы: 1.2346E+003 при 5"));
+    DecimalsEdit->setToolTip(
+        QStringLiteral("Наименьшее число цифр в порядке числа: 1.2346E+3 при 1, 1.2346E+003 при 3"));
+    fields->addRow(QStringLiteral("Значащих цифр"), WidthEdit);
+    fields->addRow(QStringLiteral("Цифр в порядке, не меньше"), DecimalsEdit);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(buttons);
+    new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { ShowHelpFor(this); });
 }

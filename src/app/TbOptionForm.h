@@ -12,6 +12,6 @@ class TTbOptionForm : public QDialog {
 public:
     explicit TTbOptionForm(QWidget* parent = nullptr);
 
-    QSpinBox* WidthEdit = nullptr;     // 0 to 20, initially 11
-    QSpinBox* DecimalsEdit = nullptr;  // -1 to 20, initially 4
+    QSpinBox* WidthEdit = nullptr;     // "Значащих цифр": 0 to 20, initially 11
+    QSpinBox* DecimalsEdit = nullptr;  // "Цифр в порядке, не меньше": -1 to 20, initially 4
 };

@@ -2,12 +2,17 @@
 #include "app/QtText.h"
 
 #include "app/Dialogs.h"
+#include "app/HelpForm.h"
 #include "app/MainForm.h"
 #include "elements/ElComp.h"
 #include "elements/ElLists.h"
 #include "elements/Elements.h"
 #include "elements/MyStr.h"
 #include "platform/errors.h"
+#include "domains/Domains.h"
+#include "domains/ElDomain.h"
+#include "problem/Problems.h"
+#include "views/ElementHelp.h"
 #include "views/GraphForm.h"
 #include "views/ListForm.h"
 #include "views/MemoForm.h"
@@ -16,12 +21,14 @@
 
 #include <QAction>
 #include <QFontDatabase>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -65,6 +72,12 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     LoadGrid = MakeGrid(LoadSheet);
     MeshGrid = MakeGrid(MeshSheet);
     ElemGrid = MakeGrid(ElementSheet);
+    // The fixings of the ends stand to the right of the boundary grid.
+    static_cast<QBoxLayout*>(BoundSheet->layout())->setDirection(QBoxLayout::LeftToRight);
+    PresetPanel = new QWidget(BoundSheet);
+    auto* presetLayout = new QVBoxLayout(PresetPanel);
+    presetLayout->setContentsMargins(4, 0, 4, 0);
+    BoundSheet->layout()->addWidget(PresetPanel);
     PageControl->addTab(ParameterSheet, QStringLiteral("Параметры"));
     PageControl->addTab(BoundSheet, QStringLiteral("Гранич. условия"));
     PageControl->addTab(LoadSheet, QStringLiteral("Нагрузка"));
@@ -92,10 +105,13 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     texts->setContentsMargins(4, 2, 4, 2);
     texts->addWidget(HintLabel);
     texts->addWidget(TypeLabel);
+    ApplyBtn = new QPushButton(QStringLiteral("Применить"), Panel1);
+    ApplyBtn->setToolTip(QStringLiteral("Перенести правки в задачу (Ctrl+Enter)"));
     auto* panel = new QHBoxLayout(Panel1);
-    panel->setContentsMargins(0, 0, 0, 0);
+    panel->setContentsMargins(0, 0, 4, 0);
     panel->addWidget(Panel3);
     panel->addWidget(Panel4, 1);
+    panel->addWidget(ApplyBtn, 0, Qt::AlignVCenter);
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(PageControl, 1);
@@ -106,6 +122,15 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     auto guarded = [this](std::function<void()> handler) {
         return [this, handler] { RunGuarded(Main, handler); };
     };
+    EditMenu = new QMenu(QStringLiteral("&Правка"), this);
+    ApplyItem = EditMenu->addAction(QStringLiteral("&Применить"), guarded([this] { ApplyItemClick(); }));
+    ApplyItem->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    EditMenu->addSeparator();
+    UndoItem = EditMenu->addAction(QStringLiteral("&Отменить"), guarded([this] { UndoItemClick(); }));
+    UndoItem->setShortcut(QKeySequence::Undo);
+    RedoItem = EditMenu->addAction(QStringLiteral("&Повторить"), guarded([this] { RedoItemClick(); }));
+    RedoItem->setShortcut(QKeySequence::Redo);
+    connect(ApplyBtn, &QPushButton::clicked, this, guarded([this] { ApplyItemClick(); }));
     CalculMenu = new QMenu(QStringLiteral("&Расчет"), this);
     SolveItem = CalculMenu->addAction(QStringLiteral("&Выполнить"), guarded([this] { SolveItemClick(true); }));
     SolveItem->setShortcut(QKeySequence(Qt::Key_F9));
@@ -124,7 +149,7 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     GraphResultItem->setEnabled(false);
     for (QMenu* m : {TablesItem, GraphItem})
         connect(m, &QMenu::aboutToShow, this, guarded([this] { ResultsItemClick(); }));
-    MergeMenusWhileActive(this, {CalculMenu, TablesItem, GraphItem});
+    MergeMenusWhileActive(this, {EditMenu, CalculMenu, TablesItem, GraphItem});
 
     GridPopupMenu = new QMenu(this);
     OpenItem = GridPopupMenu->addAction(QStringLiteral("&Открыть"), guarded([this] { OpenItemClick(); }));
@@ -263,6 +288,13 @@ void TElemForm::ShowData() {
         QMetaObject::invokeMethod(this, [this] { Discard(); }, Qt::QueuedConnection);
         return;
     }
+    // A change made elsewhere ends the history of this window's own steps.
+    if (Element()->Text() != shownText_) {
+        undo_.clear();
+        redo_.clear();
+        shownText_ = Element()->Text();
+    }
+    setProperty("helpTopic", HelpTopicOfType(Element()->TypeName()));
     FillGrids();
     ShowText();
     PageControlChange();
@@ -306,8 +338,46 @@ void TElemForm::FillGrids() {
     FillMenu(GraphResultItem, element->GraphResults, false, true);
     TablesItem->menuAction()->setVisible(!element->TableInputs.empty() || !element->TableResults.empty());
     GraphLineItem->setVisible(!element->GraphInputs.empty() || !element->GraphResults.empty());
+    FillPresets();
     filling_ = false;
     GridsChanged = false;
+}
+
+void TElemForm::FillPresets() {
+    zem::TElement* element = Element();
+    const std::vector<TBoundEnd> ends = element ? BoundEndsOf(element->Bounds()) : std::vector<TBoundEnd>{};
+    // The buttons are made again only when the ends change: a button may be
+    // the one whose click is being handled.
+    QString signature;
+    for (const TBoundEnd& e : ends) {
+        signature += Q(e.Caption) + QLatin1Char(':');
+        for (const TBoundPreset& p : e.Presets) signature += Q(p.Values.front().first) + QLatin1Char(';');
+    }
+    if (PresetPanel->property("ends").toString() == signature && !signature.isEmpty()) return;
+    PresetPanel->setProperty("ends", signature);
+    for (QObject* child : PresetPanel->children())
+        if (child->isWidgetType()) child->deleteLater();
+    auto* layout = static_cast<QVBoxLayout*>(PresetPanel->layout());
+    while (QLayoutItem* item = layout->takeAt(0)) delete item;
+    for (int e = 0; e < static_cast<int>(ends.size()); ++e) {
+        auto* group = new QGroupBox(Q(ends[static_cast<std::size_t>(e)].Caption), PresetPanel);
+        auto* buttons = new QVBoxLayout(group);
+        buttons->setContentsMargins(4, 2, 4, 2);
+        buttons->setSpacing(2);
+        const std::vector<TBoundPreset>& presets = ends[static_cast<std::size_t>(e)].Presets;
+        for (int p = 0; p < static_cast<int>(presets.size()); ++p) {
+            auto* b = new QPushButton(Q(presets[static_cast<std::size_t>(p)].Caption), group);
+            QString hint;
+            for (const auto& [key, value] : presets[static_cast<std::size_t>(p)].Values)
+                hint += Q(key) + QLatin1Char('=') + Q(value) + QLatin1Char(' ');
+            b->setToolTip(hint.trimmed());
+            connect(b, &QPushButton::clicked, this, [this, e, p] { RunGuarded(Main, [=, this] { PresetClick(e, p); }); });
+            buttons->addWidget(b);
+        }
+        layout->addWidget(group);
+    }
+    layout->addStretch();
+    PresetPanel->setVisible(!ends.empty());
 }
 
 void TElemForm::ShowText() {
@@ -326,7 +396,7 @@ void TElemForm::ShowEntryInfo(zem::TElemList* list, int index) {
     if (!has) return;
     const zem::TElemItem& item = list->Item(std::clamp(index, 0, list->Count() - 1));
     HintLabel->setText(Q(item.Caption()));
-    TypeLabel->setText(Q(item.TypeName()));
+    TypeLabel->setText(Q(ItemFormatText(item.Key(), item.TypeName(), Surface())));
 }
 
 void TElemForm::ShowElementInfo() {
@@ -358,18 +428,96 @@ void TElemForm::ReadGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* lis
 void TElemForm::ApplyGrids() {
     if (!GridsChanged) return;
     CheckIdle(this);
-    zem::TProblem* problem = Problem();
-    zem::TElement* element = Element();
-    if (!problem || !element) return;
-    ChangeElements(*problem, [&] {
-        ReadGrid(ParameterSheet, ParamGrid, &element->Params());
-        ReadGrid(BoundSheet, BoundGrid, &element->Bounds());
-        ReadGrid(LoadSheet, LoadGrid, &element->Loads());
-        ReadGrid(MeshSheet, MeshGrid, &element->Mesh());
+    if (!Problem() || !Element()) return;
+    const bool changed = Commit([this](zem::TElement& element) {
+        ReadGrid(ParameterSheet, ParamGrid, &element.Params());
+        ReadGrid(BoundSheet, BoundGrid, &element.Bounds());
+        ReadGrid(LoadSheet, LoadGrid, &element.Loads());
+        ReadGrid(MeshSheet, MeshGrid, &element.Mesh());
         ReadGrid(ElementSheet, ElemGrid, ListOf(ElemGrid));
     });
     GridsChanged = false;
+    if (changed) {
+        AfterChange();
+    } else {
+        // The values as the element reads them ("10.0" typed over "10").
+        FillGrids();
+        ShowText();
+    }
+}
+
+bool TElemForm::Surface() const {
+    zem::TProblem* problem = Problem();
+    if (!problem) return false;
+    for (const zem::TDmElement* dm : problem->Domains())
+        if (dm->Domain && dm->Domain->DimCount == 2) return true;
+    return false;
+}
+
+bool TElemForm::Commit(const std::function<void(zem::TElement&)>& change) {
+    zem::TProblem* problem = Problem();
+    zem::TElement* element = Element();
+    if (!problem || !element) return false;
+    const std::string before = element->Text();
+    ChangeElements(*problem, [&] { change(*element); });
+    // A compound above makes its children again when it reads its text.
+    element = Element();
+    const std::string after = element ? element->Text() : before;
+    shownText_ = after;
+    if (after == before) return false;
+    undo_.push_back(before);
+    redo_.clear();
+    return true;
+}
+
+void TElemForm::ApplyItemClick() { SaveData(); }
+
+void TElemForm::Restore(std::vector<std::string>& from, std::vector<std::string>& to) {
+    // Edits not applied yet become a step of their own, the one undone.
+    SaveData();
+    if (from.empty()) return;
+    CheckIdle(this);
+    zem::TProblem* problem = Problem();
+    zem::TElement* element = Element();
+    if (!problem || !element) return;
+    const std::string target = from.back();
+    const std::string current = element->Text();
+    ChangeElements(*problem, [&] { element->SetText(target); });
+    from.pop_back();
+    to.push_back(current);
+    element = Element();
+    shownText_ = element ? element->Text() : target;
+    FillGrids();
     AfterChange();
+}
+
+void TElemForm::UndoItemClick() { Restore(undo_, redo_); }
+
+void TElemForm::RedoItemClick() {
+    // An edit made after the undo starts a new history: nothing to redo.
+    if (IsModified()) {
+        SaveData();
+        return;
+    }
+    Restore(redo_, undo_);
+}
+
+void TElemForm::PresetClick(int end, int preset) {
+    zem::TElement* element = Element();
+    if (!element) return;
+    const std::vector<TBoundEnd> ends = BoundEndsOf(element->Bounds());
+    if (end < 0 || end >= static_cast<int>(ends.size())) return;
+    const std::vector<TBoundPreset>& presets = ends[static_cast<std::size_t>(end)].Presets;
+    if (preset < 0 || preset >= static_cast<int>(presets.size())) return;
+    // Into the grid, so that the other values typed there go with it.
+    filling_ = true;
+    for (const auto& [key, value] : presets[static_cast<std::size_t>(preset)].Values) {
+        const int row = element->Bounds().IndexOfKey(key);
+        if (row >= 0 && row < BoundGrid->rowCount()) SetCell(BoundGrid, row, 1, Q(value));
+    }
+    filling_ = false;
+    GridsChanged = true;
+    ApplyGrids();
 }
 
 void TElemForm::AfterChange() {
@@ -385,13 +533,14 @@ void TElemForm::SaveData() {
     }
     if (!DataMemo->document()->isModified()) return;
     CheckIdle(this);
-    zem::TProblem* problem = Problem();
-    zem::TElement* element = Element();
-    if (!problem || !element) return;
+    if (!Problem() || !Element()) return;
     const std::vector<std::string> lines = MemoLines(DataMemo);
-    ChangeElements(*problem, [&] { element->SetLines(lines); });
+    const bool changed = Commit([&](zem::TElement& element) { element.SetLines(lines); });
     FillGrids();
-    AfterChange();
+    if (changed)
+        AfterChange();
+    else
+        ShowText();
 }
 
 // --- Commands. ------------------------------------------------------------------------

@@ -15,12 +15,19 @@
 // again on every use: compound elements recreate their sub-elements whenever
 // they read their text. An editor whose element has gone closes.
 //
-// The menus "&Расчет", "&Таблицы" and "&Графика" join the main window's menu
-// bar while the editor is the active window.
+// Edits reach the problem when applied ("&Применить", or any command that
+// needs the element): an applied edit that leaves the problem's text as it
+// was keeps the results. Applied edits of the text and of the grids can be
+// undone and redone, each as one step. Beside the boundary grid, the usual
+// fixings of each end fill that end's items at once.
+//
+// The menus "&Правка", "&Расчет", "&Таблицы" and "&Графика" join the main
+// window's menu bar while the editor is the active window.
 #pragma once
 
 #include "app/ChildForm.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +35,8 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
+class QGroupBox;
 class QTabWidget;
 class QTableWidget;
 class TViews;
@@ -94,6 +103,18 @@ public:
     // Edits applied, then the problem window's "&Выполнить" (WithWindow) or
     // "В &очередь".
     void SolveItemClick(bool withWindow);
+    // "&Применить": the edits of the grids or of the text into the element.
+    void ApplyItemClick();
+    // "&Отменить", "&Повторить": the element's text before (after) the last
+    // applied change; pending edits are applied first, so that they are
+    // what is undone.
+    void UndoItemClick();
+    void RedoItemClick();
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    // Fixing Preset of end End (as BoundEndsOf lists them) into the end's
+    // boundary items, applied at once.
+    void PresetClick(int end, int preset);
 
     bool GridsChanged = false;
 
@@ -110,12 +131,18 @@ public:
     QTableWidget* MeshGrid = nullptr;
     QWidget* ElementSheet = nullptr;
     QTableWidget* ElemGrid = nullptr;
+    QWidget* PresetPanel = nullptr;  // beside BoundGrid: one group of buttons per end
     QWidget* Panel1 = nullptr;
+    QPushButton* ApplyBtn = nullptr;
     QWidget* Panel3 = nullptr;
     QWidget* Panel4 = nullptr;
     QLabel* HintLabel = nullptr;
     QLabel* TypeLabel = nullptr;
 
+    QMenu* EditMenu = nullptr;
+    QAction* ApplyItem = nullptr;
+    QAction* UndoItem = nullptr;
+    QAction* RedoItem = nullptr;
     QMenu* CalculMenu = nullptr;
     QAction* SolveItem = nullptr;
     QAction* TurnSolveItem = nullptr;
@@ -156,12 +183,22 @@ private:
     // The rest of a change of the element: its text shown, the dependants
     // and the windows above refreshed.
     void AfterChange();
+    // Runs Change on the element tree; when the element's text changed, the
+    // text before becomes an undo step and the family is refreshed. False
+    // when nothing changed (the results stay).
+    bool Commit(const std::function<void(zem::TElement&)>& change);
+    // Restores Text as one step, moving the current text to Other.
+    void Restore(std::vector<std::string>& from, std::vector<std::string>& to);
+    void FillPresets();
+    bool Surface() const;
     TViews* Views() const;
     // The element, its problem using this program's views; raises while
     // the problem is calculated or when the element has gone.
     zem::TElement& ElementForCommand();
 
     std::vector<std::string> path_;
+    std::vector<std::string> undo_, redo_;  // the element's texts
+    std::string shownText_;                 // the element's text as last shown or applied
     bool bound_ = false;
     bool filling_ = false;
 };

@@ -75,7 +75,8 @@ void ChangeElements(zem::TProblem& problem, const std::function<void()>& change)
         throw;
     }
     problem.CollectDomains();
-    problem.SetCalculated(false);
+    // The same text again leaves the solution as valid as it was.
+    if (root.Text() != before) problem.SetCalculated(false);
 }
 
 // --- Element references. ---------------------------------------------------------

@@ -76,7 +76,7 @@ void CheckIdle(const TChildForm* window);
 // Runs Change on the element tree of Problem, then lets the root element read
 // its whole text again, so that every element and domain is set up afresh
 // (elements recreated by compound elements included), and marks the problem
-// unsolved. When Change or the reading fails, the tree takes back the text it
+// unsolved when its text changed. When Change or the reading fails, the tree takes back the text it
 // had before and the error passes on.
 void ChangeElements(zem::TProblem& problem, const std::function<void()>& change);
 

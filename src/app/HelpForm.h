@@ -1,0 +1,53 @@
+// "Помощь": the user manual in a window of its own.
+//
+// The manual is a set of Russian HTML pages built into the program. A topic
+// is a page name with an optional anchor ("cyltech.html#bounds"). F1 opens
+// the page about the window or item in focus: a widget names its topic by
+// the dynamic property "helpTopic" (the element editor names the page of its
+// problem type); otherwise the topic follows from the class of the window
+// that holds the focus.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <string>
+
+class QTextBrowser;
+class QToolButton;
+class TMainForm;
+
+class THelpForm : public QWidget {
+    Q_OBJECT
+public:
+    explicit THelpForm(QWidget* parent = nullptr);
+
+    // Shows the page of the topic, the window brought to the front.
+    void ShowTopic(const QString& topic);
+    // The topic shown now ("calc.html#dialog").
+    QString CurrentTopic() const;
+
+    QTextBrowser* Browser = nullptr;
+    QToolButton* BackBtn = nullptr;
+    QToolButton* ForwardBtn = nullptr;
+    QToolButton* HomeBtn = nullptr;
+};
+
+// The page (with the anchor) about a problem type, by its type name; the
+// contents page for a name the manual does not know.
+QString HelpTopicOfType(const std::string& typeName);
+// The topic about the widget: its own or its nearest parent's "helpTopic",
+// or the page of the window class that holds it; the contents otherwise.
+QString HelpTopicOf(const QWidget* widget);
+// Whether the manual has the page of the topic (and the anchor, when given).
+bool HelpHasTopic(const QString& topic);
+
+// The one help window of the program, made at the first use.
+THelpForm* HelpWindow();
+// Opens the help on the topic about Context (the focus widget when null).
+// While a modal dialog runs, the help window opens over it so that both can
+// be used.
+void ShowHelpFor(const QWidget* context = nullptr);
+
+// Adds "&Содержание" (F1, anywhere in the program) to the main window's help
+// menu.
+void InstallHelp(TMainForm& main);
