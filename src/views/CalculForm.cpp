@@ -2,6 +2,7 @@
 #include "app/QtText.h"
 
 #include "app/Dialogs.h"
+#include "app/HelpForm.h"
 #include "app/RegIniFile.h"
 #include "calc/CalcSettings.h"
 #include "calc/Calcul.h"
@@ -25,6 +26,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -176,6 +178,8 @@ TCalculForm::TCalculForm(TRegIniFile& store, QWidget* parent)
     layout->addLayout(buttons);
     Panels->setMinimumSize(220, 150);
     setFixedSize(sizeHint().expandedTo(QSize(480, 0)));
+
+    new QShortcut(QKeySequence(Qt::Key_F1), this, [this] { ShowHelpFor(this); });
 
     CalcTypeClick();
     LoadDefaults();

@@ -1,0 +1,177 @@
+// Input help of the element editor: formats with examples, the fixings of
+// the ends, Apply that keeps the results of an unchanged text, undo and redo.
+#include "GuiTestUtil.h"
+
+#include "platform/errors.h"
+#include "platform/numtext.h"
+#include "problem/PbTypes.h"
+#include "problemtypes/Register.h"
+#include "views/ElementHelp.h"
+#include "views/TableForm.h"
+
+#include <QGroupBox>
+#include <QPushButton>
+
+namespace {
+
+double LargestDeflection(TViewsFixture& f, TElemForm* e) {
+    e->TableItemClick(true, 0);
+    double largest = 0;
+    RowOfLargest(f.Views->TableForm->Grid, largest);
+    return largest;
+}
+
+}  // namespace
+
+TEST(ElementInput, EveryItemOfEveryTypeShowsAFormatWithAnExample) {
+    zem::RegisterProblemTypes();
+    for (int i = 0; i < zem::kProblemTypeCount; ++i) {
+        if (!zem::ProblemTypeAvailable(i)) continue;
+        TViewsFixture f(zem::ProblemTypeName(i));
+        TElemForm* e = f.OpenEditor();
+        ASSERT_TRUE(e);
+        for (QWidget* sheet : {e->ParameterSheet, e->BoundSheet, e->LoadSheet, e->MeshSheet}) {
+            if (!e->PageControl->isTabVisible(e->PageControl->indexOf(sheet))) continue;
+            e->PageControl->setCurrentWidget(sheet);
+            QTableWidget* grid = e->ActiveGrid();
+            for (int r = 0; r < grid->rowCount(); ++r) {
+                grid->setCurrentCell(r, 1);
+                EXPECT_TRUE(e->TypeLabel->text().contains(QStringLiteral("Пример: ")))
+                    << zem::ProblemTypeName(i) << " " << grid->item(r, 0)->text().toStdString() << ": "
+                    << e->TypeLabel->text().toStdString();
+            }
+        }
+    }
+    // The region loads, which carry no hint of their own, and the values
+    // around a circumference of a surface.
+    EXPECT_NE(ItemFormatText("q_Rect", "", true).find("x0, y0, x1, y1, q"), std::string::npos);
+    EXPECT_NE(ItemFormatText("w_Rect", "", true).find("квадрат радиуса"), std::string::npos);
+    EXPECT_NE(ItemFormatText("w_top", "Real", true).find("ряд Фурье"), std::string::npos);
+    EXPECT_EQ(ItemFormatText("w_top", "Real", false).find("ряд Фурье"), std::string::npos);
+}
+
+TEST(ElementInput, FixingsFillTheirEndAndTheProblemSolves) {
+    zem::RegisterProblemTypes();
+    for (const char* type : {"CylSym", "CompCylSym", "CylSym2", "CylTech", "CompCylTech", "CylTech2_1", "CylTech2_2",
+                             "CylLave", "CylRing", "CylPanel"}) {
+        const int index = zem::ProblemTypeByName(type);
+        if (index < 0 || !zem::ProblemTypeAvailable(index)) continue;
+        TViewsFixture f(type);
+        TElemForm* e = f.OpenEditor();
+        const std::vector<TBoundEnd> ends = BoundEndsOf(f.Root().Bounds());
+        ASSERT_FALSE(ends.empty()) << type;
+        // One group of buttons per end beside the grid.
+        EXPECT_EQ(e->PresetPanel->findChildren<QGroupBox*>().size(), static_cast<qsizetype>(ends.size())) << type;
+        for (int end = 0; end < static_cast<int>(ends.size()); ++end) {
+            const int other = end == 0 ? 1 : 0;
+            for (int p = 0; p < static_cast<int>(ends[static_cast<std::size_t>(end)].Presets.size()); ++p) {
+                // The opposite end clamped, so that every fixing of this one
+                // leaves the shell held.
+                if (other < static_cast<int>(ends.size()) && ends[static_cast<std::size_t>(end)].Caption != "Лево" &&
+                    ends[static_cast<std::size_t>(end)].Caption != "Право")
+                    e->PresetClick(other, 0);
+                e->PresetClick(end, p);
+                const TBoundPreset& preset = ends[static_cast<std::size_t>(end)].Presets[static_cast<std::size_t>(p)];
+                for (const auto& [key, value] : preset.Values)
+                    EXPECT_EQ(f.Item("BOUNDS", key.c_str()), value) << type << " " << preset.Caption << " " << key;
+                EXPECT_FALSE(e->IsModified());
+                // A lone end left free (or free to slide along the axis)
+                // would let the shell move as a whole.
+                if (other >= static_cast<int>(ends.size()) && p >= 2) continue;
+                EXPECT_NO_THROW(f.Calculate()) << type << " " << ends[static_cast<std::size_t>(end)].Caption << " "
+                                               << preset.Caption;
+                EXPECT_TRUE(f.Window->Problem->Calculated());
+            }
+        }
+    }
+}
+
+TEST(ElementInput, AClampedTopHoldsTheTopOfTheTank) {
+    TViewsFixture f("CylSym");
+    TElemForm* e = f.OpenEditor();
+    // The deflection at the top node (the first row of the table).
+    auto top = [&] {
+        f.Calculate();
+        e->TableItemClick(true, 0);
+        return std::fabs(zem::StrToReal(f.Views->TableForm->Grid->Cell(1, 1).toStdString()));
+    };
+    // A uniform pressure moves a free top by q·R²/(E·t).
+    e->PageControl->setCurrentWidget(e->LoadSheet);
+    SetGridValue(e->LoadGrid, QStringLiteral("Uniform"), QStringLiteral("1000"));
+    e->ApplyItemClick();
+    EXPECT_GT(top(), 1e-5);
+    e->PresetClick(1, 0);  // "Верх": "Защемление"
+    EXPECT_EQ(f.Item("BOUNDS", "w_top"), "0");
+    EXPECT_EQ(f.Item("BOUNDS", "Q1_top"), "");
+    EXPECT_LT(top(), 1e-12);
+}
+
+TEST(ElementInput, ApplyKeepsTheResultsUntilTheTextReallyChanges) {
+    TViewsFixture f("CylSym");
+    TElemForm* e = f.OpenEditor();
+    f.Calculate();
+    const double solved = LargestDeflection(f, e);
+    const int shown = f.Window->ShowCount;
+
+    // The same value written another way, and the same text retyped.
+    SetGridValue(e->ParamGrid, QStringLiteral("R"), QStringLiteral("10.0"));
+    e->GridsChanged = true;  // as a key typed in the grid marks it
+    e->ApplyItemClick();
+    TypeInto(e->DataMemo, e->DataMemo->toPlainText());
+    e->ApplyBtn->click();
+    EXPECT_FALSE(e->IsModified());
+    EXPECT_TRUE(f.Window->Problem->Calculated());
+    EXPECT_EQ(f.Window->ShowCount, shown) << "nothing to show anew";
+    EXPECT_FALSE(e->CanUndo()) << "no step was made";
+    EXPECT_DOUBLE_EQ(LargestDeflection(f, e), solved) << "the results read as before";
+
+    // A real change throws them away.
+    SetGridValue(e->ParamGrid, QStringLiteral("t"), QStringLiteral("0.012"));
+    e->ApplyItem->trigger();
+    EXPECT_FALSE(f.Window->Problem->Calculated());
+    EXPECT_GT(f.Window->ShowCount, shown);
+}
+
+TEST(ElementInput, UndoAndRedoStepThroughGridAndTextEdits) {
+    TViewsFixture f("CylSym");
+    TElemForm* e = f.OpenEditor();
+    const std::string original = f.Root().Text();
+
+    SetGridValue(e->ParamGrid, QStringLiteral("R"), QStringLiteral("12"));
+    e->SaveData();
+    const std::string afterGrid = f.Root().Text();
+    // A text edit not applied yet is the step that undo takes back.
+    QString text = e->DataMemo->toPlainText();
+    text.replace(QStringLiteral("H=10.0"), QStringLiteral("H=7"));
+    TypeInto(e->DataMemo, text);
+    e->UndoItem->trigger();
+    EXPECT_EQ(f.Root().Text(), afterGrid);
+    EXPECT_EQ(GridValue(e->ParamGrid, 1), QStringLiteral("10.0")) << "the grids follow";
+    EXPECT_FALSE(e->DataMemo->toPlainText().contains(QStringLiteral("H=7")));
+
+    e->UndoItemClick();
+    EXPECT_EQ(f.Root().Text(), original);
+    EXPECT_EQ(f.Item("PARAMS", "R"), "10.0");
+    EXPECT_FALSE(e->CanUndo());
+    e->UndoItemClick();  // nothing left: nothing happens
+    EXPECT_EQ(f.Root().Text(), original);
+
+    e->RedoItemClick();
+    EXPECT_EQ(f.Item("PARAMS", "R"), "12");
+    e->RedoItem->trigger();
+    EXPECT_EQ(f.Item("PARAMS", "H"), "7");
+    EXPECT_FALSE(e->CanRedo());
+
+    // A new edit after an undo ends the redo history.
+    e->UndoItemClick();
+    SetGridValue(e->ParamGrid, QStringLiteral("mu"), QStringLiteral("0.25"));
+    e->RedoItemClick();
+    EXPECT_EQ(f.Item("PARAMS", "mu"), "0.25");
+    EXPECT_EQ(f.Item("PARAMS", "H"), "10.0");
+    EXPECT_FALSE(e->CanRedo());
+
+    // A bad edit is refused and leaves the history as it was.
+    SetGridValue(e->ParamGrid, QStringLiteral("t"), QStringLiteral("abc"));
+    EXPECT_THROW(e->UndoItemClick(), zem::ZemError);
+    EXPECT_EQ(f.Item("PARAMS", "mu"), "0.25");
+}

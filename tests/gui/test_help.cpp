@@ -1,0 +1,178 @@
+// The manual and Qt's own dialogs: a page for every problem type that
+// calculates, links that lead somewhere, F1 from each window to its page,
+// Russian standard dialogs, question marks on questions and the default
+// extension of the open dialog.
+#include "GuiTestUtil.h"
+
+#include "app/HelpForm.h"
+#include "app/TbOptionForm.h"
+#include "app/Translations.h"
+#include "problem/PbTypes.h"
+#include "problemtypes/Register.h"
+#include "views/SeriesForm.h"
+#include "views/TableForm.h"
+
+#include <QDialogButtonBox>
+#include <QDirIterator>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QMdiArea>
+
+namespace {
+
+// Runs Inspect on the modal dialog that Show opens, then closes the dialog.
+template <class Dialog>
+void InspectModal(const std::function<void()>& show, const std::function<void(Dialog*)>& inspect) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        seen = true;
+        inspect(dialog);
+        dialog->reject();
+    });
+    show();
+    EXPECT_TRUE(seen);
+}
+
+// Standard dialogs are shown for real inside the block.
+struct TRealDialogs {
+    TRealDialogs() : saved(DialogHandlers()) { DialogHandlers() = {}; }
+    ~TRealDialogs() { DialogHandlers() = saved; }
+    TDialogHandlers saved;
+};
+
+}  // namespace
+
+TEST(Help, EveryTypeThatCalculatesHasItsPageAndEveryLinkLeadsSomewhere) {
+    zem::RegisterProblemTypes();
+    int calculating = 0;
+    for (int i = 0; i < zem::kProblemTypeCount; ++i) {
+        const std::string& name = zem::ProblemTypeName(i);
+        const QString topic = HelpTopicOfType(name);
+        EXPECT_NE(topic, QStringLiteral("index.html")) << name;
+        EXPECT_TRUE(HelpHasTopic(topic)) << name << " -> " << topic.toStdString();
+        calculating += zem::ProblemTypeAvailable(i);
+    }
+    EXPECT_GE(calculating, 10);
+    EXPECT_FALSE(HelpHasTopic(QStringLiteral("cylsym.html#NoSuchType")));
+
+    // Every link of every page finds its page and anchor.
+    const QRegularExpression link(QStringLiteral("href=\"([^\"]+)\""));
+    int pages = 0;
+    for (QDirIterator it(QStringLiteral(":/help")); it.hasNext();) {
+        QFile file(it.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        ++pages;
+        const QString text = QString::fromUtf8(file.readAll());
+        for (auto m = link.globalMatch(text); m.hasNext();) {
+            const QString target = m.next().captured(1);
+            EXPECT_TRUE(HelpHasTopic(target)) << file.fileName().toStdString() << ": " << target.toStdString();
+        }
+    }
+    EXPECT_GE(pages, 10);
+}
+
+TEST(Help, F1FromEachWindowOpensItsPage) {
+    TProblemFixture f;
+    InstallViews(f.Main());
+    InstallHelp(f.Main());
+    THelpForm* help = HelpWindow();
+    auto opened = [&](const QWidget* context) {
+        ShowHelpFor(context);
+        EXPECT_TRUE(help->isVisible());
+        EXPECT_FALSE(help->Browser->toPlainText().isEmpty());
+        return help->CurrentTopic();
+    };
+    // "&Помощь" has the manual under F1.
+    QAction* contents = f.Main().HelpMenu->actions().value(0);
+    ASSERT_TRUE(contents);
+    EXPECT_EQ(contents->shortcut(), QKeySequence(Qt::Key_F1));
+    contents->trigger();
+    EXPECT_TRUE(help->isVisible());
+
+    EXPECT_EQ(opened(f.Main().MdiArea), QStringLiteral("windows.html#main"));
+    TProblemForm* w = f.NewProblem("CylTech");
+    ASSERT_TRUE(w);
+    EXPECT_EQ(opened(w->ObjectMemo), QStringLiteral("windows.html#problem"));
+    w->ElementItemClick();
+    TElemForm* e = nullptr;
+    for (TChildForm* d : w->Dependents)
+        if ((e = dynamic_cast<TElemForm*>(d))) break;
+    ASSERT_TRUE(e);
+    EXPECT_EQ(opened(e->BoundGrid), QStringLiteral("cyltech.html#CylTech")) << "the page of the editor's type";
+    EXPECT_TRUE(help->Browser->toPlainText().contains(QStringLiteral("Граничные условия")));
+    EXPECT_EQ(opened(&f.Turn()), QStringLiteral("windows.html#queue"));
+    auto* series = qobject_cast<TSeriesForm*>(f.Main().NewSeries());
+    ASSERT_TRUE(series);
+    EXPECT_EQ(opened(series->widget()), QStringLiteral("windows.html#series"));
+    EXPECT_EQ(opened(f.Main().TbOptionForm), QStringLiteral("windows.html#tbopt"));
+
+    // The modal calculation dialog has F1 of its own, and the help opens over it.
+    f.Calc().SetUse(TCalculUse::Settings);
+    InspectModal<TCalculForm>([&] { f.Calc().Execute(); },
+                              [&](TCalculForm* dialog) {
+                                  QShortcut* f1 = nullptr;
+                                  for (QShortcut* s : dialog->findChildren<QShortcut*>())
+                                      if (s->key() == QKeySequence(Qt::Key_F1)) f1 = s;
+                                  ASSERT_TRUE(f1);
+                                  emit f1->activated();
+                                  EXPECT_EQ(help->CurrentTopic(), QStringLiteral("calc.html#dialog"));
+                                  EXPECT_EQ(help->parentWidget(), dialog) << "usable while the dialog runs";
+                              });
+    ShowHelpFor(f.Main().MdiArea);
+    EXPECT_EQ(help->parentWidget(), nullptr);
+    help->close();
+}
+
+TEST(Help, BackAndForwardWalkTheTopicsSeen) {
+    THelpForm help;
+    help.ShowTopic(QStringLiteral("start.html"));
+    help.ShowTopic(QStringLiteral("signs.html#M1"));
+    EXPECT_TRUE(help.Browser->toPlainText().contains(QStringLiteral("противоположные знаки")));
+    help.BackBtn->click();
+    EXPECT_EQ(help.CurrentTopic(), QStringLiteral("start.html"));
+    help.ForwardBtn->click();
+    EXPECT_EQ(help.CurrentTopic(), QStringLiteral("signs.html#M1"));
+    help.ShowTopic(QStringLiteral("nothing.html"));
+    EXPECT_EQ(help.CurrentTopic(), QStringLiteral("index.html")) << "an unknown page shows the contents";
+    help.close();
+}
+
+TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) {
+    ASSERT_TRUE(InstallQtTranslations()) << "qt6-translations-l10n is installed";
+    EXPECT_TRUE(InstallQtTranslations());
+    TRealDialogs real;
+
+    bool answer = true;
+    InspectModal<QMessageBox>([&] { answer = AskOkCancel(nullptr, QStringLiteral("Удалить?"), TMsgKind::Warning); },
+                              [](QMessageBox* box) {
+                                  EXPECT_EQ(box->icon(), QMessageBox::Question);
+                                  EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
+                              });
+    EXPECT_FALSE(answer);
+
+    InspectModal<QFileDialog>(
+        [] { AskOpenFileName(nullptr, QStringLiteral("Задача МКР (*.zem)|*.zem|Серия задач МКР (*.zes)|*.zes"), QDir::tempPath()); },
+        [](QFileDialog* dialog) {
+            EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("zem"));
+            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+            QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
+            ASSERT_TRUE(buttons);
+            EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+        });
+
+    // The number format: the labels name what each field sets.
+    TTbOptionForm options;
+    auto* form = options.findChild<QFormLayout*>();
+    ASSERT_TRUE(form);
+    auto label = [&](QWidget* field) { return qobject_cast<QLabel*>(form->labelForField(field))->text(); };
+    EXPECT_EQ(label(options.WidthEdit), QStringLiteral("Значащих цифр"));
+    EXPECT_EQ(label(options.DecimalsEdit), QStringLiteral("Цифр в порядке, не меньше"));
+}
