@@ -1,6 +1,7 @@
 #include "solvers/SLCLass.h"
 
 #include "platform/numtext.h"
+#include "solvers/SLEstimate.h"
 #include "solvers/SLFiles.h"
 #include "solvers/SLInternal.h"
 
@@ -24,6 +25,7 @@ const std::vector<std::string>& SLAEMethodNames() {
         "Метод Гаусcа, массив",
         "Метод Гаусcа-Зейделя",
         "Метод последовательной релаксации",
+        "Разреженный прямой метод",
     };
     return names;
 }
@@ -35,7 +37,7 @@ TSLAE::TSLAE(std::size_t n, TGetRow getRow, TProgress& progress, bool arrayX)
     if (arrayX)
         x_ = std::make_unique<TALineItem>(n, nullptr, 0);
     else
-        x_ = std::make_unique<TDLineItem>(n, nullptr, 0);
+        x_ = std::make_unique<TXLineItem>(realType_, n, 0);
 }
 
 TSLAE::~TSLAE() { CloseTempFile(); }
@@ -59,7 +61,10 @@ void TSLAE::Solve() {
             solver->prepared_ = false;
         }
     } guard{this};
-    if (n_ > 0) SolveSystem();
+    if (n_ > 0) {
+        CheckMemory();
+        SolveSystem();
+    }
     solved_ = true;
 }
 
@@ -75,6 +80,22 @@ void TSLAE::PullRow(const TGetRow& getRow, std::size_t n, std::size_t i, TRowIte
         if (e > 0 && items[e].Col <= items[e - 1].Col)
             throw ZemError("Строка " + sl::RowNo(i) + " СЛАУ: столбцы не упорядочены по возрастанию");
     }
+}
+
+void TSLAE::CheckMemory() {
+    const std::vector<std::string>& names = SLAEMethodNames();
+    const int method = static_cast<int>(std::find(names.begin(), names.end(), GetMethodName()) - names.begin());
+    if (method >= kSLAEMethodCount) return;
+    const std::uint64_t available = AvailableMemory();
+    // Without the band width, take the widest band: the bound of a dense or
+    // sparse method hardly depends on it.
+    const std::optional<std::size_t> band = KnownHalfBand();
+    TSolverEstimate e = EstimateSolver(method, n_, band.value_or(n_ - 1), realType_, available);
+    if (e.Fits) return;
+    // Which method fits does depend on the band: find it (a quiet pass over
+    // the rows, nothing large allocated).
+    if (!band) e = EstimateSolver(method, n_, HalfBandWidth(n_, getRow_), realType_, available);
+    if (!e.Fits) throw ZemError(NotEnoughMemoryText(e));
 }
 
 TRecordFile& TSLAE::OpenTempFile(const std::string& name) {
@@ -107,6 +128,7 @@ std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProg
         case 8: return std::make_unique<TAGaus>(n, std::move(getRow), progress);
         case 9: return std::make_unique<TZejdel>(n, std::move(getRow), progress);
         case 10: return std::make_unique<TSecRelax>(n, std::move(getRow), progress);
+        case 11: return std::make_unique<TSparseLU>(n, std::move(getRow), progress);
         default: break;
     }
     throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(index));
