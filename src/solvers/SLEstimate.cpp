@@ -74,7 +74,8 @@ double SolverOperations(int method, std::size_t n, std::size_t m, TRealType real
         case 9:
         case 10: ops = 10 * N * N; break;  // sweeps grow with the mesh
         case kSparseMethod:
-            ops = std::min(3 * N * M * M, 60 * N * std::sqrt(N)) + 200 * N;
+            // Ordering and analysis cost some thousand operations per unknown.
+            ops = std::min(3 * N * M * M, 60 * N * std::sqrt(N)) + 2000 * N;
             if (realType == rtExtended) ops *= 1.15;  // refinement against the 80-bit coefficients
             break;
         default: throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(method));
@@ -92,13 +93,18 @@ TSolverEstimate EstimateSolver(int method, std::size_t n, std::size_t m, TRealTy
     e.Operations = SolverOperations(method, n, m, realType);
     e.AvailableBytes = available;
     e.Fits = e.MemoryBytes <= available;
-    // The fastest direct method that fits; the iterations only when none does.
+    // The fastest direct method that fits, of those that keep extended
+    // precision when that was asked for; the iterations only when none does.
     double best = 0;
-    for (int k = 0; k < kSLAEMethodCount; ++k) {
-        if (k == 9 || k == 10) continue;
-        if (SolverMemory(k, n, m, realType) > available) continue;
-        const double ops = SolverOperations(k, n, m, realType);
-        if (e.Suggested < 0 || ops < best) e.Suggested = k, best = ops;
+    for (bool exact : {true, false}) {
+        for (int k = 0; k < kSLAEMethodCount; ++k) {
+            if (k == 9 || k == 10) continue;
+            if (exact && realType == rtExtended && !KeepsRealType(k) && k != kSparseMethod) continue;
+            if (SolverMemory(k, n, m, realType) > available) continue;
+            const double ops = SolverOperations(k, n, m, realType);
+            if (e.Suggested < 0 || ops < best) e.Suggested = k, best = ops;
+        }
+        if (e.Suggested >= 0) break;
     }
     if (e.Fits && e.Suggested >= 0 && SolverOperations(method, n, m, realType) <= best) e.Suggested = method;
     if (e.Suggested < 0 && SolverMemory(9, n, m, realType) <= available) e.Suggested = 9;
