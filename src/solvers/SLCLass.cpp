@@ -134,13 +134,24 @@ std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProg
     throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(index));
 }
 
-std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress) {
+std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress, TRowStore* keep) {
     progress.BeginStage("Определение ширины ленты");
     std::size_t m = 0;
     TRowItems items;
     Extended b = 0;
+    if (keep) {
+        keep->Clear();
+        keep->Start.reserve(n + 1);
+        keep->Start.push_back(0);
+        keep->B.reserve(n);
+    }
     for (std::size_t i = 0; i < n; ++i) {
         TSLAE::PullRow(getRow, n, i, items, b);
+        if (keep) {
+            keep->Items.insert(keep->Items.end(), items.begin(), items.end());
+            keep->Start.push_back(keep->Items.size());
+            keep->B.push_back(b);
+        }
         // Items are sorted: the first and the last lie farthest from the diagonal.
         const std::size_t first = items.front().Col, last = items.back().Col;
         m = std::max({m, first > i ? first - i : i - first, last > i ? last - i : i - last});
@@ -279,7 +290,7 @@ void TAGaus::SolveSystem() { RunFull<double>(false, false); }
 
 void TBGaus::Prepare() {
     TDGaus::Prepare();
-    halfBand_ = DetermineBandWidth(n_, getRow_, progress_);
+    halfBand_ = DetermineBandWidth(n_, getRow_, progress_, KeepsRows() ? &rows_ : nullptr);
 }
 
 void TBGaus::SolveSystem() {
@@ -299,16 +310,27 @@ void TBGaus::Run() {
     Extended f = 0;
 
     progress_.BeginStage("Формироваеме матрицы");
+    const bool kept = rows_.B.size() == n;
     for (std::size_t i = 0; i < n; ++i) {
-        PullRow(i, items, f);
+        const TListItem *first, *last;
+        if (kept) {
+            first = rows_.Items.data() + rows_.Start[i];
+            last = rows_.Items.data() + rows_.Start[i + 1];
+            f = rows_.B[i];
+        } else {
+            PullRow(i, items, f);
+            first = items.data();
+            last = first + items.size();
+        }
         T* row = rowOf(i);
-        for (const TListItem& it : items) {
-            if (it.Col + m < i || it.Col > i + m) sl::OutOfBand(i);
-            row[it.Col + m - i] = static_cast<T>(it.Value);
+        for (const TListItem* it = first; it != last; ++it) {
+            if (it->Col + m < i || it->Col > i + m) sl::OutOfBand(i);
+            row[it->Col + m - i] = static_cast<T>(it->Value);
         }
         b[i] = static_cast<T>(f);
         progress_.StepProgress();
     }
+    rows_.Clear();
 
     progress_.BeginStage("Прямой ход");
     for (std::size_t k = 0; k + 1 < n; ++k) {

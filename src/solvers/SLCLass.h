@@ -150,10 +150,20 @@ private:
 // raises ZemError.
 std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProgress& progress);
 
+// Rows kept as they were pulled, so that a method needs one pass only:
+// row i is Items[Start[i] .. Start[i+1]) with free term B[i].
+struct TRowStore {
+    std::vector<std::size_t> Start;
+    TRowItems Items;
+    std::vector<Extended> B;
+    bool Empty() const { return B.empty(); }
+    void Clear() { *this = TRowStore(); }
+};
+
 // Stage "Определение ширины ленты": the half band width m, the largest
 // distance of a row's first or last column from its diagonal; logs
-// "Ширина ленты: 2m+1".
-std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress);
+// "Ширина ленты: 2m+1". With Keep, the rows pulled are kept there.
+std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress, TRowStore* keep = nullptr);
 
 // Stage "Оценка погрешности": logs "Среднеквадратичная погрешность E" with E
 // the root-mean-square residual of the solution in X.
@@ -211,7 +221,11 @@ public:
 
 protected:
     void SolveSystem() override;
+    // Whether Prepare keeps the rows it pulls for the band width, so that
+    // the elimination takes them from there instead of pulling them again.
+    virtual bool KeepsRows() const { return true; }
     std::size_t halfBand_ = 0;
+    TRowStore rows_;
 
 private:
     template <class T>
@@ -228,6 +242,9 @@ public:
 
 protected:
     void SolveSystem() override;
+    // The window pulls each row when it needs it: keeping every row would
+    // cost what the window saves.
+    bool KeepsRows() const override { return false; }
 
 private:
     template <class T>

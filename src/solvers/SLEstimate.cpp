@@ -33,7 +33,7 @@ std::uint64_t SolverMemory(int method, std::size_t n, std::size_t m, TRealType r
         case 1: need = N * N * s + N * (s + sizeof(void*)); break;
         case 5:
         case 8: need = N * N * 8 + N * (8 + sizeof(void*)); break;
-        case 2: need = N * (2 * M + 1) * s + N * s; break;
+        case 2: need = N * (2 * M + 1) * s + N * s + N * std::min(2 * M + 1, 40.0) * sizeof(TListItem); break;
         case 3:
         case 4: need = (M + 1) * (2 * M + 1) * s + N * s; break;
         case 6: need = (M + 1) * (M + 2) * 8 + N * 8; break;
