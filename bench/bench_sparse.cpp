@@ -246,7 +246,7 @@ void BM_Tank(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_Pair)->Args({100, 64})->Args({200, 128})->Args({300, 192})->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_Accuracy)->Args({100, 64, 1})->Args({200, 128, 0})->Args({300, 192, 0})->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Accuracy)->Args({100, 64, 1})->Args({100, 64, 0})->Args({200, 128, 0})->Args({300, 192, 0})->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Tank)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

@@ -359,7 +359,7 @@ protected:
 // copies kept for the residuals), the unknowns ordered by nested dissection
 // of the symmetrised pattern (METIS), the matrix factored in doubles with
 // row scaling and threshold pivoting (UMFPACK), and the solution refined
-// against the coefficients as pulled: in the extended real type until the
+// against the 80-bit coefficients: in the extended real type until the
 // correction stops shrinking, in double by one step. Stages "Формирование
 // матрицы", "Упорядочение неизвестных", "Разложение матрицы", "Решение",
 // "Уточнение решения". No temporary file; a singular matrix is an error,
@@ -380,12 +380,14 @@ public:
     int RefinementSteps() const { return refinementSteps_; }
     double LastCorrection() const { return lastCorrection_; }
 
+    // A factorisation whose smallest pivot is below this share of the
+    // largest (after row scaling) is taken as singular.
+    static constexpr double kSingularRcond = 1e-14;
+
 protected:
     void SolveSystem() override;
 
 private:
-    template <class T>
-    void Run();
     std::size_t nonZeros_ = 0;
     int refinementSteps_ = 0;
     double lastCorrection_ = 0;

@@ -90,24 +90,16 @@ std::vector<Index> NestedDissection(std::size_t n, const std::vector<Index>& row
 }  // namespace
 
 void TSparseLU::SolveSystem() {
-    if (realType_ == rtExtended)
-        Run<Extended>();
-    else
-        Run<double>();
-}
-
-template <class T>
-void TSparseLU::Run() {
     const std::size_t n = n_;
     nonZeros_ = 0;
     refinementSteps_ = 0;
     lastCorrection_ = 0;
 
-    // 1. Every row pulled once into compressed rows, the coefficients kept
-    // in the real type for the residuals.
+    // 1. Every row pulled once into compressed rows, the 80-bit coefficients
+    // kept for the residuals.
     progress_.BeginStage("Формирование матрицы");
     std::vector<Index> rowStart(n + 1, 0), cols;
-    std::vector<T> vals;
+    std::vector<Extended> vals;
     std::vector<Extended> b(n);
     {
         TRowItems items;
@@ -117,7 +109,7 @@ void TSparseLU::Run() {
             for (const TListItem& it : items) {
                 if (it.Value == 0) continue;
                 cols.push_back(static_cast<Index>(it.Col));
-                vals.push_back(static_cast<T>(it.Value));
+                vals.push_back(it.Value);
             }
             rowStart[i + 1] = static_cast<Index>(cols.size());
             b[i] = f;
@@ -201,7 +193,7 @@ void TSparseLU::Run() {
         for (std::size_t i = 0; i < n; ++i) {
             Extended s = b[i];
             for (Index k = rowStart[i]; k < rowStart[i + 1]; ++k)
-                s += static_cast<Extended>(vals[k]) * x[static_cast<std::size_t>(cols[k])];
+                s += vals[k] * x[static_cast<std::size_t>(cols[k])];
             r[i] = s;
         }
         solve(r);
@@ -218,14 +210,21 @@ void TSparseLU::Run() {
             lastCorrection_ = xmax > 0 ? static_cast<double>(dmax / xmax) : static_cast<double>(dmax);
         }
         progress_.StepProgress();
-        if (!useful || dmax == 0 || dmax > previous / 2 ||
-            dmax <= xmax * std::numeric_limits<Extended>::epsilon())
+        // The next correction would be about dmax·(dmax / previous): stop
+        // when that is below the rounding of the extended solution.
+        const Extended eps = std::numeric_limits<Extended>::epsilon();
+        if (!useful || dmax == 0 || dmax > previous / 2 || dmax <= xmax * eps ||
+            (std::isfinite(previous) && dmax * (dmax / previous) <= xmax * eps))
             break;
         previous = dmax;
     }
     // A correction that is still a sizeable part of the solution means the
-    // factors do not describe the matrix: it is singular or nearly so.
-    if (!(lastCorrection_ <= 1e-4)) SparseSingular();
+    // factors do not describe the matrix: it is singular or nearly so. (The
+    // long axisymmetric tanks, the worst conditioned of the program's
+    // systems, need a first correction of some 1e-4 of the solution.)
+    // So is a reciprocal condition at the rounding of doubles.
+    const double rcond = lu.Info[UMFPACK_RCOND];
+    if (!(lastCorrection_ <= 1e-2) || !(rcond >= kSingularRcond)) SparseSingular();
     StoreSolution(x);
 }
 
