@@ -151,14 +151,24 @@ TEST(SparseMethod, SingularSystemsAreReportedNeverSolved) {
     EXPECT_FALSE(shell->Calculated());
 }
 
-// Stops the calculation when the factorisation begins, as the user closing
-// the progress window then would.
+// Stops the calculation while the factors are being computed, as the user
+// closing the progress window then would: the stop takes effect at the step
+// that follows the factorisation, whose factors must then be freed.
 class StopAtFactorisation : public TProgressLog {
 public:
     void BeginStage(const std::string& name) override {
         TProgressLog::BeginStage(name);
-        if (name == "Разложение матрицы") SetRunning(false);
+        factoring_ = name == "Разложение матрицы";
     }
+
+protected:
+    void Step(std::size_t position) override {
+        TProgressLog::Step(position);
+        if (factoring_) SetRunning(false);
+    }
+
+private:
+    bool factoring_ = false;
 };
 
 TEST(SparseMethod, StopDuringFactorisationLeavesNothingBehind) {
