@@ -11,6 +11,9 @@
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
 #include "solvers/SLCLass.h"
+#include "domains/Domains.h"
+#include "domains/ElDomain.h"
+#include "elements/Elements.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,6 +34,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -129,6 +133,14 @@ TCalculForm::TCalculForm(TRegIniFile& store, QWidget* parent)
     slaeLayout->addWidget(RealTypeBox, 0, 0);
     slaeLayout->addWidget(SLAEErrorCheckBox, 0, 1);
     slaeLayout->addWidget(SLAEMethodBox, 1, 0, 1, 2);
+    EstimateLabel = new QLabel(SLAEGroupBox);
+    EstimateLabel->setWordWrap(true);
+    EstimateLabel->setMinimumHeight(EstimateLabel->fontMetrics().lineSpacing() * 3);
+    EstimateLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    EstimateLabel->setToolTip(QStringLiteral("Порядок системы, полуширина ленты, память метода и число операций"));
+    slaeLayout->addWidget(EstimateLabel, 2, 0, 1, 2);
+    for (QComboBox* box : {SLAEMethodBox, RealTypeBox})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowEstimate(); });
     for (QLineEdit* e : {PrecEdit, SLAEPrecEdit, RelaxEdit}) e->installEventFilter(this);
 
     // The switches and the buttons.
@@ -197,6 +209,11 @@ void TCalculForm::SetUse(TCalculUse use) {
     }
 }
 
+void TCalculForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ShowEstimate();
+}
+
 bool TCalculForm::Execute() {
     const bool ok = exec() == QDialog::Accepted;
     if (ok && use_ == TCalculUse::Defaults) StoreDefaults();
@@ -207,7 +224,85 @@ bool TCalculForm::AutoMode() const { return ModeCheckBox->isChecked(); }
 
 void TCalculForm::accept() {
     if (CalcType() == zem::ctChoose && !NumberEditExit(PrecEdit)) return;
+    if (use_ == TCalculUse::Run && !CheckMethodFits()) return;
     QDialog::accept();
+}
+
+// --- The cost of the method. ---------------------------------------------------
+
+bool TCalculForm::SizeProblem() {
+    const std::shared_ptr<zem::TProblem> problem = problem_.lock();
+    if (!problem) {
+        sized_ = false;
+        sizedText_.clear();
+        return false;
+    }
+    const std::string text = problem->Root().Text();
+    if (!sizedText_.empty() && text == sizedText_) return sized_;
+    sizedText_ = text;
+    sized_ = false;
+    try {
+        std::unique_ptr<zem::TProblem> copy = problem->Clone();
+        copy->CollectDomains();
+        copy->BuildEquations();
+        unknowns_ = copy->UnknownCount();
+        halfBand_ = zem::HalfBandWidth(unknowns_, [&copy](std::size_t r, zem::TRowItems& items, zem::Extended& free) {
+            free = copy->GetRow(r, items);
+        });
+        surface_ = false;
+        for (const zem::TDmElement* dm : copy->Domains())
+            if (dm->Domain && dm->Domain->DimCount == 2) surface_ = true;
+        sized_ = unknowns_ > 0;
+    } catch (const std::exception&) {
+        // A text that does not set up: no estimate until it is mended.
+    }
+    return sized_;
+}
+
+std::optional<zem::TSolverEstimate> TCalculForm::Estimate() {
+    if (!SizeProblem() || SLAEMethodBox->currentIndex() < 0) return std::nullopt;
+    return zem::EstimateSolver(SLAEMethodBox->currentIndex(), unknowns_, halfBand_,
+                               static_cast<zem::TRealType>(std::max(0, RealTypeBox->currentIndex())));
+}
+
+void TCalculForm::ShowEstimate() {
+    // Sizing a large problem pulls every row of its system: only for the
+    // dialog in view.
+    if (!isVisible()) return;
+    const std::optional<zem::TSolverEstimate> e = Estimate();
+    if (!e) {
+        EstimateLabel->clear();
+        return;
+    }
+    const int digits = e->Operations >= 1 ? static_cast<int>(std::floor(std::log10(e->Operations))) : 0;
+    QString text = QStringLiteral("Порядок %1, лента ±%2: память %3 из %4 доступных, ~10^%5 операций")
+                       .arg(e->Unknowns)
+                       .arg(e->HalfBand)
+                       .arg(Q(zem::MemoryText(e->MemoryBytes)))
+                       .arg(Q(zem::MemoryText(e->AvailableBytes)))
+                       .arg(digits);
+    if (!e->Fits)
+        text += QStringLiteral(" — не поместится");
+    if (e->Suggested >= 0 && e->Suggested != e->Method)
+        text += QStringLiteral("; быстрее: «%1»").arg(Q(zem::SLAEMethodNames()[static_cast<std::size_t>(e->Suggested)]));
+    EstimateLabel->setText(text);
+    EstimateLabel->setStyleSheet(e->Fits ? QString() : QStringLiteral("color: #b00000"));
+}
+
+bool TCalculForm::CheckMethodFits() {
+    const std::optional<zem::TSolverEstimate> e = Estimate();
+    if (!e || e->Fits) return true;
+    const QString refusal = Q(zem::NotEnoughMemoryText(*e));
+    if (e->Suggested < 0) {
+        ShowMessage(this, refusal);
+        return false;
+    }
+    const QString offered = Q(zem::SLAEMethodNames()[static_cast<std::size_t>(e->Suggested)]);
+    if (!AskOkCancel(this, refusal + QStringLiteral("\n\nРешить методом «") + offered + QStringLiteral("»?"),
+                     TMsgKind::Warning))
+        return false;
+    SLAEMethodBox->setCurrentIndex(e->Suggested);
+    return true;
 }
 
 // --- Lists. --------------------------------------------------------------------
@@ -220,6 +315,7 @@ void TCalculForm::FillLists(const std::shared_ptr<zem::TProblem>& problem) {
     if (!manyDomains_) ByTypeItem->setChecked(false);
     ByTypeItem->setEnabled(manyDomains_);
     RefillLists();
+    ShowEstimate();
 }
 
 void TCalculForm::RefillLists() {
@@ -267,6 +363,16 @@ void TCalculForm::SetCalcType(int type) {
 }
 
 void TCalculForm::LoadDefaults() {
+    LoadStoredDefaults();
+    // Without a method of the user's own, the one that suits the size.
+    if (store_.ValueExists(kSection, QStringLiteral("SLAEMethod")) || !SizeProblem()) return;
+    const int method = zem::DefaultSLAEMethod(unknowns_, halfBand_, surface_);
+    SLAEMethodBox->setCurrentIndex(method);
+    if (!store_.ValueExists(kSection, QStringLiteral("RealType")))
+        RealTypeBox->setCurrentIndex(zem::DefaultRealType(method, unknowns_, halfBand_));
+}
+
+void TCalculForm::LoadStoredDefaults() {
     DefaultCheckBox->setChecked(store_.ReadBool(kSection, QStringLiteral("DefaultMode"), false));
     ModeCheckBox->setChecked(store_.ReadBool(kSection, QStringLiteral("AutoMode"), false));
     SetCalcType(Clamped(store_.ReadInteger(kSection, QStringLiteral("CalcType"), 0), 3));
@@ -296,7 +402,8 @@ void TCalculForm::StoreDefaults() {
 }
 
 void TCalculForm::LoadLines(const std::vector<std::string>& lines) {
-    LoadDefaults();
+    // A file's lines name their method; one that names none reads as before.
+    LoadStoredDefaults();
     const zem::TCalcSettings s = zem::ReadCalcSettings(lines);
     ModeCheckBox->setChecked(s.AutoMode);
     SetCalcType(s.CalcType);

@@ -10,10 +10,21 @@
 // of the main window's options menu (empty lists, the controls from the store,
 // OK stores them). The dialog keeps only a weak reference to the problem whose
 // lists it shows.
+//
+// Beside the method, the dialog shows what the chosen method will cost for
+// the problem shown: the order of the system and its band, the memory the
+// method needs against what the machine has, and the order of its
+// arithmetic. A run whose method cannot fit is refused before it starts,
+// with the figures and the fastest method that fits offered; accepting the
+// offer runs with that method. A new problem starts with the method and real
+// type that suit its size, unless the user has stored default ones.
 #pragma once
+
+#include "solvers/SLEstimate.h"
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +32,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
@@ -55,8 +67,18 @@ public:
     // The lines of the controls, in their fixed order. With "Сохранение
     // установок" checked and StoreDefaults, the defaults are stored first.
     std::vector<std::string> WriteLines(bool storeDefaults = true);
+    // The stored defaults; for a problem shown and no stored method, the
+    // method and real type that suit its size.
     void LoadDefaults();
     void StoreDefaults();
+
+    // The cost of the chosen method for the problem shown; none without a
+    // problem (or one whose system cannot be set up).
+    std::optional<zem::TSolverEstimate> Estimate();
+    // A run whose method cannot fit: the figures and the offer of the
+    // fastest method that fits; OK takes it. False when the run must not
+    // start.
+    bool CheckMethodFits();
 
     // Shows the dialog modally; true on OK.
     bool Execute();
@@ -90,6 +112,7 @@ public:
     QComboBox* RealTypeBox = nullptr;
     QComboBox* SLAEMethodBox = nullptr;
     QCheckBox* SLAEErrorCheckBox = nullptr;
+    QLabel* EstimateLabel = nullptr;  // under the method: the cost of the method
     QLineEdit* SLAEPrecEdit = nullptr;  // hidden
     QLineEdit* RelaxEdit = nullptr;     // hidden
     QCheckBox* ModeCheckBox = nullptr;
@@ -107,12 +130,19 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The estimate is worked out when the dialog comes into view.
+    void showEvent(QShowEvent* event) override;
 
 private:
     int CalcType() const;
     void SetCalcType(int type);
     int ListType() const;
     void RefillLists();
+    void LoadStoredDefaults();
+    // The order and half band of the problem's system (from a copy, so the
+    // problem itself is left alone), kept while its text stays the same.
+    bool SizeProblem();
+    void ShowEstimate();
     static std::vector<std::string> Checked(const QListWidget* list);
     static void CheckEntries(QListWidget* list, const std::vector<std::string>& names);
 
@@ -121,4 +151,9 @@ private:
     std::weak_ptr<zem::TProblem> problem_;
     bool manyDomains_ = false;
     QListWidget* popupList_ = nullptr;
+    std::string sizedText_;  // the problem text the sizes below are of
+    std::size_t unknowns_ = 0;
+    std::size_t halfBand_ = 0;
+    bool surface_ = false;
+    bool sized_ = false;
 };

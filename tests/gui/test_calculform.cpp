@@ -5,11 +5,15 @@
 
 #include "app/RegIniFile.h"
 #include "platform/errors.h"
+#include "platform/cp1251.h"
+#include "problem/PbTypes.h"
 #include "solvers/SLCLass.h"
+#include "solvers/SLEstimate.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <regex>
 
 TEST(CalculForm, ListsAndLinesFromTheProblem) {
     TProblemFixture f;
@@ -106,4 +110,109 @@ TEST(CalculForm, DefaultsAreKeptInTheStore) {
     EXPECT_EQ(store.ReadInteger(s, QStringLiteral("SLAEMethod"), -1), 9);
     EXPECT_EQ(store.ReadString(s, QStringLiteral("Prec"), {}), QStringLiteral("0.7"))
         << "the accepted error is stored only for a mesh selection";
+}
+
+namespace {
+
+// A "CylTech" problem file with a mesh of Axial × Around steps, solved by the
+// dense method in single precision.
+void WriteShell(const TProblemFixture& f, const QString& name, int axial, int around) {
+    std::string text = zem::TProblem(zem::ProblemTypeByName("CylTech"), "Shell").Root().Text();
+    text = std::regex_replace(text, std::regex("mesh_x=4"), "mesh_x=" + std::to_string(axial));
+    text = std::regex_replace(text, std::regex("mesh_y=4"), "mesh_y=" + std::to_string(around));
+    zem::WriteTextFile(f.Path(name).toStdString(),
+                       {"[ZEM CAD 2]", "CylTech", "#OBJECT", text, "#CALCULATION", "CalcType= simple",
+                        "RealType= REAL", "SLAEMethod= " + zem::SLAEMethodNames()[0]});
+}
+
+std::vector<std::string> LinesOf(const QPlainTextEdit* memo) {
+    std::vector<std::string> lines;
+    for (const QString& line : MemoLines(memo)) lines.push_back(line.toStdString());
+    return lines;
+}
+
+struct TMemoryLimit {
+    explicit TMemoryLimit(std::uint64_t bytes) { zem::SetMemoryLimit(bytes); }
+    ~TMemoryLimit() { zem::SetMemoryLimit(std::nullopt); }
+};
+
+}  // namespace
+
+TEST(CalculForm, ADenseMethodThatCannotFitIsRefusedAndTheOfferedMethodSolves) {
+    TProblemFixture f;
+    InstallViews(f.Main());
+    TMemoryLimit limit(16ull << 30);
+    TCalculForm& d = f.Calc();
+
+    // A 400 × 128 technical-theory cylinder: 3·128·405 unknowns, far beyond
+    // a full matrix in 16 GB.
+    WriteShell(f, QStringLiteral("big.zem"), 400, 128);
+    TProblemForm* big = f.Open(QStringLiteral("big.zem"));
+    ASSERT_TRUE(big);
+    d.SetUse(TCalculUse::Run);
+    d.FillLists(big->Problem);
+    d.LoadLines(LinesOf(big->CalculMemo));
+    const std::optional<zem::TSolverEstimate> e = d.Estimate();
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Unknowns, 3u * 128 * 405);
+    EXPECT_FALSE(e->Fits);
+    ASSERT_GE(e->Suggested, 0);
+    const QString offered = QString::fromStdString(zem::SLAEMethodNames()[static_cast<std::size_t>(e->Suggested)]);
+    // Refused before anything is solved; Cancel keeps the dialog and the method.
+    bool stillOpen = false;
+    QTimer::singleShot(0, &d, [&] {
+        EXPECT_TRUE(d.EstimateLabel->text().contains(QString::fromStdString(zem::MemoryText(e->MemoryBytes))))
+            << d.EstimateLabel->text().toStdString();
+        d.OKButton->click();
+        stillOpen = d.isVisible();
+        d.reject();
+    });
+    EXPECT_FALSE(d.Execute());
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(f.Script.Questions.size(), 1);
+    EXPECT_TRUE(f.Script.Questions[0].contains(QString::fromStdString(zem::MemoryText(e->MemoryBytes))))
+        << f.Script.Questions[0].toStdString();
+    EXPECT_TRUE(f.Script.Questions[0].contains(offered));
+    EXPECT_EQ(d.SLAEMethodBox->currentIndex(), 0);
+    EXPECT_FALSE(big->Problem->Calculated());
+
+    // The same refusal for a mesh that solves quickly under a lower limit;
+    // accepting the offer runs with the offered method.
+    f.Script.Questions.clear();
+    WriteShell(f, QStringLiteral("small.zem"), 40, 32);
+    TProblemForm* small = f.Open(QStringLiteral("small.zem"));
+    ASSERT_TRUE(small);
+    TMemoryLimit lower(40ull << 20);  // a full matrix of 4320 single reals needs 75 MB
+    f.Script.Answers = {true};
+    QTimer::singleShot(0, &d, [&] { d.OKButton->click(); });
+    small->SolveItemClick(true);
+    ASSERT_TRUE(f.WaitIdle());
+    ASSERT_EQ(f.Script.Questions.size(), 1);
+    EXPECT_TRUE(f.Script.Questions[0].contains(QStringLiteral("Решить методом")));
+    EXPECT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(small->Problem->Calculated());
+    EXPECT_NE(d.SLAEMethodBox->currentIndex(), 0);
+    EXPECT_TRUE(MemoText(small->CalculMemo).contains(QStringLiteral("SLAEMethod= ") + d.SLAEMethodBox->currentText()))
+        << "the file keeps the method it was solved with";
+}
+
+TEST(CalculForm, ANewProblemStartsWithTheMethodThatSuitsItsSize) {
+    TProblemFixture f;
+    TCalculForm& d = f.Calc();
+    TRegIniFile& store = f.Main().Store();
+    store.EraseAll();
+    // An axisymmetric tank: the band method.
+    TProblemForm* tank = f.NewProblem("CylSym");
+    ASSERT_TRUE(tank);
+    EXPECT_TRUE(MemoText(tank->CalculMemo).contains(QStringLiteral("SLAEMethod= ") +
+                                                    QString::fromStdString(zem::SLAEMethodNames()[2])));
+    // A default of the user's own wins.
+    store.WriteInteger(QStringLiteral("CALCULATION"), QStringLiteral("SLAEMethod"), 1);
+    TProblemForm* other = f.NewProblem("CylSym");
+    EXPECT_TRUE(MemoText(other->CalculMemo).contains(QStringLiteral("SLAEMethod= ") +
+                                                     QString::fromStdString(zem::SLAEMethodNames()[1])));
+    // A file's own line is kept whatever the size.
+    d.FillLists(tank->Problem);
+    d.LoadLines({"SLAEMethod= " + zem::SLAEMethodNames()[7]});
+    EXPECT_EQ(d.SLAEMethodBox->currentIndex(), 7);
 }

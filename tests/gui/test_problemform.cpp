@@ -31,9 +31,10 @@ TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Noname1.zem"));
     EXPECT_EQ(w->TypeLabel->text(), types.DescriptText->text());
     EXPECT_EQ(MemoLines(w->ObjectMemo), Lines(zem::PrintObject(zem::TProblem(0, "Noname1"))));
-    EXPECT_EQ(MemoLines(w->CalculMemo), (QStringList{"CalcType= simple", "RealType= REAL", "SLAEMethod= Метод Гауcса",
-                                                     "IsSLAEError", "SaveResult"}))
-        << "a new problem takes the stored defaults";
+    EXPECT_EQ(MemoLines(w->CalculMemo),
+              (QStringList{"CalcType= simple", "RealType= EXTENDED", "SLAEMethod= Метод Гаусса. Ленточная матрица",
+                           "IsSLAEError", "SaveResult"}))
+        << "a new problem takes the stored defaults, and the method and real type that suit its size";
     EXPECT_EQ(MenuBarTitles(f.Main()),
               (QStringList{"&Файл", "&Данные", "&Расчет", "&Приближения", "&Установки", "&Окно", "&Помощь"}))
         << "its menus join the menu bar while it is active";
@@ -76,7 +77,7 @@ TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     EXPECT_FALSE(w->IsModified()) << "the result was saved";
     const QStringList process = MemoLines(w->ProcessMemo);
     ASSERT_FALSE(process.isEmpty());
-    EXPECT_EQ(process.first(), QStringLiteral("Метод Гауcса"));
+    EXPECT_EQ(process.first(), QStringLiteral("Метод Гаусса. Ленточная матрица"));
     EXPECT_TRUE(process.contains(QStringLiteral("Порядок системы: 9")));
     EXPECT_EQ(process.last(), QString(47, QLatin1Char('-')));
     EXPECT_TRUE(QFile::exists(f.Path(QStringLiteral("Shell.res"))));
@@ -159,6 +160,6 @@ TEST(ProblemForm, SettingsCommandRewritesTheCalculationLines) {
     w->MDataCalculItem->trigger();
     EXPECT_EQ(settingsUse, QStringLiteral("Установки расчета: Noname1.zem|ОК"));
     EXPECT_EQ(MemoLines(w->CalculMemo), (QStringList{"CalcType= astim", "AstimList= w", "ErrorNorma= semisqr",
-                                                     "RealType= REAL", "SLAEMethod= Метод Гауcса", "IsSLAEError",
+                                                     "RealType= EXTENDED", "SLAEMethod= Метод Гаусса. Ленточная матрица", "IsSLAEError",
                                                      "SaveResult"}));
 }
