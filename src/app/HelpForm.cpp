@@ -55,6 +55,9 @@ QString PageText(const QString& page) {
 }
 
 QPointer<THelpForm> gHelp;
+// The window the help belongs to between uses: the main window, so that the
+// program still ends when the main window closes.
+QPointer<QWidget> gHome;
 
 }  // namespace
 
@@ -148,7 +151,7 @@ QString HelpTopicOf(const QWidget* widget) {
 }
 
 THelpForm* HelpWindow() {
-    if (!gHelp) gHelp = new THelpForm;
+    if (!gHelp) gHelp = new THelpForm(gHome);
     return gHelp;
 }
 
@@ -158,17 +161,19 @@ void ShowHelpFor(const QWidget* context) {
     const QString topic = HelpTopicOf(context);
     THelpForm* help = HelpWindow();
     // A window of the modal dialog stays usable while the dialog runs; the
-    // help goes back to being a window of its own at the next use.
+    // help goes back to the main window at the next use.
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal != help->parentWidget()) {
+    QWidget* owner = modal && modal != help ? modal : gHome.data();
+    if (owner != help->parentWidget()) {
         const QRect place = help->geometry();
-        help->setParent(modal, Qt::Window);
+        help->setParent(owner, Qt::Window);
         help->setGeometry(place);
     }
     help->ShowTopic(topic);
 }
 
 void InstallHelp(TMainForm& main) {
+    gHome = &main;
     auto* contents = new QAction(QStringLiteral("&Содержание"), &main);
     contents->setShortcut(QKeySequence(Qt::Key_F1));
     contents->setShortcutContext(Qt::ApplicationShortcut);

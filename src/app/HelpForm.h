@@ -41,7 +41,8 @@ QString HelpTopicOf(const QWidget* widget);
 // Whether the manual has the page of the topic (and the anchor, when given).
 bool HelpHasTopic(const QString& topic);
 
-// The one help window of the program, made at the first use.
+// The one help window of the program, made at the first use; a window of
+// the main window given to InstallHelp.
 THelpForm* HelpWindow();
 // Opens the help on the topic about Context (the focus widget when null).
 // While a modal dialog runs, the help window opens over it so that both can

@@ -3,7 +3,6 @@
 #include "GuiTestUtil.h"
 
 #include "platform/errors.h"
-#include "platform/numtext.h"
 #include "problem/PbTypes.h"
 #include "problemtypes/Register.h"
 #include "views/ElementHelp.h"
@@ -84,26 +83,6 @@ TEST(ElementInput, FixingsFillTheirEndAndTheProblemSolves) {
             }
         }
     }
-}
-
-TEST(ElementInput, AClampedTopHoldsTheTopOfTheTank) {
-    TViewsFixture f("CylSym");
-    TElemForm* e = f.OpenEditor();
-    // The deflection at the top node (the first row of the table).
-    auto top = [&] {
-        f.Calculate();
-        e->TableItemClick(true, 0);
-        return std::fabs(zem::StrToReal(f.Views->TableForm->Grid->Cell(1, 1).toStdString()));
-    };
-    // A uniform pressure moves a free top by q·R²/(E·t).
-    e->PageControl->setCurrentWidget(e->LoadSheet);
-    SetGridValue(e->LoadGrid, QStringLiteral("Uniform"), QStringLiteral("1000"));
-    e->ApplyItemClick();
-    EXPECT_GT(top(), 1e-5);
-    e->PresetClick(1, 0);  // "Верх": "Защемление"
-    EXPECT_EQ(f.Item("BOUNDS", "w_top"), "0");
-    EXPECT_EQ(f.Item("BOUNDS", "Q1_top"), "");
-    EXPECT_LT(top(), 1e-12);
 }
 
 TEST(ElementInput, ApplyKeepsTheResultsUntilTheTextReallyChanges) {
