@@ -23,6 +23,10 @@ void InstallUnexpectedDialogHandlers() {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return false;
     };
+    h.AskSave = [](QWidget*, const QString& text) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return TSaveAnswer::Cancel;
+    };
     h.OpenName = [](QWidget*, const QString&, const QString&) {
         ADD_FAILURE() << "unexpected open dialog";
         return QString();
@@ -47,6 +51,13 @@ TDialogScript::TDialogScript() {
     h.Ask = [this](QWidget*, const QString& text, TMsgKind) {
         Questions << text;
         return Next(Answers, false);
+    };
+    // The save question takes SaveAnswers first, else OK of Answers saves
+    // and Cancel goes on without saving.
+    h.AskSave = [this](QWidget*, const QString& text) {
+        Questions << text;
+        if (!SaveAnswers.empty()) return Next(SaveAnswers, TSaveAnswer::Cancel);
+        return Next(Answers, false) ? TSaveAnswer::Save : TSaveAnswer::Discard;
     };
     h.OpenName = [this](QWidget*, const QString&, const QString&) { return Next(OpenNames, QString()); };
     h.SaveName = [this](QWidget*, const QString& proposed, const QString&, const QString&) {
@@ -122,8 +133,6 @@ TProblemFixture::TProblemFixture() {
 
 TProblemFixture::~TProblemFixture() {
     F.Main.reset();
-    ViewLinks() = {};
-    ProblemFormHooks() = TProblemFormHooks();
 }
 
 template <class T>
@@ -172,9 +181,8 @@ static TTestProblemWindow* TestWindow(TChildForm* w) { return dynamic_cast<TTest
 
 TViewsFixture::TViewsFixture(const std::string& type) {
     zem::RegisterProblemTypes();
-    savedHooks_ = ProblemFormHooks();
     Views = &InstallViews(*Main);
-    TViewLinks& links = ViewLinks();
+    TViewLinks& links = ViewLinks(*Main);
     links.ProblemOf = [](TChildForm* w) -> zem::TProblem* { return TestWindow(w) ? TestWindow(w)->Problem.get() : nullptr; };
     links.Busy = [](TChildForm* w) { return TestWindow(w) && TestWindow(w)->Busy; };
     links.Solve = [](TChildForm* w, bool withWindow) {
@@ -196,8 +204,6 @@ TViewsFixture::TViewsFixture(const std::string& type) {
 TViewsFixture::~TViewsFixture() {
     // The windows go with the main window, before the links they use.
     Main.reset();
-    ViewLinks() = {};
-    ProblemFormHooks() = savedHooks_;
 }
 
 TElemForm* TViewsFixture::OpenEditor() {
