@@ -8,6 +8,7 @@
 #include "app/RegIniFile.h"
 #include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "app/ProgressForm.h"
 
@@ -563,7 +564,7 @@ void TMainForm::SaveItemClick() {
     try {
         active->SaveData();
     } catch (const std::exception& e) {
-        ShowMessage(this, QString::fromUtf8(e.what()));
+        ShowMessage(this, QString::fromUtf8(zem::ErrorMessage(e)));
     }
 }
 
