@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/WindowsMenuItem.h"
+#include "platform/files.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -102,7 +103,7 @@ bool TChildForm::SaveForClose() {
 }
 
 QString FileErrorText(const QString& context, const std::exception& cause) {
-    const QString why = QString::fromUtf8(cause.what()).trimmed();
+    const QString why = QString::fromUtf8(zem::ErrorMessage(cause)).trimmed();
     if (why.isEmpty() || context.startsWith(why) || why.startsWith(context)) return why.size() > context.size() ? why : context;
     return context + QLatin1Char('\n') + why;
 }

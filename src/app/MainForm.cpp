@@ -8,6 +8,7 @@
 #include "app/RegIniFile.h"
 #include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "problem/FileNames.h"
 #include "app/ProgressForm.h"
@@ -262,7 +263,7 @@ TFChildForm* TMainForm::OpenFile(TFChildForm* owner, const QString& relativePath
     try {
         // 2. The window reads its file; the file becomes the newest recent one.
         window = CreateFileWindow(owner, full);
-        if (!window) throw std::runtime_error("Неизвестный тип файла (ожидается .zem или .zes)");
+        if (!window) throw zem::ZemError("Неизвестный тип файла (ожидается .zem или .zes)");
         window->FileName = full;
         window->LoadData();
         AddRecentFile(relativePath);

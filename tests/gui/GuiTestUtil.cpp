@@ -1,6 +1,7 @@
 #include "GuiTestUtil.h"
 
 #include "app/RegIniFile.h"
+#include "platform/errors.h"
 #include "elements/ElLists.h"
 #include "platform/cp1251.h"
 #include "platform/numtext.h"
@@ -69,13 +70,13 @@ TDialogScript::TDialogScript() {
 TDialogScript::~TDialogScript() { InstallUnexpectedDialogHandlers(); }
 
 void TTestFileWindow::LoadData() {
-    if (!zem::FileCanOpen(FileName.toStdString())) throw std::runtime_error("cannot read");
+    if (!zem::FileCanOpen(FileName.toStdString())) throw zem::ZemError("cannot read");
 }
 
 void TTestFileWindow::SaveData() {
-    if (FailSave) throw std::runtime_error("cannot write");
+    if (FailSave) throw zem::ZemError("cannot write");
     QFile f(QString::fromStdString(zem::NativePath(FileName.toStdString())));
-    if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write");
+    if (!f.open(QIODevice::WriteOnly)) throw zem::ZemError("cannot write");
     f.write("saved");
     ++SaveCount;
     Modified = false;
