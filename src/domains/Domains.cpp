@@ -482,6 +482,8 @@ bool ColumnSign(int column) {
 // zero. Elimination loses several digits on the stiff shell systems, so the
 // share is well above the unit roundoff of a double.
 constexpr Extended kRoundingShare = 1e-8L;
+// The results read to find the size of the unknowns.
+constexpr int kScannedKinds = 3;
 
 }  // namespace
 
@@ -496,7 +498,9 @@ bool TDomain::ResultIsRoundingZero(int comp, int kinds) {
         }
     } restore{*this, saved};
 
-    // The field's largest magnitude, and the largest unknown the results read.
+    // The field's largest magnitude, and the largest unknown that it and the
+    // first results (every type begins with its displacements) read. Missing
+    // an unknown only makes the measure stricter.
     Extended largest = 0, field = 0;
     const std::function<Extended(int)> record = [&](int column) {
         const Extended v = Owner->DomainUnknown(column);
@@ -505,10 +509,9 @@ bool TDomain::ResultIsRoundingZero(int comp, int kinds) {
     };
     solutionProbe_ = &record;
     ForEachNode([&] {
-        for (int k = 0; k < std::max(kinds, comp + 1); ++k) {
-            const Extended r = ResultValue(k);
-            if (k == comp) field = std::max(field, std::fabs(r));
-        }
+        for (int k = 0; k < std::min(kinds, kScannedKinds); ++k)
+            if (k != comp) (void)ResultValue(k);
+        field = std::max(field, std::fabs(ResultValue(comp)));
     });
     if (field == 0) return true;
 

@@ -228,9 +228,10 @@ public:
     Extended MeshError(int kind, int comp, TDomain& f);
     // Whether result comp of this solved domain is zero to rounding: its
     // largest magnitude is below what rounding errors of the solution alone
-    // give that quantity. The measure feeds the result formulas a solution of
-    // random signs whose size is the largest unknown that results 0 ... kinds-1
-    // read. Such a field has no relative error to speak of.
+    // give that quantity. The measure feeds the result formula a solution of
+    // random signs whose size is the largest unknown that the field and the
+    // first results of the `kinds` (the displacements) read. Such a field has
+    // no relative error to speak of.
     bool ResultIsRoundingZero(int comp, int kinds);
     double ErrorTolerance(int comp, double pct);
     // Marks the steps of direction e next to nodes whose error exceeds pct

@@ -112,7 +112,7 @@ TEST(MeshErrorOfASurface, FieldsZeroToRoundingAreReportedAsZeroAndRefineNothing)
 }
 
 TEST(MeshSelection, StartsOnlyFromASolvedProblem) {
-    auto p = MakeProblem("CylSym");
+    auto p = MakeProblem("CylSym");  // registers the types for the files below
     EXPECT_EQ(test::MessageOf([&] { (void)p->Solution(0); }), "Задача не рассчитана");
     TProgressLog log;
     EXPECT_EQ(test::MessageOf([&] { RefineStage(*p, 1, "w", 2, {"mesh_x"}, 1, 0, log); }), "Задача не рассчитана")
@@ -163,6 +163,7 @@ TEST(CalculationSettings, CharacteristicsTheProblemDoesNotOfferAreRefusedBeforeS
 }
 
 TEST(SeriesResult, ExtremesOfTheSelectedApproximation) {
+    RegisterProblemTypes();
     test::TempDir dir;
     const TPbData data(StoredPath(dir.path.string()));
     const std::vector<std::string> head = {"[ZEM CAD 2]", "CylSym", "#OBJECT",
@@ -178,7 +179,7 @@ TEST(SeriesResult, ExtremesOfTheSelectedApproximation) {
     TSeriesFile s;
     s.Files = {"sel.zem", "one.zem"};
     TProgressLog log;
-    ASSERT_EQ(RunSeries(data, s, log), 0);
+    ASSERT_EQ(RunSeries(data, s, log), 0) << testing::PrintToString(s.Result);
 
     // The selection's member names its last approximation and shows its M1.
     TProblemTexts texts;
