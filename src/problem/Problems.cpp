@@ -108,7 +108,9 @@ void TProblem::AddToRow(std::size_t c, Extended x) {
 }
 
 Extended TProblem::Solution(std::size_t i) const {
-    if (!solver_ || i >= solver_->N()) return 0;
+    // A problem never solved has no values: answering 0 would pass for a
+    // result (a mesh selection once compared its fine mesh with such zeros).
+    if (!solver_ || i >= solver_->N()) throw ZemError("Задача не рассчитана");
     return solver_->X().GetItem(i);
 }
 
