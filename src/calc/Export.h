@@ -1,0 +1,72 @@
+// Results and linear systems written for other programs: the assembled system
+// in Matrix Market form, the node results as a CSV table for spreadsheets and
+// plots, and the shell surface with its results as a VTK XML file for
+// ParaView.
+//
+// Every file is plain ASCII with a point as decimal mark whatever the locale;
+// numbers carry the shortest text that reads back to the same extended real.
+// A file is written beside its target and renamed over it only when complete,
+// so a failure leaves an existing file as it was. Failures raise ZemError
+// with "Ошибка записи в файл " and the file name.
+#pragma once
+
+#include "platform/extended.h"
+
+#include <string>
+#include <vector>
+
+namespace zem {
+
+class TProblem;
+class TProgress;
+
+// Gives a problem just read from its file the solution kept in its results
+// file ResFile (native path), solved by the method its calculation lines
+// name: equations, solver, values; the problem is then calculated. Raises
+// "Ошибка загрузки файла " + ResFile when the file is missing or too short.
+void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
+                      TProgress& progress);
+
+// The unit of a result field by its name ("w" metres, "N1" newtons per metre,
+// "SigX" pascals); empty for slopes and unknown names.
+std::string ResultUnit(const std::string& field);
+
+// Writes the linear system of the problem as it is assembled, without
+// solving: the coefficients as a Matrix Market coordinate matrix into
+// FileName and the free terms as a Matrix Market array into FileName + ".rhs".
+// Every row means sum a*x + f = 0, so the second file holds f. The problem's
+// equations are rebuilt.
+void ExportSystem(TProblem& problem, const std::string& fileName);
+
+// The results of a calculated problem at every node of every domain.
+struct TNodeField {
+    std::string Name;                // as the element names it ("w", "M1")
+    std::vector<Extended> Values;    // node (i, j) at i * Cols + j
+};
+struct TDomainResults {
+    std::string Domain;              // the domain element's name ("Span2"), empty at the root
+    int Rows = 0;                    // nodes along the axis
+    int Cols = 1;                    // nodes around (1 for a line); a closed
+                                     // direction is not repeated
+    bool Closed = false;             // direction 1 closes on itself
+    double Radius = 0;               // 0 when the domain is not a cylinder
+    Extended AxialOffset = 0;        // start of the domain along the whole shell
+    std::vector<Extended> X, Y;      // node coordinates along the axis and around
+    std::vector<TNodeField> Fields;  // in the element's order
+};
+std::vector<TDomainResults> CollectResults(TProblem& problem);
+
+// One row per node: domain, node indices, coordinates (x along the whole
+// shell from its bottom, y the arc around it), then every result field met in
+// any domain, in order of appearance; a header row names them with units.
+void ExportCsv(TProblem& problem, const std::string& fileName);
+
+// The shell surface in 3-D with every result field as point data and the
+// displacement (u, v, w turned into x, y, z) as the vector "displacement".
+// An axisymmetric shell is swept round the axis. A name ending in ".vtp"
+// gives polygon data (quadrilaterals of the surfaces, a polyline for a line
+// domain without a surface); any other name a structured grid, which needs
+// every domain to have the same number of nodes around.
+void ExportVtk(TProblem& problem, const std::string& fileName);
+
+}  // namespace zem
