@@ -33,33 +33,48 @@ value() {
     END { if (!found || !col) exit 1 }' "$work/$1.csv"
 }
 
+# three TYPE OBJECT DOMAIN FIELD PART M1 M2 M3: the problem calculated on the
+# meshes M1, M2, M3 (OBJECT with every "@" replaced by the mesh); sets v to
+# FIELD at node (M / PART, 0) of DOMAIN on each (PART 0: node 0).
+cases=0
+three() {
+  local type=$1 obj=$2 domain=$3 field=$4 part=$5 n name
+  shift 5
+  cases=$((cases + 1))
+  v=()
+  for n in "$@"; do
+    name="case${cases}_$n"
+    problem "$name" "$type" "${obj//@/$n}"
+    v+=("$(value "$name" "$domain" $((part ? n / part : 0)) 0 "$field")")
+  done
+}
+
 rows=()
 # row CASE SOURCE QUANTITY EXACT V1 V2 V3 MESHES: one line of the table. The
 # error is that of the finest mesh; the observed order comes from the three
 # solutions alone, log2(|V1 - V2| / |V2 - V3|).
 row() {
-  rows+=("$(awk -v c="$1" -v s="$2" -v q="$3" -v e="$4" -v a="$5" -v b="$6" -v f="$7" -v m="$8" 'BEGIN {
-    err = function_err(a, e); }
+  rows+=("$(awk -v c="$1" -v s="$2" -v q="$3" -v e="$4" -v a="$5" -v b="$6" -v f="$7" -v m="$8" '
     function abs(x) { return x < 0 ? -x : x }
-    function function_err(x, e) { return 100 * (x - e) / abs(e) }
-    END {
+    function err(x) { return 100 * (x - e) / abs(e) }
+    BEGIN {
       d1 = abs(a - b); d2 = abs(b - f)
       order = (d2 > 1e-6 * abs(f) && d1 > 0) ? sprintf("%.2f", log(d1 / d2) / log(2)) : "—"
       printf "| %s | %s | %s | %.6g | %s | %.6g / %.6g / %.6g | %.2e / %.2e / %.2e | %s |", c, s, q, e, m, a, b, f,
-             function_err(a, e), function_err(b, e), function_err(f, e), order
-    }' </dev/null)")
+             err(a), err(b), err(f), order
+    }')")
 }
 
 # --- 1. Clamped tank under liquid (axisymmetric shell). --------------------------
 # R = 5 m, H = 8 m, t = 8 mm, steel, water to the brim; clamped bottom, free top.
 # Bending moment at the bottom: M1(0) = -gamma (H - 1/beta) / (2 beta^2),
 # beta^4 = 3 (1 - mu^2) / (R t)^2.
-tank_obj() {  # tank_obj TYPE MESH
+tank_obj() {  # tank_obj TYPE
   local bounds="w_bot=0, dw_bot=0, Q1_bot=, M1_bot=, w_top=, dw_top=, Q1_top=0, M1_top=0"
-  local params="R=5, H=8, t=0.008, E=2.06e11, mu=0.3" mesh="mesh_x=$2"
+  local params="R=5, H=8, t=0.008, E=2.06e11, mu=0.3" mesh="mesh_x=@"
   if [ "$1" = CylTech ]; then
     bounds="u_bot=0, v_bot=0, w_bot=0, dw_bot=0, N1_top=0, S1_top=0, Q1_top=0, M1_top=0"
-    mesh="mesh_x=$2, mesh_y=4"
+    mesh="mesh_x=@, mesh_y=4"
     echo "{PARAMS={$params}, BOUNDS={$bounds}, LOADS={Gidr=9810, Wind=}, MESH={$mesh}}"
   else
     echo "{PARAMS={$params}, BOUNDS={$bounds}, LOADS={Uniform=, Gidr=9810}, MESH={$mesh}}"
@@ -68,37 +83,25 @@ tank_obj() {  # tank_obj TYPE MESH
 beta() { awk -v r="$1" -v t="$2" 'BEGIN { printf "%.17g", (3 * (1 - 0.09) / (r * t) ^ 2) ^ 0.25 }'; }
 b=$(beta 5 0.008)
 exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", -9810 * (8 - 1 / b) / (2 * b * b) }')
-v=()
-for n in 100 200 400; do
-  problem "tank$n" CylSym "$(tank_obj CylSym $n)"
-  v+=("$(value "tank$n" "" 0 0 M1)")
-done
+three CylSym "$(tank_obj CylSym)" "" M1 0 100 200 400
 row "Резервуар под наливом, защемлённый внизу (CylSym)" "краевой эффект длинной оболочки" "M1 внизу, Н·м/м" \
   "$exact" "${v[@]}" "100 / 200 / 400"
 
 # --- 2, 3. Pipe under internal pressure, clamped and hinged ends. -----------------
 # R = 0.5 m, L = 2 m, t = 10 mm, p = 2 MPa. Clamped: M1(0) = -p / (2 beta^2).
 # Hinged: M1(x) = p / (2 beta^2) exp(-beta x) sin(beta x), taken at x = 0.1 m.
-pipe_obj() {  # pipe_obj BOUNDS MESH
-  echo "{PARAMS={R=0.5, H=2, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={$1}, LOADS={Uniform=2e6, Gidr=}, MESH={mesh_x=$2}}"
+pipe_obj() {  # pipe_obj BOUNDS
+  echo "{PARAMS={R=0.5, H=2, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={$1}, LOADS={Uniform=2e6, Gidr=}, MESH={mesh_x=@}}"
 }
 b=$(beta 0.5 0.01)
 clamped="w_bot=0, dw_bot=0, Q1_bot=, M1_bot=, w_top=0, dw_top=0, Q1_top=, M1_top="
 hinged="w_bot=0, dw_bot=, Q1_bot=, M1_bot=0, w_top=0, dw_top=, Q1_top=, M1_top=0"
 exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", -2e6 / (2 * b * b) }')
-v=()
-for n in 80 160 320; do
-  problem "pc$n" CylSym "$(pipe_obj "$clamped" $n)"
-  v+=("$(value "pc$n" "" 0 0 M1)")
-done
+three CylSym "$(pipe_obj "$clamped")" "" M1 0 80 160 320
 row "Труба под давлением, защемлённые торцы (CylSym)" "краевой эффект длинной оболочки" "M1 у торца, Н·м/м" \
   "$exact" "${v[@]}" "80 / 160 / 320"
 exact=$(awk -v b="$b" 'BEGIN { x = 0.1; printf "%.17g", 2e6 / (2 * b * b) * exp(-b * x) * sin(b * x) }')
-v=()
-for n in 80 160 320; do
-  problem "ph$n" CylSym "$(pipe_obj "$hinged" $n)"
-  v+=("$(value "ph$n" "" $((n / 20)) 0 M1)")
-done
+three CylSym "$(pipe_obj "$hinged")" "" M1 20 80 160 320
 row "Труба под давлением, шарнирные торцы (CylSym)" "краевой эффект длинной оболочки" "M1 при x = 0,1 м, Н·м/м" \
   "$exact" "${v[@]}" "80 / 160 / 320"
 
@@ -109,17 +112,13 @@ stepped_obj() {
   local s=""
   local k=1
   for t in 0.012 0.010 0.008; do
-    s+="${s:+, }Span$k={PARAMS={H=4, t=$t}, LOADS={Uniform=}, MESH={mesh_x=$1}}"
+    s+="${s:+, }Span$k={PARAMS={H=4, t=$t}, LOADS={Uniform=}, MESH={mesh_x=@}}"
     k=$((k + 1))
   done
   echo "{PARAMS={R=5, H=4, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={w_bot=0, dw_bot=0, Q1_bot=, M1_bot=, w_top=, dw_top=, Q1_top=0, M1_top=0}, LOADS={Uniform=, Gidr=9810}, ELEMS={$s}}"
 }
 exact=$(awk 'BEGIN { printf "%.17g", 9810 * (12 - 6) * 25 / (2.06e11 * 0.010) }')
-v=()
-for n in 40 80 160; do
-  problem "st$n" CompCylSym "$(stepped_obj $n)"
-  v+=("$(value "st$n" Span2 $((n / 2)) 0 w)")
-done
+three CompCylSym "$(stepped_obj)" Span2 w 2 40 80 160
 row "Ступенчатый резервуар, три пояса (CompCylSym)" "безмоментное состояние" "w в середине 2-го пояса, м" \
   "$exact" "${v[@]}" "40 / 80 / 160 на пояс"
 
@@ -127,11 +126,7 @@ row "Ступенчатый резервуар, три пояса (CompCylSym)" 
 # (the axisymmetric type's is -D w''). ----------------------------------------------------
 b=$(beta 5 0.008)
 exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", 9810 * (8 - 1 / b) / (2 * b * b) }')
-v=()
-for n in 100 200 400; do
-  problem "tt$n" CylTech "$(tank_obj CylTech $n)"
-  v+=("$(value "tt$n" "" 0 0 M1)")
-done
+three CylTech "$(tank_obj CylTech)" "" M1 0 100 200 400
 row "Резервуар под наливом по технической теории (CylTech)" "краевой эффект длинной оболочки" "M1 внизу, Н·м/м" \
   "$exact" "${v[@]}" "100×4 / 200×4 / 400×4"
 
@@ -140,14 +135,10 @@ row "Резервуар под наливом по технической тео
 # cantilever beam: N1 = -q (H - x)^2 / (2 R) cos(theta), at x = H/2 on the
 # windward generator.
 wind_obj() {
-  echo "{PARAMS={R=4, H=4, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={u_bot=0, v_bot=0, w_bot=0, dw_bot=0, N1_top=0, S1_top=0, Q1_top=0, M1_top=0}, LOADS={Gidr=, Wind=[0, 1000]}, MESH={mesh_x=$1, mesh_y=$1}}"
+  echo "{PARAMS={R=4, H=4, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={u_bot=0, v_bot=0, w_bot=0, dw_bot=0, N1_top=0, S1_top=0, Q1_top=0, M1_top=0}, LOADS={Gidr=, Wind=[0, 1000]}, MESH={mesh_x=@, mesh_y=@}}"
 }
 exact=$(awk 'BEGIN { printf "%.17g", -1000 * 2 * 2 / (2 * 4) }')
-v=()
-for n in 8 16 32; do
-  problem "w$n" CylTech "$(wind_obj $n)"
-  v+=("$(value "w$n" "" $((n / 2)) 0 N1)")
-done
+three CylTech "$(wind_obj)" "" N1 2 8 16 32
 row "Ветер на короткий защемлённый цилиндр (CylTech)" "безмоментная теория, балочная аналогия" \
   "N1 при x = H/2 с наветренной стороны, Н/м" "$exact" "${v[@]}" "8×8 / 16×16 / 32×32"
 
