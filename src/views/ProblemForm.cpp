@@ -4,6 +4,7 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "calc/CalcSettings.h"
+#include "calc/Export.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
 #include "problem/FileNames.h"
@@ -340,18 +341,8 @@ void TProblemForm::LoadData() {
     const std::string res = zem::ChangeFileExtension(zem::StoredPath(Std(FileName)), "res");
     if (!zem::FileCanOpen(res)) return;
     try {
-        zem::TCalcSettings s;
-        try {
-            s = zem::ReadCalcSettings(texts.Calculation);
-        } catch (const zem::ZemError&) {
-        }
-        zem::TRealTypeScope realType(s.RealType);
-        Problem->BuildEquations();
-        Problem->CreateSolver(s.SLAEMethod, *Main->ProgressForm);
-        Problem->LoadResults(zem::NativePath(res));
-        Problem->SetCalculated(true);
+        zem::LoadSavedResults(*Problem, texts.Calculation, zem::NativePath(res), *Main->ProgressForm);
     } catch (const std::exception&) {
-        Problem->SetCalculated(false);
         const zem::TFileNameParts caption = zem::SplitFileName(zem::StoredPath(Std(windowTitle())));
         const std::string dir = caption.Dir.empty() ? std::string() : caption.Dir + "\\";
         const QString shown = Q(zem::NativePath(dir + caption.Base + ".res"));
