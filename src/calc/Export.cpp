@@ -19,7 +19,6 @@
 #include <functional>
 #include <map>
 #include <numbers>
-#include <sstream>
 
 namespace zem {
 
@@ -94,6 +93,29 @@ std::string WithUnit(const std::string& name) {
     return unit.empty() ? name : name + " [" + unit + "]";
 }
 
+// A CSV cell: quoted when it holds a separator, a quote or a line break.
+std::string CsvText(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string q = "\"";
+    for (char c : text) q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+// An XML attribute value.
+std::string XmlText(const std::string& text) {
+    std::string x;
+    for (char c : text) {
+        switch (c) {
+            case '&': x += "&amp;"; break;
+            case '<': x += "&lt;"; break;
+            case '>': x += "&gt;"; break;
+            case '"': x += "&quot;"; break;
+            default: x += c;
+        }
+    }
+    return x;
+}
+
 // --- The 3-D picture ----------------------------------------------------------------
 
 // One quadrilateral patch of the surface: Rows x Cols points, the point of
@@ -148,7 +170,7 @@ TPatch MakePatch(const TDomainResults& d, const std::vector<std::string>& names)
 
 void WriteDataArray(std::ostream& out, const std::string& name, int components,
                     const std::function<void(std::ostream&)>& values) {
-    out << "        <DataArray type=\"Float64\" Name=\"" << name << "\"";
+    out << "        <DataArray type=\"Float64\" Name=\"" << XmlText(name) << "\"";
     if (components > 1) out << " NumberOfComponents=\"" << components << "\"";
     out << " format=\"ascii\">\n";
     values(out);
@@ -289,19 +311,24 @@ void ExportSystem(TProblem& problem, const std::string& fileName) {
     problem.BuildEquations();
     const std::size_t n = problem.UnknownCount();
     if (n == 0) throw ZemError("Задача не имеет неизвестных");
-    std::vector<TRowItems> rows(n);
+    // One pass over the rows: the entries are written as the rows come and
+    // the size line, whose room is kept before them, is filled in at the end.
     std::vector<Extended> free(n);
-    std::size_t nonZeros = 0;
-    for (std::size_t r = 0; r < n; ++r) {
-        free[r] = problem.GetRow(r, rows[r]);
-        nonZeros += rows[r].size();
-    }
     WriteWhole(fileName, [&](std::ostream& out) {
         out << "%%MatrixMarket matrix coordinate real general\n"
-               "% Row r: sum of a(r,c) x(c) + f(r) = 0; the free terms f are in the .rhs file.\n"
-            << n << ' ' << n << ' ' << nonZeros << '\n';
-        for (std::size_t r = 0; r < n; ++r)
-            for (const TListItem& item : rows[r]) out << r + 1 << ' ' << item.Col + 1 << ' ' << Num(item.Value) << '\n';
+               "% Row r: sum of a(r,c) x(c) + f(r) = 0; the free terms f are in the .rhs file.\n";
+        const std::streampos sizeLine = out.tellp();
+        constexpr std::size_t kRoom = 63;
+        out << std::string(kRoom, ' ') << '\n';
+        std::size_t nonZeros = 0;
+        TRowItems row;
+        for (std::size_t r = 0; r < n; ++r) {
+            free[r] = problem.GetRow(r, row);
+            nonZeros += row.size();
+            for (const TListItem& item : row) out << r + 1 << ' ' << item.Col + 1 << ' ' << Num(item.Value) << '\n';
+        }
+        out.seekp(sizeLine);
+        out << n << ' ' << n << ' ' << nonZeros;
     });
     WriteWhole(fileName + ".rhs", [&](std::ostream& out) {
         out << "%%MatrixMarket matrix array real general\n"
@@ -359,7 +386,7 @@ void ExportCsv(TProblem& problem, const std::string& fileName) {
     const std::vector<std::string> names = AllFieldNames(domains);
     WriteWhole(fileName, [&](std::ostream& out) {
         out << "domain,i,j,x [m],y [m]";
-        for (const std::string& n : names) out << ',' << WithUnit(n);
+        for (const std::string& n : names) out << ',' << CsvText(WithUnit(n));
         out << '\n';
         for (const TDomainResults& d : domains) {
             std::vector<const TNodeField*> fields;
@@ -367,7 +394,7 @@ void ExportCsv(TProblem& problem, const std::string& fileName) {
             for (int i = 0; i < d.Rows; ++i)
                 for (int j = 0; j < d.Cols; ++j) {
                     const std::size_t k = static_cast<std::size_t>(i * d.Cols + j);
-                    out << d.Domain << ',' << i << ',' << j << ',' << Num(d.AxialOffset + d.X[k]) << ','
+                    out << CsvText(d.Domain) << ',' << i << ',' << j << ',' << Num(d.AxialOffset + d.X[k]) << ','
                         << Num(d.Y[k]);
                     for (const TNodeField* f : fields) {
                         out << ',';
