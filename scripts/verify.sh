@@ -84,7 +84,7 @@ beta() { awk -v r="$1" -v t="$2" 'BEGIN { printf "%.17g", (3 * (1 - 0.09) / (r *
 b=$(beta 5 0.008)
 exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", -9810 * (8 - 1 / b) / (2 * b * b) }')
 three CylSym "$(tank_obj CylSym)" "" M1 0 100 200 400
-row "Резервуар под наливом, защемлённый внизу (CylSym)" "краевой эффект длинной оболочки" "M1 внизу, Н·м/м" \
+row "Резервуар под наливом, защемлённый внизу (CylSym)" "краевой эффект длинной оболочки [1]" "M1 внизу, Н·м/м" \
   "$exact" "${v[@]}" "100 / 200 / 400"
 
 # --- 2, 3. Pipe under internal pressure, clamped and hinged ends. -----------------
@@ -98,11 +98,11 @@ clamped="w_bot=0, dw_bot=0, Q1_bot=, M1_bot=, w_top=0, dw_top=0, Q1_top=, M1_top
 hinged="w_bot=0, dw_bot=, Q1_bot=, M1_bot=0, w_top=0, dw_top=, Q1_top=, M1_top=0"
 exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", -2e6 / (2 * b * b) }')
 three CylSym "$(pipe_obj "$clamped")" "" M1 0 80 160 320
-row "Труба под давлением, защемлённые торцы (CylSym)" "краевой эффект длинной оболочки" "M1 у торца, Н·м/м" \
+row "Труба под давлением, защемлённые торцы (CylSym)" "краевой эффект длинной оболочки [1]" "M1 у торца, Н·м/м" \
   "$exact" "${v[@]}" "80 / 160 / 320"
 exact=$(awk -v b="$b" 'BEGIN { x = 0.1; printf "%.17g", 2e6 / (2 * b * b) * exp(-b * x) * sin(b * x) }')
 three CylSym "$(pipe_obj "$hinged")" "" M1 20 80 160 320
-row "Труба под давлением, шарнирные торцы (CylSym)" "краевой эффект длинной оболочки" "M1 при x = 0,1 м, Н·м/м" \
+row "Труба под давлением, шарнирные торцы (CylSym)" "краевой эффект длинной оболочки [1]" "M1 при x = 0,1 м, Н·м/м" \
   "$exact" "${v[@]}" "80 / 160 / 320"
 
 # --- 4. Stepped tank: three courses of 12, 10 and 8 mm, 4 m each. -----------------
@@ -119,7 +119,7 @@ stepped_obj() {
 }
 exact=$(awk 'BEGIN { printf "%.17g", 9810 * (12 - 6) * 25 / (2.06e11 * 0.010) }')
 three CompCylSym "$(stepped_obj)" Span2 w 2 40 80 160
-row "Ступенчатый резервуар, три пояса (CompCylSym)" "безмоментное состояние" "w в середине 2-го пояса, м" \
+row "Ступенчатый резервуар, три пояса (CompCylSym)" "безмоментное состояние [1]" "w в середине 2-го пояса, м" \
   "$exact" "${v[@]}" "40 / 80 / 160 на пояс"
 
 # --- 5. The clamped tank by the technical theory, whose moment is M1 = D w''
@@ -127,7 +127,7 @@ row "Ступенчатый резервуар, три пояса (CompCylSym)" 
 b=$(beta 5 0.008)
 exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", 9810 * (8 - 1 / b) / (2 * b * b) }')
 three CylTech "$(tank_obj CylTech)" "" M1 0 100 200 400
-row "Резервуар под наливом по технической теории (CylTech)" "краевой эффект длинной оболочки" "M1 внизу, Н·м/м" \
+row "Резервуар под наливом по технической теории (CylTech)" "краевой эффект длинной оболочки [1]" "M1 внизу, Н·м/м" \
   "$exact" "${v[@]}" "100×4 / 200×4 / 400×4"
 
 # --- 6. Wind on a short clamped cylinder. ---------------------------------------------
@@ -139,7 +139,7 @@ wind_obj() {
 }
 exact=$(awk 'BEGIN { printf "%.17g", -1000 * 2 * 2 / (2 * 4) }')
 three CylTech "$(wind_obj)" "" N1 2 8 16 32
-row "Ветер на короткий защемлённый цилиндр (CylTech)" "безмоментная теория, балочная аналогия" \
+row "Ветер на короткий защемлённый цилиндр (CylTech)" "безмоментная теория, балочная аналогия [1]" \
   "N1 при x = H/2 с наветренной стороны, Н/м" "$exact" "${v[@]}" "8×8 / 16×16 / 32×32"
 
 page() {
@@ -167,6 +167,11 @@ A test (`verification_page`) regenerates it and compares it with this file.
 EOF
   printf '%s\n' "${rows[@]}"
   cat <<'EOF'
+
+[1] S. Timoshenko, S. Woinowsky-Krieger, *Theory of Plates and Shells*, 2nd ed.:
+the symmetrically loaded cylindrical shell (the edge solutions and the
+membrane state of tanks and pipes) and the membrane theory of cylindrical
+shells (a cylinder under a load varying round the circumference).
 
 Notes on the cases:
 
