@@ -84,6 +84,11 @@ xmllint --noout exp.vts || fail "vts is not well-formed XML"
 [ "$(xmllint --xpath 'count(//PointData/DataArray)' exp.vts)" -eq 9 ] || fail "vts: 8 fields and the displacement"
 "$zemcalc" -q --export vtk exp.vtp exp.zem >/dev/null 2>&1 && xmllint --noout exp.vtp || fail "vtp"
 [ "$(xmllint --xpath 'string(//Piece/@NumberOfPoints)' exp.vtp)" -eq $((37 * 9)) ] || fail "vtp point count"
+"$zemcalc" -q --export csv exp.res exp.zem >/dev/null 2>exp.err
+[ $? -eq 1 ] && grep -q '^exp.zem: ' exp.err && cmp -s exp.zem exp.before && [ "$(stat -c %s exp.res)" -eq 130 ] ||
+  fail "an export over the problem's own results must be refused"
+"$zemcalc" --system exp.zem exp.zem >/dev/null 2>&1
+[ $? -eq 1 ] && cmp -s exp.zem exp.before || fail "a system written over the problem file must be refused"
 head -c 20 exp.res > exp.res.tmp && mv exp.res.tmp exp.res
 "$zemcalc" -q --export csv bad.csv exp.zem >/dev/null 2>exp.err
 [ $? -eq 1 ] && grep -q '^exp.zem: Ошибка загрузки файла .*exp.res$' exp.err && [ ! -e bad.csv ] ||

@@ -128,6 +128,15 @@ std::string LowerExt(const std::string& stored) {
 
 std::string NativeOut(const std::string& out) { return std::filesystem::absolute(out).string(); }
 
+// An output file must not replace the problem it is made from, nor its results.
+void GuardOutput(const std::string& out, const std::string& problemFull) {
+    namespace fs = std::filesystem;
+    const fs::path target = fs::weakly_canonical(out);
+    for (const std::string& own : {problemFull, zem::ChangeFileExtension(problemFull, "res")})
+        if (target == fs::weakly_canonical(zem::NativePath(own)))
+            throw zem::ZemError("Файл " + out + " нельзя записать поверх файлов задачи");
+}
+
 // --system: the first problem's linear system, nothing calculated or written back.
 void WriteSystem(const zem::TPbData& data, const std::string& file, const std::string& out) {
     std::string stored = zem::StoredPath(file);
@@ -136,8 +145,11 @@ void WriteSystem(const zem::TPbData& data, const std::string& file, const std::s
         if (series.Files.empty()) throw zem::ZemError("Серия не содержит задач");
         stored = series.Files.front();
     }
+    const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
+    GuardOutput(out, full);
+    GuardOutput(out + ".rhs", full);
     zem::TProblemTexts texts;
-    std::unique_ptr<zem::TProblem> problem = data.ReadProblemFile(zem::ToAbsolutePath(data.StartDir(), stored), texts);
+    std::unique_ptr<zem::TProblem> problem = data.ReadProblemFile(full, texts);
     zem::ExportSystem(*problem, out);
     std::cout << file << ": " << problem->UnknownCount() << " неизвестных, система записана в " << out << '\n';
 }
@@ -148,6 +160,7 @@ void WriteResults(const zem::TPbData& data, const std::string& file, const std::
     const std::string stored = zem::StoredPath(file);
     const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
     const std::string res = zem::ChangeFileExtension(full, "res");
+    GuardOutput(out, full);
     std::unique_ptr<zem::TProblem> problem;
     if (zem::FileCanOpen(res)) {
         zem::TProblemTexts texts;
