@@ -209,6 +209,17 @@ TEST(ExportVtk, StructuredGridOfTheSweptShellWithFieldsAndDisplacement) {
         EXPECT_NEAR(d[3 * k] * xyz[3 * k] + d[3 * k + 1] * xyz[3 * k + 1], 2.0 * w[k], 1e-15);
     }
     EXPECT_NEAR(xyz.back(), 3.0, 1e-12) << "the last row is the top";
+
+    // The spans of a stepped shell follow one another up the grid.
+    auto stepped = SteppedTank();
+    Solve(*stepped);
+    ExportVtk(*stepped, dir / "s.vts");
+    const std::string sxml = Slurp(dir / "s.vts");
+    EXPECT_NE(sxml.find("WholeExtent=\"0 36 0 8 0 0\""), std::string::npos) << "5 + 4 rows of nodes";
+    const auto& z = DataArrays(sxml).at("Points");
+    for (std::size_t k = 3 * 37; k < z.size(); k += 3 * 37)
+        EXPECT_GE(z[k + 2], z[k + 2 - 3 * 37]) << "rows rise along the axis";
+    EXPECT_NEAR(z.back(), 3.0, 1e-12);
 }
 
 TEST(ExportVtk, SpansWithDifferentCircumferentialMeshesNeedPolygonData) {
