@@ -7,6 +7,7 @@
 #include "problem/Problems.h"
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/DmCylTech.h"
+#include "problemtypes/DmRing.h"
 #include "solvers/Matrises.h"
 
 #include <algorithm>
@@ -67,10 +68,15 @@ const std::vector<std::string>& FieldNames(const TDmElement& element) {
     return element.TableResults.empty() ? element.GraphResults : element.TableResults;
 }
 
-double CylinderRadius(const TDomain& domain) {
-    if (const auto* d = dynamic_cast<const TDmCylSym*>(&domain)) return d->R;
-    if (const auto* d = dynamic_cast<const TDmCylTech*>(&domain)) return d->R;
-    return 0;
+// The shape and radius of the known domains; anything else is drawn flat.
+void SetShape(const TDomain& domain, TDomainResults& d) {
+    using TShape = TDomainResults::TShape;
+    if (const auto* c = dynamic_cast<const TDmCylSym*>(&domain))
+        d.Shape = TShape::Cylinder, d.Radius = c->R;
+    else if (const auto* t = dynamic_cast<const TDmCylTech*>(&domain))
+        d.Shape = TShape::Cylinder, d.Radius = t->R;
+    else if (const auto* r = dynamic_cast<const TDmRing*>(&domain))
+        d.Shape = TShape::Ring, d.Radius = r->R;
 }
 
 const TNodeField* FindField(const TDomainResults& d, const std::string& name) {
@@ -88,9 +94,12 @@ std::vector<std::string> AllFieldNames(const std::vector<TDomainResults>& domain
     return names;
 }
 
-std::string WithUnit(const std::string& name) {
-    const std::string unit = ResultUnit(name);
-    return unit.empty() ? name : name + " [" + unit + "]";
+// A column title: the name and the unit the first domain with that field gives.
+std::string WithUnit(const std::vector<TDomainResults>& domains, const std::string& name) {
+    for (const TDomainResults& d : domains)
+        if (const TNodeField* f = FindField(d, name))
+            return f->Unit.empty() ? name : name + " [" + f->Unit + "]";
+    return name;
 }
 
 // A CSV cell: quoted when it holds a separator, a quote or a line break.
@@ -128,36 +137,43 @@ struct TPatch {
 };
 
 TPatch MakePatch(const TDomainResults& d, const std::vector<std::string>& names) {
+    using TShape = TDomainResults::TShape;
+    constexpr Extended kTwoPi = 2 * std::numbers::pi_v<Extended>;
     TPatch p;
-    p.Rows = d.Rows;
-    // A cylinder closes its circumference by repeating column 0; an
-    // axisymmetric one is swept.
-    const bool swept = d.Radius > 0 && d.Cols == 1;
-    p.Surface = d.Radius > 0 || d.Cols > 1;
-    p.Cols = swept ? kSweepFacets + 1 : (d.Closed ? d.Cols + 1 : d.Cols);
+    // A closed direction gets its first node again at the end, so that the
+    // picture closes; an axisymmetric shell is swept round its axis.
+    const bool swept = d.Shape == TShape::Cylinder && d.Cols == 1;
+    p.Surface = d.Shape == TShape::Cylinder || d.Cols > 1;
+    p.Rows = d.ClosedRows ? d.Rows + 1 : d.Rows;
+    p.Cols = swept ? kSweepFacets + 1 : (d.ClosedCols ? d.Cols + 1 : d.Cols);
     const TNodeField* u = FindField(d, "u");
     const TNodeField* v = FindField(d, "v");
     const TNodeField* w = FindField(d, "w");
     for (const std::string& n : names) p.Fields[n].reserve(static_cast<std::size_t>(p.Rows * p.Cols));
-    for (int i = 0; i < p.Rows; ++i)
+    for (int r = 0; r < p.Rows; ++r)
         for (int c = 0; c < p.Cols; ++c) {
-            const int j = swept ? 0 : (c == d.Cols ? 0 : c);  // the node whose values the point shows
+            // The node whose values the point shows, and the point's coordinates.
+            const int i = r == d.Rows ? 0 : r;
+            const int j = swept || c == d.Cols ? 0 : c;
             const std::size_t k = static_cast<std::size_t>(i * d.Cols + j);
-            const Extended axial = d.AxialOffset + d.X[static_cast<std::size_t>(i)];
-            Extended theta = 0;
-            if (swept)
-                theta = 2 * std::numbers::pi_v<Extended> * c / kSweepFacets;
-            else if (d.Radius > 0)
-                theta = (c == d.Cols ? 2 * std::numbers::pi_v<Extended> * d.Radius : d.Y[k]) / d.Radius;
+            const Extended x = r == d.Rows ? d.Length : d.X[k];
+            Extended y = d.Y[k];
+            if (swept) y = kTwoPi * d.Radius * c / kSweepFacets;
+            else if (c == d.Cols) y = kTwoPi * d.Radius;
             const Extended uu = u ? u->Values[k] : 0, vv = v ? v->Values[k] : 0, ww = w ? w->Values[k] : 0;
-            if (d.Radius > 0) {
-                const Extended cs = std::cos(theta), sn = std::sin(theta);
-                p.Points.push_back({d.Radius * cs, d.Radius * sn, axial});
-                // w along the outward normal, v along the circumference, u along the axis.
+            if (d.Shape == TShape::Cylinder) {
+                // w along the outward normal, v round the circumference, u along the axis.
+                const Extended cs = std::cos(y / d.Radius), sn = std::sin(y / d.Radius);
+                p.Points.push_back({d.Radius * cs, d.Radius * sn, d.AxialOffset + x});
+                p.Displacement.push_back({ww * cs - vv * sn, ww * sn + vv * cs, uu});
+            } else if (d.Shape == TShape::Ring) {
+                // w radial, v along the ring, u out of its plane.
+                const Extended cs = std::cos(x / d.Radius), sn = std::sin(x / d.Radius);
+                p.Points.push_back({d.Radius * cs, d.Radius * sn, 0});
                 p.Displacement.push_back({ww * cs - vv * sn, ww * sn + vv * cs, uu});
             } else {
-                // A flat picture: the first direction up, the second across.
-                p.Points.push_back({d.Y[k], 0, axial});
+                // A flat picture: direction 0 up, direction 1 across.
+                p.Points.push_back({y, 0, d.AxialOffset + x});
                 p.Displacement.push_back({vv, ww, uu});
             }
             for (const std::string& n : names) {
@@ -295,14 +311,21 @@ void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calcula
     }
 }
 
-std::string ResultUnit(const std::string& field) {
-    static const std::map<std::string, std::string> units = {
+std::string ResultUnit(const TDomain& domain, const std::string& field) {
+    // Forces and moments of a shell are per unit length of its section, those
+    // of a ring are resultants over its cross-section.
+    static const std::map<std::string, std::string> shell = {
         {"u", "m"},        {"v", "m"},        {"w", "m"},       {"N1", "N/m"},     {"N2", "N/m"},
         {"S1", "N/m"},     {"S2", "N/m"},     {"Q1", "N/m"},    {"Q2", "N/m"},     {"M1", "N*m/m"},
         {"M2", "N*m/m"},   {"M12", "N*m/m"},  {"M21", "N*m/m"}, {"Sig1", "Pa"},    {"Sig2", "Pa"},
         {"SigEq", "Pa"},   {"SigX", "Pa"},    {"SigY", "Pa"},   {"Tau", "Pa"},     {"SigMax", "Pa"},
         {"SigMin", "Pa"},  {"SigEq3", "Pa"},  {"SigEq4", "Pa"},
     };
+    static const std::map<std::string, std::string> ring = {
+        {"u", "m"},  {"v", "m"},   {"w", "m"},   {"N2", "N"},  {"Qx", "N"},
+        {"Qr", "N"}, {"Mx", "N*m"}, {"Mr", "N*m"}, {"Hk", "N*m"},
+    };
+    const auto& units = dynamic_cast<const TDmRing*>(&domain) ? ring : shell;
     const auto it = units.find(field);
     return it == units.end() ? std::string() : it->second;
 }
@@ -347,16 +370,19 @@ std::vector<TDomainResults> CollectResults(TProblem& problem) {
         TDomain& dm = *element->Domain;
         TDomainResults d;
         d.Domain = element == &problem.Root() ? std::string() : element->Key();
-        d.Rows = dm.StepCount(0) + 1;
-        d.Closed = dm.DimCount > 1 && dm.Periodic[1];
-        d.Cols = dm.DimCount > 1 ? dm.StepCount(1) + (d.Closed ? 0 : 1) : 1;
-        d.Radius = CylinderRadius(dm);
+        d.ClosedRows = dm.Periodic[0];
+        d.ClosedCols = dm.DimCount > 1 && dm.Periodic[1];
+        d.Rows = dm.StepCount(0) + (d.ClosedRows ? 0 : 1);
+        d.Cols = dm.DimCount > 1 ? dm.StepCount(1) + (d.ClosedCols ? 0 : 1) : 1;
+        d.Length = dm.Extent(0);
+        SetShape(dm, d);
         d.AxialOffset = stacked ? offset : 0;
         offset += dm.Extent(0);
         const std::vector<std::string>& names = FieldNames(*element);
         d.Fields.resize(names.size());
         for (std::size_t f = 0; f < names.size(); ++f) {
             d.Fields[f].Name = names[f];
+            d.Fields[f].Unit = ResultUnit(dm, names[f]);
             d.Fields[f].Values.resize(static_cast<std::size_t>(d.Rows * d.Cols));
         }
         d.X.resize(static_cast<std::size_t>(d.Rows * d.Cols));
@@ -386,7 +412,7 @@ void ExportCsv(TProblem& problem, const std::string& fileName) {
     const std::vector<std::string> names = AllFieldNames(domains);
     WriteWhole(fileName, [&](std::ostream& out) {
         out << "domain,i,j,x [m],y [m]";
-        for (const std::string& n : names) out << ',' << CsvText(WithUnit(n));
+        for (const std::string& n : names) out << ',' << CsvText(WithUnit(domains, n));
         out << '\n';
         for (const TDomainResults& d : domains) {
             std::vector<const TNodeField*> fields;

@@ -17,6 +17,7 @@
 
 namespace zem {
 
+class TDomain;
 class TProblem;
 class TProgress;
 
@@ -27,9 +28,10 @@ class TProgress;
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress);
 
-// The unit of a result field by its name ("w" metres, "N1" newtons per metre,
-// "SigX" pascals); empty for slopes and unknown names.
-std::string ResultUnit(const std::string& field);
+// The unit of a result field of a domain by its name: of a shell "w" metres,
+// "N1" newtons per metre, "SigX" pascals; of a ring "N2" newtons, "Mx"
+// newton metres. Empty for slopes, angles and unknown names.
+std::string ResultUnit(const TDomain& domain, const std::string& field);
 
 // Writes the linear system of the problem as it is assembled, without
 // solving: the coefficients as a Matrix Market coordinate matrix into
@@ -41,32 +43,41 @@ void ExportSystem(TProblem& problem, const std::string& fileName);
 // The results of a calculated problem at every node of every domain.
 struct TNodeField {
     std::string Name;                // as the element names it ("w", "M1")
+    std::string Unit;                // "m", "N/m"; empty for slopes and angles
     std::vector<Extended> Values;    // node (i, j) at i * Cols + j
 };
 struct TDomainResults {
+    // How the domain lies in space: a cylinder's axis along z with the arc
+    // round it, a flat ring in the xy plane with the arc along it, or flat.
+    enum class TShape { Flat, Cylinder, Ring };
+
     std::string Domain;              // the domain element's name ("Span2"), empty at the root
-    int Rows = 0;                    // nodes along the axis
-    int Cols = 1;                    // nodes around (1 for a line); a closed
-                                     // direction is not repeated
-    bool Closed = false;             // direction 1 closes on itself
-    double Radius = 0;               // 0 when the domain is not a cylinder
+    TShape Shape = TShape::Flat;
+    double Radius = 0;               // of a cylinder or a ring
+    int Rows = 0;                    // nodes along direction 0
+    int Cols = 1;                    // nodes along direction 1 (1 for a line)
+    bool ClosedRows = false;         // direction 0 closes on itself (a ring)
+    bool ClosedCols = false;         // direction 1 closes on itself (round a cylinder)
+                                     // a closed direction's last node, which
+                                     // repeats node 0, is not counted
+    Extended Length = 0;             // extent of direction 0
     Extended AxialOffset = 0;        // start of the domain along the whole shell
-    std::vector<Extended> X, Y;      // node coordinates along the axis and around
+    std::vector<Extended> X, Y;      // node coordinates along directions 0 and 1
     std::vector<TNodeField> Fields;  // in the element's order
 };
 std::vector<TDomainResults> CollectResults(TProblem& problem);
 
 // One row per node: domain, node indices, coordinates (x along the whole
-// shell from its bottom, y the arc around it), then every result field met in
+// shell from its bottom, or along a ring; y the arc around a shell), then every result field met in
 // any domain, in order of appearance; a header row names them with units.
 void ExportCsv(TProblem& problem, const std::string& fileName);
 
 // The shell surface in 3-D with every result field as point data and the
 // displacement (u, v, w turned into x, y, z) as the vector "displacement".
-// An axisymmetric shell is swept round the axis. A name ending in ".vtp"
-// gives polygon data (quadrilaterals of the surfaces, a polyline for a line
-// domain without a surface); any other name a structured grid, which needs
-// every domain to have the same number of nodes around.
+// An axisymmetric shell is swept round the axis; a ring is a polyline. A name
+// ending in ".vtp" gives polygon data (quadrilaterals of the surfaces, a
+// polyline for a ring or another line); any other name a structured grid,
+// which needs every domain to have the same number of nodes around.
 void ExportVtk(TProblem& problem, const std::string& fileName);
 
 }  // namespace zem

@@ -248,10 +248,44 @@ TEST(ExportFiles, AnUnwritablePlaceIsReportedWithTheFileName) {
               "Ошибка записи в файл /nonexistent-dir/s.mtx");
 }
 
-TEST(ResultUnits, ForcesMomentsStressesAndDisplacements) {
-    EXPECT_EQ(ResultUnit("w"), "m");
-    EXPECT_EQ(ResultUnit("N1"), "N/m");
-    EXPECT_EQ(ResultUnit("M12"), "N*m/m");
-    EXPECT_EQ(ResultUnit("SigEq4"), "Pa");
-    EXPECT_EQ(ResultUnit("dwx"), "");
+TEST(ExportRing, OneRowPerNodeRoundTheRingAndAClosedPolylineInItsPlane) {
+    TempDir dir;
+    auto p = MakeProblem("Ring", {{"LOADS.t", "0, 0, 1000"}, {"MESH.mesh", "24"}});
+    Solve(*p, 1);
+    ExportCsv(*p, dir / "r.csv");
+    const std::vector<std::string> lines = Lines(Slurp(dir / "r.csv"));
+    ASSERT_EQ(lines.size(), 1u + 24u) << "the node closing the ring is not repeated";
+    EXPECT_EQ(lines[0], "domain,i,j,x [m],y [m],u [m],v [m],w [m],fi,N2 [N],Qx [N],Qr [N],Mx [N*m],Mr [N*m],Hk [N*m]")
+        << "a ring's forces and moments are resultants, not per unit length";
+
+    ExportVtk(*p, dir / "r.vtp");
+    const std::string xml = Slurp(dir / "r.vtp");
+    EXPECT_NE(xml.find("NumberOfPoints=\"25\" NumberOfVerts=\"0\" NumberOfLines=\"1\""), std::string::npos);
+    const auto arrays = DataArrays(xml);
+    const auto& xyz = arrays.at("Points");
+    const auto& d = arrays.at("displacement");
+    const auto& w = arrays.at("w");
+    for (std::size_t k = 0; k < 25; ++k) {
+        EXPECT_NEAR(std::hypot(xyz[3 * k], xyz[3 * k + 1]), 10.0, 1e-12);
+        EXPECT_EQ(xyz[3 * k + 2], 0.0) << "the ring lies in its plane";
+        EXPECT_NEAR(d[3 * k] * xyz[3 * k] + d[3 * k + 1] * xyz[3 * k + 1], 10.0 * w[k], 1e-9 * std::fabs(w[0]) + 1e-30);
+    }
+    EXPECT_NEAR(xyz[72], xyz[0], 1e-12) << "the polyline closes on its first point";
+    EXPECT_EQ(w[24], w[0]);
+    EXPECT_EQ(arrays.at("connectivity").size(), 25u);
+}
+
+TEST(ResultUnits, ShellsPerUnitLengthRingsAsResultants) {
+    auto shell = SmallTank();
+    const TDomain& s = *shell->Domains().at(0)->Domain;
+    EXPECT_EQ(ResultUnit(s, "w"), "m");
+    EXPECT_EQ(ResultUnit(s, "N2"), "N/m");
+    EXPECT_EQ(ResultUnit(s, "M12"), "N*m/m");
+    EXPECT_EQ(ResultUnit(s, "SigEq4"), "Pa");
+    EXPECT_EQ(ResultUnit(s, "dwx"), "");
+    auto ring = MakeProblem("Ring");
+    const TDomain& r = *ring->Domains().at(0)->Domain;
+    EXPECT_EQ(ResultUnit(r, "N2"), "N");
+    EXPECT_EQ(ResultUnit(r, "Hk"), "N*m");
+    EXPECT_EQ(ResultUnit(r, "fi"), "");
 }
