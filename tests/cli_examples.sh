@@ -32,6 +32,10 @@ beta() { awk -v r="$1" -v t="$2" 'BEGIN { printf "%.17g", (3 * (1 - 0.09) / (r *
 b=$(beta 5 0.008)
 check tank "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print -9810 * (8 - 1 / b) / (2 * b * b) }')" 0.015
 check tank "" 120 0 w "$(awk 'BEGIN { print 9810 * 4 * 25 / (2.06e11 * 0.008) }')" 1e-4
+# The same tank by the higher-accuracy stencils.
+check cylsym2 "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print -9810 * (8 - 1 / b) / (2 * b * b) }')" 0.005
+check cyltech2-1 "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print 9810 * (8 - 1 / b) / (2 * b * b) }')" 0.005
+check cyltech2-2 "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print 9810 * (8 - 1 / b) / (2 * b * b) }')" 0.005
 # Hinged pipe: the edge moment at 0.1 m and the membrane deflection in the middle.
 b=$(beta 0.5 0.01)
 check pipe "" 25 0 M1 "$(awk -v b="$b" 'BEGIN { print 2e6 / (2 * b * b) * exp(-b * 0.1) * sin(b * 0.1) }')" 0.005
@@ -44,6 +48,9 @@ check stepped-tech Span2 60 2 w "$(awk 'BEGIN { print (9810 * 3 + 2000) * 25 / (
 # Wind: hoop force qR and the beam-like axial force at half height, windward.
 check wind "" 16 0 N2 4000 1e-4
 check wind "" 16 0 N1 -500 0.05
+# Ovalised ring: the moment of the balanced harmonic and the inextensional deflection.
+check ring "" 0 0 Mr "$(awk 'BEGIN { print 1000 * 4 / 3 }')" 0.05
+check ring "" 0 0 w "$(awk 'BEGIN { print 1000 * 16 / (2.06e11 * 1e-5 * 9) }')" 0.05
 # The series gathered the extremes of both tanks.
 iconv -f cp1251 -t utf-8 tanks.zes | grep -q '^  Span3.w: наибольшее' || fail "series result"
 echo "1 passed, 0 failed"
