@@ -74,7 +74,7 @@ tank exp.zem 8 simple
 "$zemcalc" -q --export csv exp.csv exp.zem >exp.out 2>exp.err || fail "--export csv: $(cat exp.err)"
 grep -q '^exp.zem: Расчет закончен$' exp.out && [ -f exp.res ] || fail "--export without results must calculate"
 [ "$(wc -l <exp.csv)" -eq 10 ] || fail "csv: header and 9 nodes expected"
-head -1 exp.csv | grep -q '^domain,i,j,x \[m\],y \[m\],w \[m\],dwx,N2 \[N/m\],' || fail "csv header: $(head -1 exp.csv)"
+head -1 exp.csv | grep -q '^domain,i,j,x \[m\],y \[m\],w \[m\],dwx \[rad\],N2 \[N/m\],' || fail "csv header: $(head -1 exp.csv)"
 cp exp.zem exp.before
 "$zemcalc" -q --export vtk exp.vts exp.zem >exp.out 2>exp.err || fail "--export vtk: $(cat exp.err)"
 grep -q 'Расчет закончен' exp.out && fail "--export with a results file must not calculate"

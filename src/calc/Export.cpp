@@ -2,6 +2,7 @@
 
 #include "calc/CalcSettings.h"
 #include "domains/ElDomain.h"
+#include "domains/FieldKinds.h"
 #include "elements/ElComp.h"
 #include "platform/errors.h"
 #include "problem/Problems.h"
@@ -312,22 +313,16 @@ void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calcula
 }
 
 std::string ResultUnit(const TDomain& domain, const std::string& field) {
-    // Forces and moments of a shell are per unit length of its section, those
-    // of a ring are resultants over its cross-section.
-    static const std::map<std::string, std::string> shell = {
-        {"u", "m"},        {"v", "m"},        {"w", "m"},       {"N1", "N/m"},     {"N2", "N/m"},
-        {"S1", "N/m"},     {"S2", "N/m"},     {"Q1", "N/m"},    {"Q2", "N/m"},     {"M1", "N*m/m"},
-        {"M2", "N*m/m"},   {"M12", "N*m/m"},  {"M21", "N*m/m"}, {"Sig1", "Pa"},    {"Sig2", "Pa"},
-        {"SigEq", "Pa"},   {"SigX", "Pa"},    {"SigY", "Pa"},   {"Tau", "Pa"},     {"SigMax", "Pa"},
-        {"SigMin", "Pa"},  {"SigEq3", "Pa"},  {"SigEq4", "Pa"},
-    };
+    if (!domain.Fields().Results.empty()) return FieldUnit(domain, TFieldGroup::Result, field);
+    // A ring names no fields of its own yet: its forces and moments are
+    // resultants over the cross-section.
     static const std::map<std::string, std::string> ring = {
-        {"u", "m"},  {"v", "m"},   {"w", "m"},   {"N2", "N"},  {"Qx", "N"},
-        {"Qr", "N"}, {"Mx", "N*m"}, {"Mr", "N*m"}, {"Hk", "N*m"},
+        {"u", "m"},  {"v", "m"},     {"w", "m"},     {"fi", "rad"},  {"N2", "N"},
+        {"Qx", "N"}, {"Qr", "N"},    {"Mx", "N·m"},  {"Mr", "N·m"},  {"Hk", "N·m"},
     };
-    const auto& units = dynamic_cast<const TDmRing*>(&domain) ? ring : shell;
-    const auto it = units.find(field);
-    return it == units.end() ? std::string() : it->second;
+    if (!dynamic_cast<const TDmRing*>(&domain)) return std::string();
+    const auto it = ring.find(field);
+    return it == ring.end() ? std::string() : it->second;
 }
 
 void ExportSystem(TProblem& problem, const std::string& fileName) {

@@ -3,7 +3,8 @@
 // plots, and the shell surface with its results as a VTK XML file for
 // ParaView.
 //
-// Every file is plain ASCII with a point as decimal mark whatever the locale;
+// Every file is UTF-8 text (units such as "N·m/m") with a point as decimal
+// mark whatever the locale;
 // numbers carry the shortest text that reads back to the same extended real.
 // A file is written beside its target and renamed over it only when complete,
 // so a failure leaves an existing file as it was. Failures raise ZemError
@@ -28,9 +29,9 @@ class TProgress;
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress);
 
-// The unit of a result field of a domain by its name: of a shell "w" metres,
-// "N1" newtons per metre, "SigX" pascals; of a ring "N2" newtons, "Mx"
-// newton metres. Empty for slopes, angles and unknown names.
+// The SI unit of a result field of a domain by its name: of a shell "w" m,
+// "N1" N/m, "SigX" Pa; of a ring "N2" N, "Mx" N·m. Empty for pure numbers
+// and names the domain does not know.
 std::string ResultUnit(const TDomain& domain, const std::string& field);
 
 // Writes the linear system of the problem as it is assembled, without
@@ -43,7 +44,7 @@ void ExportSystem(TProblem& problem, const std::string& fileName);
 // The results of a calculated problem at every node of every domain.
 struct TNodeField {
     std::string Name;                // as the element names it ("w", "M1")
-    std::string Unit;                // "m", "N/m"; empty for slopes and angles
+    std::string Unit;                // "m", "N/m"; empty for pure numbers
     std::vector<Extended> Values;    // node (i, j) at i * Cols + j
 };
 struct TDomainResults {

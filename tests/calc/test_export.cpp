@@ -156,7 +156,7 @@ TEST(ExportCsv, OneRowPerNodeWithNamedFieldsAndTheStepsStackedAlongTheAxis) {
     const std::vector<std::string> lines = Lines(Slurp(dir / "r.csv"));
     ASSERT_EQ(lines.size(), 1u + 5u + 4u) << "header and the nodes of both spans";
     EXPECT_EQ(lines[0],
-              "domain,i,j,x [m],y [m],w [m],dwx,N2 [N/m],Q1 [N/m],M1 [N*m/m],Sig1 [Pa],Sig2 [Pa],SigEq [Pa]");
+              "domain,i,j,x [m],y [m],w [m],dwx [rad],N2 [N/m],Q1 [N/m],M1 [N·m/m],Sig1 [Pa],Sig2 [Pa],SigEq [Pa]");
 
     // The second span starts where the first ends, 2 m up.
     const std::vector<std::string> joint = Cells(lines[5]), above = Cells(lines[6]);
@@ -178,7 +178,7 @@ TEST(ExportCsv, OneRowPerNodeWithNamedFieldsAndTheStepsStackedAlongTheAxis) {
 TEST(ExportCsv, ASurfaceGivesEveryNodeAroundOnceWithItsArc) {
     TempDir dir;
     auto p = MakeProblem("CylTech", {{"PARAMS.R", "1"}, {"PARAMS.H", "2"}, {"MESH.mesh_x", "3"}, {"MESH.mesh_y", "8"},
-                                     {"LOADS.Wind", "0, 500"}});
+                                     {"LOADS.Wind", "[0, 500]"}});
     Solve(*p);
     ExportCsv(*p, dir / "r.csv");
     const std::vector<std::string> lines = Lines(Slurp(dir / "r.csv"));
@@ -250,12 +250,12 @@ TEST(ExportFiles, AnUnwritablePlaceIsReportedWithTheFileName) {
 
 TEST(ExportRing, OneRowPerNodeRoundTheRingAndAClosedPolylineInItsPlane) {
     TempDir dir;
-    auto p = MakeProblem("Ring", {{"LOADS.t", "0, 0, 1000"}, {"MESH.mesh", "24"}});
+    auto p = MakeProblem("Ring", {{"LOADS.t", "[0, 0, 1000]"}, {"MESH.mesh", "24"}});
     Solve(*p, 1);
     ExportCsv(*p, dir / "r.csv");
     const std::vector<std::string> lines = Lines(Slurp(dir / "r.csv"));
     ASSERT_EQ(lines.size(), 1u + 24u) << "the node closing the ring is not repeated";
-    EXPECT_EQ(lines[0], "domain,i,j,x [m],y [m],u [m],v [m],w [m],fi,N2 [N],Qx [N],Qr [N],Mx [N*m],Mr [N*m],Hk [N*m]")
+    EXPECT_EQ(lines[0], "domain,i,j,x [m],y [m],u [m],v [m],w [m],fi [rad],N2 [N],Qx [N],Qr [N],Mx [N·m],Mr [N·m],Hk [N·m]")
         << "a ring's forces and moments are resultants, not per unit length";
 
     ExportVtk(*p, dir / "r.vtp");
@@ -280,12 +280,12 @@ TEST(ResultUnits, ShellsPerUnitLengthRingsAsResultants) {
     const TDomain& s = *shell->Domains().at(0)->Domain;
     EXPECT_EQ(ResultUnit(s, "w"), "m");
     EXPECT_EQ(ResultUnit(s, "N2"), "N/m");
-    EXPECT_EQ(ResultUnit(s, "M12"), "N*m/m");
-    EXPECT_EQ(ResultUnit(s, "SigEq4"), "Pa");
-    EXPECT_EQ(ResultUnit(s, "dwx"), "");
+    EXPECT_EQ(ResultUnit(s, "M1"), "N·m/m");
+    EXPECT_EQ(ResultUnit(s, "dwx"), "rad");
+    EXPECT_EQ(ResultUnit(s, "no such field"), "");
     auto ring = MakeProblem("Ring");
     const TDomain& r = *ring->Domains().at(0)->Domain;
     EXPECT_EQ(ResultUnit(r, "N2"), "N");
-    EXPECT_EQ(ResultUnit(r, "Hk"), "N*m");
-    EXPECT_EQ(ResultUnit(r, "fi"), "");
+    EXPECT_EQ(ResultUnit(r, "Hk"), "N·m");
+    EXPECT_EQ(ResultUnit(r, "fi"), "rad");
 }
