@@ -8,11 +8,13 @@
 // or DIR). Standard output carries the reports, standard error the failures
 // ("FILE: message"), the calculation log and, on a terminal, a progress line.
 // A file that fails does not stop the run. Exit status: 0 when every file
-// was calculated, 1 when some failed, 2 on bad usage. Ctrl+C stops the
-// running calculation.
+// was calculated, 1 when some failed, 2 on bad usage. Ctrl+C, SIGTERM and
+// SIGHUP stop the running calculation.
 #include "calc/Export.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/progress.h"
+#include "platform/signals.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
@@ -221,7 +223,7 @@ int main(int argc, char** argv) {
     zem::RegisterProblemTypes();
     progress.Live = isatty(STDERR_FILENO) != 0;
     gProgress = &progress;
-    std::signal(SIGINT, OnInterrupt);
+    zem::OnStopSignals(OnInterrupt);
     const zem::TPbData data(zem::StoredPath(startDir));
     int failed = 0;
     for (const std::string& file : files) {
@@ -256,7 +258,7 @@ int main(int argc, char** argv) {
         } catch (const std::exception& e) {
             ++failed;
             progress.ClearLine();
-            std::cerr << file << ": " << e.what() << '\n';
+            std::cerr << file << ": " << zem::ErrorMessage(e) << '\n';
         }
     }
     return failed ? 1 : 0;
