@@ -216,7 +216,8 @@ TEST(ExportVtk, StructuredGridOfTheSweptShellWithFieldsAndDisplacement) {
     ExportVtk(*stepped, dir / "s.vts");
     const std::string sxml = Slurp(dir / "s.vts");
     EXPECT_NE(sxml.find("WholeExtent=\"0 36 0 8 0 0\""), std::string::npos) << "5 + 4 rows of nodes";
-    const auto& z = DataArrays(sxml).at("Points");
+    const auto sarrays = DataArrays(sxml);
+    const auto& z = sarrays.at("Points");
     for (std::size_t k = 3 * 37; k < z.size(); k += 3 * 37)
         EXPECT_GE(z[k + 2], z[k + 2 - 3 * 37]) << "rows rise along the axis";
     EXPECT_NEAR(z.back(), 3.0, 1e-12);
