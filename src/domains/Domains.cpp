@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace zem {
@@ -48,6 +49,7 @@ void TDomain::SetSteps(int d, std::vector<double> steps) {
 }
 
 void TDomain::RebuildCoords(int d) {
+    if (Owner) Owner->DomainReshaped();
     const auto& s = steps_[static_cast<std::size_t>(d)];
     auto& c = coords_[static_cast<std::size_t>(d)];
     c.resize(s.size() + 1);
@@ -91,14 +93,41 @@ Extended TDomain::NodeCoord(int d, int i) const {
 
 Extended TDomain::Extent(int d) const { return coords_[static_cast<std::size_t>(d)].back(); }
 
+int TDomain::NodeSpan(int d) const {
+    const int n = StepCount(d);
+    return Periodic[static_cast<std::size_t>(d)] ? n : n + 1 + 2 * VirtualLayers(d);
+}
+
+std::size_t TDomain::UnknownCount() const {
+    std::size_t count = static_cast<std::size_t>(ComponentCount());
+    for (int d = 0; d < DimCount; ++d) count *= static_cast<std::size_t>(NodeSpan(d));
+    return count;
+}
+
+int TDomain::ColumnOf(int c, const TNodeIdx& idx) const {
+    int column = 0;
+    for (int d = 0; d < DimCount; ++d) {
+        const int i = Periodic[static_cast<std::size_t>(d)] ? WrapIndex(d, idx[static_cast<std::size_t>(d)])
+                                                              : idx[static_cast<std::size_t>(d)] + VirtualLayers(d);
+        column = column * NodeSpan(d) + i;
+    }
+    return column * ComponentCount() + c;
+}
+
+const TFieldTable& TDomain::Fields() const {
+    static const TFieldTable none{};
+    return none;
+}
+
 Extended TDomain::StepSum(int d, int m) const {
     const int n = StepCount(d);
     if (m <= 0) return 0;
     const auto& c = coords_[static_cast<std::size_t>(d)];
     if (m <= n) return c[static_cast<std::size_t>(m)];
-    Extended x = c[static_cast<std::size_t>(n)];
-    for (int k = n; k < m; ++k) x += Step(d, k);
-    return x;
+    // Past the end the steps wrap round (closed) or repeat the last one.
+    if (Periodic[static_cast<std::size_t>(d)])
+        return c[static_cast<std::size_t>(n)] * (m / n) + c[static_cast<std::size_t>(m % n)];
+    return c[static_cast<std::size_t>(n)] + static_cast<Extended>(Step(d, n - 1)) * (m - n);
 }
 
 void TDomain::BuildSteps(const TObject* meshValue, int d) {
@@ -156,7 +185,10 @@ void TDomain::MeshDataError(int d) const {
 
 void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) { Owner->DomainAddCoef(ColumnOf(c, idx), x); }
 
-Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) { return Owner->DomainUnknown(ColumnOf(c, idx)); }
+Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
+    const int column = ColumnOf(c, idx);
+    return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
+}
 
 void TDomain::AddFree(Extended x) { Owner->DomainAddFree(x); }
 
@@ -338,25 +370,32 @@ Extended TDomain::SnapInterval(int d, Extended& len, int& iHi, int& iLo, Extende
 
 std::vector<int> TDomain::NearestNodes(int d, int count, Extended x) const {
     const int n = StepCount(d);
-    for (int i = 0; i < n; ++i)
-        if (NodeCoord(d, i) == x) return {i};
-    std::vector<int> nodes;
-    std::vector<bool> listed(static_cast<std::size_t>(2 * n), false);
-    for (int c = 0; c < count; ++c) {
-        int best = -1;
-        Extended bestDist = 0;
-        for (int j = 0; j < 2 * n; ++j) {
-            if (listed[static_cast<std::size_t>(j)]) continue;
-            const Extended dist = std::fabs(StepSum(d, j) - x);
-            if (best < 0 || dist < bestDist) {
-                best = j;
-                bestDist = dist;
-            }
-        }
-        if (best < 0) break;
-        listed[static_cast<std::size_t>(best)] = true;
-        nodes.insert(std::upper_bound(nodes.begin(), nodes.end(), best), best);
+    const auto& c = coords_[static_cast<std::size_t>(d)];
+    if (n > 0) {
+        // A node lying exactly at x answers alone.
+        const auto at = std::lower_bound(c.begin(), c.begin() + n, x);
+        if (at != c.begin() + n && *at == x) return {static_cast<int>(at - c.begin())};
     }
+    // The candidates j = 0 ... 2n - 1 lie at the increasing sums StepSum(j):
+    // the nearest are found by widening a window around x, the lower index
+    // winning a tie.
+    int hi = 0, top = 2 * n;
+    for (int lo = 0; lo < top;) {
+        const int mid = lo + (top - lo) / 2;
+        if (StepSum(d, mid) < x)
+            lo = mid + 1;
+        else
+            top = mid;
+        hi = lo;
+    }
+    int lo = hi - 1;
+    std::vector<int> nodes;
+    for (int k = 0; k < count && (lo >= 0 || hi < 2 * n); ++k) {
+        const bool takeLow =
+            hi >= 2 * n || (lo >= 0 && std::fabs(StepSum(d, lo) - x) <= std::fabs(StepSum(d, hi) - x));
+        nodes.push_back(takeLow ? lo-- : hi++);
+    }
+    std::sort(nodes.begin(), nodes.end());
     return nodes;
 }
 
@@ -401,28 +440,59 @@ Extended TDomain::ErrorSum(int kind, TDomain& f, int comp, int skipDir, Extended
     return acc;
 }
 
-double TDomain::MaxAbsResult(int comp) {
-    double m = static_cast<double>(std::fabs(ResultValue(comp)));
-    for (int e = 0; e < DimCount; ++e)
-        for (int i = 0; i <= StepCount(e); ++i) {
-            SetPos(e, i);
-            m = std::max(m, static_cast<double>(std::fabs(ResultValue(comp))));
+void TDomain::ForEachNode(const std::function<void()>& visit) {
+    const int last0 = Periodic[0] ? StepCount(0) - 1 : StepCount(0);
+    if (DimCount == 1) {
+        for (int i = 0; i <= last0; ++i) {
+            SetPos(0, i);
+            visit();
         }
+        return;
+    }
+    const int last1 = Periodic[1] ? StepCount(1) - 1 : StepCount(1);
+    for (int j = 0; j <= last1; ++j) {
+        SetPos(1, j);
+        for (int i = 0; i <= last0; ++i) {
+            SetPos(0, i);
+            visit();
+        }
+    }
+}
+
+double TDomain::MaxAbsResult(int comp) {
+    double m = 0;
+    ForEachNode([&] { m = std::max(m, static_cast<double>(std::fabs(ResultValue(comp)))); });
     return m;
 }
 
 Extended TDomain::MeshError(int kind, int comp, TDomain& f) {
     Extended acc = 0;
-    int from = 0;
-    for (int i = 0; i <= StepCount(0); ++i) {
-        SetPos(0, i);
-        from = MatchNode(f, 0, from);
-        if (DimCount == 1)
+    if (DimCount == 1) {
+        int from = 0;
+        for (int i = 0; i <= StepCount(0); ++i) {
+            SetPos(0, i);
+            from = MatchNode(f, 0, from);
             acc = NodeDifference(kind, f, comp, acc);
-        else
-            acc = ErrorSum(kind, f, comp, 0, acc);
+        }
+        if (kind == 0) acc = std::sqrt(acc) / (StepCount(0) + 1);
+    } else {
+        // Every node of the surface once, matched on F direction by direction.
+        long nodes = 0;
+        int from1 = 0;
+        const int last1 = Periodic[1] ? StepCount(1) - 1 : StepCount(1);
+        for (int j = 0; j <= last1; ++j) {
+            SetPos(1, j);
+            from1 = MatchNode(f, 1, from1);
+            int from0 = 0;
+            for (int i = 0; i <= StepCount(0); ++i) {
+                SetPos(0, i);
+                from0 = MatchNode(f, 0, from0);
+                acc = NodeDifference(kind, f, comp, acc);
+                ++nodes;
+            }
+        }
+        if (kind == 0 && nodes > 0) acc = std::sqrt(acc / nodes);
     }
-    if (kind == 0) acc = std::sqrt(acc) / (StepCount(0) + 1);
     const double m = f.MaxAbsResult(comp);
     if (m == 0) {
         // An unloaded problem: two zero solutions agree; anything else has no
@@ -431,6 +501,62 @@ Extended TDomain::MeshError(int kind, int comp, TDomain& f) {
         throw ZemError("Погрешность не определена: результат на уточненной сетке равен нулю");
     }
     return 100 * acc / m;
+}
+
+namespace {
+
+// A fixed pseudo-random sign per column.
+bool ColumnSign(int column) {
+    std::uint64_t z = static_cast<std::uint64_t>(column) + 0x9e3779b97f4a7c15ULL;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return ((z ^ (z >> 31)) & 1) != 0;
+}
+
+// A field smaller than this share of the size rounding can give it counts as
+// zero. Elimination loses several digits on the stiff shell systems, so the
+// share is well above the unit roundoff of a double.
+constexpr Extended kRoundingShare = 1e-8L;
+// The results read to find the size of the unknowns.
+constexpr int kScannedKinds = 3;
+
+}  // namespace
+
+bool TDomain::ResultIsRoundingZero(int comp, int kinds) {
+    const TNodeIdx saved = Pos;
+    struct TRestore {
+        TDomain& d;
+        TNodeIdx pos;
+        ~TRestore() {
+            d.solutionProbe_ = nullptr;
+            for (int e = 0; e < d.DimCount; ++e) d.SetPos(e, pos[static_cast<std::size_t>(e)]);
+        }
+    } restore{*this, saved};
+
+    // The field's largest magnitude, and the largest unknown that it and the
+    // first results (every type begins with its displacements) read. Missing
+    // an unknown only makes the measure stricter.
+    Extended largest = 0, field = 0;
+    const std::function<Extended(int)> record = [&](int column) {
+        const Extended v = Owner->DomainUnknown(column);
+        largest = std::max(largest, std::fabs(v));
+        return v;
+    };
+    solutionProbe_ = &record;
+    ForEachNode([&] {
+        for (int k = 0; k < std::min(kinds, kScannedKinds); ++k)
+            if (k != comp) (void)ResultValue(k);
+        field = std::max(field, std::fabs(ResultValue(comp)));
+    });
+    if (field == 0) return true;
+
+    // The same formulas on a solution of that size with random signs: the
+    // size the field takes from errors of the unknowns' order.
+    Extended noise = 0;
+    const std::function<Extended(int)> random = [&](int column) { return ColumnSign(column) ? largest : -largest; };
+    solutionProbe_ = &random;
+    ForEachNode([&] { noise = std::max(noise, std::fabs(ResultValue(comp))); });
+    return field <= kRoundingShare * noise;
 }
 
 double TDomain::ErrorTolerance(int comp, double pct) { return MaxAbsResult(comp) * pct / 100; }

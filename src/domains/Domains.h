@@ -15,6 +15,7 @@
 // step query costs O(1) (sums past the ends walk the extra steps).
 #pragma once
 
+#include "domains/FieldKinds.h"
 #include "platform/canvas.h"
 #include "platform/extended.h"
 #include "platform/object.h"
@@ -60,6 +61,8 @@ public:
     // Empty for the problem's root element; the element key and "." for an
     // element inside a compound element.
     virtual std::string EquationPrefix() const = 0;
+    // Told when the domain's mesh has been rebuilt (its unknowns renumbered).
+    virtual void DomainReshaped() {}
 };
 
 // A load function: evaluates the load at the domain's current node from its
@@ -122,8 +125,23 @@ public:
     virtual void SetBoundary(TElemList* list);
     virtual void AddLoad(const std::string& name, const TObject* value) = 0;
     virtual void WriteEquations(TEquationList& list) = 0;
-    // The local column of unknown component c at node idx.
-    virtual int ColumnOf(int c, const TNodeIdx& idx) const = 0;
+    // --- Unknowns. A domain numbers its unknowns from 0: component c of node
+    // idx at ((i0 + L0) S1 + (i1 + L1)) C + c, with C the components per node,
+    // Ld the virtual layers and Sd the node span of direction d. The count of
+    // rows a domain registers is its unknown count, one row per unknown.
+    // Unknown components at every node (1 for w alone, 3 for u, v, w).
+    virtual int ComponentCount() const { return 1; }
+    // Layers of virtual nodes beyond each end of direction d; a closed
+    // direction has none.
+    virtual int VirtualLayers(int d) const { return 0; }
+    // The node lines of direction d that carry unknowns: StepCount in a
+    // closed direction, StepCount + 1 and the virtual layers otherwise.
+    int NodeSpan(int d) const;
+    std::size_t UnknownCount() const;
+    std::size_t RowCount() const { return UnknownCount(); }
+    // The local column of unknown component c at node idx (the numbering
+    // above; a closed direction wraps the index).
+    virtual int ColumnOf(int c, const TNodeIdx& idx) const;
     // Tables of a quantity at every node: a line (1-D) or a matrix (2-D).
     virtual std::unique_ptr<TObject> InputTable(int kind) = 0;
     virtual std::unique_ptr<TObject> ResultTable(int kind) = 0;
@@ -137,6 +155,9 @@ public:
     virtual Extended ResultValue(int kind) = 0;
     // A concentrated load [i, j, q] at one node of a surface.
     virtual Extended PointLoad(const std::vector<double>& params);
+    // The named input fields, results and boundary conditions, in kind
+    // order; none here.
+    virtual const TFieldTable& Fields() const;
 
     // --- Mesh. --------------------------------------------------------------
     int GetPos(int d) const { return Pos[static_cast<std::size_t>(d)]; }
@@ -216,11 +237,23 @@ public:
     // --- Mesh error against a solved copy F with halved steps. ---------------------
     // kind 0 mean-square, 1 uniform norm; comp the result quantity.
     Extended ErrorSum(int kind, TDomain& f, int comp, int skipDir, Extended acc);
+    // The largest |result comp| over every node.
     double MaxAbsResult(int comp);
     // The difference between this solution and F's in percent of F's largest
-    // magnitude. When that magnitude is 0 the result is 0 if the solutions
-    // agree; otherwise the error is undefined and ZemError is raised.
+    // magnitude: uniform, the largest difference; mean-square, on a line the
+    // root of the sum of squares over the number of nodes, on a surface the
+    // root of the mean square over every node (each node once, the closing
+    // node of a closed direction not repeated). When that magnitude is 0 the
+    // result is 0 if the solutions agree; otherwise the error is undefined and
+    // ZemError is raised.
     Extended MeshError(int kind, int comp, TDomain& f);
+    // Whether result comp of this solved domain is zero to rounding: its
+    // largest magnitude is below what rounding errors of the solution alone
+    // give that quantity. The measure feeds the result formula a solution of
+    // random signs whose size is the largest unknown that the field and the
+    // first results of the `kinds` (the displacements) read. Such a field has
+    // no relative error to speak of.
+    bool ResultIsRoundingZero(int comp, int kinds);
     double ErrorTolerance(int comp, double pct);
     // Marks the steps of direction e next to nodes whose error exceeds pct
     // percent of F's largest magnitude; none when no step is marked.
@@ -245,6 +278,11 @@ private:
     int MatchNode(TDomain& f, int e, int from) const;
     Extended NodeDifference(int kind, TDomain& f, int comp, Extended acc);
     void ErrorSweep(int kind, TDomain& f, int comp, int skipDir, int dir, Extended& acc);
+    // Runs Visit at every node, each once (direction 1 outer, as the tables).
+    void ForEachNode(const std::function<void()>& visit);
+
+    // While set, SolutionAt answers from it instead of the owner.
+    const std::function<Extended(int column)>* solutionProbe_ = nullptr;
 
     std::array<std::vector<double>, kMaxDims> steps_;
     // coords_[d][i] = sum of the first i steps, i = 0 ... n.

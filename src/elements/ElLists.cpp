@@ -4,6 +4,8 @@
 #include "elements/MyStr.h"
 #include "platform/errors.h"
 
+#include <cassert>
+#include <cctype>
 #include <stdexcept>
 
 namespace zem {
@@ -23,6 +25,12 @@ bool Bracketed(const std::string& s) { return Enclosed(s, '{', '}') || Enclosed(
 
 void TElemList::ReplaceItem(int i, std::unique_ptr<TElemItem> newItem) {
     items_.at(static_cast<std::size_t>(i)) = std::move(newItem);
+    NoteReshaped();
+}
+
+void TElemList::ClearItems() {
+    items_.clear();
+    NoteReshaped();
 }
 
 int TElemList::IndexOfItem(const TElemItem* obj) const {
@@ -52,6 +60,7 @@ bool TElemList::GetReal(std::string_view key, double& x) const {
 
 TElemItem& TElemList::AddItem(std::unique_ptr<TElemItem> item) {
     items_.push_back(std::move(item));
+    NoteReshaped();
     return *items_.back();
 }
 
@@ -59,6 +68,7 @@ void TElemList::DeleteItem(std::string_view key) {
     const int i = IndexOfKey(key);
     if (i < 0) return;
     items_.erase(items_.begin() + i);
+    NoteReshaped();
     Changed();
 }
 
@@ -105,8 +115,31 @@ void TElemList::SetText(const std::string& s) {
     // The format is checked before anything changes, so that a rejected text
     // leaves the list and its children as they were.
     if (!s.empty() && !Bracketed(s)) FormatError();
+    const std::string before = text_;
+    const bool wasPositional = positional_;
     for (auto& child : items_) EmptyTextOf(*child);
-    TElemItem::SetText(s);
+    try {
+        TElemItem::SetText(s);
+    } catch (...) {
+        // The children took part of the rejected text, and sub-elements may
+        // have been made afresh: the text read before is read again, which
+        // rebuilds the list as it was and tells the owners.
+        RestoreText(before, wasPositional);
+        throw;
+    }
+}
+
+void TElemList::RestoreText(const std::string& before, bool wasPositional) noexcept {
+    try {
+        text_ = before;
+        positional_ = wasPositional;
+        for (auto& child : items_) EmptyTextOf(*child);
+        Parse();
+        Changed();
+    } catch (...) {
+        // Only a text this list accepted is read here; it reads again.
+        assert(!"a text read before is rejected on the way back");
+    }
 }
 
 void TElemList::Changed() {
@@ -149,6 +182,24 @@ const TElemList::TEntry* TElemList::FindEntry(const std::vector<TEntry>& entries
     return nullptr;
 }
 
+namespace {
+
+// A value that does not parse names its key: "t: Ошибка численного
+// значения". Errors of nested lists (which name their own keys) and errors
+// that give a position pass unchanged.
+void SetChildText(TElemItem& child, const std::string& text) {
+    try {
+        child.SetText(text);
+    } catch (const ZemError& e) {
+        const std::string what = e.what();
+        if (dynamic_cast<TElemList*>(&child) || what.empty() || std::isdigit(static_cast<unsigned char>(what[0])))
+            throw;
+        throw ZemError(child.Key() + ": " + what);
+    }
+}
+
+}  // namespace
+
 void TElemList::Parse() {
     // Children are visited by index: a child's ripple may read this list,
     // never reshape it. The empty text empties the children like "{}" does,
@@ -160,14 +211,28 @@ void TElemList::Parse() {
     }
     if (positional_) {
         if (parts.size() > items_.size()) FormatError();
-        for (std::size_t i = 0; i < parts.size(); ++i) items_[i]->SetText(parts[i]);
+        for (std::size_t i = 0; i < parts.size(); ++i) SetChildText(*items_[i], parts[i]);
         return;
     }
     if (items_.empty()) throw ZemError(Key() + " не определен");
     const std::vector<TEntry> entries = Entries(parts);
+    CheckEntries(entries);
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const TEntry* e = FindEntry(entries, items_[i]->Key());
-        items_[i]->SetText(e ? e->Value : std::string());
+        SetChildText(*items_[i], e ? e->Value : std::string());
+    }
+}
+
+void TElemList::CheckEntries(const std::vector<TEntry>& entries) const {
+    // Every value the text gives must reach a child: a value without a name,
+    // under a name no child has, or under a name given before would be lost.
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const TEntry& e = entries[k];
+        if (!e.Named) FormatError();
+        bool known = false;
+        for (const auto& child : items_) known = known || SameKey(e.Name, child->Key());
+        if (!known) throw ZemError("Неизвестное имя " + e.Name + " в " + Key());
+        if (FindEntry(entries, e.Name) != &e) throw ZemError("Повторное имя " + e.Name + " в " + Key());
     }
 }
 
