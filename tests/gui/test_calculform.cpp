@@ -215,6 +215,7 @@ TEST(CalculForm, ANewProblemStartsWithTheMethodThatSuitsItsSize) {
     d.FillLists(tank->Problem);
     d.LoadLines({"SLAEMethod= " + zem::SLAEMethodNames()[7]});
     EXPECT_EQ(d.SLAEMethodBox->currentIndex(), 7);
+}
 
 TEST(CalculForm, RefusesACharacteristicTheProblemDoesNotOffer) {
     TProblemFixture f;
