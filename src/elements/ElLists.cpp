@@ -81,6 +81,17 @@ TElemItem& TElemList::Declare(TItemClass itemClass, const std::string& key, cons
     return item;
 }
 
+void TElemList::DeclareAll(std::span<const TItemDecl> decls) {
+    for (const TItemDecl& d : decls) {
+        TElemItem& item = Declare(d.Kind, d.Key, d.TypeName, d.Caption, d.Default);
+        if (d.Check) {
+            auto* real = dynamic_cast<TElReal*>(&item);
+            assert(real && "a check is declared for a number item");
+            if (real) real->Check = d.Check;
+        }
+    }
+}
+
 void TElemList::DeclareMany(TItemClass itemClass, const std::vector<std::string>& keys,
                             const std::vector<std::string>& typeNames, const std::vector<std::string>& captions,
                             const std::vector<std::string>& defaults) {

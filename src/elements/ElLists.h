@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,18 @@ namespace zem {
 
 class TElement;
 class TElementHost;
+
+// One item as a table declares it: its key, its class, the type hint and
+// caption the editor shows, its default text and, for a number, the test a
+// typed value must pass (TElReal::Check; null for none).
+struct TItemDecl {
+    const char* Key;
+    TItemClass Kind;
+    const char* TypeName;
+    const char* Caption;
+    const char* Default;
+    bool (*Check)(double) = nullptr;
+};
 
 class TElemList : public TElemItem {
 public:
@@ -69,6 +82,8 @@ public:
                const std::string& defaultText) {
         return static_cast<T&>(Declare(&CreateItem<T>, key, typeName, caption, defaultText));
     }
+    // Declare for every entry of a table, in order.
+    void DeclareAll(std::span<const TItemDecl> decls);
     // Declare for every key, taking entry i of each array; a shorter array
     // gives the empty text for the missing entries.
     void DeclareMany(TItemClass itemClass, const std::vector<std::string>& keys,
