@@ -153,6 +153,9 @@ void TElemList::RestoreText(const std::string& before, bool wasPositional) noexc
 }
 
 void TElemList::Changed() {
+    // While the list hands a text to its children it rebuilds its own text
+    // once, at the end, rather than after every child.
+    if (reading_ > 0) return;
     text_ = BuildText();
     TElemItem::Changed();
 }
@@ -197,22 +200,24 @@ void TElemList::Parse() {
     // never reshape it. The empty text empties the children like "{}" does,
     // so that no value outlives its text.
     const std::vector<std::string> parts = text_.empty() ? std::vector<std::string>() : SplitOwnText();
-    if (parts.empty()) {
-        for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetText("");
-        return;
+    {
+        const TReading reading(*this);
+        if (parts.empty()) {
+            for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetText("");
+        } else if (positional_) {
+            if (parts.size() > items_.size()) FormatError();
+            for (std::size_t i = 0; i < parts.size(); ++i) items_[i]->SetText(parts[i]);
+        } else {
+            if (items_.empty()) throw ZemError(Key() + " не определен");
+            const std::vector<TEntry> entries = Entries(parts);
+            CheckEntries(entries);
+            for (std::size_t i = 0; i < items_.size(); ++i) {
+                const TEntry* e = FindEntry(entries, items_[i]->Key());
+                items_[i]->SetText(e ? e->Value : std::string());
+            }
+        }
     }
-    if (positional_) {
-        if (parts.size() > items_.size()) FormatError();
-        for (std::size_t i = 0; i < parts.size(); ++i) items_[i]->SetText(parts[i]);
-        return;
-    }
-    if (items_.empty()) throw ZemError(Key() + " не определен");
-    const std::vector<TEntry> entries = Entries(parts);
-    CheckEntries(entries);
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        const TEntry* e = FindEntry(entries, items_[i]->Key());
-        items_[i]->SetText(e ? e->Value : std::string());
-    }
+    Changed();
 }
 
 void TElemList::CheckEntries(const std::vector<TEntry>& entries) const {
@@ -272,15 +277,22 @@ void TElemArray::Parse() {
     }
     if (!OnAddItem) throw ZemError(Key() + " не определен");
     const std::vector<TEntry> entries = Entries(parts);
-    ClearItems();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        OnAddItem();
-        if (items_.size() <= i) throw ZemError(Key() + " не определен");
-        TElemItem& child = *items_[i];
-        const TEntry* e = FindEntry(entries, child.Key());
-        if (e == nullptr) throw ZemError(child.Key() + "не определен");
-        child.SetText(e->Value);
+    {
+        const TReading reading(*this);
+        ClearItems();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            OnAddItem();
+            if (items_.size() <= i) throw ZemError(Key() + " не определен");
+            TElemItem& child = *items_[i];
+            // Entries usually come in span order.
+            const TEntry* e = entries[i].Named && SameKey(entries[i].Name, child.Key())
+                                  ? &entries[i]
+                                  : FindEntry(entries, child.Key());
+            if (e == nullptr) throw ZemError(child.Key() + "не определен");
+            child.SetText(e->Value);
+        }
     }
+    Changed();
 }
 
 std::string TElemArray::BuildText() const {

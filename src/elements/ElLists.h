@@ -148,6 +148,19 @@ protected:
 
     std::vector<std::unique_ptr<TElemItem>> items_;
     bool positional_ = false;
+
+    // Marks a read of the list's own text: the children's changes do not
+    // rebuild it one by one (Changed).
+    struct TReading {
+        explicit TReading(TElemList& list) : list_(list) { ++list_.reading_; }
+        ~TReading() { --list_.reading_; }
+        TReading(const TReading&) = delete;
+        TReading& operator=(const TReading&) = delete;
+
+    private:
+        TElemList& list_;
+    };
+    int reading_ = 0;
 };
 
 // A list whose children are created while a named text is read: every entry

@@ -12,7 +12,7 @@
 #pragma once
 
 #include "domains/Equations.h"
-#include "elements/ElComp.h"
+#include "domains/ElSeries.h"
 #include "elements/ElItems.h"
 #include "elements/ElLists.h"
 
