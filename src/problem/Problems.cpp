@@ -8,6 +8,7 @@
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <cassert>
 #include <fstream>
 
 namespace zem {
@@ -53,6 +54,12 @@ void TProblem::BuildEquations() {
     equations_.Clear();
     root_->BuildEquations(equations_);
     equationsVersion_ = TreeVersion();
+#ifndef NDEBUG
+    // One row per unknown, as every domain counts its unknowns.
+    std::size_t unknowns = 0;
+    for (const TDmElement* dm : Domains()) unknowns += dm->Domain->UnknownCount();
+    assert((Domains().empty() || unknowns == UnknownCount()) && "the rows number the domains' unknowns");
+#endif
 }
 
 void TProblem::CreateSolver(int method, TProgress& progress) {
@@ -101,6 +108,8 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
 
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
+    assert(row_ && "coefficients arrive only while a row is built");
+    assert(c < UnknownCount() && "a column of the system");
     if (!row_) throw std::logic_error("no equation row is being built");
     auto it = row_->begin();
     while (it != row_->end() && it->Col < c) ++it;
