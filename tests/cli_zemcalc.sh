@@ -32,6 +32,20 @@ printf '[ZEM SERIES]\r\n#FILES\r\ntank.zem\r\nnone.zem\r\n' > t.zes
 "$zemcalc" -q t.zes >/dev/null 2>&1
 [ $? -eq 1 ] || fail "a series with a missing member must fail"
 
+# The higher-accuracy cylinders: an error estimate each, with results files.
+sym='{PARAMS={R=10.0, H=10.0, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Gidr=10000}, MESH={mesh_x=20}}'
+tech='{PARAMS={R=10.0, H=10.0, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={u_bot=0, v_bot=0, w_bot=0, dw_bot=0, N1_top=0, S1_top=0, Q1_top=0, M1_top=0}, LOADS={Gidr=10000}, MESH={mesh_x=8, mesh_y=4}}'
+for type in CylSym2 CylTech2_1 CylTech2_2; do
+    object=$tech
+    [ $type = CylSym2 ] && object=$sym
+    printf '[ZEM CAD 2]\r\n%s\r\n#OBJECT\r\n%s\r\n#CALCULATION\r\nCalcType= astim\r\nAstimList= w\r\nSaveResult\r\n' "$type" "$object" > $type.zem
+done
+out=$("$zemcalc" -q CylSym2.zem CylTech2_1.zem CylTech2_2.zem 2>/dev/null) || fail "higher-accuracy cylinders: $out"
+for type in CylSym2 CylTech2_1 CylTech2_2; do
+    grep -q "^$type.zem: Расчет закончен$" <<<"$out" || fail "$type not calculated: $out"
+    [ -s $type.res ] && [ -f ${type}_01.res ] || fail "$type: no results files"
+done
+
 "$zemcalc" >/dev/null 2>&1
 [ $? -eq 2 ] || fail "no files must be a usage error"
 echo "1 passed, 0 failed"

@@ -4,6 +4,8 @@
 #include "problem/PbTypes.h"
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/ElCyls.h"
+#include "problemtypes/ElCyls2.h"
+#include "problemtypes/ElRing.h"
 
 #include <string>
 
@@ -22,6 +24,8 @@ void RegisterProblemTypes() {
     Register<TElCylSym>("CylSym");
     Register<TElCompCylSym>("CompCylSym");
     RegisterCylTechTypes();
+    RegisterCyl2Types();
+    RegisterRingTypes();
 }
 
 }  // namespace zem
