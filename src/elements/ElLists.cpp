@@ -147,8 +147,9 @@ void TElemList::RestoreText(const std::string& before, bool wasPositional) noexc
         Parse();
         Changed();
     } catch (...) {
-        // Only a text this list accepted is read here; it reads again.
-        assert(!"a text read before is rejected on the way back");
+        // The text before was itself never read whole: an item edited alone
+        // changes the texts above it without their parse. Nothing sounder
+        // than what the read left is at hand; the caller has the error.
     }
 }
 

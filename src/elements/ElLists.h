@@ -93,7 +93,7 @@ public:
     // Rejects a text that is neither "{...}" nor "[...]" with
     // "Ошибка формата в " + key; otherwise empties the children's texts and
     // reads S. Whatever rejects S, the list, its children and their domains
-    // are left as they were.
+    // are left as they were (as the text before reads, see RestoreText).
     void SetText(const std::string& s) override;
     // Rebuilds the text from the children, then tells the owner.
     void Changed() override;
@@ -122,7 +122,9 @@ protected:
     // The text in the list's current form, built from the children.
     virtual std::string BuildText() const;
     [[noreturn]] void FormatError() const;
-    // Reads a text the list held before, after a rejected one.
+    // Reads the text the list held before, after a rejected one. That text
+    // may itself fail when an item below was edited alone and never read
+    // with the rest; the list is then left as the read left it.
     void RestoreText(const std::string& before, bool wasPositional) noexcept;
     // The text without its outer brackets, split at top-level commas; sets
     // Positional. Raises the format error when the text is not bracketed.
