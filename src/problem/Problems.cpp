@@ -54,12 +54,6 @@ void TProblem::BuildEquations() {
     equations_.Clear();
     root_->BuildEquations(equations_);
     equationsVersion_ = TreeVersion();
-#ifndef NDEBUG
-    // One row per unknown, as every domain counts its unknowns.
-    std::size_t unknowns = 0;
-    for (const TDmElement* dm : Domains()) unknowns += dm->Domain->UnknownCount();
-    assert((Domains().empty() || unknowns == UnknownCount()) && "the rows number the domains' unknowns");
-#endif
 }
 
 void TProblem::CreateSolver(int method, TProgress& progress) {
