@@ -8,6 +8,7 @@
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <cassert>
 #include <fstream>
 
 namespace zem {
@@ -106,6 +107,8 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
 
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
+    assert(row_ && "coefficients arrive only while a row is built");
+    assert(c < UnknownCount() && "a column of the system");
     if (!row_) throw std::logic_error("no equation row is being built");
     auto it = row_->begin();
     while (it != row_->end() && it->Col < c) ++it;
