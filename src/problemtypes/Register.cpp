@@ -5,6 +5,7 @@
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/ElCyls.h"
 #include "problemtypes/ElCyls2.h"
+#include "problemtypes/ElRing.h"
 
 #include <string>
 
@@ -24,6 +25,7 @@ void RegisterProblemTypes() {
     Register<TElCompCylSym>("CompCylSym");
     RegisterCylTechTypes();
     RegisterCyl2Types();
+    RegisterRingTypes();
 }
 
 }  // namespace zem

@@ -1,0 +1,208 @@
+// The ring is free in space: loads with a net force or moment are refused,
+// self-equilibrated ones give the deformation without a rigid-body part; and
+// one period of a periodic ring is the whole ring.
+#include "cylinders.h"
+
+#include "problemtypes/DmRing.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
+
+using namespace zem;
+using namespace zem::cyltest;
+
+namespace {
+
+TDmRing& RingOf(TProblem& p) { return dynamic_cast<TDmRing&>(*p.Domains().at(0)->Domain); }
+
+double ResultAt(TDmRing& d, int kind, int i) {
+    d.SetPos(0, i);
+    return static_cast<double>(d.ResultValue(kind));
+}
+
+// The message of solving a problem with these settings ("" when it solves).
+std::string SolveMessage(const std::string& type, const TSettings& settings) {
+    auto p = MakeProblem(type, settings);
+    return test::MessageOf([&] { Solve(*p); });
+}
+
+const std::string kUnbalanced = "Нагрузка на кольцо не уравновешена: ";
+
+}  // namespace
+
+TEST(RingFree, LoadsWithANetForceOrMomentAreRefused) {
+    const std::pair<TSettings, std::string> cases[] = {
+        {{{"LOADS.t", "[0, 5]"}}, "сила в плоскости кольца (t, q)"},
+        {{{"LOADS.q", "[0, [0, 5]]"}, {"LOADS.t", "[0, 4]"}}, "сила в плоскости кольца (t, q)"},
+        {{{"LOADS.q", "[0, 2]"}}, "сила в плоскости кольца (t, q)"},
+        {{{"LOADS.s", "[0, 1]"}}, "момент из плоскости кольца (s, mk)"},
+        {{{"LOADS.mk", "[0, [0, 1]]"}}, "момент из плоскости кольца (s, mk)"},
+        {{{"LOADS.s", "3"}}, "сила вдоль оси кольца (s)"},
+        {{{"LOADS.q", "2"}}, "момент вокруг оси кольца (q)"},
+        {{{"LOADS.s", "[3, 1]"}, {"LOADS.q", "2"}},
+         "сила вдоль оси кольца (s); момент вокруг оси кольца (q); момент из плоскости кольца (s, mk)"},
+    };
+    for (const auto& [settings, what] : cases) {
+        const std::string m = SolveMessage("Ring", settings);
+        EXPECT_EQ(m.substr(0, kUnbalanced.size() + what.size()), kUnbalanced + what) << settings[0].second;
+    }
+    // Harmonic 1 balanced against its partner is a self-equilibrated load:
+    // t = 5 cos against q = 5 sin, and s = cos against mk = -R cos.
+    EXPECT_EQ(SolveMessage("Ring", {{"LOADS.t", "[0, 5]"}, {"LOADS.q", "[0, [0, 5]]"}}), "");
+    EXPECT_EQ(SolveMessage("Ring2", {{"LOADS.s", "[0, 1]"}, {"LOADS.mk", "[0, -10]"}}), "");
+    // One period of two: the harmonic 1 of a period is the ring's harmonic
+    // 2, but a uniform s still pushes the ring along its axis.
+    EXPECT_EQ(SolveMessage("RingP", {{"LOADS.t", "[0, 5]"}, {"MESH.mesh", "8"}}), "");
+    EXPECT_EQ(SolveMessage("RingP", {{"LOADS.s", "3"}}).substr(0, kUnbalanced.size()), kUnbalanced);
+    // A whole ring of fewer than three steps cannot hold its rigid-body
+    // conditions.
+    EXPECT_EQ(SolveMessage("Ring", {{"MESH.mesh", "2"}}), "Сетка кольца слишком редкая: нужно не менее 3 шагов");
+}
+
+TEST(RingFree, UniformPressureAndTwistAreSelfEquilibrated) {
+    // Uniform pressure t: w = t R^2 / (E F), N2 = t R, nothing else.
+    // Uniform twisting mk: the section turns by fi = mk R^2 / (E Jx),
+    // Mx = -mk R, and the ring does not move.
+    for (const char* type : {"Ring", "Ring2", "RingP"}) {
+        auto p = MakeProblem(type, {{"LOADS.t", "1000"}, {"LOADS.mk", "500"}, {"MESH.mesh", "12"}});
+        Solve(*p);
+        TDmRing& d = RingOf(*p);
+        const double R = 10, E = 2.06e11, F = 0.01, Jx = 0.1;
+        for (int i = 0; i < 12; ++i) {
+            const double w = 1000 * R * R / (E * F), fi = 500 * R * R / (E * Jx);
+            EXPECT_NEAR(ResultAt(d, TDmRing::rkW, i), w, 1e-12 * w) << type << i;
+            EXPECT_NEAR(ResultAt(d, TDmRing::rkN2, i), 1000 * R, 1e-9 * 1000 * R);
+            EXPECT_NEAR(ResultAt(d, TDmRing::rkFi, i), fi, 1e-12 * fi);
+            EXPECT_NEAR(ResultAt(d, TDmRing::rkMx, i), -500 * R, 1e-9 * 500 * R);
+            for (int kind : {TDmRing::rkU, TDmRing::rkV})
+                EXPECT_NEAR(ResultAt(d, kind, i), 0, 1e-12 * w) << type << " " << kind << " at " << i;
+            for (int kind : {TDmRing::rkQx, TDmRing::rkQr, TDmRing::rkMr, TDmRing::rkHk})
+                EXPECT_NEAR(ResultAt(d, kind, i), 0, 1e-9 * 500 * R) << type << " " << kind << " at " << i;
+        }
+    }
+}
+
+TEST(RingFree, AnUnevenMeshGivesTheDeformationWithoutRigidMotion) {
+    // On unequal steps the rigid-body motions are null vectors of the rows
+    // only up to the truncation error; the solution still has no component
+    // along them and converges to the pure deformation.
+    const double R = 10;
+    auto solve = [&](int k) {
+        const std::string mesh =
+            "[[" + std::to_string(5 * k) + ", 0.3], [" + std::to_string(11 * k) + ", 0.7]]";
+        auto p = MakeProblem("Ring", {{"LOADS.t", "[0, 0, 1000]"}, {"LOADS.s", "[0, 0, 0, [0, 100]]"},
+                                      {"PARAMS.Jr", "0.05"}, {"PARAMS.Jx", "0.02"}, {"MESH.mesh", mesh}});
+        Solve(*p);
+        return p;
+    };
+    std::vector<double> errW;
+    for (int k : {2, 4}) {
+        auto p = solve(k);
+        TDmRing& d = RingOf(*p);
+        const int n = d.StepCount(0);
+        // The projections of (u, v, w, R fi) on the six rigid motions,
+        // weighted by the node cells, against the size of the deformation.
+        double proj[6] = {}, size = 0;
+        for (int j = 0; j < n; ++j) {
+            const double cell = (d.Step(0, j - 1) + d.Step(0, j)) / 2;
+            const double th = static_cast<double>(d.NodeCoord(0, j)) / R;
+            const double u = ResultAt(d, 0, j), v = ResultAt(d, 1, j), w = ResultAt(d, 2, j),
+                         rfi = R * ResultAt(d, 3, j);
+            proj[0] += cell * u;
+            proj[1] += cell * v;
+            proj[2] += cell * (w * std::cos(th) - v * std::sin(th));
+            proj[3] += cell * (u + rfi) * std::cos(th);
+            proj[4] += cell * (w * std::sin(th) + v * std::cos(th));
+            proj[5] += cell * (u + rfi) * std::sin(th);
+            size += cell * (std::fabs(u) + std::fabs(v) + std::fabs(w) + std::fabs(rfi));
+        }
+        for (double x : proj) EXPECT_LT(std::fabs(x), 1e-12 * size) << k;
+        // The radial deflection converges to that of the uniform mesh's
+        // harmonic 2 (amplitude from a fine uniform ring).
+        auto ref = MakeProblem("Ring", {{"LOADS.t", "[0, 0, 1000]"}, {"LOADS.s", "[0, 0, 0, [0, 100]]"},
+                                        {"PARAMS.Jr", "0.05"}, {"PARAMS.Jx", "0.02"}, {"MESH.mesh", "512"}});
+        Solve(*ref);
+        const double amp = ResultAt(RingOf(*ref), TDmRing::rkW, 0);
+        double err = 0;
+        for (int j = 0; j < n; ++j)
+            err = std::max(err, std::fabs(ResultAt(d, 2, j) - amp * std::cos(2 * double(d.NodeCoord(0, j)) / R)));
+        errW.push_back(err / std::fabs(amp));
+    }
+    EXPECT_LT(errW[0], 0.15);
+    EXPECT_LT(errW[1], errW[0] / 3) << "second order on the uneven mesh: " << errW[0] << ", " << errW[1];
+}
+
+TEST(RingFree, OnePeriodEqualsTheWholeRing) {
+    // The period's harmonic k is the ring's harmonic k P; the period of
+    // n steps matches the ring of n P steps node for node.
+    for (int period : {2, 3}) {
+        const std::string pP = std::to_string(period);
+        // Entry k of a period's series is entry k P of the ring's.
+        const std::vector<std::vector<std::string>> loads = {
+            {"200", "[300, 100]"}, {"0", "0", "50"}, {"0", "[0, 70]"}, {"80", "20"}};
+        auto text = [](const std::vector<std::string>& entries, int step) {
+            std::string s;
+            for (std::size_t k = 0; k < entries.size(); ++k)
+                for (int i = 0; i < (k == 0 ? 1 : step); ++i)
+                    s += (s.empty() ? "[" : ", ") + (i + 1 == step || k == 0 ? entries[k] : std::string("0"));
+            return s + "]";
+        };
+        TSettings partSet = {{"PARAMS.Period", pP}, {"PARAMS.Jxr", "0.5"}, {"MESH.mesh", "12"}};
+        TSettings wholeSet = {{"PARAMS.Jxr", "0.5"}, {"MESH.mesh", std::to_string(12 * period)}};
+        const char* keys[] = {"LOADS.t", "LOADS.s", "LOADS.q", "LOADS.mk"};
+        for (int k = 0; k < 4; ++k) {
+            partSet.push_back({keys[k], text(loads[k], 1)});
+            wholeSet.push_back({keys[k], text(loads[k], period)});
+        }
+        EXPECT_EQ(text(loads[0], 3), "[200, 0, 0, [300, 100]]");
+        auto part = MakeProblem("RingP", partSet);
+        auto whole = MakeProblem("Ring2", wholeSet);
+        // The loads themselves agree.
+        TDmRing& dp = RingOf(*part);
+        TDmRing& dw = RingOf(*whole);
+        for (int i = 0; i < 12; ++i)
+            for (int slot = 0; slot < 4; ++slot) {
+                dp.SetPos(0, i);
+                dw.SetPos(0, i + 12);
+                EXPECT_NEAR(double(dp.InputValue(slot)), double(dw.InputValue(slot)), 1e-9) << period;
+            }
+        Solve(*part);
+        Solve(*whole);
+        for (int kind = 0; kind < 10; ++kind) {
+            double scale = 0;
+            for (int i = 0; i < 12 * period; ++i) scale = std::max(scale, std::fabs(ResultAt(dw, kind, i)));
+            for (int i = 0; i < 12; ++i)
+                for (int copy = 0; copy < period; ++copy)
+                    EXPECT_NEAR(ResultAt(dp, kind, i), ResultAt(dw, kind, i + 12 * copy), 1e-9 * scale)
+                        << "P " << period << " kind " << kind << " node " << i;
+        }
+    }
+}
+
+TEST(RingFree, EveryDirectMethodSolvesTheFreeRing) {
+    // The rows of the rigid-body conditions keep a nonzero diagonal, so the
+    // methods that do not look for a pivot solve the ring as well.
+    auto solve = [](const char* type, int method) {
+        auto p = MakeProblem(type, {{"LOADS.t", "[0, 0, 1000]"}, {"LOADS.mk", "[0, 0, 0, 30]"},
+                                    {"PARAMS.Jxr", "0.3"}, {"MESH.mesh", "[[5, 0.4], [7, 0.6]]"}});
+        Solve(*p, method);
+        std::vector<double> r;
+        for (int kind = 0; kind < 10; ++kind)
+            for (int i = 0; i < 12; ++i) r.push_back(ResultAt(RingOf(*p), kind, i));
+        return r;
+    };
+    for (const char* type : {"Ring", "Ring2"}) {
+        const auto pivoted = solve(type, 1);
+        double scale = 0;
+        for (double x : pivoted) scale = std::max(scale, std::fabs(x));
+        for (int method : {0, 2, 3, 4, 5, 6, 7, 8}) {
+            const auto r = solve(type, method);
+            for (std::size_t k = 0; k < r.size(); ++k) {
+                // Each result against the largest of its own kind.
+                double own = 0;
+                for (std::size_t m = k / 12 * 12; m < k / 12 * 12 + 12; ++m) own = std::max(own, std::fabs(pivoted[m]));
+                ASSERT_NEAR(r[k], pivoted[k], 1e-8 * own) << type << " method " << method << " value " << k;
+            }
+        }
+    }
+}
