@@ -1,0 +1,118 @@
+// The Love-equation types in files and in the calculation types: problem
+// files that read back and write again to the same bytes (the ring block and
+// the panel's side items included), the error estimate and the mesh
+// selection, which refine the shell and carry the ring's mesh along.
+#include "cylinders.h"
+
+#include "calc/Calcul.h"
+#include "problem/FileNames.h"
+#include "problem/PbData.h"
+#include "problemtypes/DmRing.h"
+#include "problemtypes/ElLave.h"
+#include "problemtypes/ElRing.h"
+#include "testutil.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace zem;
+using namespace zem::cyltest;
+using ::testing::Contains;
+using ::testing::ContainsRegex;
+using ::testing::HasSubstr;
+
+namespace {
+
+class LaveFile : public ::testing::Test {
+protected:
+    std::unique_ptr<TProblem> WriteAndRead(TProblem& p, const std::vector<std::string>& calc,
+                                           const std::string& name = "shell.zem") {
+        path_ = dir_ / name;
+        file_ = StoredPath(path_);
+        TProblemTexts texts, read;
+        texts.Object = PrintObject(p);
+        texts.Calculation = calc;
+        data_.WriteProblemFile(file_, p, false, texts);
+        auto q = data_.ReadProblemFile(file_, read);
+        calc_ = read.Calculation;
+        return q;
+    }
+    void Calculate(TProblem& p) {
+        TProgressLog log;
+        CalculateBySettings(file_, p, process_, calc_, log);
+    }
+
+    test::TempDir dir_;
+    std::string path_, file_;
+    TPbData data_{StoredPath(dir_.path.string())};
+    std::vector<std::string> calc_, process_;
+};
+
+// Items changed from their defaults in every section, the ring's included.
+const std::pair<const char*, TSettings> kEdited[] = {
+    {"CylLave", {{"LOADS.Wind", "[0, [100, 20]]"}, {"MESH.mesh_x", "10"}}},
+    {"CylLaveP", {{"PARAMS.Period", "3"}, {"LOADS.Wind", "[0, 500]"}}},
+    {"CylPanel", {{"PARAMS.Width", "120"}, {"BOUNDS.w_left", ""}, {"BOUNDS.Q2_left", "5"}, {"BOUNDS.M2_right", "1"}}},
+    {"CylRing", {{"ELEMS.Ring.PARAMS.E", "1e11"}, {"ELEMS.Ring.LOADS.t", "[0, 0, 300]"}, {"MESH.mesh_y", "8"}}},
+    {"CylRingP", {{"PARAMS.Period", "4"}, {"ELEMS.Ring.PARAMS.Jx", "0.2"}, {"ELEMS.Ring.LOADS.mk", "[0, 10]"}}},
+};
+
+}  // namespace
+
+TEST_F(LaveFile, ByteIdenticalRoundTrips) {
+    for (const auto& [type, settings] : kEdited) {
+        auto p = MakeProblem(type, settings);
+        auto q = WriteAndRead(*p, {"CalcType= single"}, "a.zem");
+        EXPECT_EQ(q->Root().GetTypeName(), type);
+        EXPECT_EQ(PrintObject(*q), PrintObject(*p)) << type;
+        const std::string first = test::Slurp(path_);
+        WriteAndRead(*q, {"CalcType= single"}, "b.zem");
+        EXPECT_EQ(test::Slurp(path_), first) << type;
+    }
+    auto ring = MakeProblem("CylRing", kEdited[3].second);
+    auto q = WriteAndRead(*ring, {"CalcType= single"});
+    EXPECT_THAT(test::Slurp(path_), HasSubstr("ELEMS={Ring={"));
+    EXPECT_EQ(dynamic_cast<TElCylRing&>(q->Root()).Ring().E, 1e11);
+    EXPECT_EQ(dynamic_cast<TElCylRing&>(q->Root()).Ring().StepCount(0), 8);
+}
+
+TEST_F(LaveFile, PanelKeepsWidthAndSideItemsAndCalculatesAsTheWholeShell) {
+    auto p = MakeProblem("CylPanel");
+    TElemList& bounds = p->Root().Bounds();
+    ASSERT_EQ(bounds.Count(), 32);
+    EXPECT_EQ(bounds.ItemKey(16), "u_left");
+    EXPECT_EQ(bounds.ItemKey(31), "M2_right");
+    EXPECT_EQ(p->Root().Params().ItemText(p->Root().Params().IndexOfKey("Width")), "180");
+    auto whole = MakeProblem("CylLave");
+    EXPECT_EQ(CylTechOf(*p).Lengths[1], CylTechOf(*whole).Lengths[1]);
+    Solve(*p);
+    Solve(*whole);
+    EXPECT_EQ(ResultAt(CylTechOf(*p), 2, 2, 1), ResultAt(CylTechOf(*whole), 2, 2, 1));
+}
+
+TEST_F(LaveFile, ErrorEstimateRefinesTheShellAndTheRingAlong) {
+    for (const char* type : {"CylLave", "CylLaveP", "CylRing", "CylRingP"}) {
+        process_.clear();
+        auto p = MakeProblem(type, {{"MESH.mesh_x", "8"}, {"LOADS.Wind", "[0, 0, 500]"}});
+        auto q = WriteAndRead(*p, {"CalcType= astim", "AutoMode", "AstimList= w, M1", "SaveResult"});
+        Calculate(*q);
+        EXPECT_THAT(process_, Contains(ContainsRegex("^w: .* %"))) << type;
+        ASSERT_EQ(q->Approximations().size(), 1u) << type;
+        TProblem& fine = *q->Approximations().front().Problem;
+        EXPECT_EQ(fine.Root().GetTypeName(), type);
+        if (auto* ring = dynamic_cast<TElCylRing*>(&fine.Root()))
+            EXPECT_EQ(ring->Ring().StepCount(0), ring->Cyl().StepCount(1)) << type;
+    }
+}
+
+TEST_F(LaveFile, RingResultsReachTheRingsTables) {
+    auto p = MakeProblem("CylRing", {{"ELEMS.Ring.LOADS.t", "[1000]"}, {"LOADS.Gidr", ""}});
+    Solve(*p);
+    TElCylRing& root = dynamic_cast<TElCylRing&>(p->Root());
+    auto values = root.RingElement().ResultValues(2);  // w
+    ASSERT_NE(values, nullptr);
+    TDmRing& ring = root.Ring();
+    ring.SetPos(0, 1);
+    EXPECT_GT(double(ring.ValueW()), 0);
+    EXPECT_NEAR(double(ring.ValueW()), ResultAt(root.Cyl(), 2, root.Cyl().StepCount(0), 1), 1e-15);
+}
