@@ -114,7 +114,8 @@ void TDmRing::CheckBalance() const {
     for (int m = 0; m < RigidMotionCount(); ++m) {
         double work, scale;
         RigidLoadWork(m, work, scale);
-        if (!(std::fabs(work) <= 1e-9 * scale)) {
+        // Loads typed to about seven digits balance within that.
+        if (!(std::fabs(work) <= 1e-6 * scale)) {
             const std::string name = kRigidLoadNames[m];
             if (what.find(name) != std::string::npos) continue;
             what += (what.empty() ? "" : "; ") + name;

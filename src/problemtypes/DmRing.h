@@ -121,7 +121,8 @@ public:
     // Fourier amplitudes; and the magnitude it is compared with.
     void RigidLoadWork(int m, double& work, double& scale) const;
     // Raises "Нагрузка на кольцо не уравновешена: ..." when the load does
-    // work on some rigid-body motion.
+    // work on some rigid-body motion (beyond a millionth of the work of its
+    // parts, which lets amplitudes typed to seven digits balance).
     void CheckBalance() const;
 
 protected:
