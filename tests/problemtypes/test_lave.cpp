@@ -13,6 +13,7 @@
 // the shift of its result by more. (The axial displacement is left out:
 // its Love shift is far below the mesh error of its end rows.)
 #include "cylinders.h"
+#include "lave.h"
 #include "problemtypes/ElLave.h"
 #include "testutil.h"
 
@@ -26,7 +27,7 @@ using namespace zem::cyltest;
 
 namespace {
 
-using Real = long double;
+using lavetest::Real;
 
 // The result kinds compared below.
 enum : int { kU = 0, kV = 1, kW = 2, kQ1 = 9, kQ2 = 10, kM1 = 11, kM2 = 12, kM12 = 13 };
@@ -77,25 +78,7 @@ public:
 
 private:
     std::array<Real, 3> Amplitudes(Real l, Real q) const {
-        const Real mu = S.mu, R = S.R, b = S.K / R, k = Real(S.t) * S.t / 12;
-        const Real B = S.E * S.t / (1 - mu * mu);
-        Real a[3][4] = {
-            {-l * l - (1 - mu) / 2 * b * b, (1 + mu) / 2 * l * b, mu / R * l, 0},
-            {(1 + mu) / 2 * l * b, -b * b - (1 - mu) / 2 * l * l, -b / R - Love * k / R * (b * b * b + l * l * b), 0},
-            {-mu / R * l, b / R + Love * k / R * (b * b * b + (2 - mu) * l * l * b),
-             k * (l * l + b * b) * (l * l + b * b) + 1 / (R * R), q / B}};
-        for (int c = 0; c < 3; ++c)
-            for (int r = c + 1; r < 3; ++r) {
-                const Real f = a[r][c] / a[c][c];
-                for (int e = c; e < 4; ++e) a[r][e] -= f * a[c][e];
-            }
-        std::array<Real, 3> x{};
-        for (int r = 2; r >= 0; --r) {
-            Real s = a[r][3];
-            for (int c = r + 1; c < 3; ++c) s -= a[r][c] * x[std::size_t(c)];
-            x[std::size_t(r)] = s / a[r][r];
-        }
-        return x;
+        return lavetest::Amplitudes(S.R, S.t, S.E, S.mu, l, S.K / Real(S.R), q, Love != 0);
     }
 
     TShell S;
