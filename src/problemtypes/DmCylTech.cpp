@@ -265,18 +265,20 @@ void TDmCylTech::WriteStartRows(TEquationList& list) {
 void TDmCylTech::WriteInnerRows(TEquationList& list) {
     const int n = StepCount(0), m = LineNodeCount();
     for (int i = 1; i < n; ++i)
-        for (int j = 0; j < m; ++j) {
-            AddEqRow(list, 1, i, j);
-            AddEqRow(list, 2, i, j);
-            // A node inside a prescribed-deflection region keeps its w.
-            SetPos(0, i);
-            SetPos(1, j);
-            LoadValue(3);
-            if (RegionHit)
-                AddRow(list, "w_Constr", EquatWriter(&TDmCylTech::WriteConstraint), i, j);
-            else
-                AddEqRow(list, 3, i, j);
-        }
+        for (int j = 0; j < m; ++j) AddInnerNodeRows(list, i, j);
+}
+
+void TDmCylTech::AddInnerNodeRows(TEquationList& list, int i, int j) {
+    AddEqRow(list, 1, i, j);
+    AddEqRow(list, 2, i, j);
+    // A node inside a prescribed-deflection region keeps its w.
+    SetPos(0, i);
+    SetPos(1, j);
+    LoadValue(3);
+    if (RegionHit)
+        AddRow(list, "w_Constr", EquatWriter(&TDmCylTech::WriteConstraint), i, j);
+    else
+        AddEqRow(list, 3, i, j);
 }
 
 // The mirror of the start rows at i = N: node lines N, N + 1, N + 2.

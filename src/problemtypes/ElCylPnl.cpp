@@ -213,17 +213,7 @@ void TDmCylPanel::WriteInnerRows(TEquationList& list) {
     const int n = StepCount(0), m = StepCount(1);
     for (int i = 1; i < n; ++i) {
         WriteSideRows(list, 0, i);
-        for (int j = 1; j < m; ++j) {
-            AddEqRow(list, 1, i, j);
-            AddEqRow(list, 2, i, j);
-            SetPos(0, i);
-            SetPos(1, j);
-            LoadValue(3);
-            if (RegionHit)
-                AddRow(list, "w_Constr", EquatWriter(&TDmCylTech::WriteConstraint), i, j);
-            else
-                AddEqRow(list, 3, i, j);
-        }
+        for (int j = 1; j < m; ++j) AddInnerNodeRows(list, i, j);
         WriteSideRows(list, 1, i);
     }
 }

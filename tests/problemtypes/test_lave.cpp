@@ -153,6 +153,9 @@ void ExpectLoveShift(const TShell& s, double tol) {
         EXPECT_NEAR(shift / exact, 1, tol) << "kind " << p.kind << ": shift " << shift << ", exact " << exact
                                            << " of " << value << " (t/R = " << s.t / s.R << ")";
     }
+    // Well within a few t/R of the deflection.
+    EXPECT_LT(std::fabs(ResultAt(a, kW, mid, jCos) - ResultAt(b, kW, mid, jCos)),
+              s.t / s.R * std::fabs(ResultAt(b, kW, mid, jCos)));
     // The program's Love solution is the closed form's, up to the mesh error.
     const double w = ResultAt(a, kW, mid, jCos);
     EXPECT_NEAR(w, static_cast<double>(exactLove.Result(kW, NodeX(a, mid), 0)), 1e-2 * std::fabs(w));

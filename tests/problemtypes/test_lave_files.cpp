@@ -3,10 +3,8 @@
 // the panel's side items included), and the error estimate, which refines
 // the shell and carries the ring's mesh along.
 #include "cylinders.h"
+#include "problemfile.h"
 
-#include "calc/Calcul.h"
-#include "problem/FileNames.h"
-#include "problem/PbData.h"
 #include "problemtypes/DmRing.h"
 #include "problemtypes/ElLave.h"
 #include "problemtypes/ElRing.h"
@@ -23,30 +21,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-class LaveFile : public ::testing::Test {
-protected:
-    std::unique_ptr<TProblem> WriteAndRead(TProblem& p, const std::vector<std::string>& calc,
-                                           const std::string& name = "shell.zem") {
-        path_ = dir_ / name;
-        file_ = StoredPath(path_);
-        TProblemTexts texts, read;
-        texts.Object = PrintObject(p);
-        texts.Calculation = calc;
-        data_.WriteProblemFile(file_, p, false, texts);
-        auto q = data_.ReadProblemFile(file_, read);
-        calc_ = read.Calculation;
-        return q;
-    }
-    void Calculate(TProblem& p) {
-        TProgressLog log;
-        CalculateBySettings(file_, p, process_, calc_, log);
-    }
-
-    test::TempDir dir_;
-    std::string path_, file_;
-    TPbData data_{StoredPath(dir_.path.string())};
-    std::vector<std::string> calc_, process_;
-};
+class LaveFile : public TProblemFileTest {};
 
 // Items changed from their defaults in every section, the ring's included.
 const std::pair<const char*, TSettings> kEdited[] = {
