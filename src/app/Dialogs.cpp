@@ -1,5 +1,7 @@
 #include "app/Dialogs.h"
 
+#include "platform/files.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -77,7 +79,7 @@ void RunGuarded(QWidget* parent, const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& e) {
-        ShowMessage(parent, QString::fromUtf8(e.what()));
+        ShowMessage(parent, QString::fromUtf8(zem::ErrorMessage(e)));
     } catch (...) {
         ShowMessage(parent, QStringLiteral("Непредвиденная ошибка"));
     }

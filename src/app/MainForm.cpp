@@ -8,6 +8,7 @@
 #include "app/RegIniFile.h"
 #include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "views/ProgressForm.h"
 
@@ -545,7 +546,7 @@ void TMainForm::SaveItemClick() {
     try {
         active->SaveData();
     } catch (const std::exception& e) {
-        ShowMessage(this, QString::fromUtf8(e.what()));
+        ShowMessage(this, QString::fromUtf8(zem::ErrorMessage(e)));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "calc/Calcul.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "solvers/SLProgr.h"
@@ -58,7 +59,7 @@ void RunTurnJob(TTurnJob& job, const std::string& startDir, TProgress& progress)
         job.Ok = true;
         return;
     } catch (const std::exception& e) {
-        job.Error = e.what();
+        job.Error = ErrorMessage(e);
     } catch (...) {
         job.Error = "Неизвестная ошибка";
     }
