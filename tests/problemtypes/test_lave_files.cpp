@@ -75,6 +75,21 @@ TEST_F(LaveFile, ErrorEstimateRefinesTheShellAndTheRingAlong) {
     }
 }
 
+TEST_F(LaveFile, MeshSelectionRefinesTheRingWithTheShell) {
+    auto p = MakeProblem("CylRing", {{"MESH.mesh_x", "6"}, {"MESH.mesh_y", "8"}});
+    // With the ring's domain beside the shell's, the criterion names the
+    // shell's type.
+    auto q = WriteAndRead(*p, {"CalcType= choose", "AutoMode", "Prec= 1", "PrecChar= CylRing.w",
+                                "PrecList= mesh_x, mesh_y"});
+    Calculate(*q);
+    EXPECT_EQ(process_.end()[-2], "Требуемая густота сетки достигнута");
+    ASSERT_GE(q->Approximations().size(), 2u);
+    for (const auto& a : q->Approximations()) {
+        auto& ring = dynamic_cast<TElCylRing&>(a.Problem->Root());
+        EXPECT_EQ(ring.Ring().Steps(0), ring.Cyl().Steps(1));
+    }
+}
+
 TEST_F(LaveFile, RingResultsReachTheRingsTables) {
     auto p = MakeProblem("CylRing", {{"ELEMS.Ring.LOADS.t", "[1000]"}, {"LOADS.Gidr", ""}});
     Solve(*p);
