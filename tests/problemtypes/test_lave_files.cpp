@@ -51,15 +51,6 @@ TEST_F(LaveFile, ByteIdenticalRoundTrips) {
     EXPECT_EQ(dynamic_cast<TElCylRing&>(q->Root()).Ring().StepCount(0), 8);
 }
 
-TEST_F(LaveFile, PanelDeclaresWidthAndSideItems) {
-    auto p = MakeProblem("CylPanel");
-    TElemList& bounds = p->Root().Bounds();
-    ASSERT_EQ(bounds.Count(), 32);
-    EXPECT_EQ(bounds.ItemKey(16), "u_left");
-    EXPECT_EQ(bounds.ItemKey(31), "M2_right");
-    EXPECT_EQ(p->Root().Params().ItemText(p->Root().Params().IndexOfKey("Width")), "180");
-}
-
 TEST_F(LaveFile, ErrorEstimateRefinesTheShellAndTheRingAlong) {
     for (const char* type : {"CylLave", "CylLaveP", "CylPanel", "CylRing", "CylRingP"}) {
         process_.clear();
@@ -88,16 +79,4 @@ TEST_F(LaveFile, MeshSelectionRefinesTheRingWithTheShell) {
         auto& ring = dynamic_cast<TElCylRing&>(a.Problem->Root());
         EXPECT_EQ(ring.Ring().Steps(0), ring.Cyl().Steps(1));
     }
-}
-
-TEST_F(LaveFile, RingResultsReachTheRingsTables) {
-    auto p = MakeProblem("CylRing", {{"ELEMS.Ring.LOADS.t", "[1000]"}, {"LOADS.Gidr", ""}});
-    Solve(*p);
-    TElCylRing& root = dynamic_cast<TElCylRing&>(p->Root());
-    auto values = root.RingElement().ResultValues(2);  // w
-    ASSERT_NE(values, nullptr);
-    TDmRing& ring = root.Ring();
-    ring.SetPos(0, 1);
-    EXPECT_GT(double(ring.ValueW()), 0);
-    EXPECT_NEAR(double(ring.ValueW()), ResultAt(root.Cyl(), 2, root.Cyl().StepCount(0), 1), 1e-15);
 }
