@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <exception>
 
@@ -32,6 +33,13 @@ QString QtFilter(const QString& filter) {
     return names.join(QStringLiteral(";;"));
 }
 
+// A box over a window that stays on top stays on top too, or it would open
+// hidden behind its own parent.
+void KeepInFront(QMessageBox& box, QWidget* parent) {
+    if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 QString Title() {
     const QString name = QApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("ZEM CAD 2") : name;
@@ -47,13 +55,30 @@ TDialogHandlers& DialogHandlers() {
 void ShowMessage(QWidget* parent, const QString& text, TMsgKind kind) {
     if (DialogHandlers().Message) return DialogHandlers().Message(parent, text, kind);
     QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok, parent);
+    KeepInFront(box, parent);
     box.exec();
 }
 
 bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind) {
     if (DialogHandlers().Ask) return DialogHandlers().Ask(parent, text, kind);
     QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    KeepInFront(box, parent);
     return box.exec() == QMessageBox::Ok;
+}
+
+TSaveAnswer AskSaveChanges(QWidget* parent, const QString& text) {
+    if (DialogHandlers().AskSave) return DialogHandlers().AskSave(parent, text);
+    QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::NoButton, parent);
+    KeepInFront(box, parent);
+    QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return TSaveAnswer::Save;
+    if (box.clickedButton() == discard) return TSaveAnswer::Discard;
+    return TSaveAnswer::Cancel;
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir) {

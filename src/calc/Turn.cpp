@@ -235,6 +235,14 @@ void TTurn::ForgetWindow(TTurnWindow* window) {
     if (changed) Changed();
 }
 
+bool TTurn::AttachWindow(const std::string& text, TTurnWindow* window) {
+    const int pos = FindWaiting(text);
+    if (pos < 0 || Fixed(pos) || !window) return false;
+    waiting_[static_cast<std::size_t>(pos)].Window = window;
+    Changed();
+    return true;
+}
+
 void TTurn::Shutdown() {
     shut_ = true;
     if (!job_) return;

@@ -58,7 +58,12 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
-    BuildEquations();
+    try {
+        BuildEquations();
+    } catch (const std::bad_alloc&) {
+        equations_.Clear();
+        throw ZemError("Недостаточно памяти для построения уравнений задачи");
+    }
     if (UnknownCount() == 0) throw ZemError("Задача не имеет неизвестных");
     try {
         CreateSolver(method, progress);
