@@ -272,7 +272,7 @@ Notes on the cases:
   circumference; they equal the whole structure at the same nodes.
 - The ovalising wind is the second harmonic: the membrane state holds
   (N1 = −n² q (H − x)² / (2R) at n = 2) away from the clamped bottom, whose
-  edge effect dies out within about 0.2 m.
+  edge effect decays as e^(−βx) with 1/β = 0.16 m.
 - In the ring-stiffened tank the hoop force at mid-height is the membrane one
   to about 10⁻⁶ on every mesh, so no order of convergence shows.
 EOF
