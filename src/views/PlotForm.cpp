@@ -253,6 +253,7 @@ void TPlotForm::Refill() {
         if (lo == hi) lo -= std::max(1e-12, std::fabs(lo) * 0.1), hi += std::max(1e-12, std::fabs(hi) * 0.1);
         const double pad = (hi - lo) * 0.05;
         axis->setRange(lo - pad, hi + pad);
+        axis->applyNiceNumbers();
     };
     if (!std::isfinite(xmin)) xmin = 0, xmax = 1;
     axisX_->setRange(xmin, xmax > xmin ? xmax : xmin + 1);

@@ -43,6 +43,19 @@ QStringList ReadLines(const QString& name) {
     return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+// Wind as well as the liquid, on a mesh fine enough for a picture.
+void WindOnAFineMesh(TViewsFixture& f) {
+    ChangeElements(*f.Window->Problem, [&] {
+        auto set = [&](const char* section, const char* key, const std::string& text) {
+            auto& list = dynamic_cast<zem::TElemList&>(f.Root().Item(f.Root().IndexOfKey(section)));
+            list.Item(list.IndexOfKey(key)).SetText(text);
+        };
+        set("LOADS", "Wind", "[0, 2000]");
+        set("MESH", "mesh_x", "40");
+        set("MESH", "mesh_y", "48");
+    });
+}
+
 }  // namespace
 
 TEST(ResultPlot, CurvesOfATankFollowItsTableAndOverlayTheApproximations) {
@@ -325,12 +338,13 @@ TEST(ResultScreens, DocumentationPictures) {
         for (int k = 1; k <= 3; ++k) AddApproximation(*f.Window->Problem, k, "Приближение " + std::to_string(k));
         TPlotForm* p = f.Views->PlotForm;
         p->setParent(nullptr);
-        p->ShowPlot(f.Views->RefTo(f.Root()), 5);  // M1
+        p->ShowPlot(f.Views->RefTo(f.Root()), 4);  // M1
         p->setGeometry(20, 20, 900, 600);
         QTest::qWait(hold * 1000);
         p->RenderPicture(QSize(900, 560)).save(dir + QStringLiteral("/plot_approximations.png"));
     } else if (phase == QStringLiteral("map")) {
         TViewsFixture f("CylTech");
+        WindOnAFineMesh(f);
         f.Calculate();
         f.OpenEditor()->GraphItemClick(true, 2);
         TGraphForm* g = f.Views->GraphForm;
@@ -342,6 +356,7 @@ TEST(ResultScreens, DocumentationPictures) {
         g->RenderPicture(g->PaintBox->size()).save(dir + QStringLiteral("/colour_map.png"));
     } else if (phase == QStringLiteral("report")) {
         TViewsFixture f("CylTech");
+        WindOnAFineMesh(f);
         f.Calculate();
         TReportInput input;
         input.Title = QStringLiteral("cyltech.zem");
