@@ -235,6 +235,7 @@ void TGraphForm::ShowGraph(const TElementRef& element, int selector, const QStri
     snapshotField_.reset();
     if (zem::TElement* e = ref_.Element()) {
         field_ = SampleField(*e, data_.get(), name);
+        if (!name.empty()) setWindowTitle(caption.left(open + 1) + Q(FieldTitle(e->GetTypeName(), name)) + caption.mid(close));
         zem::TProblem* problem = ref_.Problem();
         try {
             if (problem && !field_.Empty()) {

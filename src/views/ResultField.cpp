@@ -373,25 +373,24 @@ std::string EvaluateRequest(zem::TElement& element, const std::string& request) 
 
 void ComputeResultExpressions(zem::TElement& element, const std::vector<std::string>& source,
                               std::vector<std::string>& dest) {
+    // The listing cuts the requests (and refuses unfinished text): each of its
+    // lines is the requests ending there, each followed by " = ".
+    std::vector<std::string> listed;
+    zem::ListResultExpressions(element, source, listed);
     dest.clear();
-    std::string pending;
-    for (const std::string& line : source) {
-        dest.emplace_back();
-        pending = pending.empty() ? line : pending + " " + line;
-        for (std::size_t cut; (cut = pending.find_first_of(";:")) != std::string::npos;) {
-            const std::string request = zem::Trimmed(std::string_view(pending).substr(0, cut));
-            pending.erase(0, cut + 1);
-            if (request.empty()) continue;
+    for (const std::string& line : listed) {
+        std::string out;
+        for (std::size_t start = 0, end; (end = line.find(" = ", start)) != std::string::npos; start = end + 3) {
+            const std::string request = zem::Trimmed(std::string_view(line).substr(start, end - start));
             std::string answer;
             try {
                 answer = EvaluateRequest(element, request);
             } catch (const std::exception& e) {
                 answer = e.what();
             }
-            std::string& last = dest.back();
-            if (!last.empty()) last += "; ";
-            last += request + " = " + answer;
+            if (!out.empty()) out += "; ";
+            out += request + " = " + answer;
         }
+        dest.push_back(std::move(out));
     }
-    if (!zem::Trimmed(pending).empty()) throw zem::ZemError("Ошибка в формате результатов");
 }
