@@ -48,6 +48,7 @@ void TDomain::SetSteps(int d, std::vector<double> steps) {
 }
 
 void TDomain::RebuildCoords(int d) {
+    if (Owner) Owner->DomainReshaped();
     const auto& s = steps_[static_cast<std::size_t>(d)];
     auto& c = coords_[static_cast<std::size_t>(d)];
     c.resize(s.size() + 1);
@@ -91,14 +92,41 @@ Extended TDomain::NodeCoord(int d, int i) const {
 
 Extended TDomain::Extent(int d) const { return coords_[static_cast<std::size_t>(d)].back(); }
 
+int TDomain::NodeSpan(int d) const {
+    const int n = StepCount(d);
+    return Periodic[static_cast<std::size_t>(d)] ? n : n + 1 + 2 * VirtualLayers(d);
+}
+
+std::size_t TDomain::UnknownCount() const {
+    std::size_t count = static_cast<std::size_t>(ComponentCount());
+    for (int d = 0; d < DimCount; ++d) count *= static_cast<std::size_t>(NodeSpan(d));
+    return count;
+}
+
+int TDomain::ColumnOf(int c, const TNodeIdx& idx) const {
+    int column = 0;
+    for (int d = 0; d < DimCount; ++d) {
+        const int i = Periodic[static_cast<std::size_t>(d)] ? WrapIndex(d, idx[static_cast<std::size_t>(d)])
+                                                              : idx[static_cast<std::size_t>(d)] + VirtualLayers(d);
+        column = column * NodeSpan(d) + i;
+    }
+    return column * ComponentCount() + c;
+}
+
+const TFieldTable& TDomain::Fields() const {
+    static const TFieldTable none{};
+    return none;
+}
+
 Extended TDomain::StepSum(int d, int m) const {
     const int n = StepCount(d);
     if (m <= 0) return 0;
     const auto& c = coords_[static_cast<std::size_t>(d)];
     if (m <= n) return c[static_cast<std::size_t>(m)];
-    Extended x = c[static_cast<std::size_t>(n)];
-    for (int k = n; k < m; ++k) x += Step(d, k);
-    return x;
+    // Past the end the steps wrap round (closed) or repeat the last one.
+    if (Periodic[static_cast<std::size_t>(d)])
+        return c[static_cast<std::size_t>(n)] * (m / n) + c[static_cast<std::size_t>(m % n)];
+    return c[static_cast<std::size_t>(n)] + static_cast<Extended>(Step(d, n - 1)) * (m - n);
 }
 
 void TDomain::BuildSteps(const TObject* meshValue, int d) {
@@ -338,25 +366,32 @@ Extended TDomain::SnapInterval(int d, Extended& len, int& iHi, int& iLo, Extende
 
 std::vector<int> TDomain::NearestNodes(int d, int count, Extended x) const {
     const int n = StepCount(d);
-    for (int i = 0; i < n; ++i)
-        if (NodeCoord(d, i) == x) return {i};
-    std::vector<int> nodes;
-    std::vector<bool> listed(static_cast<std::size_t>(2 * n), false);
-    for (int c = 0; c < count; ++c) {
-        int best = -1;
-        Extended bestDist = 0;
-        for (int j = 0; j < 2 * n; ++j) {
-            if (listed[static_cast<std::size_t>(j)]) continue;
-            const Extended dist = std::fabs(StepSum(d, j) - x);
-            if (best < 0 || dist < bestDist) {
-                best = j;
-                bestDist = dist;
-            }
-        }
-        if (best < 0) break;
-        listed[static_cast<std::size_t>(best)] = true;
-        nodes.insert(std::upper_bound(nodes.begin(), nodes.end(), best), best);
+    const auto& c = coords_[static_cast<std::size_t>(d)];
+    if (n > 0) {
+        // A node lying exactly at x answers alone.
+        const auto at = std::lower_bound(c.begin(), c.begin() + n, x);
+        if (at != c.begin() + n && *at == x) return {static_cast<int>(at - c.begin())};
     }
+    // The candidates j = 0 ... 2n - 1 lie at the increasing sums StepSum(j):
+    // the nearest are found by widening a window around x, the lower index
+    // winning a tie.
+    int hi = 0, top = 2 * n;
+    for (int lo = 0; lo < top;) {
+        const int mid = lo + (top - lo) / 2;
+        if (StepSum(d, mid) < x)
+            lo = mid + 1;
+        else
+            top = mid;
+        hi = lo;
+    }
+    int lo = hi - 1;
+    std::vector<int> nodes;
+    for (int k = 0; k < count && (lo >= 0 || hi < 2 * n); ++k) {
+        const bool takeLow =
+            hi >= 2 * n || (lo >= 0 && std::fabs(StepSum(d, lo) - x) <= std::fabs(StepSum(d, hi) - x));
+        nodes.push_back(takeLow ? lo-- : hi++);
+    }
+    std::sort(nodes.begin(), nodes.end());
     return nodes;
 }
 

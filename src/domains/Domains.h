@@ -15,6 +15,7 @@
 // step query costs O(1) (sums past the ends walk the extra steps).
 #pragma once
 
+#include "domains/FieldKinds.h"
 #include "platform/canvas.h"
 #include "platform/extended.h"
 #include "platform/object.h"
@@ -60,6 +61,8 @@ public:
     // Empty for the problem's root element; the element key and "." for an
     // element inside a compound element.
     virtual std::string EquationPrefix() const = 0;
+    // Told when the domain's mesh has been rebuilt (its unknowns renumbered).
+    virtual void DomainReshaped() {}
 };
 
 // A load function: evaluates the load at the domain's current node from its
@@ -122,8 +125,23 @@ public:
     virtual void SetBoundary(TElemList* list);
     virtual void AddLoad(const std::string& name, const TObject* value) = 0;
     virtual void WriteEquations(TEquationList& list) = 0;
-    // The local column of unknown component c at node idx.
-    virtual int ColumnOf(int c, const TNodeIdx& idx) const = 0;
+    // --- Unknowns. A domain numbers its unknowns from 0: component c of node
+    // idx at ((i0 + L0) S1 + (i1 + L1)) C + c, with C the components per node,
+    // Ld the virtual layers and Sd the node span of direction d. The count of
+    // rows a domain registers is its unknown count, one row per unknown.
+    // Unknown components at every node (1 for w alone, 3 for u, v, w).
+    virtual int ComponentCount() const { return 1; }
+    // Layers of virtual nodes beyond each end of direction d; a closed
+    // direction has none.
+    virtual int VirtualLayers(int d) const { return 0; }
+    // The node lines of direction d that carry unknowns: StepCount in a
+    // closed direction, StepCount + 1 and the virtual layers otherwise.
+    int NodeSpan(int d) const;
+    std::size_t UnknownCount() const;
+    std::size_t RowCount() const { return UnknownCount(); }
+    // The local column of unknown component c at node idx (the numbering
+    // above; a closed direction wraps the index).
+    virtual int ColumnOf(int c, const TNodeIdx& idx) const;
     // Tables of a quantity at every node: a line (1-D) or a matrix (2-D).
     virtual std::unique_ptr<TObject> InputTable(int kind) = 0;
     virtual std::unique_ptr<TObject> ResultTable(int kind) = 0;
@@ -137,6 +155,9 @@ public:
     virtual Extended ResultValue(int kind) = 0;
     // A concentrated load [i, j, q] at one node of a surface.
     virtual Extended PointLoad(const std::vector<double>& params);
+    // The named input fields, results and boundary conditions, in kind
+    // order; none here.
+    virtual const TFieldTable& Fields() const;
 
     // --- Mesh. --------------------------------------------------------------
     int GetPos(int d) const { return Pos[static_cast<std::size_t>(d)]; }

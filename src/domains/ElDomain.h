@@ -67,6 +67,7 @@ public:
     void DomainAddFree(Extended x) override;
     std::string MeshItemKey(int d) const override;
     std::string EquationPrefix() const override;
+    void DomainReshaped() override { NoteReshaped(); }
 
 protected:
     void SetupDomain();

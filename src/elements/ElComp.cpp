@@ -10,6 +10,7 @@
 #include "solvers/Matrises.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
 namespace zem {
@@ -123,6 +124,28 @@ double TElCompSeries::HeightUpTo(int i) const {
     double height = 0;
     for (int k = 0; k <= i && k < ChildCount(); ++k) height += SpanDomain(k).Lengths[0];
     return height;
+}
+
+std::size_t TElCompSeries::UnknownOffset(const TElement* child, std::size_t index) const {
+    const TElementHost* host = Host();
+    if (host == nullptr) {
+        // A detached tree keeps no cache: its shape may change unannounced.
+        for (int i = 0; i < ChildCount() && &Child(i) != child; ++i) index += SpanDomain(i).UnknownCount();
+        return index;
+    }
+    if (host != offsetsHost_ || host->TreeVersion() != offsetsVersion_ || offsets_.empty()) {
+        offsets_.clear();
+        std::size_t offset = 0;
+        for (int i = 0; i < ChildCount(); ++i) {
+            offsets_.emplace(&Child(i), offset);
+            offset += SpanDomain(i).UnknownCount();
+        }
+        offsetsHost_ = host;
+        offsetsVersion_ = host->TreeVersion();
+    }
+    const auto at = offsets_.find(child);
+    assert(at != offsets_.end() && "a span asks for its offset");
+    return at == offsets_.end() ? index : index + at->second;
 }
 
 void TElCompSeries::SpanRect(int i, const TRect& r, TRect& s) const {

@@ -1,5 +1,6 @@
 #include "elements/ElItems.h"
 
+#include "elements/ElementHost.h"
 #include "elements/MyStr.h"
 #include "platform/errors.h"
 
@@ -33,9 +34,30 @@ long WordFromText(const std::string& text) {
 
 }  // namespace
 
+TElementHost* TElemItem::Host() const {
+    const TElemItem* item = this;
+    while (TElemItem* up = item->OwnerItem()) item = up;
+    return dynamic_cast<TElementHost*>(item->Owner());
+}
+
+void TElemItem::NoteReshaped() const {
+    if (TElementHost* host = Host()) host->TreeReshaped();
+}
+
 void TElemItem::SetText(const std::string& s) {
+    // The new value is made beside the old one, which comes back when the
+    // text is rejected: a failed text changes nothing.
+    // (S may be this item's own text.)
+    std::string oldText = text_;
     text_ = s;
-    Parse();
+    std::unique_ptr<TObject> oldValue = std::move(value_);
+    try {
+        Parse();
+    } catch (...) {
+        text_ = std::move(oldText);
+        value_ = std::move(oldValue);
+        throw;
+    }
     Changed();
 }
 

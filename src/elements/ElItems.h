@@ -17,6 +17,8 @@
 
 namespace zem {
 
+class TElementHost;
+
 class TElemItem : public TObject {
 public:
     TElemItem(TObject* owner, std::string key) : owner_(owner), key_(std::move(key)) {}
@@ -28,6 +30,11 @@ public:
     void SetOwner(TObject* owner) { owner_ = owner; }
     // The owner when it is itself an item (a list or element), else null.
     TElemItem* OwnerItem() const { return dynamic_cast<TElemItem*>(owner_); }
+    // The problem the tree hangs under: the first owner, walking up, that is
+    // not an item; null when the tree is not attached.
+    TElementHost* Host() const;
+    // Tells the host that the tree changed shape.
+    void NoteReshaped() const;
 
     // The name within the owner (R, PARAMS, Span1); fixed at construction.
     const std::string& Key() const { return key_; }
@@ -46,8 +53,9 @@ public:
     // have no value object).
     TObject* Value() const { return value_.get(); }
 
-    // Text := S, parse it, then tell the owner. A parse failure raises with
-    // Text already set and stops the ripple.
+    // Text := S, parse it, then tell the owner. A text that fails to parse
+    // raises and leaves the item as it was (text, value and, for a list, its
+    // children), with nothing passed to the owner.
     virtual void SetText(const std::string& s);
     // Tells the owner when it is an item; the ripple stops at the problem.
     virtual void Changed();

@@ -4,6 +4,7 @@
 #include "elements/MyStr.h"
 #include "platform/errors.h"
 
+#include <cassert>
 #include <stdexcept>
 
 namespace zem {
@@ -23,6 +24,12 @@ bool Bracketed(const std::string& s) { return Enclosed(s, '{', '}') || Enclosed(
 
 void TElemList::ReplaceItem(int i, std::unique_ptr<TElemItem> newItem) {
     items_.at(static_cast<std::size_t>(i)) = std::move(newItem);
+    NoteReshaped();
+}
+
+void TElemList::ClearItems() {
+    items_.clear();
+    NoteReshaped();
 }
 
 int TElemList::IndexOfItem(const TElemItem* obj) const {
@@ -52,6 +59,7 @@ bool TElemList::GetReal(std::string_view key, double& x) const {
 
 TElemItem& TElemList::AddItem(std::unique_ptr<TElemItem> item) {
     items_.push_back(std::move(item));
+    NoteReshaped();
     return *items_.back();
 }
 
@@ -59,6 +67,7 @@ void TElemList::DeleteItem(std::string_view key) {
     const int i = IndexOfKey(key);
     if (i < 0) return;
     items_.erase(items_.begin() + i);
+    NoteReshaped();
     Changed();
 }
 
@@ -105,8 +114,31 @@ void TElemList::SetText(const std::string& s) {
     // The format is checked before anything changes, so that a rejected text
     // leaves the list and its children as they were.
     if (!s.empty() && !Bracketed(s)) FormatError();
+    const std::string before = text_;
+    const bool wasPositional = positional_;
     for (auto& child : items_) EmptyTextOf(*child);
-    TElemItem::SetText(s);
+    try {
+        TElemItem::SetText(s);
+    } catch (...) {
+        // The children took part of the rejected text, and sub-elements may
+        // have been made afresh: the text read before is read again, which
+        // rebuilds the list as it was and tells the owners.
+        RestoreText(before, wasPositional);
+        throw;
+    }
+}
+
+void TElemList::RestoreText(const std::string& before, bool wasPositional) noexcept {
+    try {
+        text_ = before;
+        positional_ = wasPositional;
+        for (auto& child : items_) EmptyTextOf(*child);
+        Parse();
+        Changed();
+    } catch (...) {
+        // Only a text this list accepted is read here; it reads again.
+        assert(!"a text read before is rejected on the way back");
+    }
 }
 
 void TElemList::Changed() {
@@ -165,9 +197,23 @@ void TElemList::Parse() {
     }
     if (items_.empty()) throw ZemError(Key() + " не определен");
     const std::vector<TEntry> entries = Entries(parts);
+    CheckEntries(entries);
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const TEntry* e = FindEntry(entries, items_[i]->Key());
         items_[i]->SetText(e ? e->Value : std::string());
+    }
+}
+
+void TElemList::CheckEntries(const std::vector<TEntry>& entries) const {
+    // Every value the text gives must reach a child: a value without a name,
+    // under a name no child has, or under a name given before would be lost.
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const TEntry& e = entries[k];
+        if (!e.Named) FormatError();
+        bool known = false;
+        for (const auto& child : items_) known = known || SameKey(e.Name, child->Key());
+        if (!known) throw ZemError("Неизвестное имя " + e.Name + " в " + Key());
+        if (FindEntry(entries, e.Name) != &e) throw ZemError("Повторное имя " + e.Name + " в " + Key());
     }
 }
 

@@ -6,9 +6,10 @@
 // a list whose children all have empty texts has the empty text. Positional
 // form: "[Text, Text]", the children's texts in order. Reading a named text,
 // every child takes the entry whose name equals its key without regard to
-// letter case (the first such entry wins; blanks around the name and the
-// value are dropped); a child without an entry gets the empty text; entries
-// that name no child are ignored. Reading a positional text, entry i goes to
+// letter case (blanks around the name and the value are dropped); a child
+// without an entry gets the empty text. A value the text gives is never
+// dropped: an entry without a name, with a name no child has, or with a name
+// given before is rejected. Reading a positional text, entry i goes to
 // child i.
 //
 // Every change of a child rebuilds the list's text and is passed to the owner,
@@ -39,7 +40,7 @@ public:
     // Frees child i and puts NewItem in its place (no notification).
     void ReplaceItem(int i, std::unique_ptr<TElemItem> newItem);
     // Frees every child.
-    void ClearItems() { items_.clear(); }
+    void ClearItems();
     // Position of Obj among the children, or -1.
     int IndexOfItem(const TElemItem* obj) const;
     // Position of the first child whose key equals Key exactly (letter case
@@ -75,8 +76,9 @@ public:
                      const std::vector<std::string>& defaults);
 
     // Rejects a text that is neither "{...}" nor "[...]" with
-    // "Ошибка формата в " + key (the list is left as it was); otherwise
-    // empties the children's texts and reads S.
+    // "Ошибка формата в " + key; otherwise empties the children's texts and
+    // reads S. Whatever rejects S, the list, its children and their domains
+    // are left as they were.
     void SetText(const std::string& s) override;
     // Rebuilds the text from the children, then tells the owner.
     void Changed() override;
@@ -105,6 +107,8 @@ protected:
     // The text in the list's current form, built from the children.
     virtual std::string BuildText() const;
     [[noreturn]] void FormatError() const;
+    // Reads a text the list held before, after a rejected one.
+    void RestoreText(const std::string& before, bool wasPositional) noexcept;
     // The text without its outer brackets, split at top-level commas; sets
     // Positional. Raises the format error when the text is not bracketed.
     std::vector<std::string> SplitOwnText();
@@ -118,6 +122,11 @@ protected:
     };
     static std::vector<TEntry> Entries(const std::vector<std::string>& parts);
     static const TEntry* FindEntry(const std::vector<TEntry>& entries, std::string_view key);
+    // Raises unless every entry of a named text goes to a child: an entry
+    // without '=' is a format error, a name no child has raises
+    // "Неизвестное имя " + name + " в " + key, a name given twice
+    // "Повторное имя " + name + " в " + key.
+    void CheckEntries(const std::vector<TEntry>& entries) const;
 
     TElemList* OwnerList() const;
     TElementHost* OwnerHost() const;

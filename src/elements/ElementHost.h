@@ -9,6 +9,7 @@
 #include "platform/object.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,16 @@ public:
     // Shows a graph of Element (drawn by its DrawGraph from Data). Takes Data.
     virtual void ShowGraph(TElement& element, int selector, const std::string& caption,
                            std::unique_ptr<TObject> data) = 0;
+
+    // Told by the tree whenever it changes shape: an item created, replaced
+    // or freed, a domain's mesh rebuilt. Whoever keeps pointers into the tree
+    // (the problem's domain list and equations, a compound's offsets) keeps
+    // the count it was built at and rebuilds when the count has moved on.
+    void TreeReshaped() { ++treeVersion_; }
+    std::uint64_t TreeVersion() const { return treeVersion_; }
+
+private:
+    std::uint64_t treeVersion_ = 0;
 };
 
 }  // namespace zem

@@ -11,15 +11,7 @@ TElement::TElement(TObject* owner, std::string key) : TElemList(owner, std::move
         AddItem(std::make_unique<TElemList>(this, section));
 }
 
-TElementHost* TElement::FindProblem() const {
-    for (TObject* o = Owner(); o != nullptr;) {
-        if (auto* host = dynamic_cast<TElementHost*>(o)) return host;
-        auto* item = dynamic_cast<TElemItem*>(o);
-        if (item == nullptr) return nullptr;
-        o = item->Owner();
-    }
-    return nullptr;
-}
+TElementHost* TElement::FindProblem() const { return Host(); }
 
 void TElement::SetLines(const std::vector<std::string>& lines) { SetText(LinesToText(lines)); }
 

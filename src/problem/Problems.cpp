@@ -32,7 +32,13 @@ std::unique_ptr<TProblem> TProblem::Clone() const {
     return copy;
 }
 
+const std::vector<TDmElement*>& TProblem::Domains() const {
+    if (domainsVersion_ != TreeVersion()) const_cast<TProblem*>(this)->CollectDomains();
+    return domains_;
+}
+
 void TProblem::CollectDomains() {
+    domainsVersion_ = TreeVersion();
     domains_.clear();
     // Depth first: a domain element is listed, a compound is descended into.
     auto walk = [this](auto&& self, TElement& e) -> void {
@@ -46,6 +52,7 @@ void TProblem::CollectDomains() {
 void TProblem::BuildEquations() {
     equations_.Clear();
     root_->BuildEquations(equations_);
+    equationsVersion_ = TreeVersion();
 }
 
 void TProblem::CreateSolver(int method, TProgress& progress) {
@@ -73,6 +80,7 @@ void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
 }
 
 Extended TProblem::GetRow(std::size_t r, TRowItems& items) {
+    if (equationsVersion_ != TreeVersion()) BuildEquations();
     return BuildRow(items, [&] {
         if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r)))
             items.push_back(TListItem{r, 1});  // an unknown no equation defines
@@ -118,9 +126,11 @@ void TProblem::LoadResults(const std::string& nativeFileName) {
 }
 
 void TProblem::DoubleMesh() {
-    for (TDmElement* dm : domains_)
-        for (int d = 0; d < dm->Domain->DimCount; ++d) dm->RefineMesh(d, nullptr);
-    CollectDomains();
+    // Refining a span may rebuild its neighbours through the compound: the
+    // elements are found again by position after every step.
+    const std::size_t count = Domains().size();
+    for (std::size_t i = 0; i < count && i < Domains().size(); ++i)
+        for (int d = 0; d < Domains()[i]->Domain->DimCount; ++d) Domains()[i]->RefineMesh(d, nullptr);
 }
 
 namespace {
@@ -138,13 +148,13 @@ bool InsideCompound(const TDmElement& dm) {
 }  // namespace
 
 std::string TProblem::AxisNameByDomain(int d, int j) const {
-    const TDmElement& dm = *domains_.at(static_cast<std::size_t>(d));
+    const TDmElement& dm = *Domains().at(static_cast<std::size_t>(d));
     std::string axis = dm.MeshItemKey(j);
     return InsideCompound(dm) ? dm.Key() + "." + axis : axis;
 }
 
 std::string TProblem::AxisNameByType(int d, int j) const {
-    const TDmElement& dm = *domains_.at(static_cast<std::size_t>(d));
+    const TDmElement& dm = *Domains().at(static_cast<std::size_t>(d));
     std::string axis = dm.MeshItemKey(j);
     return InsideCompound(dm) ? dm.GetTypeName() + "." + axis : axis;
 }

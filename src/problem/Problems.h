@@ -14,6 +14,7 @@
 #include "elements/ElementHost.h"
 #include "solvers/SLCLass.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,13 +57,17 @@ public:
 
     TElement& Root() const;
     int TypeIndex() const { return typeIndex_; }
-    const std::vector<TDmElement*>& Domains() const { return domains_; }
+    // The domain elements of the tree, depth first from the root. The list is
+    // made again whenever the tree has changed shape since it was made, so
+    // it never names a freed element; a pointer taken from it is good until
+    // the next change of the tree.
+    const std::vector<TDmElement*>& Domains() const;
 
     // A problem of the same type and name whose root copies this one's
     // parameters; no solver, no approximations, not calculated.
     std::unique_ptr<TProblem> Clone() const;
 
-    // Rebuilds the list of domain elements, depth first from the root.
+    // Rebuilds the list of domain elements now (Domains does it when needed).
     void CollectDomains();
     // Clears the equation list and lets the root element fill it.
     void BuildEquations();
@@ -78,7 +83,9 @@ public:
     // the residual of the solution is logged too. Reports "Расчет закончен".
     void Calculate(int method, bool estimateError, TProgress& progress);
 
-    // Row R of the system into Items; returns its free term.
+    // Row R of the system into Items; returns its free term. When the tree
+    // has changed shape since the equations were built, they are built again
+    // first (their terms point into the domains).
     Extended GetRow(std::size_t r, TRowItems& items);
     // Makes Items the row being built, runs Write (which adds through
     // AddToRow and AddFreeTerm) and returns the free term.
@@ -124,7 +131,10 @@ public:
 private:
     int typeIndex_;
     std::unique_ptr<TElement> root_;
-    std::vector<TDmElement*> domains_;
+    mutable std::vector<TDmElement*> domains_;
+    mutable std::uint64_t domainsVersion_ = ~std::uint64_t{0};
+    // The tree version the equation list was built at.
+    std::uint64_t equationsVersion_ = ~std::uint64_t{0};
     std::unique_ptr<TSLAE> solver_;
     TEquationList equations_;
     TRowItems* row_ = nullptr;

@@ -4,7 +4,6 @@
 #include "elements/ElItems.h"
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
-#include "problem/Problems.h"
 
 #include <cmath>
 
@@ -38,6 +37,11 @@ void DeclareLoads(TElemList& loads) {
 
 void DeclareMesh(TElemList& mesh) {
     mesh.Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
+}
+
+void SetCylSymFieldNames(TElement& element) {
+    element.TableInputs = element.GraphInputs = FieldNames(cylsym::kInputs);
+    element.TableResults = element.GraphResults = FieldNames(cylsym::kResults);
 }
 
 }  // namespace
@@ -214,10 +218,7 @@ std::string TElCylSym::GetCaption() const { return "Цилиндрическая
 
 std::string TElCylSym::GetTypeName() const { return "CylSym"; }
 
-void TElCylSym::SetFieldNames() {
-    TableInputs = GraphInputs = {"Радиальная нагрузка"};
-    TableResults = GraphResults = {"w", "dwx", "N2", "Q1", "M1", "Sig1", "Sig2", "SigEq"};
-}
+void TElCylSym::SetFieldNames() { SetCylSymFieldNames(*this); }
 
 void TElCylSym::DeclareItems() {
     Params().DeclareMany(&CreateItem<TElReal>, {"R", "H", "t", "E", "mu"}, {"Real", "Real", "Real", "Real", "Real"},
@@ -237,12 +238,6 @@ void TElCylSym::ApplyLoads() {
 
 // --- TElCompCylSym ---------------------------------------------------------------------------
 
-TElCompCylSym::TElCompCylSym(TObject* owner, std::string key) : TElCompSeries(owner, std::move(key)) {
-    auto array = std::make_unique<TElemArray>(this, "ELEMS");
-    array->OnAddItem = [this] { AddSpan(); };
-    ReplaceItem(4, std::move(array));
-}
-
 std::string TElCompCylSym::GetCaption() const { return "Cтупенчатый цилиндр. Радиальная осесимметричная нагрузка"; }
 
 std::string TElCompCylSym::GetTypeName() const { return "CompCylSym"; }
@@ -254,11 +249,8 @@ void TElCompCylSym::DeclareItems() {
                          {"1.0", "1.0", "0.01", "2.01e11", "0.3"});
     DeclareBounds(Bounds(), &CreateItem<TElValueList>);
     DeclareLoads(Loads());
-    TableInputs = GraphInputs = {"Радиальная нагрузка"};
-    TableResults = GraphResults = {"w", "dwx", "N2", "Q1", "M1", "Sig1", "Sig2", "SigEq"};
-    Elems().ClearItems();
-    AddSpan();
-    AddSpan();
+    SetCylSymFieldNames(*this);
+    DeclareSpans();
 }
 
 TElCylSym& TElCompCylSym::AddSpan() {
@@ -273,33 +265,12 @@ TElCylSym& TElCompCylSym::AddSpan() {
     return span;
 }
 
-void TElCompCylSym::Parse() {
-    // Reading ELEMS recreates the spans: the problem's list of domains must
-    // be rebuilt even when the text fails half way.
-    struct TRelist {
-        TProblem* problem;
-        ~TRelist() {
-            if (problem) problem->CollectDomains();
-        }
-    } relist{dynamic_cast<TProblem*>(FindProblem())};
-    TElCompSeries::Parse();
-    SetUpSpans();
-}
-
-void TElCompCylSym::SubElementRebuilt(TElement&) { SetUpSpans(); }
-
-void TElCompCylSym::SetUpSpans() {
-    if (ChildCount() == 0) return;
-    for (int i = 0; i < ChildCount(); ++i) {
-        auto& span = dynamic_cast<TElCylSym&>(Child(i));
-        span.Cyl().ReadParams(Params());
-        span.Cyl().ReadParams(span.Params());
-        span.BuildMesh();
-        span.ApplyLoads();
-    }
-    ApplyLoads();
-    SpanCyl(0).SetBoundary(&Bounds());
-    SpanCyl(ChildCount() - 1).SetBoundary(&Bounds());
+void TElCompCylSym::PrepareSpan(int i) {
+    auto& span = dynamic_cast<TElCylSym&>(Child(i));
+    span.Cyl().ReadParams(Params());
+    span.Cyl().ReadParams(span.Params());
+    span.BuildMesh();
+    span.ApplyLoads();
 }
 
 void TElCompCylSym::ApplyLoad(const std::string& key, const TObject* value) {
@@ -313,34 +284,25 @@ void TElCompCylSym::ApplyLoad(const std::string& key, const TObject* value) {
     }
 }
 
-std::size_t TElCompCylSym::UnknownOffset(const TElement* child, std::size_t index) const {
-    for (int i = 0; i < ChildCount() && &Child(i) != child; ++i)
-        index += static_cast<std::size_t>(SpanDomain(i).StepCount(0) + 5);
-    return index;
+void TElCompCylSym::WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) {
+    switch (rows) {
+    case TSpanRows::Start: SpanCyl(i).WriteStartRows(equations); break;
+    case TSpanRows::Inner: SpanCyl(i).WriteInnerRows(equations); break;
+    case TSpanRows::End: SpanCyl(i).WriteEndRows(equations); break;
+    }
 }
 
-void TElCompCylSym::BuildEquations(TEquationList& equations) {
-    if (ChildCount() == 0) return;
-    SpanCyl(0).WriteStartRows(equations);
-    SpanCyl(0).WriteInnerRows(equations);
-    for (int i = 0; i + 1 < ChildCount(); ++i) {
-        // The joint of spans i and i + 1: the top node of i and the bottom
-        // node of i + 1 lie at the same height.
-        TDmCylSym& lower = SpanCyl(i);
-        TDmCylSym& upper = SpanCyl(i + 1);
-        AddJointEquation(equations, i, "w", QuantityWriter(&TDmCylSym::AddW), QuantityWriter(&TDmCylSym::AddW),
-                         i + 1);
-        AddJointEquation(equations, i, "dw", QuantityWriter(&TDmCylSym::AddDw), QuantityWriter(&TDmCylSym::AddDw),
-                         i + 1);
-        lower.AddMainEquation(equations, lower.StepCount(0));
-        upper.AddMainEquation(equations, 0);
-        AddJointEquation(equations, i, "Q1", QuantityWriter(&TDmCylSym::AddQ1), QuantityWriter(&TDmCylSym::AddQ1),
-                         i + 1);
-        AddJointEquation(equations, i, "M1", QuantityWriter(&TDmCylSym::AddM1), QuantityWriter(&TDmCylSym::AddM1),
-                         i + 1);
-        upper.WriteInnerRows(equations);
-    }
-    SpanCyl(ChildCount() - 1).WriteEndRows(equations);
+// The joint of spans i and i + 1: the top node of i and the bottom node of
+// i + 1 lie at the same height.
+void TElCompCylSym::WriteJointRows(TEquationList& equations, int i) {
+    TDmCylSym& lower = SpanCyl(i);
+    TDmCylSym& upper = SpanCyl(i + 1);
+    AddJointEquation(equations, i, "w", QuantityWriter(&TDmCylSym::AddW), QuantityWriter(&TDmCylSym::AddW), i + 1);
+    AddJointEquation(equations, i, "dw", QuantityWriter(&TDmCylSym::AddDw), QuantityWriter(&TDmCylSym::AddDw), i + 1);
+    lower.AddMainEquation(equations, lower.StepCount(0));
+    upper.AddMainEquation(equations, 0);
+    AddJointEquation(equations, i, "Q1", QuantityWriter(&TDmCylSym::AddQ1), QuantityWriter(&TDmCylSym::AddQ1), i + 1);
+    AddJointEquation(equations, i, "M1", QuantityWriter(&TDmCylSym::AddM1), QuantityWriter(&TDmCylSym::AddM1), i + 1);
 }
 
 }  // namespace zem

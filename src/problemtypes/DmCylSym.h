@@ -21,6 +21,8 @@
 #include "domains/DmDim1.h"
 #include "domains/ElDomain.h"
 #include "elements/ElComp.h"
+#include "problemtypes/CylFields.h"
+#include "problemtypes/ElStepped.h"
 #include "stencils/Tamplets.h"
 
 #include <memory>
@@ -31,10 +33,14 @@ namespace zem {
 class TDmCylSym : public TDmDim1 {
 public:
     // Boundary conditions of one end, in the order of the BOUNDS items: the
-    // bottom's are items 0 ... 3, the top's 4 ... 7.
-    enum TBoundKind : int { bkW = 0, bkDw = 1, bkQ1 = 2, bkM1 = 3 };
+    // bottom's are items 0 ... 3, the top's 4 ... 7 (numbered by the field
+    // table).
+    enum TBoundKind : int { bkW = cylsym::bkW, bkDw = cylsym::bkDw, bkQ1 = cylsym::bkQ1, bkM1 = cylsym::bkM1 };
     // Result kinds, in the order of the element's result names.
-    enum TResultKind : int { rkW, rkDwx, rkN2, rkQ1, rkM1, rkSig1, rkSig2, rkSigEq };
+    enum TResultKind : int {
+        rkW = cylsym::rkW, rkDwx = cylsym::rkDwx, rkN2 = cylsym::rkN2, rkQ1 = cylsym::rkQ1,
+        rkM1 = cylsym::rkM1, rkSig1 = cylsym::rkSig1, rkSig2 = cylsym::rkSig2, rkSigEq = cylsym::rkSigEq
+    };
 
     // Starts with the parameters of the default shell (R = H = 10 m,
     // t = 0.01 m, steel), so that a span of a stepped cylinder has a usable
@@ -65,7 +71,9 @@ public:
     void AddLoad(const std::string& name, const TObject* value) override;
     // WriteStartRows, WriteInnerRows, WriteEndRows.
     void WriteEquations(TEquationList& list) override;
-    int ColumnOf(int c, const TNodeIdx& idx) const override { return idx[0] + 2; }
+    // w alone, two fictitious nodes beyond each end: node i has column i + 2.
+    int VirtualLayers(int d) const override { return 2; }
+    const TFieldTable& Fields() const override { return cylsym::Table(); }
     // Kind 0: the radial load at the current node; 0 otherwise.
     Extended InputValue(int kind) override;
     // The TResultKind quantity at the current node; 0 for other kinds.
@@ -142,38 +150,31 @@ public:
 // compound. A span without its own H or t takes the compound's. Neighbouring
 // spans are joined by continuity of w, w', Q1 and M1 and by the shell
 // equation at both joint nodes.
-class TElCompCylSym : public TElCompSeries {
+class TElCompCylSym : public TElStepped<TElCompSeries> {
 public:
-    // ELEMS becomes an array that recreates the spans when a text is read.
-    TElCompCylSym(TObject* owner, std::string key);
+    using TElStepped::TElStepped;
 
     std::string GetCaption() const override;
     std::string GetTypeName() const override;
     // The compound's items and two spans.
     void DeclareItems() override;
-    // The text read, every span is set up (compound parameters, then its own;
-    // mesh; its loads), the compound's loads are spread over the spans, the
-    // end spans take the compound's boundary conditions, and the problem
-    // lists its domains again.
-    void Parse() override;
     // "Uniform" to every span, "Gidr" over the spans as one column of
     // liquid; other keys ignored.
     void ApplyLoad(const std::string& key, const TObject* value) override;
-    // Start rows of span 1, inner rows, the six joint rows between each pair
-    // of spans, end rows of the last span: sum of (N_i + 5) rows.
-    void BuildEquations(TEquationList& equations) override;
-    // Index plus N_k + 5 for every span k before Child.
-    std::size_t UnknownOffset(const TElement* child, std::size_t index) const override;
-    // A span refined alone has lost the compound's loads and boundaries.
-    void SubElementRebuilt(TElement& child) override;
 
     // Appends span Span<count + 1> with its own items and the compound's
     // parameters.
     TElCylSym& AddSpan();
     TDmCylSym& SpanCyl(int i) const { return static_cast<TDmCylSym&>(SpanDomain(i)); }
 
-private:
-    void SetUpSpans();
+protected:
+    void NewSpan() override { AddSpan(); }
+    // The compound's parameters, then the span's own; its mesh and loads.
+    void PrepareSpan(int i) override;
+    void WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) override;
+    // Continuity of w and w', the shell equation at both joint nodes,
+    // continuity of Q1 and M1: sum of (N_i + 5) rows over the spans.
+    void WriteJointRows(TEquationList& equations, int i) override;
 };
 
 }  // namespace zem

@@ -197,10 +197,6 @@ void TDmCylTech::SetPos(int d, int i) {
 
 // --- Columns and boundary values --------------------------------------------------------------------
 
-int TDmCylTech::ColumnOf(int c, const TNodeIdx& idx) const {
-    return ((idx[0] + 2) * StepCount(1) + WrapIndex(1, idx[1])) * 3 + c;
-}
-
 const TObject* TDmCylTech::BoundaryValue(int side, int k) const {
     if (k < 0 || k > 7 || side < 0 || side > 1) return nullptr;
     return BoundaryLine(k + 8 * side);

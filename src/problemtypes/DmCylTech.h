@@ -27,6 +27,7 @@
 #pragma once
 
 #include "domains/DmDim2.h"
+#include "problemtypes/CylFields.h"
 #include "stencils/Tamplets.h"
 
 #include <array>
@@ -98,7 +99,11 @@ public:
     // Any failure raises "Ошибка в значении параметра " + key.
     void AddLoad(const std::string& name, const TObject* value) override;
     void WriteEquations(TEquationList& list) override;
-    int ColumnOf(int c, const TNodeIdx& idx) const override;
+    // u, v, w at every node; two fictitious node lines beyond each end of the
+    // axis, none around the closed circumference.
+    int ComponentCount() const override { return 3; }
+    int VirtualLayers(int d) const override { return d == 0 ? 2 : 0; }
+    const TFieldTable& Fields() const override { return cyltech::Table(); }
     // 0 t, 1 qz, 2 qx, 3 qy, 4 prescribed deflection; else 0.
     Extended InputValue(int kind) override;
     // The twenty-two results: u, v, w, dwx, dwtet, N1, N2, S1, S2, Q1, Q2, M1,

@@ -5,7 +5,6 @@
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
 #include "problem/PbTypes.h"
-#include "problem/Problems.h"
 
 #include <algorithm>
 
@@ -38,14 +37,12 @@ std::string TElCylTech::GetCaption() const { return "Цилиндрическа�
 std::string TElCylTech::GetTypeName() const { return "CylTech"; }
 
 const std::vector<std::string>& TElCylTech::InputNames() {
-    static const std::vector<std::string> names = {"t", "qz", "qx", "qy", "w_consr"};
+    static const std::vector<std::string> names = FieldNames(cyltech::kInputs);
     return names;
 }
 
 const std::vector<std::string>& TElCylTech::ResultNames() {
-    static const std::vector<std::string> names = {
-        "u",  "v",  "w",   "dwx", "dwtet", "N1",   "N2",   "S1",   "S2",     "Q1",     "Q2",
-        "M1", "M2", "M12", "M21", "SigX",  "SigY", "Tau", "SigMax", "SigMin", "SigEq3", "SigEq4"};
+    static const std::vector<std::string> names = FieldNames(cyltech::kResults);
     return names;
 }
 
@@ -108,18 +105,11 @@ void TElCylTech::Parse() {
 
 // --- The stepped cylinder -------------------------------------------------------------------
 
-TElCompCylTech::TElCompCylTech(TObject* owner, std::string key) : TElCompSeriesD2(owner, std::move(key)) {
-    auto array = std::make_unique<TElemArray>(this, "ELEMS");
-    array->OnAddItem = [this] { AddSpan(); };
-    ReplaceItem(4, std::move(array));
-}
-
 std::string TElCompCylTech::GetCaption() const { return "Cтупенчатый цилиндр. Ур-ния технической теории"; }
 
 std::string TElCompCylTech::GetTypeName() const { return "CompCylTech"; }
 
 void TElCompCylTech::DeclareItems() {
-    Elems().ClearItems();
     TElemList& p = Params();
     p.Declare<TElReal>("R", "Real", "Радиус, м", "1.0");
     p.Declare<TElReal>("H", "Real", "Высота пояса (м)", "1.0");
@@ -128,8 +118,7 @@ void TElCompCylTech::DeclareItems() {
     p.Declare<TElReal>("mu", "Real", "Коэфициент Пуассона", "0.3");
     TElCylTech::DeclareBounds(Bounds());
     TElCylTech::DeclareLoads(Loads());
-    AddSpan();
-    AddSpan();
+    DeclareSpans();
     GraphInputs = TElCylTech::InputNames();
     GraphResults = TElCylTech::ResultNames();
 }
@@ -147,25 +136,9 @@ void TElCompCylTech::AddSpan() {
     span.Domain->ReadParams(Params());
 }
 
-void TElCompCylTech::Parse() {
-    // The list parse rebuilds every span, each reading the compound's PARAMS
-    // and then its own.
-    TElCompSeriesD2::Parse();
-    ApplyToSpans();
-    if (auto* problem = dynamic_cast<TProblem*>(FindProblem())) problem->CollectDomains();
-}
-
-void TElCompCylTech::SubElementRebuilt(TElement&) { ApplyToSpans(); }
-
-void TElCompCylTech::ApplyToSpans() {
-    for (int s = 0; s < ChildCount(); ++s) {
-        Cyl(s).LoadFuncs.clear();
-        CylSpan(s).ApplyLoads();
-    }
-    if (ChildCount() == 0) return;
-    ApplyLoads();
-    Cyl(0).SetBoundary(&Bounds());
-    Cyl(ChildCount() - 1).SetBoundary(&Bounds());
+void TElCompCylTech::PrepareSpan(int i) {
+    Cyl(i).LoadFuncs.clear();
+    CylSpan(i).ApplyLoads();
 }
 
 void TElCompCylTech::ApplyLoad(const std::string& key, const TObject* value) {
@@ -236,21 +209,12 @@ void TElCompCylTech::AddRegionsToSpans(int slot, const TObject* value) {
     }
 }
 
-std::size_t TElCompCylTech::UnknownOffset(const TElement* child, std::size_t index) const {
-    for (int i = 0; i < ChildCount() && &Child(i) != child; ++i)
-        index += static_cast<std::size_t>(3 * Cyl(i).StepCount(1) * (Cyl(i).StepCount(0) + 5));
-    return index;
-}
-
-void TElCompCylTech::BuildEquations(TEquationList& equations) {
-    if (ChildCount() == 0) return;
-    Cyl(0).WriteStartRows(equations);
-    Cyl(0).WriteInnerRows(equations);
-    for (int i = 0; i + 1 < ChildCount(); ++i) {
-        WriteJointRows(equations, i);
-        Cyl(i + 1).WriteInnerRows(equations);
+void TElCompCylTech::WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) {
+    switch (rows) {
+    case TSpanRows::Start: Cyl(i).WriteStartRows(equations); break;
+    case TSpanRows::Inner: Cyl(i).WriteInnerRows(equations); break;
+    case TSpanRows::End: Cyl(i).WriteEndRows(equations); break;
     }
-    Cyl(ChildCount() - 1).WriteEndRows(equations);
 }
 
 // Six passes: three over span i's circumferential nodes (its node lines N,

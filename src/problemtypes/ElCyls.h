@@ -9,6 +9,7 @@
 #include "domains/ElDomain.h"
 #include "elements/ElComp.h"
 #include "problemtypes/DmCylTech.h"
+#include "problemtypes/ElStepped.h"
 
 #include <string>
 
@@ -46,29 +47,18 @@ protected:
     const TObject* ThicknessValue() const;
 };
 
-class TElCompCylTech : public TElCompSeriesD2 {
+class TElCompCylTech : public TElStepped<TElCompSeriesD2> {
 public:
-    // ELEMS becomes an array whose entries create spans (AddSpan).
-    TElCompCylTech(TObject* owner, std::string key);
+    using TElStepped::TElStepped;
 
     std::string GetCaption() const override;
     std::string GetTypeName() const override;
     // PARAMS, BOUNDS, LOADS and two spans; graphs only (no tables).
     void DeclareItems() override;
-    // The text (which rebuilds the spans), then the compound's loads and
-    // boundary conditions on the spans; the problem relists its domains.
-    void Parse() override;
     // "Uniform" and "Wind" to every span, "Gidr" spread over the spans (also
     // with a tilted surface), "q_Rect" and "w_Rect" cut into the spans they
     // cover; a failure raises "Ошибка в значении параметра " + key.
     void ApplyLoad(const std::string& key, const TObject* value) override;
-    // Span 1's start rows, then per joint the joint rows and the next span's
-    // inner rows, then the last span's end rows.
-    void BuildEquations(TEquationList& equations) override;
-    // Index plus 3 M (N + 5) for every span below Child.
-    std::size_t UnknownOffset(const TElement* child, std::size_t index) const override;
-    // A span rebuilt on its own gets the compound's loads and conditions again.
-    void SubElementRebuilt(TElement& child) override;
 
     // Appends span Span<count + 1> with its own H, t, Uniform and meshes.
     void AddSpan();
@@ -76,11 +66,16 @@ public:
     TDmCylTech& Cyl(int i) const { return CylSpan(i).Cyl(); }
 
 protected:
+    void NewSpan() override { AddSpan(); }
+    // The span's loads afresh (its own parse has set up the rest).
+    void PrepareSpan(int i) override;
+    void WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) override;
+    // Six passes: three over span i's circumferential nodes, three over span
+    // i + 1's.
+    void WriteJointRows(TEquationList& equations, int i) override;
     // Loads afresh on every span (its own, then the compound's), and the
     // compound's conditions on the first and the last span.
-    void ApplyToSpans();
-    // The rows joining span i (at its top) to span i + 1 (at its bottom).
-    void WriteJointRows(TEquationList& equations, int i);
+    void ApplyToSpans() { SetUpSpans(); }
     // Regions in the compound's axial coordinate, cut to each span.
     void AddRegionsToSpans(int slot, const TObject* value);
 };

@@ -71,11 +71,25 @@ TEST(Element, ReadingNamedTexts) {
     // Regression: a section the text does not name loses its values too, so a
     // boundary condition removed from the text no longer acts.
     EXPECT_EQ(cyl->Bounds().ItemValue(0), nullptr);
-    // The first entry for a key wins; unknown keys and entries without '=' are ignored.
-    cyl->SetText("{PARAMS={R=1, r=2, X=3, junk}}");
+    // A value the text gives is never dropped: a key given twice, a key no
+    // item has, an entry without '=' (also a section's value landing in
+    // another section through a misplaced brace) reject the text, which
+    // leaves the element as it was.
+    const std::string before = cyl->Text();
+    for (const char* text : {"{PARAMS={R=1, r=2}}", "{PARAMS={R=1, X=3}}", "{PARAMS={R=1, junk}}",
+                             "{PARAMS={R=1, MESH={mesh_x=65535}}}", "[{mesh_x=abc}, ]"}) {
+        EXPECT_THROW(cyl->SetText(text), ZemError) << text;
+        EXPECT_EQ(cyl->Text(), before);
+    }
+    try {
+        cyl->SetText("{PARAMS={R=1}, MESH={mesh_x=4, MESH_X=65535}}");
+        ADD_FAILURE() << "a second mesh_x read";
+    } catch (const ZemError& e) {
+        EXPECT_STREQ(e.what(), "Повторное имя MESH_X в MESH");
+    }
+    // Texts that leave items out still read.
+    cyl->SetText("{PARAMS={R=1}}");
     EXPECT_EQ(cyl->Text(), "{PARAMS={R=1}}");
-    cyl->SetText("{PARAMS={X=1}}");
-    EXPECT_EQ(cyl->Params().ItemValue(0), nullptr);
     cyl->SetLines(TextToLines(kCylText));
     EXPECT_EQ(cyl->Text(), kCylText);
     cyl->SetText("{}");
@@ -152,7 +166,7 @@ TEST(ElemArray, SpansComeFromTheText) {
     // its place in the text; leaving it out renumbered the spans after it.
     comp->Elems().SetText("{}");
     EXPECT_EQ(comp->Elems().Text(), "{Span1={}, Span2={}}");
-    comp->SetText("{ELEMS={Span1={PARAMS={X=1}}, Span2={PARAMS={H=2}}}}");
+    comp->SetText("{ELEMS={Span1={PARAMS={}}, Span2={PARAMS={H=2}}}}");
     EXPECT_EQ(comp->Text(), "{ELEMS={Span1={}, Span2={PARAMS={H=2}}}}");
     comp->SetText(comp->Text());
     EXPECT_EQ(comp->Span(1).Params().ItemText(0), "2");

@@ -116,8 +116,11 @@ TEST(CompCylSym, ThreeSpansReadBackFromTheProblemFile) {
             EXPECT_EQ(Results(*copy, kind, d), Results(*p, kind, d));
         }
 
-    // A text that fails half way leaves the problem's domains listed afresh.
+    // A text that fails half way leaves the problem as it was, its domains
+    // listed afresh.
+    const std::string before = q->Root().Text();
     EXPECT_THROW(q->Root().SetText("{PARAMS={H=1}, ELEMS={Span1={}, Span2={PARAMS={t=-1}}}}"), ZemError);
-    ASSERT_EQ(q->Domains().size(), 2u);
+    EXPECT_EQ(q->Root().Text(), before);
+    ASSERT_EQ(q->Domains().size(), 3u);
     EXPECT_EQ(&dynamic_cast<TElComp&>(q->Root()).Child(1), q->Domains()[1]);
 }
