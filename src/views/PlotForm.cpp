@@ -50,7 +50,7 @@ int NearestRow(const TResultField& field, zem::Extended x) {
     return best;
 }
 
-QString CoordTitle(bool angular) { return angular ? QStringLiteral("θ, °") : QStringLiteral("x, м"); }
+QString CoordTitle(bool angular) { return angular ? QStringLiteral("θ, °") : QStringLiteral("x, m"); }
 
 }  // namespace
 
@@ -144,7 +144,7 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
 
 void TPlotForm::FillBoxes(zem::TElement& element) {
     QStringList names;
-    for (const std::string& n : element.GraphResults) names << Q(FieldTitle(element.GetTypeName(), n));
+    for (const std::string& n : element.GraphResults) names << Q(FieldTitle(element, n));
     QStringList current;
     for (int i = 0; i < FieldBox->count(); ++i) current << FieldBox->itemText(i);
     if (current == names) return;
@@ -214,11 +214,11 @@ void TPlotForm::Refill() {
     bool angularX = first && first->AngularX, angularY = first && first->AngularY;
     if (surface && along && first) {
         across = first->Y[static_cast<std::size_t>(std::min(NodeSpin->value(), first->Cols - 1))];
-        NodeLabel->setText((angularY ? QStringLiteral("θ = %1°") : QStringLiteral("y = %1 м")).arg(Num(across)));
+        NodeLabel->setText((angularY ? QStringLiteral("θ = %1°") : QStringLiteral("y = %1 m")).arg(Num(across)));
     } else if (surface && first) {
         const TCurve axis = AlongAxis(main, 0);
         across = axis.X.empty() ? 0 : axis.X[static_cast<std::size_t>(std::min<std::size_t>(NodeSpin->value(), axis.X.size() - 1))];
-        NodeLabel->setText(QStringLiteral("x = %1 м").arg(Num(across)));
+        NodeLabel->setText(QStringLiteral("x = %1 m").arg(Num(across)));
     } else {
         NodeLabel->clear();
     }
@@ -260,10 +260,9 @@ void TPlotForm::Refill() {
     range(axisLeft_, lmin, lmax);
     axisRight_->setVisible(second >= 0);
     if (second >= 0) range(axisRight_, rmin, rmax);
-    axisX_->setTitleText(along ? CoordTitle(angularX) : (angularY ? QStringLiteral("θ, °") : QStringLiteral("y, м")));
-    const std::string type = element->GetTypeName();
-    axisLeft_->setTitleText(Q(FieldTitle(type, element->GraphResults.at(static_cast<std::size_t>(field)))));
-    if (second >= 0) axisRight_->setTitleText(Q(FieldTitle(type, element->GraphResults.at(static_cast<std::size_t>(second)))));
+    axisX_->setTitleText(along ? CoordTitle(angularX) : (angularY ? QStringLiteral("θ, °") : QStringLiteral("y, m")));
+    axisLeft_->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(field)))));
+    if (second >= 0) axisRight_->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(second)))));
     Chart->legend()->setVisible(curves_.size() > 1);
     setWindowTitle(QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field)))));
 }

@@ -2,6 +2,7 @@
 
 #include "domains/Domains.h"
 #include "domains/ElDomain.h"
+#include "domains/FieldKinds.h"
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
 #include "elements/MyObjecs.h"
@@ -22,31 +23,39 @@ using zem::Extended;
 
 // --- Units. ------------------------------------------------------------------------
 
-std::string ResultUnit(const std::string& typeName, const std::string& name) {
-    const bool ring = typeName.rfind("Ring", 0) == 0;
-    if (ring) {
-        // A ring's section carries whole forces and moments.
-        static const std::map<std::string, std::string> units = {
-            {"u", "м"},   {"v", "м"},   {"w", "м"},    {"fi", "рад"},  {"N2", "Н"},  {"Qx", "Н"},  {"Qr", "Н"},
-            {"Mx", "Н·м"}, {"Mr", "Н·м"}, {"Hk", "Н·м"}, {"t", "Н/м"},  {"s", "Н/м"}, {"q", "Н/м"}, {"mk", "Н·м/м"}};
-        const auto it = units.find(name);
-        return it == units.end() ? std::string() : it->second;
-    }
-    // A shell: forces and moments per metre of section.
+namespace {
+
+// The domain that names the fields of Element: its own, or its first span's.
+const zem::TDomain* DomainOf(const zem::TElement& element) {
+    if (const auto* dm = dynamic_cast<const zem::TDmElement*>(&element)) return dm->Domain.get();
+    if (const auto* series = dynamic_cast<const zem::TElCompSeries*>(&element); series && series->ChildCount() > 0)
+        return &series->SpanDomain(0);
+    return nullptr;
+}
+
+// A ring's section carries whole forces and moments; its domain does not
+// name its fields yet.
+std::string RingUnit(const std::string& name) {
     static const std::map<std::string, std::string> units = {
-        {"u", "м"},       {"v", "м"},       {"w", "м"},      {"dwx", "рад"},    {"dwtet", "рад"},
-        {"N1", "Н/м"},    {"N2", "Н/м"},    {"S1", "Н/м"},   {"S2", "Н/м"},     {"Q1", "Н/м"},
-        {"Q2", "Н/м"},    {"M1", "Н·м/м"},  {"M2", "Н·м/м"}, {"M12", "Н·м/м"},  {"M21", "Н·м/м"},
-        {"Sig1", "Па"},   {"Sig2", "Па"},   {"SigEq", "Па"}, {"SigX", "Па"},    {"SigY", "Па"},
-        {"Tau", "Па"},    {"SigMax", "Па"}, {"SigMin", "Па"}, {"SigEq3", "Па"}, {"SigEq4", "Па"},
-        {"t", "м"},       {"qz", "Па"},     {"qx", "Па"},    {"qy", "Па"},      {"w_consr", "м"},
-        {"Радиальная нагрузка", "Па"}};
+        {"u", "m"},   {"v", "m"},   {"w", "m"},    {"fi", "rad"}, {"N2", "N"},  {"Qx", "N"},  {"Qr", "N"},
+        {"Mx", "N·m"}, {"Mr", "N·m"}, {"Hk", "N·m"}, {"t", "N/m"},  {"s", "N/m"}, {"q", "N/m"}, {"mk", "N·m/m"}};
     const auto it = units.find(name);
     return it == units.end() ? std::string() : it->second;
 }
 
-std::string FieldTitle(const std::string& typeName, const std::string& name) {
-    const std::string unit = ResultUnit(typeName, name);
+}  // namespace
+
+std::string ResultUnit(const zem::TElement& element, const std::string& name) {
+    if (const zem::TDomain* domain = DomainOf(element)) {
+        for (zem::TFieldGroup group : {zem::TFieldGroup::Result, zem::TFieldGroup::Input})
+            if (zem::FindField(*domain, group, name)) return zem::FieldUnit(*domain, group, name);
+        if (dynamic_cast<const zem::TDmRing*>(domain)) return RingUnit(name);
+    }
+    return {};
+}
+
+std::string FieldTitle(const zem::TElement& element, const std::string& name) {
+    const std::string unit = ResultUnit(element, name);
     return unit.empty() ? name : name + ", " + unit;
 }
 
@@ -117,7 +126,7 @@ bool FillBlock(const zem::TDomain& domain, const zem::TObject* values, Extended 
 TResultField SampleField(zem::TElement& element, const zem::TObject* values, const std::string& name) {
     TResultField field;
     field.Name = name;
-    field.Unit = ResultUnit(element.GetTypeName(), name);
+    field.Unit = ResultUnit(element, name);
     if (!values) return field;
     if (auto* dm = dynamic_cast<zem::TDmElement*>(&element)) {
         TFieldBlock block;
@@ -243,8 +252,8 @@ std::string ExtremeText(const TResultField& field, const TExtreme& e) {
     if (!field.Unit.empty()) text += " " + field.Unit;
     const TFieldBlock* b = BlockOf(field, e.Span);
     const bool angularX = b && b->AngularX;
-    text += angularX ? " при θ = " + Short(e.X) + "°" : " при x = " + Short(e.X) + " м";
-    if (field.Surface()) text += b && b->AngularY ? ", θ = " + Short(e.Y) + "°" : ", y = " + Short(e.Y) + " м";
+    text += angularX ? " при θ = " + Short(e.X) + "°" : " при x = " + Short(e.X) + " m";
+    if (field.Surface()) text += b && b->AngularY ? ", θ = " + Short(e.Y) + "°" : ", y = " + Short(e.Y) + " m";
     if (!e.Span.empty()) text += " (" + e.Span + ")";
     return text;
 }
@@ -268,8 +277,8 @@ std::vector<std::string> FieldCsv(const TResultField& field, char separator) {
     const std::string sep(1, separator);
     std::string header;
     if (stepped) header += "Участок" + sep;
-    header += angularX ? "θ, °" : "x, м";
-    if (surface) header += sep + (angularY ? "θ, °" : "y, м");
+    header += angularX ? "θ, °" : "x, m";
+    if (surface) header += sep + (angularY ? "θ, °" : "y, m");
     header += sep + field.Title();
     lines.push_back(header);
     for (const TFieldBlock& b : field.Blocks)

@@ -22,12 +22,12 @@ namespace zem {
 class TElement;
 }
 
-// The unit of field Name of an element of type TypeName ("м", "Па", "Н/м",
-// "Н·м/м", ...); empty for a dimensionless field or an unknown name. The one
-// place where the views learn units.
-std::string ResultUnit(const std::string& typeName, const std::string& name);
-// "w, м": the name with its unit, or the name alone without one.
-std::string FieldTitle(const std::string& typeName, const std::string& name);
+// The SI unit of field Name (a result or an input field) of Element ("m",
+// "Pa", "N/m", "N·m/m", ...), as its domain names it; empty for a pure
+// number or an unknown name. The one place where the views learn units.
+std::string ResultUnit(const zem::TElement& element, const std::string& name);
+// "w, m": the name with its unit, or the name alone without one.
+std::string FieldTitle(const zem::TElement& element, const std::string& name);
 
 struct TFieldBlock {
     std::string Span;            // the span's key in a stepped element, else empty
@@ -52,7 +52,7 @@ struct TResultField {
     bool Empty() const { return Blocks.empty(); }
     bool Surface() const;       // any block has more than one node around
     std::size_t NodeCount() const;
-    // "w, м".
+    // "w, m".
     std::string Title() const;
 };
 

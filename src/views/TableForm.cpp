@@ -134,7 +134,7 @@ void TTableForm::ShowTable(const TElementRef& element, int selector, const QStri
     field_ = open >= 0 && close > open ? Std(caption.mid(open + 1, close - open - 1)) : std::string();
     QString title = caption;
     if (zem::TElement* e = element.Element(); e && !field_.empty())
-        title = caption.left(open + 1) + Q(FieldTitle(e->GetTypeName(), field_)) + caption.mid(close);
+        title = caption.left(open + 1) + Q(FieldTitle(*e, field_)) + caption.mid(close);
     setWindowTitle(title);
     Refill();
     show();

@@ -95,7 +95,7 @@ TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     w->ResultCalcItemClick();
     const QStringList answers = MemoLines(w->ResultMemo);
     ASSERT_EQ(answers.size(), 2);
-    EXPECT_TRUE(answers[0].startsWith(QStringLiteral("w = 0.")) && answers[0].contains(QStringLiteral(" м при x = ")))
+    EXPECT_TRUE(answers[0].startsWith(QStringLiteral("w = 0.")) && answers[0].contains(QStringLiteral(" m при x = ")))
         << answers[0].toStdString();
     EXPECT_TRUE(answers[1].startsWith(QStringLiteral("dwx = "))) << answers[1].toStdString();
     w->close();

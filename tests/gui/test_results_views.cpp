@@ -64,7 +64,7 @@ TEST(ResultPlot, CurvesOfATankFollowItsTableAndOverlayTheApproximations) {
     TElemForm* e = f.OpenEditor();
     e->TableItemClick(true, 0);
     TTableForm* t = f.Views->TableForm;
-    EXPECT_EQ(t->windowTitle(), QStringLiteral("Результаты (w, м)"));
+    EXPECT_EQ(t->windowTitle(), QStringLiteral("Результаты (w, m)"));
     TPlotForm* p = f.Views->PlotForm;
     p->ShowPlot(f.Views->RefTo(f.Root()), 0);
     ASSERT_TRUE(p->isVisible());
@@ -138,7 +138,7 @@ TEST(ResultPlot, StepsOfAStepppedShellFollowOneAnotherUpTheAxis) {
     // The CSV has the span, the coordinate and the value.
     const std::vector<std::string> csv = FieldCsv(w);
     EXPECT_EQ(csv.size(), w.NodeCount() + 1);
-    EXPECT_EQ(csv[0], "Участок,x, м,w, м");
+    EXPECT_EQ(csv[0], "Участок,x, m,w, m");
 }
 
 TEST(ResultPlot, SurfaceCurvesGoAlongAndAroundInDegrees) {
@@ -168,7 +168,7 @@ TEST(ResultMap, LegendHintsAndPictureDrawnOffTheWindowThread) {
     TGraphForm* g = f.Views->GraphForm;
     ASSERT_TRUE(g->isVisible());
     EXPECT_EQ(g->Field().Name, "w");
-    EXPECT_EQ(g->Field().Unit, "м");
+    EXPECT_EQ(g->Field().Unit, "m");
 
     // The legend's bands: contiguous, each painted in the colour the map
     // gives its values, reaching the field's extremes.
@@ -249,7 +249,7 @@ TEST(ResultTable, ClipboardAndCsvCarryHeadersCoordinatesAndEveryNode) {
     t->CsvItem->trigger();
     const QStringList lines = ReadLines(file);
     ASSERT_EQ(lines.size(), rows) << "one line per node and a header";
-    EXPECT_EQ(lines[0], QStringLiteral("x, м,w, м"));
+    EXPECT_EQ(lines[0], QStringLiteral("x, m,w, m"));
     // The CSV runs from the bottom; the table lists the top first. Full
     // precision: the values agree with the table to its digits and read back
     // exactly to the field's.
@@ -279,8 +279,8 @@ TEST(ResultReport, PdfHasTheTextPagesAndOnePagePerPicture) {
     EXPECT_TRUE(has(QStringLiteral("Тип задачи: CylSym")));
     EXPECT_TRUE(has(QStringLiteral("Граничные условия")));
     EXPECT_TRUE(has(QStringLiteral("Расчет закончен")));
-    EXPECT_TRUE(has(QStringLiteral("w, м:  max ")));
-    EXPECT_TRUE(has(QStringLiteral("M1, Н·м/м:  max ")));
+    EXPECT_TRUE(has(QStringLiteral("w, m:  max ")));
+    EXPECT_TRUE(has(QStringLiteral("M1, N·m/m:  max ")));
 
     TPlotForm* p = f.Views->PlotForm;
     p->ShowPlot(f.Views->RefTo(f.Root()), 0);
@@ -309,16 +309,16 @@ TEST(ResultPage, RequestsAreAnsweredWithValuesUnitsAndPlaces) {
     ComputeResultExpressions(f.Root(), {"w; max M1;", "w(0); foo:", ""}, out);
     ASSERT_EQ(out.size(), 3u);
     EXPECT_THAT(out[0], ::testing::StartsWith("w = "));
-    EXPECT_THAT(out[0], ::testing::HasSubstr(" м при x = "));
+    EXPECT_THAT(out[0], ::testing::HasSubstr(" m при x = "));
     EXPECT_THAT(out[0], ::testing::HasSubstr("; max M1 = "));
-    EXPECT_THAT(out[0], ::testing::HasSubstr("Н·м/м"));
+    EXPECT_THAT(out[0], ::testing::HasSubstr("N·m/m"));
     EXPECT_THAT(out[1], ::testing::HasSubstr("foo = Неизвестная величина foo"));
     // At a node the value is the node's (w is 0 at the clamped bottom).
     EXPECT_THAT(out[1], ::testing::StartsWith("w(0) = " + zem::RealToStrGen(6, 2, w.Blocks[0].V[0])));
     // Between nodes the value is interpolated.
     const zem::Extended mid = (w.Blocks[0].X[1] + w.Blocks[0].X[2]) / 2;
     const std::string expected = zem::RealToStrGen(6, 2, (w.Blocks[0].V[1] + w.Blocks[0].V[2]) / 2);
-    EXPECT_EQ(EvaluateRequest(f.Root(), "w(" + zem::RealToStrGen(18, 2, mid) + ")"), expected + " м");
+    EXPECT_EQ(EvaluateRequest(f.Root(), "w(" + zem::RealToStrGen(18, 2, mid) + ")"), expected + " m");
     EXPECT_THROW(EvaluateRequest(f.Root(), "w(1000)"), zem::ZemError);
     EXPECT_THROW(ComputeResultExpressions(f.Root(), {"w; M1"}, out), zem::ZemError) << "text after the last separator";
 }
