@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/WindowsMenuItem.h"
+#include "platform/files.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -26,7 +27,9 @@ void TChildForm::Create(const QString& caption, int elemIndex, zem::TElemList* e
     if (parent) {
         ParentForm = parent;
         parent->Dependents.append(this);
-        ProblemForm = parent->ProblemForm;
+        // A problem window is its own family's problem window, also when a
+        // series window opened it.
+        if (!ProblemForm) ProblemForm = parent->ProblemForm;
         ElemList = elemList;
         ElemIndex = elemIndex;
         ShowData();
@@ -79,18 +82,30 @@ bool TChildForm::AskSave() {
     Main->ShowChild(this);
     const QString text =
         windowTitle() + QStringLiteral(":\nДанные были изменены. Желаете сохранить?");
-    if (!AskOkCancel(Main, text, TMsgKind::Warning)) return true;
-    return SaveForClose();
+    switch (AskSaveChanges(Main, text)) {
+    case TSaveAnswer::Save: return SaveForClose();
+    case TSaveAnswer::Discard: return true;
+    case TSaveAnswer::Cancel: return false;
+    }
+    return false;
 }
 
 bool TChildForm::SaveForClose() {
     try {
         SaveData();
         return true;
-    } catch (...) {
-        ShowMessage(Main, QStringLiteral("Ошибка записи в файл ") + windowTitle());
-        return false;
+    } catch (const EDataError& e) {
+        ShowMessage(Main, QString::fromUtf8(e.what()));
+    } catch (const std::exception& e) {
+        ShowMessage(Main, FileErrorText(QStringLiteral("Ошибка записи в файл ") + windowTitle(), e));
     }
+    return false;
+}
+
+QString FileErrorText(const QString& context, const std::exception& cause) {
+    const QString why = QString::fromUtf8(zem::ErrorMessage(cause)).trimmed();
+    if (why.isEmpty() || context.startsWith(why) || why.startsWith(context)) return why.size() > context.size() ? why : context;
+    return context + QLatin1Char('\n') + why;
 }
 
 void TChildForm::Discard() {

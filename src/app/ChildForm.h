@@ -16,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <functional>
+#include <stdexcept>
 
 class TMainForm;
 class TWindowsMenuItem;
@@ -23,6 +24,19 @@ class TChildForm;
 namespace zem {
 class TElemList;
 }
+
+// What a window's SaveData raises when its data cannot be taken (a value
+// that does not parse): nothing was written, and the message says which
+// value and why.
+class EDataError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The text of a failed file operation: Context (a message that ends in the
+// file name), then on a new line what went wrong, unless Context says it
+// already.
+QString FileErrorText(const QString& context, const std::exception& cause);
 
 // Makes a bare child window of the main window.
 using TChildFactory = std::function<TChildForm*(TMainForm* main)>;
@@ -67,9 +81,10 @@ public:
     static void RefreshFamily(TChildForm* window, TChildForm* except = nullptr);
 
     // When modified: brings the window to the front and asks
-    // "<caption>:\nДанные были изменены. Желаете сохранить?"; OK saves.
-    // False only when the user asked to save and the save did not happen,
-    // so that the caller keeps the window (and its data).
+    // "<caption>:\nДанные были изменены. Желаете сохранить?" with save,
+    // discard and cancel. False when the user cancelled, or asked to save
+    // and the save did not happen: the caller then keeps the window open
+    // with its data unchanged.
     bool AskSave();
 
     // Closes the window without asking about its changes (a window whose

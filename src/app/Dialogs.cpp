@@ -1,9 +1,12 @@
 #include "app/Dialogs.h"
 
+#include "platform/files.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <exception>
 
@@ -30,6 +33,13 @@ QString QtFilter(const QString& filter) {
     return names.join(QStringLiteral(";;"));
 }
 
+// A box over a window that stays on top stays on top too, or it would open
+// hidden behind its own parent.
+void KeepInFront(QMessageBox& box, QWidget* parent) {
+    if (parent && parent->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+        box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+}
+
 QString Title() {
     const QString name = QApplication::applicationName();
     return name.isEmpty() ? QStringLiteral("ZEM CAD 2") : name;
@@ -45,13 +55,30 @@ TDialogHandlers& DialogHandlers() {
 void ShowMessage(QWidget* parent, const QString& text, TMsgKind kind) {
     if (DialogHandlers().Message) return DialogHandlers().Message(parent, text, kind);
     QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok, parent);
+    KeepInFront(box, parent);
     box.exec();
 }
 
 bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind) {
     if (DialogHandlers().Ask) return DialogHandlers().Ask(parent, text, kind);
     QMessageBox box(IconOf(kind), Title(), text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+    KeepInFront(box, parent);
     return box.exec() == QMessageBox::Ok;
+}
+
+TSaveAnswer AskSaveChanges(QWidget* parent, const QString& text) {
+    if (DialogHandlers().AskSave) return DialogHandlers().AskSave(parent, text);
+    QMessageBox box(QMessageBox::Warning, Title(), text, QMessageBox::NoButton, parent);
+    KeepInFront(box, parent);
+    QPushButton* save = box.addButton(QStringLiteral("Сохранить"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("Не сохранять"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save) return TSaveAnswer::Save;
+    if (box.clickedButton() == discard) return TSaveAnswer::Discard;
+    return TSaveAnswer::Cancel;
 }
 
 QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir) {
@@ -77,7 +104,7 @@ void RunGuarded(QWidget* parent, const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& e) {
-        ShowMessage(parent, QString::fromUtf8(e.what()));
+        ShowMessage(parent, QString::fromUtf8(zem::ErrorMessage(e)));
     } catch (...) {
         ShowMessage(parent, QStringLiteral("Непредвиденная ошибка"));
     }

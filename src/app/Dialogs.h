@@ -13,10 +13,14 @@ class QWidget;
 
 enum class TMsgKind { Information, Warning, Error };
 
+// The answers to the question about unsaved changes.
+enum class TSaveAnswer { Save, Discard, Cancel };
+
 struct TDialogHandlers {
     std::function<void(QWidget* parent, const QString& text, TMsgKind kind)> Message;
     // True for OK.
     std::function<bool(QWidget* parent, const QString& text, TMsgKind kind)> Ask;
+    std::function<TSaveAnswer(QWidget* parent, const QString& text)> AskSave;
     // A native path, or empty on Cancel.
     std::function<QString(QWidget* parent, const QString& filter, const QString& dir)> OpenName;
     std::function<QString(QWidget* parent, const QString& proposed, const QString& filter,
@@ -31,6 +35,9 @@ TDialogHandlers& DialogHandlers();
 void ShowMessage(QWidget* parent, const QString& text, TMsgKind kind = TMsgKind::Error);
 // A question with OK and Cancel; true for OK.
 bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind = TMsgKind::Warning);
+// The question about unsaved changes, with "Сохранить", "Не сохранять" and
+// "Отмена" (Escape and closing the box mean Cancel).
+TSaveAnswer AskSaveChanges(QWidget* parent, const QString& text);
 // Filters are written as "Описание (*.ext)|*.ext|..." pairs.
 QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir);
 // Asks before overwriting an existing file; adds defaultExt when the name has

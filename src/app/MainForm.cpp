@@ -8,12 +8,15 @@
 #include "app/RegIniFile.h"
 #include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
+#include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMdiArea>
@@ -260,15 +263,24 @@ TFChildForm* TMainForm::OpenFile(TFChildForm* owner, const QString& relativePath
     try {
         // 2. The window reads its file; the file becomes the newest recent one.
         window = CreateFileWindow(owner, full);
-        if (!window) throw std::runtime_error("no window for this file");
+        if (!window) throw zem::ZemError("Неизвестный тип файла (ожидается .zem или .zes)");
         window->FileName = full;
         window->LoadData();
         AddRecentFile(relativePath);
         return window;
-    } catch (...) {
-        // 3. Nothing half-read stays open.
+    } catch (const std::exception& e) {
+        // 3. Nothing half-read stays open, and the file does not become a
+        // recent one; the message says why.
         if (window) window->Discard();
-        QString text = QStringLiteral("Ошибка чтения файла ") + DisplayPath(relativePath);
+        const QString context = QStringLiteral("Ошибка чтения файла ") + DisplayPath(relativePath);
+        const QFileInfo info(DisplayPath(full));
+        QString text;
+        if (!info.exists())
+            text = context + QStringLiteral("\nФайл не найден");
+        else if (!info.isReadable())
+            text = context + QStringLiteral("\nНет доступа к файлу");
+        else
+            text = FileErrorText(context, e);
         const QString ext = Q(zem::SplitFileName(Std(full)).Ext);
         if ((ext == QLatin1String("zem") && !Hooks.ProblemWindow) ||
             (ext == QLatin1String("zes") && !Hooks.SeriesWindow))
@@ -278,6 +290,13 @@ TFChildForm* TMainForm::OpenFile(TFChildForm* owner, const QString& relativePath
         ShowMessage(this, text);
         return nullptr;
     }
+}
+
+void TMainForm::ShowSaveError(const QString& name, const std::exception& e) {
+    if (dynamic_cast<const EDataError*>(&e))
+        ShowMessage(this, QString::fromUtf8(e.what()));
+    else
+        ShowMessage(this, FileErrorText(QStringLiteral("Ошибка записи в файл ") + name, e));
 }
 
 TFChildForm* TMainForm::NewProblem(TFChildForm* owner) {
@@ -315,8 +334,8 @@ bool TMainForm::SaveChild(TFChildForm* window) {
     try {
         window->SaveData();
         return true;
-    } catch (...) {
-        ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + window->windowTitle());
+    } catch (const std::exception& e) {
+        ShowSaveError(window->windowTitle(), e);
         return false;
     }
 }
@@ -334,9 +353,9 @@ bool TMainForm::SaveChildAs(TFChildForm* window) {
         // 2. The window writes under the chosen name.
         window->FileName = stored;
         window->SaveData();
-    } catch (...) {
+    } catch (const std::exception& e) {
         window->FileName = previous;
-        ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + DisplayPath(relative));
+        ShowSaveError(DisplayPath(relative), e);
         return false;
     }
     // 3. The window and its item take the new name.
@@ -537,7 +556,8 @@ void TMainForm::OpenClick() {
 
 void TMainForm::SaveItemClick() {
     TChildForm* active = ActiveChild();
-    if (!active) return;
+    // The shortcut keeps to the rule of the menu: nothing to save, no save.
+    if (!active || !active->IsModified()) return;
     if (auto* file = qobject_cast<TFChildForm*>(active)) {
         SaveChild(file);
         return;
@@ -545,7 +565,7 @@ void TMainForm::SaveItemClick() {
     try {
         active->SaveData();
     } catch (const std::exception& e) {
-        ShowMessage(this, QString::fromUtf8(e.what()));
+        ShowMessage(this, QString::fromUtf8(zem::ErrorMessage(e)));
     }
 }
 
@@ -613,7 +633,16 @@ void TMainForm::AllWindowsItemClick() {
 }
 
 void TMainForm::CloseAllClick() {
-    for (TChildForm* child : Children()) RunGuarded(this, [child] { child->close(); });
+    // A window the user keeps (cancel, or a save that did not happen) ends
+    // the command: the others stay open too.
+    QList<QPointer<TChildForm>> children;
+    for (TChildForm* child : Children()) children << child;
+    for (const QPointer<TChildForm>& child : children) {
+        if (!child || child->Closing()) continue;  // gone with its parent
+        bool kept = false;
+        RunGuarded(this, [&] { kept = !child->close(); });
+        if (kept && child && !child->Closing()) return;
+    }
 }
 
 void TMainForm::AboutItemClick() { AboutBox->exec(); }
@@ -633,9 +662,14 @@ void TMainForm::showEvent(QShowEvent* e) {
         QTimer::singleShot(0, this, [this] { RunGuarded(this, [this] { RestoreLastRun(); }); });
 }
 
+bool TMainForm::AskStopCalculation() {
+    QWidget* parent = ProgressForm->isVisible() ? static_cast<QWidget*>(ProgressForm) : this;
+    return AskOkCancel(parent, QStringLiteral("Вы действительно хотите прервать расчет?"), TMsgKind::Warning);
+}
+
 void TMainForm::closeEvent(QCloseEvent* e) {
     if (ProgressForm->Running()) {
-        if (!AskOkCancel(this, QStringLiteral("Вы действительно хотите прервать расчет?"), TMsgKind::Warning)) {
+        if (!AskStopCalculation()) {
             e->ignore();
             return;
         }

@@ -10,7 +10,10 @@
 // The windows of other parts of the program plug in through Hooks: the
 // problem and series windows, the problem-type dialog, the calculation
 // dialog, the graph options and the queue window. A hook left empty makes its
-// command show a message saying that the window is not available.
+// command show a message saying that the window is not available. The main
+// window knows none of those windows by type: the links between them are
+// kept per main window in Wiring, so that two main windows (as in the tests)
+// never share them.
 #pragma once
 
 #include "app/ChildForm.h"
@@ -19,9 +22,12 @@
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
+#include <exception>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <typeindex>
 #include <vector>
 
 class QAction;
@@ -64,6 +70,15 @@ public:
     ~TMainForm() override;
 
     TMainFormHooks Hooks;
+
+    // The links of type T that a part of the program keeps for this main
+    // window: one object per type, made on first use, freed with the window.
+    template <class T>
+    T& Wiring() {
+        std::shared_ptr<void>& slot = wiring_[std::type_index(typeid(T))];
+        if (!slot) slot = std::make_shared<T>();
+        return *static_cast<T*>(slot.get());
+    }
 
     // --- Paths against the start directory (stored form). ---
     const QString& StartDir() const { return startDir_; }
@@ -141,6 +156,10 @@ public:
     void CloseAllClick();
     void AboutItemClick();
 
+    // "Вы действительно хотите прервать расчет?" in front of the progress
+    // window when it shows (it stays on top of everything else); true on OK.
+    bool AskStopCalculation();
+
     // --- Controls. ---
     QMdiArea* MdiArea = nullptr;
     QMenu* FileMenu = nullptr;
@@ -194,6 +213,9 @@ private:
     void ClearRecentFiles();
     QAction* MakeRecentItem(const QString& path);
     void NotAvailable(const QString& what);
+    // A bad value says which and why; a failed write names the file and the
+    // cause.
+    void ShowSaveError(const QString& name, const std::exception& e);
     QString DisplayPath(const QString& stored) const;
 
     struct TPlacedWindow {
@@ -212,4 +234,5 @@ private:
     QList<TWindowsMenuItem*> windowItems_;
     QActionGroup* windowGroup_ = nullptr;
     std::vector<TPlacedWindow> placed_;
+    std::map<std::type_index, std::shared_ptr<void>> wiring_;
 };

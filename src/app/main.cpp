@@ -3,6 +3,7 @@
 // closes. The windows of the problem, series, queue and views are plugged
 // into TMainForm::Hooks here. Files named on the command line are opened.
 #include "app/MainForm.h"
+#include "platform/signals.h"
 #include "problem/FileNames.h"
 #include "problemtypes/Register.h"
 #include "views/ProblemForm.h"
@@ -20,6 +21,10 @@ int main(int argc, char* argv[]) {
     InstallProblemWindows(mainForm);
     InstallViews(mainForm);
     mainForm.show();
+    // Ctrl+C, a kill or a closed terminal ends the program; a running calculation stops and cleans up.
+    zem::OnStopSignals([](int) {
+        if (qApp) QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
     // Problem and series files named on the command line open as windows.
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i)

@@ -43,6 +43,20 @@ TDmElement& FineDomain(TProblem& fine, std::size_t i) {
     return *fine.Domains()[i];
 }
 
+// Raises a clear message when halving the steps of domain D along axis J (of
+// every domain and axis when D is -1) would exceed the mesh's step limit.
+void CheckRefinable(TProblem& problem, int d, int j = -1) {
+    for (std::size_t i = 0; i < problem.Domains().size(); ++i) {
+        if (d >= 0 && static_cast<int>(i) != d) continue;
+        const TDomain& domain = *problem.Domains()[i]->Domain;
+        for (int a = 0; a < domain.DimCount; ++a)
+            if ((j < 0 || a == j) && 2L * domain.StepCount(a) > kMaxSteps)
+                throw ZemError("Уточненная сетка " + problem.AxisNameByDomain(static_cast<int>(i), a) + " (" +
+                               std::to_string(2L * domain.StepCount(a)) + " шагов) превышает предел в " +
+                               std::to_string(kMaxSteps) + " шагов");
+    }
+}
+
 }  // namespace
 
 double MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic, TProblem& fine,
@@ -85,6 +99,7 @@ std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::stri
                 listType == ltByType ? start.AxisNameByType(d, j) : start.AxisNameByDomain(d, j);
             if (!Contains(axes, axis)) continue;
             // 1. A test copy with every interval along axis j halved, solved.
+            CheckRefinable(start, static_cast<int>(i), j);
             std::unique_ptr<TProblem> test = start.Clone();
             test->Domains().at(i)->RefineMesh(j, nullptr);
             test->CollectDomains();
@@ -147,9 +162,11 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
     const char* normText = s.ErrorNorma == enSemiSqr ? "Среднеквадратичная норма" : "Равномерная норма";
 
     // 3.-4. The problem itself, unless an estimate continues on a solved one.
-    if (s.CalcType == ctSimple || !problem.Calculated()) {
+    // Its results file is written at the end, once the whole run succeeded.
+    const bool solved = s.CalcType == ctSimple || !problem.Calculated();
+    if (s.CalcType == ctAstim) CheckRefinable(problem, -1);
+    if (solved) {
         problem.Calculate(s.SLAEMethod, s.IsSLAEError, progress);
-        if (s.SaveResult) problem.SaveResults(NativePath(ChangeFileExtension(StoredPath(fileName), "res")));
         for (const std::string& line : progress.Lines()) process.push_back(line);
     }
 
@@ -200,6 +217,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         } while (s.AutoMode && produced);
         progress.SetCaption(caption);
     }
+    if (solved && s.SaveResult) problem.SaveResults(NativePath(ChangeFileExtension(StoredPath(fileName), "res")));
 }
 
 }  // namespace zem

@@ -2,6 +2,7 @@
 
 #include "calc/Calcul.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "solvers/SLProgr.h"
@@ -58,7 +59,7 @@ void RunTurnJob(TTurnJob& job, const std::string& startDir, TProgress& progress)
         job.Ok = true;
         return;
     } catch (const std::exception& e) {
-        job.Error = e.what();
+        job.Error = ErrorMessage(e);
     } catch (...) {
         job.Error = "Неизвестная ошибка";
     }
@@ -232,6 +233,14 @@ void TTurn::ForgetWindow(TTurnWindow* window) {
             changed = true;
         }
     if (changed) Changed();
+}
+
+bool TTurn::AttachWindow(const std::string& text, TTurnWindow* window) {
+    const int pos = FindWaiting(text);
+    if (pos < 0 || Fixed(pos) || !window) return false;
+    waiting_[static_cast<std::size_t>(pos)].Window = window;
+    Changed();
+    return true;
 }
 
 void TTurn::Shutdown() {

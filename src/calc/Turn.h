@@ -141,6 +141,10 @@ public:
     // dropped (unless it finished first), its window gets EndRun, and the
     // next entry starts later. Nothing happens when the queue is idle.
     void Stop();
+    // The waiting entry with this text gets Window, so that its run goes
+    // through the window (which then shows the result). False when no such
+    // entry waits, or it is the running one (it runs without a window).
+    bool AttachWindow(const std::string& text, TTurnWindow* window);
     // The window goes: a run of it in progress is stopped without calling
     // the window back; its waiting entries stay as plain files.
     void ForgetWindow(TTurnWindow* window);

@@ -11,7 +11,9 @@
 // status is 0 when every file was calculated, 1 when some failed, 2 on bad
 // usage. Ctrl+C stops the running calculation.
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/progress.h"
+#include "platform/signals.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
@@ -78,7 +80,7 @@ int main(int argc, char** argv) {
 
     zem::RegisterProblemTypes();
     gProgress = &progress;
-    std::signal(SIGINT, OnInterrupt);
+    zem::OnStopSignals(OnInterrupt);
     const zem::TPbData data(zem::StoredPath(startDir));
     int failed = 0;
     for (const std::string& file : files) {
@@ -105,7 +107,7 @@ int main(int argc, char** argv) {
             std::cout << file << ": Расчет закончен\n";
         } catch (const std::exception& e) {
             ++failed;
-            std::cout << file << ": " << e.what() << '\n';
+            std::cout << file << ": " << zem::ErrorMessage(e) << '\n';
         }
     }
     return failed ? 1 : 0;

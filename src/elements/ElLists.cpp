@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 
 #include <cassert>
+#include <cctype>
 #include <stdexcept>
 
 namespace zem {
@@ -181,6 +182,24 @@ const TElemList::TEntry* TElemList::FindEntry(const std::vector<TEntry>& entries
     return nullptr;
 }
 
+namespace {
+
+// A value that does not parse names its key: "t: Ошибка численного
+// значения". Errors of nested lists (which name their own keys) and errors
+// that give a position pass unchanged.
+void SetChildText(TElemItem& child, const std::string& text) {
+    try {
+        child.SetText(text);
+    } catch (const ZemError& e) {
+        const std::string what = e.what();
+        if (dynamic_cast<TElemList*>(&child) || what.empty() || std::isdigit(static_cast<unsigned char>(what[0])))
+            throw;
+        throw ZemError(child.Key() + ": " + what);
+    }
+}
+
+}  // namespace
+
 void TElemList::Parse() {
     // Children are visited by index: a child's ripple may read this list,
     // never reshape it. The empty text empties the children like "{}" does,
@@ -192,7 +211,7 @@ void TElemList::Parse() {
     }
     if (positional_) {
         if (parts.size() > items_.size()) FormatError();
-        for (std::size_t i = 0; i < parts.size(); ++i) items_[i]->SetText(parts[i]);
+        for (std::size_t i = 0; i < parts.size(); ++i) SetChildText(*items_[i], parts[i]);
         return;
     }
     if (items_.empty()) throw ZemError(Key() + " не определен");
@@ -200,7 +219,7 @@ void TElemList::Parse() {
     CheckEntries(entries);
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const TEntry* e = FindEntry(entries, items_[i]->Key());
-        items_[i]->SetText(e ? e->Value : std::string());
+        SetChildText(*items_[i], e ? e->Value : std::string());
     }
 }
 

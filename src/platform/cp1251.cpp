@@ -1,12 +1,11 @@
 #include "platform/cp1251.h"
 
 #include "platform/errors.h"
+#include "platform/files.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <iconv.h>
-#include <unistd.h>
 
 namespace zem {
 namespace {
@@ -78,10 +77,7 @@ std::size_t Utf8Length(std::string_view text) {
 }
 
 std::vector<std::string> ReadTextFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    if (!f) throw ZemError("Ошибка чтения файла " + path);
-    std::string raw((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    if (f.bad()) throw ZemError("Ошибка чтения файла " + path);
+    const std::string raw = ReadFileBytes(path, kMaxTextFileSize);
     std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < raw.size()) {
@@ -106,23 +102,7 @@ static std::string Encode(const std::vector<std::string>& lines) {
 }
 
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string data = Encode(lines);  // converts before touching the disk
-    const std::string tmp = path + ".tmp~";
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) throw ZemError("Ошибка записи в файл " + path);
-        f.write(data.data(), static_cast<std::streamsize>(data.size()));
-        f.flush();
-        if (!f) {
-            f.close();
-            std::remove(tmp.c_str());
-            throw ZemError("Ошибка записи в файл " + path);
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        throw ZemError("Ошибка записи в файл " + path);
-    }
+    WriteFileAtomic(path, Encode(lines));  // converts before touching the disk
 }
 
 void AppendTextFile(const std::string& path, const std::vector<std::string>& lines) {

@@ -18,12 +18,13 @@ std::string Utf8ToCp1251(std::string_view text);
 
 // Reads a cp1251 text file into UTF-8 lines. Lines may end in CR LF or LF; a
 // last line without a line break is kept. Raises ZemError when the file cannot
-// be opened or read, or holds a byte that does not convert.
+// be opened or read, is no regular file or is too large (ReadFileBytes), or
+// holds a byte that does not convert.
 std::vector<std::string> ReadTextFile(const std::string& path);
 
-// Writes UTF-8 lines as a cp1251 file with CR LF after every line. The text is
-// written to a temporary file beside the target and renamed over it only when
-// complete, so a failed write leaves the old file as it was. Raises ZemError.
+// Writes UTF-8 lines as a cp1251 file with CR LF after every line, replacing
+// the file atomically (WriteFileAtomic), so a failed write leaves the old file
+// as it was. Raises ZemError.
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Appends UTF-8 lines to a cp1251 file (created when missing), CR LF each.

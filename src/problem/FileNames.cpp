@@ -1,7 +1,8 @@
 #include "problem/FileNames.h"
 
+#include "platform/files.h"
+
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace zem {
@@ -65,13 +66,7 @@ std::string ChangeFileBase(const std::string& path, const std::string& base) {
     return p.Dir + "\\" + base + "." + p.Ext;
 }
 
-bool FileCanOpen(const std::string& path) {
-    if (path.empty()) return false;
-    std::string native = NativePath(path);
-    if (std::filesystem::is_directory(native)) return false;
-    std::ifstream f(native, std::ios::binary);
-    return static_cast<bool>(f);
-}
+bool FileCanOpen(const std::string& path) { return IsReadableRegularFile(NativePath(path)); }
 
 std::string ToAbsolutePath(const std::string& startDir, const std::string& path) {
     if (IsAbsolute(path)) return path;

@@ -19,8 +19,9 @@ TFileNameParts SplitFileName(const std::string& path);
 std::string ChangeFileExtension(const std::string& path, const std::string& ext);
 std::string ChangeFileBase(const std::string& path, const std::string& base);
 
-// True when the path is not empty and the file opens for reading. Takes a
-// stored or native path.
+// True when the path is not empty and names a regular file that opens for
+// reading (never a directory, pipe or device; a name the system cannot take
+// gives false). Takes a stored or native path.
 bool FileCanOpen(const std::string& path);
 
 // A stored path made full against the start directory ("..\" components climb

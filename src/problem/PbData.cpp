@@ -5,8 +5,11 @@
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/extended.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "problem/PbTypes.h"
+#include "solvers/SLCLass.h"
 
 #include <algorithm>
 
@@ -17,7 +20,34 @@ const char* const kMagic = "[ZEM CAD 2]";
 const char* const kSections[] = {"OBJECT",      "CALCULATION", "PROCESS",    "APPROX",
                                  "RESULT DATA", "RESULTS",     "DESCRIPTION"};
 
+// Approximation files name further files only by mistake or malice: a
+// chain deeper than this, or more files than this in one read, is refused.
+constexpr std::size_t kMaxApproxDepth = 8;
+constexpr std::size_t kMaxApproxFiles = 1000;
+
 std::string Stored(const std::string& path) { return StoredPath(path); }
+
+// The solution vector as the results file holds it: 10 bytes per unknown.
+std::string ResultsData(const TProblem& problem) {
+    const std::size_t n = problem.Solver()->N();
+    std::string data;
+    data.reserve(n * kExtendedSize);
+    unsigned char rec[kExtendedSize];
+    for (std::size_t i = 0; i < n; ++i) {
+        PackExtended(problem.Solution(i), rec);
+        data.append(reinterpret_cast<const char*>(rec), kExtendedSize);
+    }
+    return data;
+}
+
+// The calculation lines without the results switch: the caller writes the
+// results file itself, together with the problem file.
+std::vector<std::string> WithoutSaveResult(const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines)
+        if (!ReadCalcSettings({line}).SaveResult) kept.push_back(line);
+    return kept;
+}
 
 }  // namespace
 
@@ -51,15 +81,21 @@ std::string TPbData::ApproxFileName(const std::string& fileName, std::size_t i) 
 }
 
 std::unique_ptr<TProblem> TPbData::ReadProblemFile(const std::string& fileName, TProblemTexts& texts) const {
-    std::vector<std::string> chain;
+    TReadChain chain;
     return Read(Stored(fileName), texts, chain);
 }
 
 std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts& texts,
-                                        std::vector<std::string>& chain) const {
-    if (std::find(chain.begin(), chain.end(), stored) != chain.end())
+                                        TReadChain& chain) const {
+    if (std::find(chain.Files.begin(), chain.Files.end(), stored) != chain.Files.end())
         throw ZemError("Файл приближения ссылается сам на себя: " + stored);
-    chain.push_back(stored);
+    if (chain.Files.size() > kMaxApproxDepth)
+        throw ZemError("Слишком длинная цепочка файлов приближений (более " + std::to_string(kMaxApproxDepth) +
+                       "): " + stored);
+    if (++chain.Read > kMaxApproxFiles)
+        throw ZemError("Слишком много файлов приближений (более " + std::to_string(kMaxApproxFiles) +
+                       "): " + stored);
+    chain.Files.push_back(stored);
 
     const std::vector<std::string> file = ReadTextFile(NativePath(stored));
     if (file.empty() || file[0] != kMagic) throw ZemError("Неизвестный формат файла");
@@ -97,32 +133,49 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
     texts.ResultData = ReadSection(file, "RESULT DATA");
     texts.Results = ReadSection(file, "RESULTS");
     texts.Description = ReadSection(file, "DESCRIPTION");
-    chain.pop_back();
+    chain.Files.pop_back();
     return problem;
 }
 
 void TPbData::WriteProblemFile(const std::string& fileName, TProblem& problem, bool saveApprox,
                                const TProblemTexts& texts) const {
+    TFileBatch batch;
+    std::vector<std::string> approxTexts;
+    StageProblemFile(batch, fileName, problem, saveApprox, texts, approxTexts);
+    batch.Commit();
+    Adopt(problem, approxTexts);
+}
+
+void TPbData::Adopt(TProblem& problem, const std::vector<std::string>& approxTexts) {
+    auto& approx = problem.Approximations();
+    for (std::size_t i = 0; i < approx.size() && i < approxTexts.size(); ++i) approx[i].Text = approxTexts[i];
+}
+
+void TPbData::StageProblemFile(TFileBatch& batch, const std::string& fileName, TProblem& problem, bool saveApprox,
+                               const TProblemTexts& texts, std::vector<std::string>& approxLines) const {
+    // Everything is encoded and written to temporary files before any file
+    // on disk changes; the entry texts change only once the batch commits.
     const std::string stored = Stored(fileName);
+    approxLines.clear();
+    for (const auto& a : problem.Approximations()) approxLines.push_back(a.Text);
     if (saveApprox) {
         auto& approx = problem.Approximations();
         for (std::size_t i = 0; i < approx.size(); ++i) {
             if (!approx[i].Problem) continue;
             const std::string name = ApproxFileName(stored, i);
-            approx[i].Text = ToRelativePath(startDir_, name);
+            approxLines[i] = ToRelativePath(startDir_, name);
             TProblemTexts sub;
             sub.Description = texts.Description;
             sub.ResultData = texts.ResultData;
             sub.Calculation = texts.Calculation;
             sub.Object = PrintObject(*approx[i].Problem);
-            WriteProblemFile(name, *approx[i].Problem, false, sub);
+            std::vector<std::string> none;
+            StageProblemFile(batch, name, *approx[i].Problem, false, sub, none);
             TProblem& ap = *approx[i].Problem;
             if (ap.Calculated() && ap.Solver())
-                ap.SaveResults(NativePath(ChangeFileExtension(name, "res")));
+                batch.Stage(NativePath(ChangeFileExtension(name, "res")), ResultsData(ap));
         }
     }
-    std::vector<std::string> approxLines;
-    for (const auto& a : problem.Approximations()) approxLines.push_back(a.Text);
 
     std::vector<std::string> out = {kMagic, problem.Root().GetTypeName()};
     const std::vector<std::string>* lists[] = {&texts.Object,     &texts.Calculation, &texts.Process, &approxLines,
@@ -133,16 +186,44 @@ void TPbData::WriteProblemFile(const std::string& fileName, TProblem& problem, b
                 throw ZemError("Строка раздела " + std::string(kSections[i]) + " не может начинаться с \"#\"");
         WriteSection(out, kSections[i], lists[i]);
     }
-    WriteTextFile(NativePath(stored), out);
+    std::string data;
+    for (const std::string& line : out) data += Utf8ToCp1251(line) + "\r\n";
+    batch.Stage(NativePath(stored), data);
+}
+
+void TPbData::CheckStorable(const std::string& fileName) const {
+    const std::string name = ToRelativePath(startDir_, ApproxFileName(Stored(fileName), 0));
+    if (name[0] == '#') throw ZemError("Имя файла приближения не может начинаться с \"#\": " + name);
+    try {
+        Utf8ToCp1251(name);
+    } catch (const ZemError&) {
+        throw ZemError("Имя файла приближения содержит символ вне кодировки 1251: " + name);
+    }
 }
 
 void TPbData::RunFile(const std::string& relativeName, TProgress& progress, std::unique_ptr<TProblem>* keep) const {
     const std::string full = ToAbsolutePath(startDir_, Stored(relativeName));
     TProblemTexts texts;
     std::unique_ptr<TProblem> problem = ReadProblemFile(full, texts);
-    CalculateBySettings(full, *problem, texts.Process, texts.Calculation, progress);
+
+    // What would make the writing fail is found before the calculation.
+    const TCalcSettings settings = ReadCalcSettings(texts.Calculation);
+    const std::string results = NativePath(ChangeFileExtension(full, "res"));
+    CheckWritable(NativePath(full));
+    if (settings.SaveResult) CheckWritable(results);
+    if (settings.CalcType != ctSimple || !problem->Approximations().empty()) CheckStorable(full);
+
+    // The files are written only when the whole calculation has succeeded,
+    // all of them together: approximations, results, then the problem file.
+    std::vector<std::string> calculation = WithoutSaveResult(texts.Calculation);
+    CalculateBySettings(full, *problem, texts.Process, calculation, progress);
     texts.Object = PrintObject(*problem);
-    WriteProblemFile(full, *problem, true, texts);
+    TFileBatch batch;
+    std::vector<std::string> approxTexts;
+    if (settings.SaveResult && problem->Calculated() && problem->Solver()) batch.Stage(results, ResultsData(*problem));
+    StageProblemFile(batch, full, *problem, true, texts, approxTexts);
+    batch.Commit();
+    Adopt(*problem, approxTexts);
     if (keep) *keep = std::move(problem);
 }
 

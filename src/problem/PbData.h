@@ -17,6 +17,7 @@
 
 namespace zem {
 
+class TFileBatch;
 class TProgress;
 
 // The six line lists a problem window shows in its pages.
@@ -51,7 +52,9 @@ public:
 
     // Writes the problem file; with SaveApprox, first the approximation files
     // and their results, and the APPROX lines become their relative names.
-    // The file is replaced only once it is completely written.
+    // Every file is encoded and written in full before any of them replaces
+    // its old version; a failure leaves all of them, and the entry texts of
+    // the approximations, as they were.
     void WriteProblemFile(const std::string& fileName, TProblem& problem, bool saveApprox,
                           const TProblemTexts& texts) const;
 
@@ -59,16 +62,33 @@ public:
     static std::string ApproxFileName(const std::string& fileName, std::size_t i);
 
     // Runs one file: read, calculate under its own settings, reprint the
-    // object, write back with approximations. With Keep, the calculated
+    // object, write back with approximations. A read-only problem or results
+    // file, or a name the APPROX section cannot hold, is refused before the
+    // calculation; the results, approximation and problem files are written
+    // only when the whole calculation has succeeded. With Keep, the calculated
     // problem is handed over instead of being freed.
     void RunFile(const std::string& relativeName, TProgress& progress,
                  std::unique_ptr<TProblem>* keep = nullptr) const;
 
     const std::string& StartDir() const { return startDir_; }
 
+    // Raises the message of a problem file whose approximation names the
+    // APPROX section cannot hold (a leading "#", a character outside code
+    // page 1251).
+    void CheckStorable(const std::string& fileName) const;
+
 private:
-    std::unique_ptr<TProblem> Read(const std::string& stored, TProblemTexts& texts,
-                                   std::vector<std::string>& chain) const;
+    // The files being read, outermost first, and how many were read in all.
+    struct TReadChain {
+        std::vector<std::string> Files;
+        std::size_t Read = 0;
+    };
+    std::unique_ptr<TProblem> Read(const std::string& stored, TProblemTexts& texts, TReadChain& chain) const;
+    // Writes the problem file and, with SaveApprox, its approximation files
+    // into Batch; ApproxLines gets the APPROX lines as written.
+    void StageProblemFile(TFileBatch& batch, const std::string& fileName, TProblem& problem, bool saveApprox,
+                          const TProblemTexts& texts, std::vector<std::string>& approxLines) const;
+    static void Adopt(TProblem& problem, const std::vector<std::string>& approxTexts);
 
     std::string startDir_;
 };

@@ -3,6 +3,7 @@
 #include "domains/ElDomain.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/numtext.h"
 #include "platform/progress.h"
 #include "problem/FileNames.h"
@@ -73,7 +74,7 @@ int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress) {
             throw;
         } catch (const std::exception& e) {
             ++failed;
-            series.Result.push_back(member + ": " + e.what());
+            series.Result.push_back(member + ": " + ErrorMessage(e));
         }
     }
     return failed;

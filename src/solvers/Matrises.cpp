@@ -2,6 +2,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/numtext.h"
 
 #include <fstream>
@@ -92,37 +93,43 @@ Extended TLineItem::MinItem(std::size_t& index) const {
     return best;
 }
 
-void TLineItem::SaveToTextFile(const std::string& fileName) const {
-    WriteTextFile(fileName, {});
-    AppendToTextFile(fileName);
-}
-
-void TLineItem::AppendToTextFile(const std::string& fileName) const {
+namespace {
+std::vector<std::string> NumberLines(const std::vector<Extended>& values) {
     std::vector<std::string> lines;
-    lines.reserve(count_);
-    for (Extended x : Values()) lines.push_back(RealToStrDefault(x));
-    AppendTextFile(fileName, lines);
+    lines.reserve(values.size());
+    for (Extended x : values) lines.push_back(RealToStrDefault(x));
+    return lines;
 }
+}  // namespace
+
+void TLineItem::SaveToTextFile(const std::string& fileName) const { WriteTextFile(fileName, NumberLines(Values())); }
+
+void TLineItem::AppendToTextFile(const std::string& fileName) const { AppendTextFile(fileName, NumberLines(Values())); }
 
 void TLineItem::SaveToFile(const std::string& fileName) const {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (out)
-        for (Extended x : Values()) WriteExtended(out, x);
-    out.close();
-    if (!out) throw ZemError("Ошибка записи в файл " + fileName);
+    std::string data;
+    data.reserve(count_ * kExtendedSize);
+    unsigned char rec[kExtendedSize];
+    for (Extended x : Values()) {
+        PackExtended(x, rec);
+        data.append(reinterpret_cast<const char*>(rec), kExtendedSize);
+    }
+    WriteFileAtomic(fileName, data);
 }
 
 void TLineItem::LoadFromFile(const std::string& fileName) {
     const std::string message = "Ошибка загрузки файла " + fileName;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw ZemError(message);
     // The file must hold exactly one record per element: a shorter or longer
     // file belongs to another system and would show foreign values.
-    std::vector<Extended> values(count_);
-    for (Extended& x : values)
-        if (!ReadExtended(in, x)) throw ZemError(message);
-    if (in.peek() != std::ifstream::traits_type::eof()) throw ZemError(message);
-    for (std::size_t i = 0; i < count_; ++i) SetItem(i, values[i]);
+    std::string data;
+    try {
+        data = ReadFileBytes(fileName, count_ * kExtendedSize);
+    } catch (const ZemError&) {
+        throw ZemError(message);
+    }
+    if (data.size() != count_ * kExtendedSize) throw ZemError(message);
+    for (std::size_t i = 0; i < count_; ++i)
+        SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
 }
 
 // --- TDLineItem ----------------------------------------------------------------

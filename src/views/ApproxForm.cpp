@@ -222,6 +222,7 @@ void TApproxForm::DeleteItemClick() {
     }
     ListBoxClick();
     list->erase(list->begin() + row);
+    if (window_) window_->MarkApproxChanged();
 }
 
 void TApproxForm::AllDeleteItemClick() {
@@ -232,6 +233,7 @@ void TApproxForm::AllDeleteItemClick() {
     list = Current();
     if (!list) return;
     list->clear();
+    if (window_) window_->MarkApproxChanged();
     Fill();
 }
 
@@ -316,7 +318,7 @@ void InstallApproxWindow(TMainForm& main) {
                            [form](bool save) {
                                if (form) form->StoreState(save);
                            });
-    TProblemFormHooks& hooks = ProblemFormHooks();
+    TProblemFormHooks& hooks = ProblemFormHooks(main);
     hooks.Approximations = [form](TProblemForm& window) {
         if (form) form->ShowApprox(window);
     };

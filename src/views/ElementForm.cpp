@@ -19,7 +19,10 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -43,6 +46,63 @@ bool IsElementText(const std::string& value) { return zem::Trimmed(value).starts
 }  // namespace
 
 TChildFactory ElementEditorFactory() { return ChildFactory<TElemForm>(); }
+
+// --- The grids. ---------------------------------------------------------------------------
+
+TValueGrid::TValueGrid(QWidget* parent) : QTableWidget(0, 2, parent) {
+    // A click on the current cell edits it once no double click follows.
+    // The grid's own delayed editing would swallow the keys typed meanwhile.
+    clickEdit_ = new QTimer(this);
+    clickEdit_->setSingleShot(true);
+    connect(clickEdit_, &QTimer::timeout, this, [this] {
+        if (state() != EditingState && clickIndex_.isValid() && clickIndex_ == currentIndex()) edit(clickIndex_);
+    });
+}
+
+void TValueGrid::keyboardSearch(const QString&) {
+    // Typing edits the value; it never jumps to a cell that starts with the
+    // letter typed.
+}
+
+void TValueGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex at = indexAt(event->position().toPoint());
+    wasCurrent_ = at.isValid() && at == currentIndex();
+    clickEdit_->stop();
+    QTableWidget::mousePressEvent(event);
+}
+
+void TValueGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableWidget::mouseReleaseEvent(event);
+    const QModelIndex at = indexAt(event->position().toPoint());
+    if (wasCurrent_ && event->button() == Qt::LeftButton && at.isValid() && at == currentIndex() &&
+        state() != EditingState) {
+        clickIndex_ = at;
+        clickEdit_->start(QApplication::doubleClickInterval());
+    }
+    wasCurrent_ = false;
+}
+
+void TValueGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    clickEdit_->stop();
+    QTableWidget::mouseDoubleClickEvent(event);
+}
+
+void TValueGrid::keyPressEvent(QKeyEvent* event) {
+    const bool typing = !event->text().isEmpty() && event->text().at(0).isPrint() &&
+                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (typing && state() != EditingState && rowCount() > 0) {
+        // The value of the current row takes the key, whichever column of
+        // the row is current.
+        clickEdit_->stop();
+        const QModelIndex value = model()->index(std::max(currentRow(), 0), 1);
+        setCurrentIndex(value);
+        if (edit(value, AnyKeyPressed, event)) {
+            event->accept();
+            return;
+        }
+    }
+    QTableWidget::keyPressEvent(event);
+}
 
 TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     auto* body = new QWidget(this);
@@ -159,7 +219,7 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
 }
 
 QTableWidget* TElemForm::MakeGrid(QWidget* sheet) {
-    auto* grid = new QTableWidget(0, 2, sheet);
+    auto* grid = new TValueGrid(sheet);
     grid->setHorizontalHeaderLabels({QStringLiteral("Параметр"), QStringLiteral("Значение")});
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setDefaultSectionSize(24);
@@ -168,9 +228,8 @@ QTableWidget* TElemForm::MakeGrid(QWidget* sheet) {
     grid->setTabKeyNavigation(true);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     // A double click opens the entry; typing, F2 or a click on the current
-    // cell edits it.
-    grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
-                          QAbstractItemView::SelectedClicked);
+    // cell (TValueGrid) edits it.
+    grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     grid->installEventFilter(this);
     connect(grid, &QTableWidget::cellDoubleClicked, this, [this] { RunGuarded(Main, [this] { OpenItemClick(); }); });
@@ -362,8 +421,14 @@ bool TElemForm::IsModified() const { return GridsChanged || DataMemo->document()
 
 void TElemForm::ReadGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* list) {
     if (!list || !PageControl->isTabVisible(PageControl->indexOf(sheet))) return;
-    for (int r = 0; r < grid->rowCount() && r < list->Count(); ++r)
-        list->Item(r).SetText(zem::Bracket(Value(grid, r).toStdString()));
+    for (int r = 0; r < grid->rowCount() && r < list->Count(); ++r) {
+        try {
+            list->Item(r).SetText(zem::Bracket(Value(grid, r).toStdString()));
+        } catch (const zem::ZemError& e) {
+            // Which value, and why.
+            throw zem::ZemError(list->ItemKey(r) + " = " + Value(grid, r).toStdString() + ": " + e.what());
+        }
+    }
 }
 
 void TElemForm::ApplyGrids() {
@@ -509,7 +574,7 @@ void TElemForm::GraphMeshItemClick() {
 
 void TElemForm::SolveItemClick(bool withWindow) {
     SaveData();
-    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks().Solve) ViewLinks().Solve(window, withWindow);
+    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks(*Main).Solve) ViewLinks(*Main).Solve(window, withWindow);
 }
 
 bool TElemForm::eventFilter(QObject* watched, QEvent* event) {

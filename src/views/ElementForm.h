@@ -21,10 +21,12 @@
 
 #include "app/ChildForm.h"
 
+#include <QTableWidget>
 #include <string>
 #include <vector>
 
 class QAction;
+class QTimer;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
@@ -37,6 +39,26 @@ class TElemList;
 class TElemArray;
 class TProblem;
 }
+
+// A grid of names and values: a key typed anywhere in a row edits the
+// row's value, from the first key on.
+class TValueGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    explicit TValueGrid(QWidget* parent);
+
+protected:
+    void keyboardSearch(const QString& search) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QTimer* clickEdit_ = nullptr;
+    QPersistentModelIndex clickIndex_;
+    bool wasCurrent_ = false;
+};
 
 class TElemForm : public TChildForm {
     Q_OBJECT

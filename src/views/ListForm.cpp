@@ -148,7 +148,7 @@ void TListForm::ApplyItemClick() {
 
 void TListForm::SolveItemClick() {
     ApplyItemClick();
-    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks().Solve) ViewLinks().Solve(window, true);
+    if (TChildForm* window = ProblemWindowOf(this); window && ViewLinks(*Main).Solve) ViewLinks(*Main).Solve(window, true);
 }
 
 void TListForm::AppendRow() {

@@ -14,7 +14,7 @@
 #include "views/ApproxForm.h"
 #include "views/CalculForm.h"
 #include "views/PbTypeForm.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 #include "views/ResultField.h"
 #include "views/SeriesForm.h"
 #include "views/TurnForm.h"
@@ -22,17 +22,20 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -46,12 +49,19 @@ QPlainTextEdit* Memo(QWidget* parent, bool wrap) {
     return memo;
 }
 
+// The key of the item whose value holds Position: the last "key=" before
+// it; empty when there is none.
+QString KeyBefore(const QString& text, int position) {
+    static const QRegularExpression kKey(QStringLiteral("([A-Za-z_][A-Za-z0-9_]*)\\s*="));
+    QString key;
+    auto it = kKey.globalMatch(text.left(std::max(position, 0) + 1));
+    while (it.hasNext()) key = it.next().captured(1);
+    return key;
+}
+
 }  // namespace
 
-TProblemFormHooks& ProblemFormHooks() {
-    static TProblemFormHooks hooks;
-    return hooks;
-}
+TProblemFormHooks& ProblemFormHooks(TMainForm& main) { return main.Wiring<TProblemFormHooks>(); }
 
 // --- Creation. -----------------------------------------------------------------
 
@@ -121,6 +131,13 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     resLayout->setContentsMargins(0, 0, 0, 0);
     resLayout->addWidget(resSplit);
     PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
+
+    // The state of the last run, kept until the next one.
+    StatusLabel = new QLabel(client);
+    StatusLabel->setContentsMargins(4, 1, 4, 1);
+    StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    StatusLabel->hide();
+    clientLayout->addWidget(StatusLabel);
 
     // Menus.
     auto guarded = [this](void (TProblemForm::*handler)()) {
@@ -216,7 +233,7 @@ void TProblemForm::MergeMenus(bool active) {
 bool TProblemForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
         // Without an element editor a double click selects a word as usual.
-        if (watched == ObjectMemo->viewport() && ProblemFormHooks().ElementEditor) {
+        if (watched == ObjectMemo->viewport() && ProblemFormHooks(*Main).ElementEditor) {
             RunGuarded(Main, [this] { ElementItemClick(); });
             return true;
         }
@@ -248,9 +265,16 @@ void TProblemForm::SetBusy(bool on) {
     ResultCalcItem->setEnabled(!on);
 }
 
-bool TProblemForm::IsModified() const {
+bool TProblemForm::TextsChanged() const {
     return ObjectMemo->document()->isModified() || CalculMemo->document()->isModified();
 }
+
+bool TProblemForm::IsModified() const {
+    return TextsChanged() || DescriptMemo->document()->isModified() || ResDataMemo->document()->isModified() ||
+           approxChanged_;
+}
+
+void TProblemForm::MarkApproxChanged() { approxChanged_ = true; }
 
 void TProblemForm::SetCalculLines(const std::vector<std::string>& lines) {
     if (lines == LinesOf(CalculMemo)) return;
@@ -284,7 +308,7 @@ void TProblemForm::ShowData() {
 
 void TProblemForm::ApplyObjectText() {
     CheckProblem();
-    if (!IsModified()) return;
+    if (!TextsChanged()) return;
     try {
         Problem->Root().SetLines(LinesOf(ObjectMemo));
     } catch (const zem::ZemError& e) {
@@ -294,9 +318,12 @@ void TProblemForm::ApplyObjectText() {
         const QRegularExpressionMatch m = kPositioned.match(QString::fromUtf8(e.what()));
         if (!m.hasMatch()) throw;
         QTextCursor c = ObjectMemo->textCursor();
-        c.setPosition(std::min(m.captured(1).toInt(), ObjectMemo->document()->characterCount() - 1));
+        const int position = std::min(m.captured(1).toInt(), ObjectMemo->document()->characterCount() - 1);
+        c.setPosition(position);
         ObjectMemo->setTextCursor(c);
-        throw zem::ZemError(Std(m.captured(2)));
+        // The message names the parameter the caret stands in.
+        const QString key = KeyBefore(ObjectMemo->toPlainText(), position);
+        throw zem::ZemError(Std(key.isEmpty() ? m.captured(2) : key + QStringLiteral(": ") + m.captured(2)));
     }
     ObjectMemo->document()->setModified(false);
     Problem->CollectDomains();
@@ -306,8 +333,12 @@ void TProblemForm::ApplyObjectText() {
 }
 
 void TProblemForm::SaveData() {
-    CheckProblem();
-    ApplyObjectText();
+    try {
+        CheckProblem();
+        ApplyObjectText();
+    } catch (const zem::ZemError& e) {
+        throw EDataError(e.what());  // nothing written
+    }
     if (FileName.isEmpty()) {
         Main->SaveChildAs(this);
         return;
@@ -319,22 +350,52 @@ void TProblemForm::SaveData() {
     texts.ResultData = LinesOf(ResDataMemo);
     texts.Results = LinesOf(ResultMemo);
     texts.Description = LinesOf(DescriptMemo);
-    zem::TPbData(Std(Main->StartDir())).WriteProblemFile(Std(FileName), *Problem, ApproxSaveItem->isChecked(), texts);
-    ObjectMemo->document()->setModified(false);
-    CalculMemo->document()->setModified(false);
+    // Under a new name the results go with the copy: the approximations'
+    // results files are found under their old names first.
+    const std::string startDir = Std(Main->StartDir());
+    const std::string name = zem::StoredPath(Std(FileName));
+    const bool renamed = !savedName_.isEmpty() && zem::StoredPath(Std(savedName_)) != name;
+    std::vector<std::string> oldApprox;
+    for (const zem::TApproximation& a : Problem->Approximations())
+        oldApprox.push_back(a.Text.empty() ? std::string() : zem::ToAbsolutePath(startDir, a.Text));
+    zem::TPbData(startDir).WriteProblemFile(name, *Problem, ApproxSaveItem->isChecked(), texts);
+    if (renamed) CopyResults(zem::StoredPath(Std(savedName_)), name, oldApprox);
+    savedName_ = FileName;
+    for (QPlainTextEdit* memo : {ObjectMemo, CalculMemo, DescriptMemo, ResDataMemo}) memo->document()->setModified(false);
+    approxChanged_ = false;
+}
+
+void TProblemForm::CopyResults(const std::string& from, const std::string& to,
+                               const std::vector<std::string>& oldApprox) {
+    const std::string startDir = Std(Main->StartDir());
+    auto copy = [](const std::string& src, const std::string& dst) {
+        if (src == dst || !zem::FileCanOpen(src)) return;
+        QFile::remove(Q(zem::NativePath(dst)));
+        if (!QFile::copy(Q(zem::NativePath(src)), Q(zem::NativePath(dst))))
+            throw zem::ZemError("Не удалось скопировать результаты в файл " + zem::NativePath(dst));
+    };
+    const std::string res = zem::ChangeFileExtension(to, "res");
+    if (Problem->Calculated() && Problem->Solver())
+        Problem->SaveResults(zem::NativePath(res));
+    else
+        copy(zem::ChangeFileExtension(from, "res"), res);
+    if (!ApproxSaveItem->isChecked()) return;
+    const auto& approx = Problem->Approximations();
+    for (std::size_t i = 0; i < approx.size() && i < oldApprox.size(); ++i) {
+        const zem::TApproximation& a = approx[i];
+        if (!a.Problem || a.Text.empty() || oldApprox[i].empty()) continue;
+        if (a.Problem->Calculated() && a.Problem->Solver()) continue;  // written with the file
+        copy(zem::ChangeFileExtension(oldApprox[i], "res"),
+             zem::ChangeFileExtension(zem::ToAbsolutePath(startDir, a.Text), "res"));
+    }
 }
 
 void TProblemForm::LoadData() {
     // 1. The problem file.
     zem::TProblemTexts texts;
-    try {
-        Problem = zem::TPbData(Std(Main->StartDir())).ReadProblemFile(Std(FileName), texts);
-    } catch (const std::exception&) {
-        // Nothing half-read stays open, so nothing can be saved over the file.
-        ShowMessage(Main, QStringLiteral("Ошибка данных ") + windowTitle());
-        Discard();
-        return;
-    }
+    // A failure fails the opening: the main window closes the window (so
+    // nothing half-read can be saved over the file) and says why.
+    Problem = zem::TPbData(Std(Main->StartDir())).ReadProblemFile(Std(FileName), texts);
     TypeComboBox->setCurrentIndex(Problem->TypeIndex());
     TypeLabel->setText(Q(zem::ProblemTypeCaption(Problem->TypeIndex())));
     SetLines(ObjectMemo, texts.Object);
@@ -343,6 +404,7 @@ void TProblemForm::LoadData() {
     SetLines(ResDataMemo, texts.ResultData);
     SetLines(ResultMemo, texts.Results);
     SetLines(DescriptMemo, texts.Description);
+    savedName_ = FileName;
 
     // 2. Its results, solved by the method of its own calculation lines.
     const std::string res = zem::ChangeFileExtension(zem::StoredPath(Std(FileName)), "res");
@@ -358,12 +420,12 @@ void TProblemForm::LoadData() {
         Problem->CreateSolver(s.SLAEMethod, *Main->ProgressForm);
         Problem->LoadResults(zem::NativePath(res));
         Problem->SetCalculated(true);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         Problem->SetCalculated(false);
         const zem::TFileNameParts caption = zem::SplitFileName(zem::StoredPath(Std(windowTitle())));
         const std::string dir = caption.Dir.empty() ? std::string() : caption.Dir + "\\";
         const QString shown = Q(zem::NativePath(dir + caption.Base + ".res"));
-        ShowMessage(Main, QStringLiteral("Ошибка загрузки файла ") + shown);
+        ShowMessage(Main, FileErrorText(QStringLiteral("Ошибка загрузки файла ") + shown, e));
     }
 }
 
@@ -422,11 +484,11 @@ void TProblemForm::ElementItemClick() {
             Main->ShowChild(d);
             return;
         }
-    if (!ProblemFormHooks().ElementEditor) {
+    if (!ProblemFormHooks(*Main).ElementEditor) {
         ShowMessage(Main, QStringLiteral("Редактора элементов в этой сборке программы нет."), TMsgKind::Information);
         return;
     }
-    OpenDependent(ProblemFormHooks().ElementEditor, caption, 0, nullptr);
+    OpenDependent(ProblemFormHooks(*Main).ElementEditor, caption, 0, nullptr);
 }
 
 void TProblemForm::DataCalcItemClick() {
@@ -450,8 +512,8 @@ void TProblemForm::CheckItemClick() {
 void TProblemForm::TableSLAEItemClick() {
     ApplyObjectText();
     Problem->BuildEquations();
-    if (ProblemFormHooks().SystemTable)
-        ProblemFormHooks().SystemTable(*this);
+    if (ProblemFormHooks(*Main).SystemTable)
+        ProblemFormHooks(*Main).SystemTable(*this);
     else
         ShowMessage(Main, QStringLiteral("Окна СЛАУ в этой сборке программы нет."), TMsgKind::Information);
 }
@@ -480,8 +542,8 @@ void TProblemForm::SolveItemClick(bool withWindow) {
 
 void TProblemForm::ApproxItemClick() {
     CheckProblem();
-    if (ProblemFormHooks().Approximations)
-        ProblemFormHooks().Approximations(*this);
+    if (ProblemFormHooks(*Main).Approximations)
+        ProblemFormHooks(*Main).Approximations(*this);
     else
         ShowMessage(Main, QStringLiteral("Окна приближений в этой сборке программы нет."), TMsgKind::Information);
 }
@@ -504,21 +566,59 @@ void TProblemForm::BeginRun(zem::TTurnJob& job) {
         ApplyObjectText();
     } catch (const std::exception& e) {
         SetLines(ProcessMemo, {e.what()});
+        ReportFailure(Q(e.what()));
         throw;
     }
     job.Problem = Problem;
     job.Calculation = LinesOf(CalculMemo);
     SetBusy(true);
+    SetRunState(TRunState::Running);
 }
 
 void TProblemForm::EndRun(zem::TTurnJob& job) {
     SetBusy(false);
     if (job.Ok) {
+        SetRunState(TRunState::Done);
         AfterCalculation(job.Process);
-    } else {
-        SetLines(ProcessMemo, job.Process);
-        ProcessMemo->moveCursor(QTextCursor::End);
+        return;
     }
+    SetLines(ProcessMemo, job.Process);
+    ProcessMemo->moveCursor(QTextCursor::End);
+    const QString error = job.Error.empty() ? QStringLiteral("Неизвестная ошибка") : Q(job.Error);
+    if (error == QString::fromUtf8(zem::EBreakCalcule().what())) {
+        SetRunState(TRunState::Stopped);
+        return;
+    }
+    ReportFailure(error);
+}
+
+void TProblemForm::ReportFailure(const QString& error) {
+    SetRunState(TRunState::Failed, error);
+    // Shown once the queue has finished with the entry (a modal box must not
+    // run inside the queue's bookkeeping).
+    QTimer::singleShot(0, this, [this, error] {
+        if (Closing()) return;
+        Main->ShowChild(this);
+        ShowMessage(this, QStringLiteral("Расчет ") + windowTitle() + QStringLiteral(" не выполнен:\n") + error);
+    });
+}
+
+void TProblemForm::SetRunState(TRunState state, const QString& error) {
+    runState_ = state;
+    QString text;
+    switch (state) {
+    case TRunState::None: break;
+    case TRunState::Running: text = QStringLiteral("Идет расчет"); break;
+    case TRunState::Done: text = QStringLiteral("Расчет завершен"); break;
+    case TRunState::Stopped: text = QStringLiteral("Расчет прерван"); break;
+    case TRunState::Failed: text = QStringLiteral("Расчет не выполнен: ") + error; break;
+    }
+    StatusLabel->setText(text);
+    StatusLabel->setVisible(!text.isEmpty());
+    StatusLabel->setStyleSheet(state == TRunState::Failed ? QStringLiteral("color: #b00000; font-weight: bold")
+                                                          : QString());
+    if (state != TRunState::None && state != TRunState::Running)
+        Main->statusBar()->showMessage(windowTitle() + QStringLiteral(": ") + text);
 }
 
 void TProblemForm::AfterCalculation(const std::vector<std::string>& process) {
@@ -526,13 +626,13 @@ void TProblemForm::AfterCalculation(const std::vector<std::string>& process) {
     ShowData();
     Main->SaveChild(this);  // a failure is reported there
     Problem->SetCalculated(true);
-    if (ProblemFormHooks().RefreshViews) ProblemFormHooks().RefreshViews(*this);
+    if (ProblemFormHooks(*Main).RefreshViews) ProblemFormHooks(*Main).RefreshViews(*this);
 }
 
 void TProblemForm::closeEvent(QCloseEvent* event) {
     if (!Closing() && busy_) {
         Main->ShowChild(this);
-        if (!AskOkCancel(Main, QStringLiteral("Вы действительно хотите прервать расчет?"), TMsgKind::Warning)) {
+        if (!Main->AskStopCalculation()) {
             event->ignore();
             return;
         }

@@ -14,7 +14,7 @@
 //
 // The views of a problem that come with other windows (the element editor,
 // the linear-system table, the approximations, the result tables and graphs)
-// plug in through ProblemFormHooks; a hook left empty makes its command say
+// plug in through the ProblemFormHooks of the main window; a hook left empty makes its command say
 // that the window is not available.
 #pragma once
 
@@ -56,8 +56,8 @@ struct TProblemFormHooks {
     std::function<void(TProblemForm&)> Report;
 };
 
-// One set for the program.
-TProblemFormHooks& ProblemFormHooks();
+// The set of a main window (each main window wires its own).
+TProblemFormHooks& ProblemFormHooks(TMainForm& main);
 
 class TProblemForm : public TFChildForm, public zem::TTurnWindow {
     Q_OBJECT
@@ -73,12 +73,16 @@ public:
     // approximations (when "Cохранение" is checked); without a file name the
     // main window asks for one.
     void SaveData() override;
-    // The object text or the calculation lines were changed.
+    // Any text of the window but the report and the values was changed, or
+    // the approximations were deleted.
     bool IsModified() const override;
+    // The approximation window deleted approximations: the file is to be
+    // saved again.
+    void MarkApproxChanged();
     // Reads the file, and its results file when there is one. A file that
-    // cannot be read shows "Ошибка данных " and the name and closes the
-    // window; a results file that cannot be loaded shows
-    // "Ошибка загрузки файла " and the name and leaves the problem unsolved.
+    // cannot be read raises its cause (the opening fails); a results file
+    // that cannot be loaded shows "Ошибка загрузки файла ", the name and the
+    // cause, and leaves the problem unsolved.
     void LoadData() override;
 
     // A changed object text goes into the root element. A parse error of the
@@ -142,6 +146,12 @@ public:
     QAction* ApproxSaveItem = nullptr;
     QMenu* ResultPopupMenu = nullptr;
     QAction* ResultCalcItem = nullptr;
+    // Below the pages: how the last run ended ("Расчет не выполнен: " and
+    // the cause stays until the next run).
+    QLabel* StatusLabel = nullptr;
+
+    enum class TRunState { None, Running, Done, Stopped, Failed };
+    TRunState RunState() const { return runState_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -160,7 +170,23 @@ private:
     void SetCalculLines(const std::vector<std::string>& lines);
     void MergeMenus(bool active);
 
+    // The object text or the calculation lines were changed (what the
+    // problem has to read again).
+    bool TextsChanged() const;
+    // After a save under a new name: the results of the problem and of its
+    // approximations beside the new files, from the problem when it is
+    // solved, otherwise copied from beside the old ones.
+    void CopyResults(const std::string& from, const std::string& to, const std::vector<std::string>& oldApprox);
+
+    void SetRunState(TRunState state, const QString& error = {});
+    // The failed state, and the message at the window.
+    void ReportFailure(const QString& error);
+
     bool busy_ = false;
+    TRunState runState_ = TRunState::None;
+    bool approxChanged_ = false;
+    // The file the window last read or wrote; empty for a new problem.
+    QString savedName_;
     bool merged_ = false;
     QPointer<TTurnForm> turnForm_;
 };

@@ -104,7 +104,7 @@ bool TSLAEForm::ShowRows(TChildForm* window, TSystemSource system) {
 }
 
 void TSLAEForm::Refresh() {
-    if (owner_ && !owner_->Closing() && ViewLinks().SystemTable) ViewLinks().SystemTable(owner_);
+    if (owner_ && !owner_->Closing() && ViewLinks(*owner_->Main).SystemTable) ViewLinks(*owner_->Main).SystemTable(owner_);
 }
 
 void TSLAEForm::ViewItemClick() {

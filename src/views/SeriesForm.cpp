@@ -6,6 +6,7 @@
 #include "calc/Turn.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
@@ -71,7 +72,7 @@ public:
             job.Problem = zem::TPbData(Std(series_.Main->StartDir())).ReadProblemFile(job.FileName, texts_);
             job.Calculation = texts_.Calculation;
         } catch (const std::exception& e) {
-            series_.MemberDone(*this, {Path + ": " + e.what()});
+            series_.MemberDone(*this, {Path + ": " + zem::ErrorMessage(e)});
             throw;  // the queue drops the entry
         }
     }
@@ -91,7 +92,7 @@ public:
             lines.push_back(Path);
             for (const std::string& l : zem::ResultSummary(*job.Problem)) lines.push_back("  " + l);
         } catch (const std::exception& e) {
-            lines = {Path + ": " + e.what()};
+            lines = {Path + ": " + zem::ErrorMessage(e)};
         }
         job.Problem.reset();
         series_.MemberDone(*this, std::move(lines));
@@ -442,7 +443,7 @@ void TSeriesForm::RunItemClick() {
         try {
             turnForm_->AddToQueue(Q(run->Path), run.get());
         } catch (const std::exception& e) {
-            MemberDone(*run, {run->Path + ": " + e.what()});
+            MemberDone(*run, {run->Path + ": " + zem::ErrorMessage(e)});
         }
     }
 }

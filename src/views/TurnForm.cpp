@@ -7,7 +7,7 @@
 #include "calc/Turn.h"
 #include "platform/errors.h"
 #include "problem/FileNames.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -177,7 +177,8 @@ void TTurnForm::OpenItemClick(QListWidget* list) {
     const int row = list->currentRow();
     if (row < 0) return;
     std::string text;
-    if (list == WaitingListBox) {
+    const bool waiting = list == WaitingListBox;
+    if (waiting) {
         const zem::TTurnEntry& e = turn_->Waiting().at(static_cast<std::size_t>(row));
         text = e.Text;
         if (auto* window = dynamic_cast<TChildForm*>(e.Window)) {
@@ -191,11 +192,14 @@ void TTurnForm::OpenItemClick(QListWidget* list) {
     for (TChildForm* child : main_->Children()) {
         auto* file = qobject_cast<TFChildForm*>(child);
         if (file && !file->ParentForm && zem::SameEntryText(Std(StoredText(file->windowTitle())), text)) {
+            if (waiting) turn_->AttachWindow(text, dynamic_cast<zem::TTurnWindow*>(file));
             main_->ShowChild(file);
             return;
         }
     }
-    main_->OpenFile(nullptr, Q(text));
+    // A waiting file is calculated in the window that now shows it.
+    TFChildForm* opened = main_->OpenFile(nullptr, Q(text));
+    if (waiting && opened) turn_->AttachWindow(text, dynamic_cast<zem::TTurnWindow*>(opened));
 }
 
 // --- Drag and drop. --------------------------------------------------------------

@@ -36,10 +36,7 @@
 
 const char* const kProblemBusyText = "Задача в расчете. Дождитесь его окончания или прервите его";
 
-TViewLinks& ViewLinks() {
-    static TViewLinks links;
-    return links;
-}
+TViewLinks& ViewLinks(TMainForm& main) { return main.Wiring<TViewLinks>(); }
 
 TChildForm* ProblemWindowOf(const TChildForm* window) {
     if (!window) return nullptr;
@@ -52,13 +49,16 @@ TChildForm* ProblemWindowOf(const TChildForm* window) {
 
 zem::TProblem* ProblemOfWindow(const TChildForm* window) {
     TChildForm* problemWindow = ProblemWindowOf(window);
-    if (!problemWindow || !ViewLinks().ProblemOf) return nullptr;
-    return ViewLinks().ProblemOf(problemWindow);
+    if (!problemWindow) return nullptr;
+    const TViewLinks& links = ViewLinks(*problemWindow->Main);
+    return links.ProblemOf ? links.ProblemOf(problemWindow) : nullptr;
 }
 
 void CheckIdle(const TChildForm* window) {
     TChildForm* problemWindow = ProblemWindowOf(window);
-    if (problemWindow && ViewLinks().Busy && ViewLinks().Busy(problemWindow)) throw zem::ZemError(kProblemBusyText);
+    if (!problemWindow) return;
+    const TViewLinks& links = ViewLinks(*problemWindow->Main);
+    if (links.Busy && links.Busy(problemWindow)) throw zem::ZemError(kProblemBusyText);
 }
 
 void ChangeElements(zem::TProblem& problem, const std::function<void()>& change) {
@@ -108,8 +108,9 @@ zem::TElemItem* TElementRef::Resolve(zem::TElemItem& root, const std::vector<std
 zem::TProblem* TElementRef::Problem() const {
     if (!problem_) return nullptr;
     if (hasWindow_) {
-        if (!window_ || window_->Closing() || !ViewLinks().ProblemOf) return nullptr;
-        if (ViewLinks().ProblemOf(window_) != problem_) return nullptr;
+        if (!window_ || window_->Closing()) return nullptr;
+        const TViewLinks& links = ViewLinks(*window_->Main);
+        if (!links.ProblemOf || links.ProblemOf(window_) != problem_) return nullptr;
     }
     return problem_;
 }
@@ -342,9 +343,10 @@ TViews* TViews::Of(const TMainForm* main) {
 }
 
 TChildForm* TViews::WindowOf(const zem::TProblem* problem) const {
-    if (!problem || !ViewLinks().ProblemOf) return nullptr;
+    const TViewLinks& links = ViewLinks(Main);
+    if (!problem || !links.ProblemOf) return nullptr;
     for (TChildForm* child : Main.Children())
-        if (ViewLinks().ProblemOf(child) == problem) return child;
+        if (links.ProblemOf(child) == problem) return child;
     return nullptr;
 }
 
@@ -429,7 +431,7 @@ TViews& InstallViews(TMainForm& main) {
     if (TViews* views = TViews::Of(&main)) return *views;
     auto* views = new TViews(main);
     // The program's problem window.
-    TViewLinks& links = ViewLinks();
+    TViewLinks& links = ViewLinks(main);
     links.ProblemOf = [](TChildForm* window) -> zem::TProblem* {
         auto* form = qobject_cast<TProblemForm*>(window);
         return form ? form->Problem.get() : nullptr;
@@ -444,7 +446,7 @@ TViews& InstallViews(TMainForm& main) {
     links.SystemTable = [](TChildForm* window) {
         if (auto* form = qobject_cast<TProblemForm*>(window)) form->TableSLAEItemClick();
     };
-    TProblemFormHooks& hooks = ProblemFormHooks();
+    TProblemFormHooks& hooks = ProblemFormHooks(main);
     hooks.ElementEditor = ElementEditorFactory();
     hooks.SystemTable = [views](TProblemForm& form) {
         if (form.Problem) views->SLAEForm->ShowSystem(&form, *form.Problem);

@@ -59,8 +59,8 @@ struct TViewLinks {
     std::function<void(TChildForm* window)> SystemTable;
 };
 
-// One set for the program.
-TViewLinks& ViewLinks();
+// The links of a main window (each main window wires its own).
+TViewLinks& ViewLinks(TMainForm& main);
 
 // The message of a command refused while the problem is being calculated.
 extern const char* const kProblemBusyText;

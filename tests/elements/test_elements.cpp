@@ -119,7 +119,7 @@ TEST(ElemList, FailuresAndTheirMessages) {
     TElemList empty(nullptr, "X");
     EXPECT_EQ(MessageOf([&] { empty.SetText("{a=1}"); }), "X не определен");
     // Leaf messages pass through unchanged.
-    EXPECT_EQ(MessageOf([&] { cyl->SetText("{PARAMS={R=abc}}"); }), "Ошибка численного значения");
+    EXPECT_EQ(MessageOf([&] { cyl->SetText("{PARAMS={R=abc}}"); }), "R: Ошибка численного значения");
     EXPECT_EQ(MessageOf([&] { cyl->SetText("{MESH={mesh_x=[1, 2}}"); }), "Нарушен баланс скобок");
     // Numbers asked of items that hold none.
     double x = -1;

@@ -1,6 +1,7 @@
 #include "GuiTestUtil.h"
 
 #include "app/RegIniFile.h"
+#include "platform/errors.h"
 #include "elements/ElLists.h"
 #include "platform/cp1251.h"
 #include "platform/numtext.h"
@@ -22,6 +23,10 @@ void InstallUnexpectedDialogHandlers() {
     h.Ask = [](QWidget*, const QString& text, TMsgKind) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return false;
+    };
+    h.AskSave = [](QWidget*, const QString& text) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return TSaveAnswer::Cancel;
     };
     h.OpenName = [](QWidget*, const QString&, const QString&) {
         ADD_FAILURE() << "unexpected open dialog";
@@ -48,6 +53,13 @@ TDialogScript::TDialogScript() {
         Questions << text;
         return Next(Answers, false);
     };
+    // The save question takes SaveAnswers first, else OK of Answers saves
+    // and Cancel goes on without saving.
+    h.AskSave = [this](QWidget*, const QString& text) {
+        Questions << text;
+        if (!SaveAnswers.empty()) return Next(SaveAnswers, TSaveAnswer::Cancel);
+        return Next(Answers, false) ? TSaveAnswer::Save : TSaveAnswer::Discard;
+    };
     h.OpenName = [this](QWidget*, const QString&, const QString&) { return Next(OpenNames, QString()); };
     h.SaveName = [this](QWidget*, const QString& proposed, const QString&, const QString&) {
         ProposedNames << proposed;
@@ -58,13 +70,13 @@ TDialogScript::TDialogScript() {
 TDialogScript::~TDialogScript() { InstallUnexpectedDialogHandlers(); }
 
 void TTestFileWindow::LoadData() {
-    if (!zem::FileCanOpen(FileName.toStdString())) throw std::runtime_error("cannot read");
+    if (!zem::FileCanOpen(FileName.toStdString())) throw zem::ZemError("cannot read");
 }
 
 void TTestFileWindow::SaveData() {
-    if (FailSave) throw std::runtime_error("cannot write");
+    if (FailSave) throw zem::ZemError("cannot write");
     QFile f(QString::fromStdString(zem::NativePath(FileName.toStdString())));
-    if (!f.open(QIODevice::WriteOnly)) throw std::runtime_error("cannot write");
+    if (!f.open(QIODevice::WriteOnly)) throw zem::ZemError("cannot write");
     f.write("saved");
     ++SaveCount;
     Modified = false;
@@ -122,8 +134,6 @@ TProblemFixture::TProblemFixture() {
 
 TProblemFixture::~TProblemFixture() {
     F.Main.reset();
-    ViewLinks() = {};
-    ProblemFormHooks() = TProblemFormHooks();
 }
 
 template <class T>
@@ -172,9 +182,8 @@ static TTestProblemWindow* TestWindow(TChildForm* w) { return dynamic_cast<TTest
 
 TViewsFixture::TViewsFixture(const std::string& type) {
     zem::RegisterProblemTypes();
-    savedHooks_ = ProblemFormHooks();
     Views = &InstallViews(*Main);
-    TViewLinks& links = ViewLinks();
+    TViewLinks& links = ViewLinks(*Main);
     links.ProblemOf = [](TChildForm* w) -> zem::TProblem* { return TestWindow(w) ? TestWindow(w)->Problem.get() : nullptr; };
     links.Busy = [](TChildForm* w) { return TestWindow(w) && TestWindow(w)->Busy; };
     links.Solve = [](TChildForm* w, bool withWindow) {
@@ -196,8 +205,6 @@ TViewsFixture::TViewsFixture(const std::string& type) {
 TViewsFixture::~TViewsFixture() {
     // The windows go with the main window, before the links they use.
     Main.reset();
-    ViewLinks() = {};
-    ProblemFormHooks() = savedHooks_;
 }
 
 TElemForm* TViewsFixture::OpenEditor() {

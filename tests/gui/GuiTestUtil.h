@@ -53,6 +53,7 @@ public:
     QStringList Messages;
     QStringList Questions;
     std::deque<bool> Answers;        // for the questions; an empty script answers Cancel
+    std::deque<TSaveAnswer> SaveAnswers;  // for the questions about unsaved changes
     std::deque<QString> SaveNames;   // for the save dialogs; empty: Cancel
     QStringList ProposedNames;       // what the save dialogs proposed
     std::deque<QString> OpenNames;
@@ -170,9 +171,6 @@ public:
 
     TTestProblemWindow* Window = nullptr;
     TViews* Views = nullptr;
-
-private:
-    TProblemFormHooks savedHooks_;
 };
 
 QString MemoText(const QPlainTextEdit* memo);
@@ -189,3 +187,8 @@ int RowOfLargest(const TStringGrid* grid, double& largest);
 void SetGridValue(QTableWidget* grid, const QString& key, const QString& value);  // in the row of Key
 void SelectRow(QTableWidget* grid, const QString& key);
 QString GridValue(const QTableWidget* grid, int row);
+
+// Readable failure output for texts of the windows.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']'; }
+inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os << s.toStdString(); }

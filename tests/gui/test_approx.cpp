@@ -46,6 +46,7 @@ TEST(ApproxForm, MeshSelectionListsItsStagesThatAreDeletedSavedAndOpened) {
     EXPECT_EQ(ListTexts(a.ListBox), (QStringList{"Приближение 1", "Приближение 3"}));
     EXPECT_EQ(a.ListBox->currentRow(), 1);
     ASSERT_EQ(list.size(), 2u);
+    EXPECT_TRUE(w->IsModified()) << "the deletion is to be saved";
 
     // Opening one never saved asks for a file first; Cancel opens nothing.
     const int windows = f.Main().Children().size();
@@ -67,6 +68,7 @@ TEST(ApproxForm, MeshSelectionListsItsStagesThatAreDeletedSavedAndOpened) {
     a.AllDeleteItemClick();
     EXPECT_EQ(f.Script.Questions.last(), QStringLiteral("Вы действительно желаете удалить все приближения?"));
     EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(w->IsModified()) << "the deletion is to be saved";
     w->SolveItem->trigger();
     ASSERT_TRUE(f.WaitIdle());
     EXPECT_EQ(a.ListBox->count(), 3);

@@ -5,6 +5,9 @@
 #include "app/RegIniFile.h"
 #include "app/WindowsMenuItem.h"
 
+#include <QAbstractButton>
+#include <QMessageBox>
+
 TEST(ChildForm, AskSaveOnAModifiedWindow) {
     TMainFixture f;
     TMainForm& m = *f.Main;
@@ -17,8 +20,14 @@ TEST(ChildForm, AskSaveOnAModifiedWindow) {
     w->Modified = true;
     m.FileMenuClick();
     EXPECT_TRUE(m.SaveItem->isEnabled());
+    // Ctrl+S keeps to the menu's rule: an unchanged window is not written.
+    w->Modified = false;
+    QTest::keyClick(&m, Qt::Key_S, Qt::ControlModifier);
+    m.SaveItem->trigger();
+    EXPECT_EQ(w->SaveCount, 0);
+    w->Modified = true;
     script.Answers = {false};
-    EXPECT_TRUE(w->AskSave()) << "Cancel skips the save";
+    EXPECT_TRUE(w->AskSave()) << "discarding skips the save";
     EXPECT_EQ(script.Questions, (QStringList{"a.zem:\nДанные были изменены. Желаете сохранить?"}));
     EXPECT_EQ(w->SaveCount, 0);
     script.Answers = {true};
@@ -39,6 +48,83 @@ TEST(ChildForm, AskSaveOnAModifiedWindow) {
     script.SaveNames.push_back(f.Path(QStringLiteral("kept.zem")));
     EXPECT_TRUE(n->close());
     EXPECT_TRUE(QFile::exists(f.Path(QStringLiteral("kept.zem"))));
+}
+
+namespace {
+
+// Answers the next question about unsaved changes by clicking the button
+// with Caption in the real message box, as a user would.
+class TClickAnswer {
+public:
+    TClickAnswer() : saved_(DialogHandlers().AskSave) { DialogHandlers().AskSave = nullptr; }
+    ~TClickAnswer() { DialogHandlers().AskSave = saved_; }
+
+    void Next(const QString& caption) {
+        QTimer::singleShot(0, [this, caption] { Click(caption, 0); });
+    }
+    QStringList Texts;
+
+private:
+    void Click(const QString& caption, int tries) {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            if (tries < 200) QTimer::singleShot(10, [this, caption, tries] { Click(caption, tries + 1); });
+            return;
+        }
+        Texts << box->text();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == caption) {
+                QTest::mouseClick(b, Qt::LeftButton);
+                return;
+            }
+        ADD_FAILURE() << "no button " << caption.toStdString();
+        box->reject();
+    }
+    std::function<TSaveAnswer(QWidget*, const QString&)> saved_;
+};
+
+}  // namespace
+
+TEST(ChildForm, SaveDiscardOrCancelOnCloseExitAndCloseAll) {
+    TMainFixture f;
+    TMainForm& m = *f.Main;
+    TTestFileWindow* a = f.Open(QStringLiteral("a.zem"));
+    TTestFileWindow* b = f.Open(QStringLiteral("b.zem"));
+    a->Modified = b->Modified = true;
+    TClickAnswer answer;
+
+    // Cancel keeps the window open and its data unchanged: on exit...
+    answer.Next(QStringLiteral("Отмена"));
+    EXPECT_FALSE(m.close());
+    EXPECT_EQ(m.Children().size(), 2);
+    EXPECT_TRUE(b->Modified);
+    EXPECT_EQ(answer.Texts, QStringList{"b.zem:\nДанные были изменены. Желаете сохранить?"});
+    // ...on "&Закрыть все", which then leaves the other window alone too...
+    answer.Next(QStringLiteral("Отмена"));
+    m.CloseAllItem->trigger();
+    EXPECT_EQ(m.Children().size(), 2);
+    EXPECT_EQ(answer.Texts.size(), 2) << "one question, then the command ends";
+    // ...and on closing the window itself.
+    answer.Next(QStringLiteral("Отмена"));
+    EXPECT_FALSE(a->close());
+    EXPECT_EQ(a->SaveCount + b->SaveCount, 0);
+
+    // Discard closes without writing; save writes first.
+    answer.Next(QStringLiteral("Не сохранять"));
+    EXPECT_TRUE(a->close());
+    EXPECT_EQ(a->SaveCount, 0);
+    EXPECT_EQ(QFile(f.Path(QStringLiteral("a.zem"))).size(), 1) << "the file stays as it was";
+    answer.Next(QStringLiteral("Сохранить"));
+    m.CloseAllItem->trigger();
+    EXPECT_TRUE(m.Children().isEmpty());
+    QFile saved(f.Path(QStringLiteral("b.zem")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("saved"));
+
+    // Exit with a discarded window ends the program.
+    f.Open(QStringLiteral("c.zem"))->Modified = true;
+    answer.Next(QStringLiteral("Не сохранять"));
+    EXPECT_TRUE(m.close());
 }
 
 TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {

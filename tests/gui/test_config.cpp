@@ -3,7 +3,7 @@
 #include "GuiTestUtil.h"
 
 #include "app/RegIniFile.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -100,7 +100,7 @@ TEST(Config, AFileThatFailsDoesNotStopTheOthers) {
     f.Touch(QStringLiteral("here.zem"));
     TDialogScript script;
     f.Main->RestoreLastRun();
-    EXPECT_EQ(script.Messages, (QStringList{"Ошибка чтения файла gone.zem"}));
+    EXPECT_EQ(script.Messages, (QStringList{"Ошибка чтения файла gone.zem\nФайл не найден"}));
     ASSERT_EQ(f.Main->Children().size(), 1);
     EXPECT_EQ(f.Main->Children().first()->windowTitle(), QStringLiteral("here.zem"));
 }

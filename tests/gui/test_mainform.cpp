@@ -4,7 +4,7 @@
 #include "app/AboutBox.h"
 #include "app/AllDataForm.h"
 #include "app/WindowsMenuItem.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include <QMdiArea>
 
@@ -72,7 +72,10 @@ TEST(MainForm, OpenFailuresCloseTheWindowAndReportTheRelativePath) {
     f.Touch(QStringLiteral("big.ZEM"));
     EXPECT_EQ(m.OpenFile(nullptr, QStringLiteral("big.ZEM")), nullptr) << "extensions compare exactly";
     EXPECT_EQ(m.OpenFile(nullptr, QStringLiteral("missing.zem")), nullptr);
-    EXPECT_EQ(script.Messages, (QStringList{"Ошибка чтения файла big.ZEM", "Ошибка чтения файла missing.zem"}));
+    // Each failure says why, and neither file becomes a recent one.
+    EXPECT_EQ(script.Messages,
+              (QStringList{"Ошибка чтения файла big.ZEM\nНеизвестный тип файла (ожидается .zem или .zes)",
+                           "Ошибка чтения файла missing.zem\nФайл не найден"}));
     QApplication::processEvents();
     EXPECT_TRUE(m.MdiArea->subWindowList().isEmpty()) << "the half-open window is gone";
     EXPECT_TRUE(m.WindowItems().isEmpty());
@@ -115,6 +118,7 @@ TEST(MainForm, NewProblemsAreNumberedAndSaveAsProposesTheStartDirectory) {
     // Save on a window never saved asks for a name, proposing its full path.
     TDialogScript script;
     m.ShowChild(second);
+    dynamic_cast<TTestFileWindow*>(second)->Modified = true;
     script.SaveNames.push_back(f.Path(QStringLiteral("shell.zem")));
     m.SaveItemClick();
     EXPECT_EQ(script.ProposedNames, (QStringList{f.Path(QStringLiteral("Noname2.zem"))}));
@@ -126,7 +130,7 @@ TEST(MainForm, NewProblemsAreNumberedAndSaveAsProposesTheStartDirectory) {
     dynamic_cast<TTestFileWindow*>(second)->FailSave = true;
     script.SaveNames.push_back(f.Path(QStringLiteral("other.zem")));
     EXPECT_FALSE(m.SaveChildAs(second));
-    EXPECT_EQ(script.Messages, (QStringList{"Ошибка записи в файл other.zem"}));
+    EXPECT_EQ(script.Messages, (QStringList{"Ошибка записи в файл other.zem\ncannot write"}));
     EXPECT_EQ(second->windowTitle(), QStringLiteral("shell.zem"));
 }
 
@@ -196,7 +200,7 @@ TEST(MainForm, ClosingAsksForEveryChangedWindow) {
     TDialogScript script;
     script.Answers = {true, false};
     EXPECT_FALSE(m.close());
-    EXPECT_EQ(script.Messages, (QStringList{"Ошибка записи в файл d.zem"}));
+    EXPECT_EQ(script.Messages, (QStringList{"Ошибка записи в файл d.zem\ncannot write"}));
     EXPECT_TRUE(m.close()) << "declining the save lets the program end";
 }
 
@@ -211,4 +215,18 @@ TEST(MainForm, ClosingDuringACalculationStopsItFirst) {
     EXPECT_TRUE(m.close());
     EXPECT_FALSE(m.ProgressForm->Running());
     EXPECT_EQ(script.Questions.last(), QStringLiteral("Вы действительно хотите прервать расчет?"));
+
+    // The progress window stays on top of everything: the question comes up
+    // over it, not behind it.
+    m.ProgressForm->show();
+    m.ProgressForm->SetRunning(true);
+    QWidget* parent = nullptr;
+    DialogHandlers().Ask = [&](QWidget* p, const QString&, TMsgKind) {
+        parent = p;
+        return false;
+    };
+    EXPECT_FALSE(m.close());
+    EXPECT_EQ(parent, m.ProgressForm);
+    m.ProgressForm->SetRunning(false);
+    m.ProgressForm->hide();
 }

@@ -4,11 +4,13 @@
 #include "GuiTestUtil.h"
 
 #include "elements/Elements.h"
+#include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "platform/cp1251.h"
 #include "problem/PbTypes.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
+#include <QStatusBar>
 #include <QThread>
 
 TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
@@ -54,7 +56,7 @@ TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     // "&Выполнить": the file is saved, the dialog confirms, the queue runs it
     // on the worker and the window takes the result on the GUI thread.
     QThread* refreshed = nullptr;
-    ProblemFormHooks().RefreshViews = [&](TProblemForm&) { refreshed = QThread::currentThread(); };
+    ProblemFormHooks(f.Main()).RefreshViews = [&](TProblemForm&) { refreshed = QThread::currentThread(); };
     f.Script.SaveNames.push_back(f.Path(QStringLiteral("Shell.zem")));
     TCalculForm& dialog = f.Calc();
     QString runUse;
@@ -107,7 +109,8 @@ TEST(ProblemForm, ResultsFileShortOrMissingLeavesTheProblemUnsolved) {
     zem::WriteTextFile(f.Path(QStringLiteral("Shell.res")).toStdString(), {"too short"});
     TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
     ASSERT_TRUE(w);
-    EXPECT_EQ(f.Script.Messages, QStringList{"Ошибка загрузки файла Shell.res"});
+    ASSERT_EQ(f.Script.Messages.size(), 1);
+    EXPECT_TRUE(f.Script.Messages[0].startsWith(QStringLiteral("Ошибка загрузки файла Shell.res"))) << f.Script.Messages[0];
     EXPECT_FALSE(w->Problem->Calculated());
     // The results calculator does nothing on an unsolved problem.
     w->ResDataMemo->setPlainText(QStringLiteral("w;"));
@@ -124,11 +127,95 @@ TEST(ProblemForm, ResultsFileShortOrMissingLeavesTheProblemUnsolved) {
     EXPECT_TRUE(f.Script.Messages.isEmpty());
     EXPECT_FALSE(w->Problem->Calculated());
 
-    // A file that is not a problem file: the window does not stay.
-    zem::WriteTextFile(f.Path(QStringLiteral("Bad.zem")).toStdString(), {"[ZEM CAD 2]", "cylsym"});
+    // A file that is not a problem file: the window does not stay, the
+    // message says why, and the file does not become a recent one.
+    zem::WriteTextFile(f.Path(QStringLiteral("Bad.zem")).toStdString(), {"something else"});
     f.Open(QStringLiteral("Bad.zem"));
-    EXPECT_EQ(f.Script.Messages, QStringList{"Ошибка данных Bad.zem"});
+    EXPECT_EQ(f.Script.Messages, QStringList{"Ошибка чтения файла Bad.zem\nНеизвестный формат файла"});
     EXPECT_EQ(f.Main().Children().size(), 1);
+    EXPECT_FALSE(f.Main().RecentFiles().contains(QStringLiteral("Bad.zem")));
+}
+
+TEST(ProblemForm, EveryTextCountsAsAChangeAndBadValuesAreNamed) {
+    TProblemFixture f;
+    f.WriteCylinder(QStringLiteral("Shell.zem"));
+    TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
+    ASSERT_TRUE(w);
+    // The description and the result requests are the user's work too.
+    for (QPlainTextEdit* memo : {w->DescriptMemo, w->ResDataMemo}) {
+        EXPECT_FALSE(w->IsModified());
+        QTest::keyClicks(memo, QStringLiteral("w;"));
+        EXPECT_TRUE(w->IsModified());
+        f.Main().SaveItem->trigger();
+        EXPECT_FALSE(w->IsModified());
+    }
+    EXPECT_TRUE(Lines(zem::ReadTextFile(f.Path(QStringLiteral("Shell.zem")).toStdString())).contains(QStringLiteral("w;")));
+
+    // A bad value on save names the parameter and leaves the file alone.
+    const auto before = zem::ReadTextFile(f.Path(QStringLiteral("Shell.zem")).toStdString());
+    TypeInto(w->ObjectMemo, MemoText(w->ObjectMemo).replace(QStringLiteral("t=0.01"), QStringLiteral("t=0.0x1")));
+    f.Main().SaveItem->trigger();
+    ASSERT_EQ(f.Script.Messages.size(), 1);
+    EXPECT_TRUE(f.Script.Messages[0].startsWith(QStringLiteral("t: "))) << f.Script.Messages[0].toStdString();
+    EXPECT_FALSE(f.Script.Messages[0].contains(QStringLiteral("Ошибка записи")));
+    EXPECT_EQ(zem::ReadTextFile(f.Path(QStringLiteral("Shell.zem")).toStdString()), before);
+    f.Script.Answers = {false};
+    w->close();
+}
+
+TEST(ProblemForm, RunFailureStaysShownUntilTheNextRun) {
+    TProblemFixture f;
+    f.WriteCylinder(QStringLiteral("Shell.zem"));
+    TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
+    ASSERT_TRUE(w);
+    // A run the calculation cannot do: a message box at the window, and the
+    // failed state below its pages.
+    TypeInto(w->CalculMemo, QStringLiteral("CalcType= choose\nPrec= half"));
+    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
+    ASSERT_TRUE(f.WaitIdle());
+    QTest::qWait(0);
+    ASSERT_EQ(f.Script.Messages.size(), 1) << MemoText(w->ProcessMemo);
+    EXPECT_TRUE(f.Script.Messages[0].startsWith(QStringLiteral("Расчет Shell.zem не выполнен:\n")));
+    EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Failed);
+    EXPECT_TRUE(w->StatusLabel->text().startsWith(QStringLiteral("Расчет не выполнен: ")));
+    EXPECT_TRUE(f.Main().statusBar()->currentMessage().startsWith(QStringLiteral("Shell.zem: Расчет не выполнен")));
+
+    // The next run that finishes says so.
+    TypeInto(w->CalculMemo, QStringLiteral("CalcType= simple"));
+    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
+    ASSERT_TRUE(f.WaitIdle());
+    QTest::qWait(0);
+    EXPECT_EQ(f.Script.Messages.size(), 1);
+    EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Done);
+    EXPECT_EQ(w->StatusLabel->text(), QStringLiteral("Расчет завершен"));
+    EXPECT_EQ(f.Main().statusBar()->currentMessage(), QStringLiteral("Shell.zem: Расчет завершен"));
+}
+
+TEST(ProblemForm, SaveAsTakesTheResultsAlong) {
+    TProblemFixture f;
+    f.WriteCylinder(QStringLiteral("Shell.zem"), 8, {"CalcType= astim", "AstimList= w", "SaveResult"});
+    TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
+    ASSERT_TRUE(w);
+    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
+    ASSERT_TRUE(f.WaitIdle());
+    ASSERT_EQ(w->Problem->Approximations().size(), 1u);
+    w->close();
+
+    // Reopened, its approximation is read from its file unsolved; the copy
+    // still gets both results files.
+    w = f.Open(QStringLiteral("Shell.zem"));
+    ASSERT_TRUE(w && w->Problem->Calculated());
+    f.Script.SaveNames.push_back(f.Path(QStringLiteral("Copy.zem")));
+    f.Main().SaveAsItem->trigger();
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Copy.zem"));
+    EXPECT_TRUE(QFile::exists(f.Path(QStringLiteral("Copy.res"))));
+    const std::string approx = zem::TPbData::ApproxFileName(zem::StoredPath(f.Path(QStringLiteral("Copy.zem")).toStdString()), 0);
+    EXPECT_TRUE(zem::FileCanOpen(zem::ChangeFileExtension(approx, "res"))) << approx;
+    w->close();
+    w = f.Open(QStringLiteral("Copy.zem"));
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->Problem->Calculated()) << "the copy opens with its results";
+    EXPECT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages.join(QLatin1Char('|')).toStdString();
 }
 
 TEST(ProblemForm, AnotherTypeTakesOverWhatTheTwoShare) {

@@ -2,7 +2,7 @@
 // through the event loop (stopping a calculation is driven by the queue tests).
 #include "GuiTestUtil.h"
 
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include <QProgressBar>
 #include <QThread>

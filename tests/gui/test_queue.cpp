@@ -4,8 +4,9 @@
 #include "GuiTestUtil.h"
 
 #include "calc/Turn.h"
+#include "platform/cp1251.h"
 #include "solvers/SLCLass.h"
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 namespace {
 
@@ -113,4 +114,40 @@ TEST(Queue, MainWindowGoingStopsTheWorker) {
     ASSERT_TRUE(f.Turn().Turn().Running());
     f.F.Main.reset();  // joins the worker before the windows go
     EXPECT_FALSE(QFile::exists(f.Path(QStringLiteral("Big.res"))));
+}
+
+TEST(Queue, OpeningAWaitingFileCalculatesItInTheNewWindow) {
+    TProblemFixture f;
+    TTurnForm& turn = f.Turn();
+    TProblemForm* big = AutoWindow(f, QStringLiteral("Big.zem"), true);
+    f.WriteCylinder(QStringLiteral("File.zem"));
+    big->SolveItem->trigger();
+    ASSERT_TRUE(turn.Turn().Running());
+    turn.AddToQueue(QStringLiteral("File.zem"), nullptr);
+
+    // A double click on the waiting file opens it; the window joins the entry.
+    QListWidget* waiting = turn.WaitingListBox;
+    turn.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&turn));
+    const QPoint at = waiting->visualItemRect(waiting->item(1)).center();
+    QTest::mouseClick(waiting->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(waiting->viewport(), Qt::LeftButton, {}, waiting->visualItemRect(waiting->item(1)).center());
+    auto* opened = qobject_cast<TProblemForm*>(f.Main().ActiveChild());
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->windowTitle(), QStringLiteral("File.zem"));
+    ASSERT_EQ(turn.Turn().Waiting().size(), 2u);
+    EXPECT_EQ(turn.Turn().Waiting()[1].Window, opened);
+
+    // Once the long run is stopped, the file is calculated in that window,
+    // which shows the report and writes it with the file.
+    f.Script.Answers = {true};
+    f.Main().ProgressForm->close();
+    ASSERT_TRUE(f.WaitIdle());
+    EXPECT_TRUE(opened->Problem->Calculated());
+    EXPECT_TRUE(MemoText(opened->ProcessMemo).contains(QStringLiteral("Порядок системы: ")));
+    EXPECT_FALSE(opened->IsModified());
+    const QStringList stored = Lines(zem::ReadTextFile(f.Path(QStringLiteral("File.zem")).toStdString()));
+    EXPECT_TRUE(stored.join(QLatin1Char(10)).contains(QStringLiteral("Порядок системы: "))) << "the report is in the file";
+    opened->close();
+    big->close();
 }

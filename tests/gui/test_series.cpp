@@ -82,7 +82,8 @@ TEST(SeriesForm, FileMembersAndMemberText) {
     EXPECT_TRUE(f.Script.Messages.isEmpty());
     QFile::copy(f.Path(QStringLiteral("a.zem")), f.Path(QStringLiteral("bad.zes")));
     EXPECT_FALSE(f.Main().OpenFile(nullptr, QStringLiteral("bad.zes")));
-    EXPECT_EQ(f.Script.Messages, QStringList{"Ошибка чтения файла bad.zes"});
+    ASSERT_EQ(f.Script.Messages.size(), 1);
+    EXPECT_TRUE(f.Script.Messages[0].startsWith(QStringLiteral("Ошибка чтения файла bad.zes\n"))) << "and why";
 }
 
 TEST(SeriesForm, MembersOpenAsWindowsOfTheSeries) {
@@ -152,4 +153,26 @@ TEST(SeriesForm, RunCalculatesEveryMemberAndFillsTheResult) {
     EXPECT_EQ(zem::ReadSeriesFile(f.Path(QStringLiteral("run.zes")).toStdString()).Result.size(),
               static_cast<std::size_t>(result.size()));
     EXPECT_EQ(f.Turn().Turn().Ready(), (std::vector<std::string>{"a.zem", "b.zem"}));
+}
+
+TEST(SeriesForm, MemberWindowOpensItsElementEditor) {
+    TSeriesFixture f;
+    InstallViews(f.Main());
+    TSeriesForm* s = f.NewSeries({"a.zem"});
+    s->FileListBox->setCurrentRow(0);
+    s->OpenItemClick();
+    auto* member = qobject_cast<TProblemForm*>(s->MemberWindow(0));
+    ASSERT_TRUE(member);
+    f.Main().ShowChild(member);
+    // A double click on the object text, as "&Объект" does.
+    QTest::mouseDClick(member->ObjectMemo->viewport(), Qt::LeftButton);
+    QTest::qWait(1);
+    QPointer<TElemForm> editor;
+    for (TChildForm* d : member->Dependents)
+        if (auto* e = qobject_cast<TElemForm*>(d)) editor = e;
+    ASSERT_TRUE(editor);
+    QTest::qWait(1);
+    ASSERT_TRUE(editor) << "the editor stays open";
+    EXPECT_EQ(editor->ProblemForm, member);
+    EXPECT_EQ(editor->ParamGrid->rowCount(), 5);
 }

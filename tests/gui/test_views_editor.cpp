@@ -51,6 +51,73 @@ TEST(ElementEditor, ShowsTheSectionsOfTheRootElement) {
     EXPECT_TRUE(e->TableResultItem->isEnabled());
 }
 
+namespace {
+
+// Keys as the user types them: to the widget with the focus (the cell's
+// editor once it is open).
+void TypeKeys(QWidget* fallback, const QString& text) {
+    for (QChar c : text) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : fallback;
+        QTest::keyClick(target, c.toLatin1());
+    }
+}
+
+// Return in the cell's editor; the grid takes the value once the event
+// loop has run.
+void PressReturn(QWidget* fallback) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : fallback, Qt::Key_Return);
+    QTest::qWait(1);
+}
+
+QPoint CellCenter(QTableWidget* grid, int row, int col) { return grid->visualRect(grid->model()->index(row, col)).center(); }
+
+}  // namespace
+
+TEST(ElementEditor, TypingIntoACellEditsThatCell) {
+    TViewsFixture f;
+    f.Main->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.Main.get()));
+    TElemForm* e = f.OpenEditor();
+    f.Main->ShowChild(e);
+    e->PageControl->setCurrentWidget(e->ParameterSheet);
+    QTableWidget* grid = e->ParamGrid;
+    int t = -1;
+    for (int r = 0; r < grid->rowCount(); ++r)
+        if (grid->item(r, 0)->text() == QStringLiteral("t")) t = r;
+    ASSERT_GE(t, 0);
+    const std::string others = f.Item("PARAMS", "mu");
+
+    // Clicking the selected thickness cell and typing: the first key too
+    // goes into that cell, never to a search for a cell starting with "0".
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(grid, t, 1));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(grid, t, 1));
+    TypeKeys(grid, QStringLiteral("0.012"));
+    PressReturn(grid);
+    EXPECT_EQ(GridValue(grid, t), QStringLiteral("0.012"));
+    e->SaveData();
+    EXPECT_EQ(f.Item("PARAMS", "t"), "0.012");
+    EXPECT_EQ(f.Item("PARAMS", "mu"), others);
+
+    // Typing on the name of a row edits the row's value.
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(grid, t, 0));
+    TypeKeys(grid, QStringLiteral("0.02"));
+    PressReturn(grid);
+    EXPECT_EQ(grid->item(t, 0)->text(), QStringLiteral("t"));
+    EXPECT_EQ(GridValue(grid, t), QStringLiteral("0.02"));
+
+    // A value that does not parse is named on applying.
+    SetGridValue(grid, QStringLiteral("t"), QStringLiteral("abc"));
+    try {
+        e->SaveData();
+        ADD_FAILURE() << "a bad value was taken";
+    } catch (const zem::ZemError& error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith(QStringLiteral("t = abc: "))) << error.what();
+    }
+    SetGridValue(grid, QStringLiteral("t"), QStringLiteral("0.02"));
+    e->SaveData();
+}
+
 TEST(ElementEditor, GridAndTextEditsChangeTheElementAllOrNothing) {
     TViewsFixture f;
     TElemForm* e = f.OpenEditor();

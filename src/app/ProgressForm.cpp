@@ -1,4 +1,4 @@
-#include "views/ProgressForm.h"
+#include "app/ProgressForm.h"
 
 #include "app/Dialogs.h"
 
