@@ -164,10 +164,10 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     TurnSolveItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F9));
     CalculMenu->addSeparator();
     PlotItem = CalculMenu->addAction(QStringLiteral("&Кривые"), [this] {
-        RunGuarded(Main, [this] { if (ProblemFormHooks().Plot) ProblemFormHooks().Plot(*this); });
+        RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Plot) ProblemFormHooks(*Main).Plot(*this); });
     });
     ReportItem = CalculMenu->addAction(QStringLiteral("О&тчет..."), [this] {
-        RunGuarded(Main, [this] { if (ProblemFormHooks().Report) ProblemFormHooks().Report(*this); });
+        RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Report) ProblemFormHooks(*Main).Report(*this); });
     });
     ApproxMenu = new QMenu(QStringLiteral("&Приближения"), this);
     ApproxItem = ApproxMenu->addAction(QStringLiteral("&Открыть"), guarded(&TProblemForm::ApproxItemClick));
