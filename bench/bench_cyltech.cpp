@@ -32,6 +32,7 @@
 #include <string>
 #include <sys/resource.h>
 
+#include "cyltech_shell.h"
 #include "heap_counter.h"
 
 namespace {
@@ -44,22 +45,7 @@ double MaxRssMB() {
     return u.ru_maxrss / 1024.0;
 }
 
-void Set(TElement& root, const char* section, const char* key, const std::string& text) {
-    auto& list = dynamic_cast<TElemList&>(root.Item(root.IndexOfKey(section)));
-    list.Item(list.IndexOfKey(key)).SetText(text);
-}
-
-// The benchmark shell with N axial and M circumferential steps.
-std::unique_ptr<TProblem> Shell(int n, int m) {
-    RegisterCylTechTypes();
-    auto p = std::make_unique<TProblem>(ProblemTypeByName("CylTech"), "Bench");
-    Set(p->Root(), "MESH", "mesh_x", std::to_string(n));
-    Set(p->Root(), "MESH", "mesh_y", std::to_string(m));
-    Set(p->Root(), "LOADS", "Wind", "[0, 0, 500]");
-    p->Root().Parse();
-    p->CollectDomains();
-    return p;
-}
+using bench::Shell;
 
 void StartHeap(long long& base) {
     base = gHeapNow.load();

@@ -4,6 +4,7 @@
 #include "platform/numtext.h"
 #include "solvers/Matrises.h"
 #include "solvers/SLCLass.h"
+#include "solvers/SLEstimate.h"
 
 #include <cctype>
 
@@ -131,6 +132,13 @@ TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines) {
     if (FindValue(lines, "Prec", value) && !value.empty()) s.Prec = static_cast<double>(StrToReal(value));
     if (FindValue(lines, "PrecChar", value)) s.PrecChar = value;
     return s;
+}
+
+void ApplySizeDefaults(TCalcSettings& s, const std::vector<std::string>& lines, std::size_t n, std::size_t m,
+                       bool twoDimensional) {
+    std::string value;
+    if (!FindValue(lines, "SLAEMethod", value)) s.SLAEMethod = DefaultSLAEMethod(n, m, twoDimensional);
+    if (!FindValue(lines, "RealType", value)) s.RealType = DefaultRealType(s.SLAEMethod, n, m);
 }
 
 std::vector<std::string> WriteCalcSettings(const TCalcSettings& s, bool hasManyDomains,

@@ -2,6 +2,7 @@
 // they parse into.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ const std::vector<std::string>& ListTypeNames();    // "by type", "by domain"
 // table values exactly (an unknown value gives position 0). A "Prec" value
 // that is not a number raises "Ошибка численного значения".
 TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines);
+
+// The method and real type of a problem whose lines do not name them (a new
+// problem): chosen for its size, N unknowns with half band M, and whether it
+// is two-dimensional; a method or real type the lines name is kept.
+void ApplySizeDefaults(TCalcSettings& s, const std::vector<std::string>& lines, std::size_t n, std::size_t m,
+                       bool twoDimensional);
 
 // Writes the lines of a settings record in their fixed order. HasManyDomains
 // decides whether the "ListType" line is written.

@@ -38,6 +38,24 @@ bool Selected(const TProblem& p, std::size_t i, const std::string& prefix, int l
     return listType == ltByType ? dm.GetTypeName() == prefix : dm.Key() == prefix;
 }
 
+// The progress of a solver that only holds loaded results: it never runs,
+// so it reports nothing, and it outlives every solver given it.
+class TSilentProgress final : public TProgress {
+public:
+    void StartCalculation(std::size_t) override {}
+    void AddLine(const std::string&) override {}
+    void BeginStage(const std::string&) override {}
+    void SetStageLabel(const std::string&) override {}
+    void SetMaximum(std::size_t) override {}
+    void FinishCalculation(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    std::string Caption() const override { return {}; }
+    std::vector<std::string> Lines() const override { return {}; }
+
+protected:
+    void Step(std::size_t) override {}
+};
+
 TDmElement& FineDomain(TProblem& fine, std::size_t i) {
     if (i >= fine.Domains().size()) throw ZemError("Уточненная задача не соответствует исходной");
     return *fine.Domains()[i];
@@ -59,27 +77,75 @@ void CheckRefinable(TProblem& problem, int d, int j = -1) {
 
 }  // namespace
 
-double MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic, TProblem& fine,
-                        int listType) {
+std::optional<double> MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic,
+                                       TProblem& fine, int listType) {
     std::string prefix, name;
     SplitPath(characteristic, prefix, name);
     const auto& domains = problem.Domains();
-    if (domains.empty()) return 0;
-    if (domains.size() == 1) {
-        TDmElement& dm = *domains[0];
-        return static_cast<double>(
-            dm.Domain->MeshError(norm, CharacteristicIndex(dm, name), *FineDomain(fine, 0).Domain));
-    }
-    double worst = 0;
-    for (std::size_t i = 0; i < domains.size(); ++i) {
+    // The error of domain I, or none when the field vanishes on the fine mesh.
+    auto domainError = [&](std::size_t i) -> std::optional<double> {
         TDmElement& dm = *domains[i];
+        const int comp = CharacteristicIndex(dm, name);
+        TDomain& f = *FineDomain(fine, i).Domain;
+        if (f.ResultIsRoundingZero(comp, static_cast<int>(dm.TableResults.size()))) return std::nullopt;
+        return static_cast<double>(dm.Domain->MeshError(norm, comp, f));
+    };
+    if (domains.empty()) return 0.0;
+    if (domains.size() == 1) return domainError(0);
+    std::optional<double> worst;
+    bool matched = false;
+    for (std::size_t i = 0; i < domains.size(); ++i) {
         if (!Selected(problem, i, prefix, listType)) continue;
-        double e = static_cast<double>(
-            dm.Domain->MeshError(norm, CharacteristicIndex(dm, name), *FineDomain(fine, i).Domain));
+        matched = true;
+        const std::optional<double> e = domainError(i);
         if (listType == ltByDomain) return e;
-        worst = std::max(worst, e);
+        if (e) worst = std::max(worst.value_or(0.0), *e);
     }
+    if (!matched) return 0.0;
     return worst;
+}
+
+std::string MeshErrorText(const std::optional<double>& percent) {
+    if (!percent) return "0 (поле равно нулю)";
+    return RealToStrExp(5, 0, *percent) + " %";
+}
+
+bool LoadResultsBeside(TProblem& problem, const std::string& fileName, const std::vector<std::string>& calcLines) {
+    const std::string res = ChangeFileExtension(StoredPath(fileName), "res");
+    if (!FileCanOpen(res)) return false;
+    try {
+        TCalcSettings s;
+        try {
+            s = ReadCalcSettings(calcLines);
+        } catch (const ZemError&) {
+            // A bad "Prec" does not matter for holding a solution.
+        }
+        TRealTypeScope realType(s.RealType);
+        static TSilentProgress quiet;
+        problem.BuildEquations();
+        problem.CreateSolver(s.SLAEMethod, quiet);
+        problem.LoadResults(NativePath(res));
+        problem.SetCalculated(true);
+        return true;
+    } catch (const std::exception&) {
+        problem.SetCalculated(false);
+        return false;
+    }
+}
+
+void CheckCharacteristics(TProblem& problem, const TCalcSettings& settings) {
+    std::vector<std::string> wanted;
+    if (settings.CalcType == ctAstim) wanted = settings.AstimList;
+    if (settings.CalcType == ctChoose) wanted.push_back(settings.PrecChar);
+    const std::vector<std::string> offered = CharacteristicNames(problem, settings.ListType);
+    for (const std::string& c : wanted) {
+        if (Contains(offered, c)) continue;
+        // With one domain a qualified name is read by its last part.
+        std::string prefix, name;
+        SplitPath(c, prefix, name);
+        if (problem.Domains().size() == 1 && !name.empty() && Contains(offered, name)) continue;
+        throw ZemError("Неизвестная характеристика " + (c.empty() ? std::string("(не задана)") : c));
+    }
 }
 
 std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::string& criterion, int method,
@@ -104,8 +170,11 @@ std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::stri
             test->Domains().at(i)->RefineMesh(j, nullptr);
             test->CollectDomains();
             test->Calculate(method, false, progress);
-            // 2.-3. Halve exactly the intervals whose error is too large.
-            auto marks = dm.Domain->MarkSteps(norm, comp, prec, j, *test->Domains().at(i)->Domain);
+            // 2.-3. Halve exactly the intervals whose error is too large; a
+            // criterion that vanishes to rounding has no error to refine by.
+            TDomain& f = *test->Domains().at(i)->Domain;
+            if (f.ResultIsRoundingZero(comp, static_cast<int>(dm.TableResults.size()))) continue;
+            auto marks = dm.Domain->MarkSteps(norm, comp, prec, j, f);
             if (marks) {
                 result->Domains().at(i)->RefineMesh(j, &*marks);
                 result->CollectDomains();
@@ -158,6 +227,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
     // 1.-2. Settings, and the real type of the matrices made from now on.
     process.clear();
     const TCalcSettings s = ReadCalcSettings(calcLines);
+    CheckCharacteristics(problem, s);
     TRealTypeScope realType(s.RealType);
     const char* normText = s.ErrorNorma == enSemiSqr ? "Среднеквадратичная норма" : "Равномерная норма";
 
@@ -177,9 +247,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         fine->Calculate(s.SLAEMethod, s.IsSLAEError, progress);
         process.push_back(std::string("Погрешность сетки. ") + normText);
         for (const std::string& c : s.AstimList)
-            process.push_back(c + ": " +
-                              RealToStrExp(5, 0, MeshErrorPercent(problem, s.ErrorNorma, c, *fine, s.ListType)) +
-                              " %");
+            process.push_back(c + ": " + MeshErrorText(MeshErrorPercent(problem, s.ErrorNorma, c, *fine, s.ListType)));
         process.push_back(std::string(25, '-'));
         problem.Approximations().push_back(TApproximation{"Сетка удвоенной густоты", std::move(fine)});
     } else if (s.CalcType == ctChoose) {
@@ -188,6 +256,13 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         process.push_back("Погрешность " + RealToStrGen(5, 3, s.Prec) + " %");
         TProblem* start = problem.Approximations().empty() ? &problem : problem.Approximations().back().Problem.get();
         if (!start) start = &problem;
+        // The stage compares the start's own solution with a finer one: an
+        // approximation read from a file without its results is solved first.
+        if (!start->Calculated()) {
+            start->Calculate(s.SLAEMethod, false, progress);
+            process.push_back("Расчет последнего приближения:");
+            for (const std::string& line : progress.Lines()) process.push_back(line);
+        }
         const std::string caption = progress.Caption();
         int stage = 1;
         bool produced = false;

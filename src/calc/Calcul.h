@@ -6,6 +6,7 @@
 #include "calc/CalcSettings.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,16 +23,32 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
 
 // The mesh error of a characteristic ("w", or "Span1.w" / "CylSym.w" with
 // several domains) of Problem against the solved problem Fine, in percent.
-// Norm 0 is the mean-square norm, 1 the uniform norm.
-double MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic, TProblem& fine,
-                        int listType);
+// Norm 0 is the mean-square norm, 1 the uniform norm. Empty when the field is
+// zero to rounding on the fine mesh (in every domain it is taken from), so
+// that it has no relative error.
+std::optional<double> MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic,
+                                       TProblem& fine, int listType);
+// The report text of such an error: "1.2340E-2 %" or "0 (поле равно нулю)".
+std::string MeshErrorText(const std::optional<double>& percent);
 
 // One stage of the mesh selection: a copy of Start refined where a locally
 // doubled mesh changes the criterion by more than Prec percent; null when
-// nothing needs refining.
+// nothing needs refining. Start must be solved. A criterion that is zero to
+// rounding on the doubled mesh refines nothing.
 std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::string& criterion, int method,
                                       const std::vector<std::string>& axes, double prec, int listType,
                                       TProgress& progress);
+
+// Loads the results file beside the problem file FileName into Problem (a
+// solver of the method of CalcLines holds them) and marks it calculated.
+// False, leaving it not calculated, when there is no such file or it does not
+// fit the problem.
+bool LoadResultsBeside(TProblem& problem, const std::string& fileName, const std::vector<std::string>& calcLines);
+
+// Checks that every characteristic the settings name (AstimList for an
+// estimate, PrecChar for a mesh selection) is offered by the problem's
+// domains; raises "Неизвестная характеристика " + the name otherwise.
+void CheckCharacteristics(TProblem& problem, const TCalcSettings& settings);
 
 // For every axis in Axes: "<axis>: <number of intervals>: <mesh text>".
 void ReportAxes(TProblem& problem, const std::vector<std::string>& axes, std::vector<std::string>& lines);

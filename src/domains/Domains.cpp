@@ -4,8 +4,10 @@
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
 
+#include <cassert>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 namespace zem {
@@ -34,7 +36,10 @@ TDomain::TDomain(TDomainOwner* owner, int dimCount) : Owner(owner), DimCount(dim
 
 TDomain::~TDomain() = default;
 
-void TDomain::SetPos(int d, int i) { Pos[static_cast<std::size_t>(d)] = i; }
+void TDomain::SetPos(int d, int i) {
+    assert(d >= 0 && d < DimCount && "a direction of the domain");
+    Pos[static_cast<std::size_t>(d)] = i;
+}
 
 void TDomain::SetBoundary(TElemList* list) { Boundary = list; }
 
@@ -182,9 +187,19 @@ void TDomain::MeshDataError(int d) const {
 
 // --- Rows and results -----------------------------------------------------------
 
-void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) { Owner->DomainAddCoef(ColumnOf(c, idx), x); }
+// A negative column would land in a neighbouring domain's unknowns: the
+// domain's numbering and its writers disagree.
+void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
+    const int column = ColumnOf(c, idx);
+    assert(column >= 0 && "a column of this domain");
+    Owner->DomainAddCoef(column, x);
+}
 
-Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) { return Owner->DomainUnknown(ColumnOf(c, idx)); }
+Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
+    const int column = ColumnOf(c, idx);
+    assert(column >= 0 && "a column of this domain");
+    return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
+}
 
 void TDomain::AddFree(Extended x) { Owner->DomainAddFree(x); }
 
@@ -436,28 +451,59 @@ Extended TDomain::ErrorSum(int kind, TDomain& f, int comp, int skipDir, Extended
     return acc;
 }
 
-double TDomain::MaxAbsResult(int comp) {
-    double m = static_cast<double>(std::fabs(ResultValue(comp)));
-    for (int e = 0; e < DimCount; ++e)
-        for (int i = 0; i <= StepCount(e); ++i) {
-            SetPos(e, i);
-            m = std::max(m, static_cast<double>(std::fabs(ResultValue(comp))));
+void TDomain::ForEachNode(const std::function<void()>& visit) {
+    const int last0 = Periodic[0] ? StepCount(0) - 1 : StepCount(0);
+    if (DimCount == 1) {
+        for (int i = 0; i <= last0; ++i) {
+            SetPos(0, i);
+            visit();
         }
+        return;
+    }
+    const int last1 = Periodic[1] ? StepCount(1) - 1 : StepCount(1);
+    for (int j = 0; j <= last1; ++j) {
+        SetPos(1, j);
+        for (int i = 0; i <= last0; ++i) {
+            SetPos(0, i);
+            visit();
+        }
+    }
+}
+
+double TDomain::MaxAbsResult(int comp) {
+    double m = 0;
+    ForEachNode([&] { m = std::max(m, static_cast<double>(std::fabs(ResultValue(comp)))); });
     return m;
 }
 
 Extended TDomain::MeshError(int kind, int comp, TDomain& f) {
     Extended acc = 0;
-    int from = 0;
-    for (int i = 0; i <= StepCount(0); ++i) {
-        SetPos(0, i);
-        from = MatchNode(f, 0, from);
-        if (DimCount == 1)
+    if (DimCount == 1) {
+        int from = 0;
+        for (int i = 0; i <= StepCount(0); ++i) {
+            SetPos(0, i);
+            from = MatchNode(f, 0, from);
             acc = NodeDifference(kind, f, comp, acc);
-        else
-            acc = ErrorSum(kind, f, comp, 0, acc);
+        }
+        if (kind == 0) acc = std::sqrt(acc) / (StepCount(0) + 1);
+    } else {
+        // Every node of the surface once, matched on F direction by direction.
+        long nodes = 0;
+        int from1 = 0;
+        const int last1 = Periodic[1] ? StepCount(1) - 1 : StepCount(1);
+        for (int j = 0; j <= last1; ++j) {
+            SetPos(1, j);
+            from1 = MatchNode(f, 1, from1);
+            int from0 = 0;
+            for (int i = 0; i <= StepCount(0); ++i) {
+                SetPos(0, i);
+                from0 = MatchNode(f, 0, from0);
+                acc = NodeDifference(kind, f, comp, acc);
+                ++nodes;
+            }
+        }
+        if (kind == 0 && nodes > 0) acc = std::sqrt(acc / nodes);
     }
-    if (kind == 0) acc = std::sqrt(acc) / (StepCount(0) + 1);
     const double m = f.MaxAbsResult(comp);
     if (m == 0) {
         // An unloaded problem: two zero solutions agree; anything else has no
@@ -466,6 +512,62 @@ Extended TDomain::MeshError(int kind, int comp, TDomain& f) {
         throw ZemError("Погрешность не определена: результат на уточненной сетке равен нулю");
     }
     return 100 * acc / m;
+}
+
+namespace {
+
+// A fixed pseudo-random sign per column.
+bool ColumnSign(int column) {
+    std::uint64_t z = static_cast<std::uint64_t>(column) + 0x9e3779b97f4a7c15ULL;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+    return ((z ^ (z >> 31)) & 1) != 0;
+}
+
+// A field smaller than this share of the size rounding can give it counts as
+// zero. Elimination loses several digits on the stiff shell systems, so the
+// share is well above the unit roundoff of a double.
+constexpr Extended kRoundingShare = 1e-8L;
+// The results read to find the size of the unknowns.
+constexpr int kScannedKinds = 3;
+
+}  // namespace
+
+bool TDomain::ResultIsRoundingZero(int comp, int kinds) {
+    const TNodeIdx saved = Pos;
+    struct TRestore {
+        TDomain& d;
+        TNodeIdx pos;
+        ~TRestore() {
+            d.solutionProbe_ = nullptr;
+            for (int e = 0; e < d.DimCount; ++e) d.SetPos(e, pos[static_cast<std::size_t>(e)]);
+        }
+    } restore{*this, saved};
+
+    // The field's largest magnitude, and the largest unknown that it and the
+    // first results (every type begins with its displacements) read. Missing
+    // an unknown only makes the measure stricter.
+    Extended largest = 0, field = 0;
+    const std::function<Extended(int)> record = [&](int column) {
+        const Extended v = Owner->DomainUnknown(column);
+        largest = std::max(largest, std::fabs(v));
+        return v;
+    };
+    solutionProbe_ = &record;
+    ForEachNode([&] {
+        for (int k = 0; k < std::min(kinds, kScannedKinds); ++k)
+            if (k != comp) (void)ResultValue(k);
+        field = std::max(field, std::fabs(ResultValue(comp)));
+    });
+    if (field == 0) return true;
+
+    // The same formulas on a solution of that size with random signs: the
+    // size the field takes from errors of the unknowns' order.
+    Extended noise = 0;
+    const std::function<Extended(int)> random = [&](int column) { return ColumnSign(column) ? largest : -largest; };
+    solutionProbe_ = &random;
+    ForEachNode([&] { noise = std::max(noise, std::fabs(ResultValue(comp))); });
+    return field <= kRoundingShare * noise;
 }
 
 double TDomain::ErrorTolerance(int comp, double pct) { return MaxAbsResult(comp) * pct / 100; }

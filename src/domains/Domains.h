@@ -237,11 +237,23 @@ public:
     // --- Mesh error against a solved copy F with halved steps. ---------------------
     // kind 0 mean-square, 1 uniform norm; comp the result quantity.
     Extended ErrorSum(int kind, TDomain& f, int comp, int skipDir, Extended acc);
+    // The largest |result comp| over every node.
     double MaxAbsResult(int comp);
     // The difference between this solution and F's in percent of F's largest
-    // magnitude. When that magnitude is 0 the result is 0 if the solutions
-    // agree; otherwise the error is undefined and ZemError is raised.
+    // magnitude: uniform, the largest difference; mean-square, on a line the
+    // root of the sum of squares over the number of nodes, on a surface the
+    // root of the mean square over every node (each node once, the closing
+    // node of a closed direction not repeated). When that magnitude is 0 the
+    // result is 0 if the solutions agree; otherwise the error is undefined and
+    // ZemError is raised.
     Extended MeshError(int kind, int comp, TDomain& f);
+    // Whether result comp of this solved domain is zero to rounding: its
+    // largest magnitude is below what rounding errors of the solution alone
+    // give that quantity. The measure feeds the result formula a solution of
+    // random signs whose size is the largest unknown that the field and the
+    // first results of the `kinds` (the displacements) read. Such a field has
+    // no relative error to speak of.
+    bool ResultIsRoundingZero(int comp, int kinds);
     double ErrorTolerance(int comp, double pct);
     // Marks the steps of direction e next to nodes whose error exceeds pct
     // percent of F's largest magnitude; none when no step is marked.
@@ -266,6 +278,11 @@ private:
     int MatchNode(TDomain& f, int e, int from) const;
     Extended NodeDifference(int kind, TDomain& f, int comp, Extended acc);
     void ErrorSweep(int kind, TDomain& f, int comp, int skipDir, int dir, Extended& acc);
+    // Runs Visit at every node, each once (direction 1 outer, as the tables).
+    void ForEachNode(const std::function<void()>& visit);
+
+    // While set, SolutionAt answers from it instead of the owner.
+    const std::function<Extended(int column)>* solutionProbe_ = nullptr;
 
     std::array<std::vector<double>, kMaxDims> steps_;
     // coords_[d][i] = sum of the first i steps, i = 0 ... n.

@@ -119,6 +119,9 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
              {ToAbsolutePath(startDir_, line), ToAbsolutePath(parts.Dir, line), ToAbsolutePath(parts.Dir, bare)})
             if (!line.empty() && FileCanOpen(candidate)) {
                 a.Problem = Read(candidate, texts, chain);
+                // Its solution, when it was saved, so that a mesh selection
+                // continues from it.
+                LoadResultsBeside(*a.Problem, candidate, texts.Calculation);
                 break;
             }
         problem->Approximations().push_back(std::move(a));

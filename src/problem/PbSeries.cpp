@@ -1,5 +1,6 @@
 #include "problem/PbSeries.h"
 
+#include "calc/CalcSettings.h"
 #include "domains/ElDomain.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -60,6 +61,31 @@ std::vector<std::string> ResultSummary(TProblem& problem) {
     return lines;
 }
 
+TProblem& FinalSolution(TProblem& problem, const std::vector<std::string>& calcLines, std::size_t& which) {
+    which = 0;
+    TCalcSettings s;
+    try {
+        s = ReadCalcSettings(calcLines);
+    } catch (const ZemError&) {
+        return problem;
+    }
+    auto& approx = problem.Approximations();
+    if (s.CalcType != ctChoose || approx.empty()) return problem;
+    TProblem* last = approx.back().Problem.get();
+    if (!last || !last->Calculated()) return problem;
+    which = approx.size();
+    return *last;
+}
+
+std::vector<std::string> MemberSummary(const std::string& member, TProblem& problem,
+                                       const std::vector<std::string>& calcLines) {
+    std::size_t which = 0;
+    TProblem& final = FinalSolution(problem, calcLines, which);
+    std::vector<std::string> lines = {which ? member + " (приближение " + std::to_string(which) + ")" : member};
+    for (const std::string& line : ResultSummary(final)) lines.push_back("  " + line);
+    return lines;
+}
+
 int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress) {
     series.Result.clear();
     int failed = 0;
@@ -68,8 +94,9 @@ int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress) {
         try {
             std::unique_ptr<TProblem> problem;
             data.RunFile(member, progress, &problem);
-            series.Result.push_back(member);
-            for (const std::string& line : ResultSummary(*problem)) series.Result.push_back("  " + line);
+            const std::string full = ToAbsolutePath(data.StartDir(), StoredPath(member));
+            const auto calcLines = ReadSection(ReadTextFile(NativePath(full)), "CALCULATION");
+            for (std::string& line : MemberSummary(member, *problem, calcLines)) series.Result.push_back(std::move(line));
         } catch (const EBreakCalcule&) {
             throw;
         } catch (const std::exception& e) {

@@ -30,10 +30,21 @@ void WriteSeriesFile(const std::string& fileName, const TSeriesFile& series);
 // qualified by the domain element's name inside a compound).
 std::vector<std::string> ResultSummary(TProblem& problem);
 
+// The solution a member's calculation ends with: for a mesh selection
+// ("CalcType= choose" in CalcLines) its last approximation when that is
+// solved, otherwise the problem itself. Which gets the approximation's number
+// (from 1), or 0 for the problem.
+TProblem& FinalSolution(TProblem& problem, const std::vector<std::string>& calcLines, std::size_t& which);
+
+// A member's part of the series result: its path (with "(приближение N)"
+// when the extremes are those of approximation N), then the result summary of
+// its final solution indented by two blanks.
+std::vector<std::string> MemberSummary(const std::string& member, TProblem& problem,
+                                       const std::vector<std::string>& calcLines);
+
 // Runs every member as the queue runs a file (read, calculate under its own
 // settings, write back with approximations) and fills the series' result
-// text: per member its path, then its result summary indented by two blanks,
-// or "<path>: <message>" when it failed. Returns the number of failures.
+// text: per member its MemberSummary, or "<path>: <message>" when it failed. Returns the number of failures.
 // Stopping the calculation (EBreakCalcule) ends the run and is passed on.
 int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress);
 

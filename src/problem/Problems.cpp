@@ -8,6 +8,7 @@
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <cassert>
 #include <fstream>
 
 namespace zem {
@@ -65,7 +66,12 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
-    BuildEquations();
+    try {
+        BuildEquations();
+    } catch (const std::bad_alloc&) {
+        equations_.Clear();
+        throw ZemError("Недостаточно памяти для построения уравнений задачи");
+    }
     if (UnknownCount() == 0) throw ZemError("Задача не имеет неизвестных");
     try {
         CreateSolver(method, progress);
@@ -101,6 +107,8 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
 
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
+    assert(row_ && "coefficients arrive only while a row is built");
+    assert(c < UnknownCount() && "a column of the system");
     if (!row_) throw std::logic_error("no equation row is being built");
     auto it = row_->begin();
     while (it != row_->end() && it->Col < c) ++it;
@@ -111,7 +119,9 @@ void TProblem::AddToRow(std::size_t c, Extended x) {
 }
 
 Extended TProblem::Solution(std::size_t i) const {
-    if (!solver_ || i >= solver_->N()) return 0;
+    // A problem never solved has no values: answering 0 would pass for a
+    // result (a mesh selection once compared its fine mesh with such zeros).
+    if (!solver_ || i >= solver_->N()) throw ZemError("Задача не рассчитана");
     return solver_->X().GetItem(i);
 }
 

@@ -94,7 +94,8 @@ public:
     // row sorted by column, one item per column).
     void AddToRow(std::size_t c, Extended x);
     void AddFreeTerm(Extended x) { freeTerm_ += x; }
-    // Component I of the solution; 0 before any solution.
+    // Component I of the solution; ZemError "Задача не рассчитана" before
+    // any solution or results load.
     Extended Solution(std::size_t i) const;
 
     bool Calculated() const { return calculated_; }

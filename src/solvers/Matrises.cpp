@@ -35,19 +35,6 @@ TRealTypeScope::TRealTypeScope(int index) : saved_(gRealType) { gRealType = Chec
 
 TRealTypeScope::~TRealTypeScope() { gRealType = saved_; }
 
-std::unique_ptr<TFloatItem> NewFloatItem(TRealType type, TFloatItem* next, Extended value) {
-    switch (type) {
-        case rtReal: return std::make_unique<TRealItem>(next, value);
-        case rtDouble: return std::make_unique<TDoubleItem>(next, value);
-        case rtExtended: break;
-    }
-    return std::make_unique<TExtendedItem>(next, value);
-}
-
-std::unique_ptr<TFloatItem> NewFloatItem(TFloatItem* next, Extended value) {
-    return NewFloatItem(gRealType, next, value);
-}
-
 // --- TLineItem ----------------------------------------------------------------
 
 void TLineItem::IndexError(std::size_t index) const {
@@ -132,100 +119,24 @@ void TLineItem::LoadFromFile(const std::string& fileName) {
         SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
 }
 
-// --- TDLineItem ----------------------------------------------------------------
+// --- TXLineItem ----------------------------------------------------------------
 
-TDLineItem::TDLineItem(std::size_t count, TLineItem* next, Extended value) {
+TXLineItem::TXLineItem(std::size_t count, TLineItem* next, Extended value) : type_(CurrentRealType()) {
     Next = next;
     Fill(count, value);
 }
 
-TDLineItem::~TDLineItem() { Clear(); }
+TXLineItem::TXLineItem(TRealType type, std::size_t count, Extended value) : type_(type) { Fill(count, value); }
 
-void TDLineItem::Clear() {
-    // Iterative, so a long chain never deepens the stack.
-    while (first_) {
-        TFloatItem* next = first_->Next;
-        delete first_;
-        first_ = next;
-    }
-    cursor_ = nullptr;
-    cursorIndex_ = 0;
+void TXLineItem::Clear() {
+    std::vector<Extended>().swap(items_);
     count_ = 0;
 }
 
-void TDLineItem::Fill(std::size_t count, Extended value) {
+void TXLineItem::Fill(std::size_t count, Extended value) {
     Clear();
+    items_.assign(count, Rounded(value));
     count_ = count;
-    // The chain is built by prepending.
-    for (std::size_t i = 0; i < count; ++i) first_ = NewFloatItem(first_, value).release();
-    cursor_ = first_;
-    cursorIndex_ = 0;
-}
-
-TFloatItem* TDLineItem::Locate(std::size_t index) const {
-    if (!cursor_ || index < cursorIndex_) {
-        cursor_ = first_;
-        cursorIndex_ = 0;
-    }
-    while (cursor_ && cursorIndex_ < index) {
-        cursor_ = cursor_->Next;
-        ++cursorIndex_;
-    }
-    if (!cursor_) {
-        // Walked off the chain: leave the cursor valid for the next call.
-        cursor_ = first_;
-        cursorIndex_ = 0;
-        IndexError(index);
-    }
-    return cursor_;
-}
-
-std::vector<Extended> TDLineItem::Values() const {
-    std::vector<Extended> v;
-    v.reserve(count_);
-    for (TFloatItem* p = first_; p && v.size() < count_; p = p->Next) v.push_back(p->GetValue());
-    if (v.size() < count_) IndexError(v.size());
-    return v;
-}
-
-void TDLineItem::SetFirst(TFloatItem* item) {
-    first_ = item;
-    cursor_ = item;
-    cursorIndex_ = 0;
-}
-
-TFloatItem* TDLineItem::AppendNewItem() {
-    std::unique_ptr<TFloatItem> item = NewFloatItem(nullptr, 0);
-    TFloatItem* raw = item.get();
-    if (!first_) {
-        first_ = cursor_ = item.release();
-        cursorIndex_ = 0;
-        return raw;
-    }
-    if (!cursor_) cursor_ = first_, cursorIndex_ = 0;
-    TFloatItem* last = cursor_;
-    while (last->Next) last = last->Next;
-    last->Next = item.release();
-    return raw;
-}
-
-void TDLineItem::AppendValue(Extended value) {
-    AppendNewItem();
-    SetItem(count_, value);
-    ++count_;
-}
-
-void TDLineItem::DeleteFirst() {
-    if (!first_) return;
-    TFloatItem* old = first_;
-    first_ = old->Next;
-    if (cursor_ == old) {
-        cursor_ = first_;
-        cursorIndex_ = 0;
-    } else if (cursorIndex_ > 0) {
-        --cursorIndex_;
-    }
-    delete old;
 }
 
 // --- TALineItem ----------------------------------------------------------------
@@ -304,71 +215,6 @@ void TMatrix::SaveToTextFile(const std::string& fileName) const {
 TAMatrix::TAMatrix(std::size_t rows, std::size_t cols) : items_(rows * cols, 0.0) {
     rows_ = rows;
     cols_ = cols;
-}
-
-// --- TDMatrix / TDAMatrix ---------------------------------------------------------
-
-template <class Row>
-void TDMatrix::Build(std::size_t rows, std::size_t cols) {
-    // Rows are prepended, each created in front of the previous head.
-    for (std::size_t i = 0; i < rows; ++i) head_ = new Row(cols, head_, 0);
-    rows_ = rows;
-    cols_ = cols;
-    cursorRow_ = head_;
-    cursorIndex_ = 0;
-}
-
-TDMatrix::TDMatrix(std::size_t rows, std::size_t cols) { Build<TDLineItem>(rows, cols); }
-
-TDAMatrix::TDAMatrix(std::size_t rows, std::size_t cols) { Build<TALineItem>(rows, cols); }
-
-TDMatrix::~TDMatrix() { FreeRows(); }
-
-void TDMatrix::FreeRows() {
-    while (head_) {
-        TLineItem* next = head_->Next;
-        delete head_;
-        head_ = next;
-    }
-    cursorRow_ = nullptr;
-    cursorIndex_ = 0;
-}
-
-void TDMatrix::SetHead(TLineItem* row) {
-    head_ = row;
-    cursorRow_ = row;
-    cursorIndex_ = 0;
-}
-
-void TDMatrix::AppendRow(std::unique_ptr<TLineItem> row) {
-    row->Next = nullptr;
-    const std::size_t cols = row->Count();
-    if (!head_) {
-        SetHead(row.release());
-    } else {
-        TLineItem* last = cursorRow_ ? cursorRow_ : head_;
-        while (last->Next) last = last->Next;
-        last->Next = row.release();
-    }
-    ++rows_;
-    if (cols > cols_) cols_ = cols;
-}
-
-TLineItem* TDMatrix::LocateRow(std::size_t index) const {
-    if (!cursorRow_ || index < cursorIndex_) {
-        cursorRow_ = head_;
-        cursorIndex_ = 0;
-    }
-    while (cursorRow_ && cursorIndex_ < index) {
-        cursorRow_ = cursorRow_->Next;
-        ++cursorIndex_;
-    }
-    if (!cursorRow_) {
-        cursorRow_ = head_;
-        cursorIndex_ = 0;
-        IndexError(index, 0);
-    }
-    return cursorRow_;
 }
 
 }  // namespace zem

@@ -1,19 +1,18 @@
-// Number containers of the program: boxed numbers, rows and matrices.
+// Number containers of the program: rows and matrices.
 //
-// A linked-list row (TDLineItem) holds one small heap object per number, so
-// it can grow and shrink element by element; an array row (TALineItem) holds
-// one block of doubles. Matrices are one block of doubles (TAMatrix) or a
-// chain of rows (TDMatrix with linked-list rows, TDAMatrix with array rows).
-// The domains keep mesh results, loads and steps in them, the problem writes
-// and reads its results file through them, the solvers keep their solution
-// vector in one.
+// A row is one contiguous block: an array row (TALineItem) of doubles, or a
+// row of the real type (TXLineItem) whose numbers are doubles or 80-bit
+// extended as the real type was when it was created. A matrix is one block
+// of doubles (TAMatrix). The domains keep mesh results, loads and steps in
+// them, the problem writes and reads its results file through them, the
+// solvers keep their solution vector in one, so reading any element is
+// constant time whatever the method.
 //
-// Real type. The width of every number created by NewFloatItem follows the
-// real type current on the calling thread: 0 "REAL" and 1 "DOUBLE" give a
-// double, 2 "EXTENDED" an 80-bit extended. The choice is per thread, so a
-// calculation on the worker thread that selects its real type never changes
-// the numbers the interface thread creates meanwhile (and the reverse).
-// TRealTypeScope selects a real type for the lifetime of a scope.
+// Real type. 0 "REAL" and 1 "DOUBLE" give doubles, 2 "EXTENDED" 80-bit
+// extended numbers. The choice is per thread, so a calculation on the worker
+// thread that selects its real type never changes the numbers the interface
+// thread creates meanwhile (and the reverse). TRealTypeScope selects a real
+// type for the lifetime of a scope.
 //
 // Indices are 0-based; counts and indices are std::size_t. An index outside
 // a row or matrix raises ZemError instead of touching foreign memory.
@@ -56,60 +55,10 @@ private:
     TRealType saved_;
 };
 
-// --- Boxed numbers --------------------------------------------------------------
-
-// One number of a linked-list row. Next is the following number of the chain
-// (owned by the row, not by the item). Values cross the interface as
-// extended; a double item rounds on store.
-class TFloatItem : public TObject {
-public:
-    TFloatItem* Next = nullptr;
-
-    virtual void SetValue(Extended value) = 0;
-    virtual void AddValue(Extended delta) = 0;  // value := value + delta
-    virtual Extended GetValue() const = 0;
-
-protected:
-    explicit TFloatItem(TFloatItem* next) : Next(next) {}
-};
-
-class TDoubleItem : public TFloatItem {
-public:
-    TDoubleItem(TFloatItem* next, Extended value) : TFloatItem(next), value_(static_cast<double>(value)) {}
-    void SetValue(Extended value) override { value_ = static_cast<double>(value); }
-    void AddValue(Extended delta) override { value_ = static_cast<double>(value_ + delta); }
-    Extended GetValue() const override { return value_; }
-
-private:
-    double value_;
-};
-
-// "REAL" behaves exactly as "DOUBLE".
-class TRealItem final : public TDoubleItem {
-public:
-    using TDoubleItem::TDoubleItem;
-};
-
-class TExtendedItem final : public TFloatItem {
-public:
-    TExtendedItem(TFloatItem* next, Extended value) : TFloatItem(next), value_(value) {}
-    void SetValue(Extended value) override { value_ = value; }
-    void AddValue(Extended delta) override { value_ += delta; }
-    Extended GetValue() const override { return value_; }
-
-private:
-    Extended value_;
-};
-
-// A number of the calling thread's real type with the given successor.
-std::unique_ptr<TFloatItem> NewFloatItem(TFloatItem* next, Extended value);
-// The same for an explicit real type.
-std::unique_ptr<TFloatItem> NewFloatItem(TRealType type, TFloatItem* next, Extended value);
-
 // --- Rows -------------------------------------------------------------------------
 
-// Base of the rows: Count elements indexed 0..Count-1. Next links the rows of
-// a matrix made of rows; the matrix, not the row, owns the chain.
+// Base of the rows: Count elements indexed 0..Count-1. Next may link rows
+// into a chain; whoever links them owns the chain, not the row.
 class TLineItem : public TObject {
 public:
     TLineItem* Next = nullptr;
@@ -154,46 +103,37 @@ protected:
     std::size_t count_ = 0;
 };
 
-// A row of boxed numbers chained by Next. Each number is created by
-// NewFloatItem, so its width follows the real type at its creation. A cursor
-// (the last position reached) makes ascending access linear in total;
-// descending access restarts from First each time.
-class TDLineItem : public TLineItem {
+// A row of Count numbers of one real type in one block: doubles for "REAL"
+// and "DOUBLE" (a value rounds on store), 80-bit extended for "EXTENDED".
+// The type is that of the creating thread unless given.
+class TXLineItem : public TLineItem {
 public:
-    TDLineItem() = default;  // empty row, no storage
-    TDLineItem(std::size_t count, TLineItem* next, Extended value);
-    ~TDLineItem() override;
-    TDLineItem(const TDLineItem&) = delete;
-    TDLineItem& operator=(const TDLineItem&) = delete;
+    TXLineItem() : TXLineItem(0, nullptr, 0) {}
+    TXLineItem(std::size_t count, TLineItem* next, Extended value);
+    TXLineItem(TRealType type, std::size_t count, Extended value);
 
+    TRealType RealType() const { return type_; }
     void Clear() override;
     void Fill(std::size_t count, Extended value) override;
-    void SetItem(std::size_t index, Extended value) override { Locate(index)->SetValue(value); }
-    void AddItem(std::size_t index, Extended delta) override { Locate(index)->AddValue(delta); }
-    Extended GetItem(std::size_t index) const override { return Locate(index)->GetValue(); }
-    std::vector<Extended> Values() const override;
-
-    TFloatItem* First() const { return first_; }
-    // The item at Index (walking on from the cursor, or from First when Index
-    // lies before the cursor).
-    TFloatItem* Locate(std::size_t index) const;
-    // Makes Item (and its chain) the row's elements; used when a row is
-    // relinked. The row takes ownership of the chain, the old chain is not
-    // freed. Count is not changed.
-    void SetFirst(TFloatItem* item);
-    // Appends a zero item of the current real type after the last item and
-    // returns it; Count is not changed.
-    TFloatItem* AppendNewItem();
-    // Appends Value as element Count and increases Count.
-    void AppendValue(Extended value);
-    // Frees the first item; the cursor stays on the same item (or moves to
-    // the new first one). Count is not changed: its users keep their own.
-    void DeleteFirst();
+    void SetItem(std::size_t index, Extended value) override { At(index) = Rounded(value); }
+    void AddItem(std::size_t index, Extended delta) override {
+        Extended& v = At(index);
+        v = Rounded(v + delta);
+    }
+    Extended GetItem(std::size_t index) const override {
+        if (index >= count_) IndexError(index);
+        return items_[index];
+    }
+    std::vector<Extended> Values() const override { return items_; }
 
 private:
-    TFloatItem* first_ = nullptr;
-    mutable TFloatItem* cursor_ = nullptr;
-    mutable std::size_t cursorIndex_ = 0;
+    Extended Rounded(Extended v) const { return type_ == rtExtended ? v : static_cast<double>(v); }
+    Extended& At(std::size_t index) {
+        if (index >= count_) IndexError(index);
+        return items_[index];
+    }
+    TRealType type_;
+    std::vector<Extended> items_;
 };
 
 // A row of Count doubles in one block (none when Count is 0). Array rows
@@ -286,56 +226,6 @@ private:
         return row * cols_ + col;
     }
     std::vector<double> items_;
-};
-
-// A matrix of rows chained from Head through TLineItem::Next, each row a
-// TDLineItem. The matrix owns the whole chain. A cursor over the rows gives
-// linear ascending access, as in TDLineItem.
-class TDMatrix : public TMatrix {
-public:
-    TDMatrix() = default;  // no rows; attach them with AppendRow or SetHead
-    // Rows rows of Cols zeros.
-    TDMatrix(std::size_t rows, std::size_t cols);
-    ~TDMatrix() override;
-    TDMatrix(const TDMatrix&) = delete;
-    TDMatrix& operator=(const TDMatrix&) = delete;
-
-    Extended GetItem(std::size_t row, std::size_t col) const override { return LocateRow(row)->GetItem(col); }
-    void SetItem(std::size_t row, std::size_t col, Extended value) override {
-        LocateRow(row)->SetItem(col, value);
-    }
-    void AddItem(std::size_t row, std::size_t col, Extended delta) override {
-        LocateRow(row)->AddItem(col, delta);
-    }
-
-    TLineItem* Head() const { return head_; }
-    // Makes Row the first row of the chain (for relinking rows the matrix
-    // already owns, or attaching a chain it takes over); frees nothing.
-    void SetHead(TLineItem* row);
-    // Appends a row at the end of the chain; Rows grows by one and Cols
-    // becomes the largest row length.
-    void AppendRow(std::unique_ptr<TLineItem> row);
-    // Sets the counts after rows were linked by hand.
-    void SetSize(std::size_t rows, std::size_t cols) { rows_ = rows, cols_ = cols; }
-    TLineItem* LocateRow(std::size_t index) const;
-
-protected:
-    template <class Row>
-    void Build(std::size_t rows, std::size_t cols);
-
-private:
-    void FreeRows();
-
-    TLineItem* head_ = nullptr;
-    mutable TLineItem* cursorRow_ = nullptr;
-    mutable std::size_t cursorIndex_ = 0;
-};
-
-// A TDMatrix whose rows are array rows.
-class TDAMatrix : public TDMatrix {
-public:
-    TDAMatrix() = default;
-    TDAMatrix(std::size_t rows, std::size_t cols);
 };
 
 }  // namespace zem

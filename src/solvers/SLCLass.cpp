@@ -1,6 +1,7 @@
 #include "solvers/SLCLass.h"
 
 #include "platform/numtext.h"
+#include "solvers/SLEstimate.h"
 #include "solvers/SLFiles.h"
 #include "solvers/SLInternal.h"
 
@@ -24,6 +25,7 @@ const std::vector<std::string>& SLAEMethodNames() {
         "Метод Гаусcа, массив",
         "Метод Гаусcа-Зейделя",
         "Метод последовательной релаксации",
+        "Разреженный прямой метод",
     };
     return names;
 }
@@ -35,7 +37,7 @@ TSLAE::TSLAE(std::size_t n, TGetRow getRow, TProgress& progress, bool arrayX)
     if (arrayX)
         x_ = std::make_unique<TALineItem>(n, nullptr, 0);
     else
-        x_ = std::make_unique<TDLineItem>(n, nullptr, 0);
+        x_ = std::make_unique<TXLineItem>(realType_, n, 0);
 }
 
 TSLAE::~TSLAE() { CloseTempFile(); }
@@ -59,7 +61,10 @@ void TSLAE::Solve() {
             solver->prepared_ = false;
         }
     } guard{this};
-    if (n_ > 0) SolveSystem();
+    if (n_ > 0) {
+        CheckMemory();
+        SolveSystem();
+    }
     solved_ = true;
 }
 
@@ -75,6 +80,22 @@ void TSLAE::PullRow(const TGetRow& getRow, std::size_t n, std::size_t i, TRowIte
         if (e > 0 && items[e].Col <= items[e - 1].Col)
             throw ZemError("Строка " + sl::RowNo(i) + " СЛАУ: столбцы не упорядочены по возрастанию");
     }
+}
+
+void TSLAE::CheckMemory() {
+    const std::vector<std::string>& names = SLAEMethodNames();
+    const int method = static_cast<int>(std::find(names.begin(), names.end(), GetMethodName()) - names.begin());
+    if (method >= kSLAEMethodCount) return;
+    const std::uint64_t available = AvailableMemory();
+    // Without the band width, take the widest band: the bound of a dense or
+    // sparse method hardly depends on it.
+    const std::optional<std::size_t> band = KnownHalfBand();
+    TSolverEstimate e = EstimateSolver(method, n_, band.value_or(n_ - 1), realType_, available);
+    if (e.Fits) return;
+    // Which method fits does depend on the band: find it (a quiet pass over
+    // the rows, nothing large allocated).
+    if (!band) e = EstimateSolver(method, n_, HalfBandWidth(n_, getRow_), realType_, available);
+    if (!e.Fits) throw ZemError(NotEnoughMemoryText(e));
 }
 
 TRecordFile& TSLAE::OpenTempFile(const std::string& name) {
@@ -107,18 +128,30 @@ std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProg
         case 8: return std::make_unique<TAGaus>(n, std::move(getRow), progress);
         case 9: return std::make_unique<TZejdel>(n, std::move(getRow), progress);
         case 10: return std::make_unique<TSecRelax>(n, std::move(getRow), progress);
+        case 11: return std::make_unique<TSparseLU>(n, std::move(getRow), progress);
         default: break;
     }
     throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(index));
 }
 
-std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress) {
+std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress, TRowStore* keep) {
     progress.BeginStage("Определение ширины ленты");
     std::size_t m = 0;
     TRowItems items;
     Extended b = 0;
+    if (keep) {
+        keep->Clear();
+        keep->Start.reserve(n + 1);
+        keep->Start.push_back(0);
+        keep->B.reserve(n);
+    }
     for (std::size_t i = 0; i < n; ++i) {
         TSLAE::PullRow(getRow, n, i, items, b);
+        if (keep) {
+            keep->Items.insert(keep->Items.end(), items.begin(), items.end());
+            keep->Start.push_back(keep->Items.size());
+            keep->B.push_back(b);
+        }
         // Items are sorted: the first and the last lie farthest from the diagonal.
         const std::size_t first = items.front().Col, last = items.back().Col;
         m = std::max({m, first > i ? first - i : i - first, last > i ? last - i : i - last});
@@ -257,7 +290,7 @@ void TAGaus::SolveSystem() { RunFull<double>(false, false); }
 
 void TBGaus::Prepare() {
     TDGaus::Prepare();
-    halfBand_ = DetermineBandWidth(n_, getRow_, progress_);
+    halfBand_ = DetermineBandWidth(n_, getRow_, progress_, KeepsRows() ? &rows_ : nullptr);
 }
 
 void TBGaus::SolveSystem() {
@@ -277,16 +310,27 @@ void TBGaus::Run() {
     Extended f = 0;
 
     progress_.BeginStage("Формироваеме матрицы");
+    const bool kept = rows_.B.size() == n;
     for (std::size_t i = 0; i < n; ++i) {
-        PullRow(i, items, f);
+        const TListItem *first, *last;
+        if (kept) {
+            first = rows_.Items.data() + rows_.Start[i];
+            last = rows_.Items.data() + rows_.Start[i + 1];
+            f = rows_.B[i];
+        } else {
+            PullRow(i, items, f);
+            first = items.data();
+            last = first + items.size();
+        }
         T* row = rowOf(i);
-        for (const TListItem& it : items) {
-            if (it.Col + m < i || it.Col > i + m) sl::OutOfBand(i);
-            row[it.Col + m - i] = static_cast<T>(it.Value);
+        for (const TListItem* it = first; it != last; ++it) {
+            if (it->Col + m < i || it->Col > i + m) sl::OutOfBand(i);
+            row[it->Col + m - i] = static_cast<T>(it->Value);
         }
         b[i] = static_cast<T>(f);
         progress_.StepProgress();
     }
+    rows_.Clear();
 
     progress_.BeginStage("Прямой ход");
     for (std::size_t k = 0; k + 1 < n; ++k) {

@@ -6,7 +6,7 @@
 // with no two items of one column, plus the free term b(i); the provider must
 // give the same row each time it is asked.
 //
-// Eleven methods, created by their index in SLAEMethodNames() (the
+// Twelve methods, created by their index in SLAEMethodNames() (the
 // "SLAEMethod" setting) through NewSolver:
 //   0 TDGaus      full matrix                    5 TDAGaus   full matrix of double rows
 //   1 TDMainGaus  full matrix, partial pivoting  6 TDAOGaus  normalised band window, doubles, file
@@ -14,12 +14,18 @@
 //   3 TLGaus      band window of m+1 rows, file  8 TAGaus    one N×N block of doubles
 //   4 TOGaus      normalised band window, file   9 TZejdel   Gauss–Seidel iteration
 //                                               10 TSecRelax successive relaxation
-// Methods 0–4, 9 and 10 keep the matrix, the free terms and the solution X in
-// the real type of the calculation (the real type current on the creating
-// thread: double for "REAL"/"DOUBLE", 80-bit extended for "EXTENDED"); the
-// others in doubles. Matrices are held in contiguous storage; the stages,
-// the log, the progress steps and the temporary file records are those of
-// rows kept as linked lists.
+//                                               11 TSparseLU sparse LU, nested dissection
+// Methods 0–4, 9, 10 and 11 keep the solution X in the real type of the
+// calculation (the real type current on the creating thread: double for
+// "REAL"/"DOUBLE", 80-bit extended for "EXTENDED"), methods 0–4, 9 and 10
+// their matrix and free terms too; the others work in doubles. X and every
+// matrix are contiguous, so reading the solution costs the same whatever
+// the method.
+//
+// Before a method allocates its matrix, Solve compares the memory it needs
+// (SolverEstimate) with what the machine has available and refuses with
+// "Недостаточно памяти для решения СЛАУ порядка N", the figures and the
+// fastest method that fits.
 //
 // The file-backed methods (3, 4, 6, 7) write the finished rows to "matr.tmp"
 // or "SLFile.tmp" in a private temporary directory of the solution, removed
@@ -41,6 +47,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,8 +67,9 @@ using TRowItems = std::vector<TListItem>;
 // FreeTerm to b(Row).
 using TGetRow = std::function<void(std::size_t row, TRowItems& items, Extended& freeTerm)>;
 
-constexpr int kSLAEMethodCount = 11;
-// The eleven method names in index order, byte for byte as the settings and
+constexpr int kSLAEMethodCount = 12;
+constexpr int kSparseMethod = 11;
+// The twelve method names in index order, byte for byte as the settings and
 // the log show them.
 const std::vector<std::string>& SLAEMethodNames();
 
@@ -98,12 +106,18 @@ public:
     static void PullRow(const TGetRow& getRow, std::size_t n, std::size_t i, TRowItems& items,
                         Extended& freeTerm);
 
+    // The half band width when the method has determined it (band methods
+    // after Prepare), otherwise none.
+    virtual std::optional<std::size_t> KnownHalfBand() const { return std::nullopt; }
+
 protected:
-    // ArrayX: X is an array row of doubles; otherwise a linked-list row of the
-    // real type.
+    // ArrayX: X is an array row of doubles; otherwise a row of the real type.
     TSLAE(std::size_t n, TGetRow getRow, TProgress& progress, bool arrayX);
 
     virtual void SolveSystem() = 0;
+    // Refuses with ZemError, before anything large is allocated, when the
+    // method's matrix cannot fit in the available memory.
+    void CheckMemory();
     void PullRow(std::size_t i, TRowItems& items, Extended& freeTerm) const {
         PullRow(getRow_, n_, i, items, freeTerm);
     }
@@ -132,14 +146,24 @@ private:
     std::filesystem::path lastTempDir_;
 };
 
-// Creates the solver of method Index (0..10) for N unknowns; another index
+// Creates the solver of method Index (0..11) for N unknowns; another index
 // raises ZemError.
 std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProgress& progress);
 
+// Rows kept as they were pulled, so that a method needs one pass only:
+// row i is Items[Start[i] .. Start[i+1]) with free term B[i].
+struct TRowStore {
+    std::vector<std::size_t> Start;
+    TRowItems Items;
+    std::vector<Extended> B;
+    bool Empty() const { return B.empty(); }
+    void Clear() { *this = TRowStore(); }
+};
+
 // Stage "Определение ширины ленты": the half band width m, the largest
 // distance of a row's first or last column from its diagonal; logs
-// "Ширина ленты: 2m+1".
-std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress);
+// "Ширина ленты: 2m+1". With Keep, the rows pulled are kept there.
+std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& progress, TRowStore* keep = nullptr);
 
 // Stage "Оценка погрешности": logs "Среднеквадратичная погрешность E" with E
 // the root-mean-square residual of the solution in X.
@@ -191,10 +215,17 @@ public:
     std::string GetMethodName() const override { return SLAEMethodNames()[2]; }
     void Prepare() override;
     std::size_t HalfBand() const { return halfBand_; }
+    std::optional<std::size_t> KnownHalfBand() const override {
+        return prepared_ ? std::optional<std::size_t>(halfBand_) : std::nullopt;
+    }
 
 protected:
     void SolveSystem() override;
+    // Whether Prepare keeps the rows it pulls for the band width, so that
+    // the elimination takes them from there instead of pulling them again.
+    virtual bool KeepsRows() const { return true; }
     std::size_t halfBand_ = 0;
+    TRowStore rows_;
 
 private:
     template <class T>
@@ -211,6 +242,9 @@ public:
 
 protected:
     void SolveSystem() override;
+    // The window pulls each row when it needs it: keeping every row would
+    // cost what the window saves.
+    bool KeepsRows() const override { return false; }
 
 private:
     template <class T>
@@ -245,6 +279,9 @@ public:
     std::string GetMethodName() const override { return SLAEMethodNames()[6]; }
     void Prepare() override;
     std::size_t HalfBand() const { return halfBand_; }
+    std::optional<std::size_t> KnownHalfBand() const override {
+        return prepared_ ? std::optional<std::size_t>(halfBand_) : std::nullopt;
+    }
 
 protected:
     void SolveSystem() override;
@@ -316,6 +353,44 @@ protected:
     Extended UpdateUnknown(Extended item, Extended newValue) const override {
         return item + Omega * (newValue - item);  // x := x + ω·(x_new − x)
     }
+};
+
+// 11: sparse LU. The rows are pulled once into compressed form (80-bit
+// copies kept for the residuals), the unknowns ordered by nested dissection
+// of the symmetrised pattern (METIS), the matrix factored in doubles with
+// row scaling and threshold pivoting (UMFPACK), and the solution refined
+// against the 80-bit coefficients: in the extended real type until the
+// correction stops shrinking, in double by one step. Stages "Формирование
+// матрицы", "Упорядочение неизвестных", "Разложение матрицы", "Решение",
+// "Уточнение решения". No temporary file; a singular matrix is an error,
+// never a result; whatever the factorisation holds is freed however Solve
+// ends.
+class TSparseLU : public TSLAE {
+public:
+    // A refinement that still shrinks the correction stops after this many
+    // steps in the extended real type.
+    static constexpr int kMaxRefinementSteps = 10;
+
+    TSparseLU(std::size_t n, TGetRow getRow, TProgress& progress) : TSLAE(n, std::move(getRow), progress, false) {}
+    std::string GetMethodName() const override { return SLAEMethodNames()[kSparseMethod]; }
+
+    // Of the last solution: stored coefficients, refinement steps made, and
+    // the largest correction of the last step relative to max |x|.
+    std::size_t NonZeros() const { return nonZeros_; }
+    int RefinementSteps() const { return refinementSteps_; }
+    double LastCorrection() const { return lastCorrection_; }
+
+    // A factorisation whose smallest pivot is below this share of the
+    // largest (after row scaling) is taken as singular.
+    static constexpr double kSingularRcond = 1e-14;
+
+protected:
+    void SolveSystem() override;
+
+private:
+    std::size_t nonZeros_ = 0;
+    int refinementSteps_ = 0;
+    double lastCorrection_ = 0;
 };
 
 }  // namespace zem

@@ -203,6 +203,17 @@ bool TCalculForm::AutoMode() const { return ModeCheckBox->isChecked(); }
 
 void TCalculForm::accept() {
     if (CalcType() == zem::ctChoose && !NumberEditExit(PrecEdit)) return;
+    // The characteristics must be ones the problem offers (a mesh selection
+    // without a criterion would otherwise fail only when it runs).
+    if (const std::shared_ptr<zem::TProblem> problem = problem_.lock()) {
+        try {
+            zem::TCalcSettings s = zem::ReadCalcSettings(WriteLines(false));
+            zem::CheckCharacteristics(*problem, s);
+        } catch (const std::exception& e) {
+            ShowMessage(this, Q(e.what()));
+            return;
+        }
+    }
     QDialog::accept();
 }
 

@@ -89,8 +89,7 @@ public:
                 texts_.Object = zem::PrintObject(*job.Problem);
                 zem::TPbData(Std(series_.Main->StartDir())).WriteProblemFile(job.FileName, *job.Problem, true, texts_);
             }
-            lines.push_back(Path);
-            for (const std::string& l : zem::ResultSummary(*job.Problem)) lines.push_back("  " + l);
+            lines = zem::MemberSummary(Path, *job.Problem, job.Calculation);
         } catch (const std::exception& e) {
             lines = {Path + ": " + zem::ErrorMessage(e)};
         }

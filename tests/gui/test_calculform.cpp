@@ -107,3 +107,25 @@ TEST(CalculForm, DefaultsAreKeptInTheStore) {
     EXPECT_EQ(store.ReadString(s, QStringLiteral("Prec"), {}), QStringLiteral("0.7"))
         << "the accepted error is stored only for a mesh selection";
 }
+
+TEST(CalculForm, RefusesACharacteristicTheProblemDoesNotOffer) {
+    TProblemFixture f;
+    TCalculForm& d = f.Calc();
+    auto one = std::make_shared<zem::TProblem>(0, "Shell");
+    d.FillLists(one);
+    d.LoadLines({"CalcType= choose", "Prec= 1", "PrecChar= W", "PrecList= mesh_x"});
+    ASSERT_EQ(d.PrecCharComboBox->currentIndex(), -1) << "the misspelt criterion selects nothing";
+    // OK keeps the dialog open with the message a run would give; choosing a
+    // criterion lets it close.
+    bool stillOpen = false;
+    QTimer::singleShot(0, &d, [&] {
+        d.OKButton->click();
+        stillOpen = d.isVisible();
+        d.PrecCharComboBox->setCurrentIndex(d.PrecCharComboBox->findText(QStringLiteral("M1")));
+        d.OKButton->click();
+    });
+    EXPECT_TRUE(d.Execute());
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(f.Script.Messages, QStringList{"Неизвестная характеристика (не задана)"});
+    EXPECT_TRUE(Lines(d.WriteLines()).contains("PrecChar= M1"));
+}

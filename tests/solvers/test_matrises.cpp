@@ -1,5 +1,5 @@
-// Number items, rows and matrices: the cursor walks, the extremes, the
-// real type per thread, and the text and binary files.
+// Rows and matrices: the extremes, the real type per thread, and the text
+// and binary files.
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "solvers/Matrises.h"
@@ -17,33 +17,31 @@ namespace fs = std::filesystem;
 
 using test::MessageOf;
 
-TEST(RealType, NumbersFollowTheRealTypeOfTheirThread) {
+TEST(RealType, RowsFollowTheRealTypeOfTheirThread) {
     const Extended third = 1.0L / 3.0L;
     {
         TRealTypeScope scope(rtExtended);
-        EXPECT_EQ(NewFloatItem(nullptr, third)->GetValue(), third) << "extended keeps 64 mantissa bits";
+        TXLineItem row(2, nullptr, third);
+        EXPECT_EQ(row.GetItem(1), third) << "extended keeps 64 mantissa bits";
+        row.AddItem(0, third);
+        EXPECT_EQ(row.GetItem(0), third + third);
         // Another thread still creates doubles: the choice does not leak.
         Extended other = 0;
-        std::thread([&] { other = NewFloatItem(nullptr, third)->GetValue(); }).join();
+        std::thread([&] { other = TXLineItem(1, nullptr, third).GetItem(0); }).join();
         EXPECT_EQ(other, static_cast<double>(third));
     }
     EXPECT_EQ(CurrentRealType(), rtReal) << "the scope restores the previous type";
-    for (TRealType t : {rtReal, rtDouble})
-        EXPECT_EQ(NewFloatItem(t, nullptr, third)->GetValue(), static_cast<Extended>(static_cast<double>(third)));
+    for (TRealType t : {rtReal, rtDouble}) {
+        TXLineItem row(t, 1, 0);
+        row.SetItem(0, third);
+        EXPECT_EQ(row.GetItem(0), static_cast<Extended>(static_cast<double>(third)));
+    }
     EXPECT_THROW(SetRealType(3), ZemError);
-}
-
-TEST(TDLineItem, CursorWalks) {
-    TDLineItem row(5, nullptr, 0);
-    for (std::size_t i = 0; i < 5; ++i) row.SetItem(i, Extended(i + 1));  // 1 2 3 4 5
-    EXPECT_EQ(row.GetItem(4), 5);
-    EXPECT_EQ(row.GetItem(1), 2) << "a backward index restarts from the first item";
-    EXPECT_THROW(row.GetItem(7), ZemError) << "an index past the chain is refused";
-    EXPECT_EQ(row.GetItem(2), 3) << "the cursor stays usable after a refused index";
+    EXPECT_THROW(TXLineItem(rtExtended, 3, 0).GetItem(3), ZemError) << "an index past the row is refused";
 }
 
 TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {
-    TDLineItem list(6, nullptr, 0);
+    TXLineItem list(rtExtended, 6, 0);
     TALineItem array(6, nullptr, 0);
     const Extended v[6] = {3, -1, 7, 7, -1, 2};
     for (TLineItem* row : {static_cast<TLineItem*>(&list), static_cast<TLineItem*>(&array)}) {
@@ -60,13 +58,12 @@ TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {
     EXPECT_EQ(TALineItem{1.0L / 3.0L}.GetItem(0), static_cast<double>(1.0L / 3.0L)) << "array rows store doubles";
 }
 
-TEST(TMatrix, CursorOverRowsAndExtremes) {
-    TDMatrix list(10, 3);
-    TDAMatrix arrays(10, 3);
+TEST(TMatrix, AccessAndExtremes) {
     TAMatrix block(10, 3);
-    for (TMatrix* m : {static_cast<TMatrix*>(&list), static_cast<TMatrix*>(&arrays), static_cast<TMatrix*>(&block)}) {
+    {
+        TMatrix* m = &block;
         EXPECT_EQ(m->GetItem(9, 0), 0);
-        m->SetItem(5, 2, 4.5);  // behind the row cursor: walks from the head again
+        m->SetItem(5, 2, 4.5);
         m->AddItem(5, 2, 0.5);
         m->SetItem(7, 1, 5);
         m->SetItem(1, 0, -2);
@@ -86,22 +83,22 @@ TEST(MatrisesFiles, BinaryResultsRoundTripAndRefuseForeignFiles) {
     const test::TempDir dir;
     const std::string file = dir / "a.res";
     TRealTypeScope scope(rtExtended);
-    TDLineItem x(7, nullptr, 0);
+    TXLineItem x(7, nullptr, 0);
     for (std::size_t i = 0; i < 7; ++i) x.SetItem(i, 1.0L / Extended(i + 3));
     x.SaveToFile(file);
     EXPECT_EQ(fs::file_size(file), 70u) << "10 bytes per unknown, no header";
 
-    TDLineItem back(7, nullptr, 0);
+    TXLineItem back(7, nullptr, 0);
     back.LoadFromFile(file);
     EXPECT_EQ(back.Values(), x.Values()) << "extended values come back bit for bit";
     TALineItem arr(7, nullptr, 0);
     arr.LoadFromFile(file);
     EXPECT_EQ(arr.GetItem(1), static_cast<double>(0.25L));
 
-    TDLineItem longer(8, nullptr, 9);
+    TXLineItem longer(8, nullptr, 9);
     EXPECT_EQ(MessageOf([&] { longer.LoadFromFile(file); }), "Ошибка загрузки файла " + file) << "a short file";
     EXPECT_EQ(longer.GetItem(0), 9) << "a failed load leaves the row as it was";
-    TDLineItem shorter(6, nullptr, 0);
+    TXLineItem shorter(6, nullptr, 0);
     EXPECT_THROW(shorter.LoadFromFile(file), ZemError) << "a longer file belongs to another system";
     EXPECT_THROW(back.LoadFromFile(dir / "missing.res"), ZemError);
     EXPECT_THROW(x.SaveToFile(dir / "no/such/dir.res"), ZemError);

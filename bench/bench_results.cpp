@@ -1,0 +1,35 @@
+// Reading a solved problem's results: every result field of the 100 × 64
+// "CylTech" benchmark shell (cyltech_shell.h), each a table of all nodes, as
+// the tables and graphs read them, after a solution by the band method
+// (whose solution vector was once a linked list walked from its head).
+//
+// Build with -DZEM_BENCH=ON; run bin/bench_results (see bench/README.md).
+#include "domains/ElDomain.h"
+#include "platform/progress.h"
+#include "problemtypes/ElCyls.h"
+
+#include "cyltech_shell.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+using namespace zem;
+
+void BM_ReadAllFields(benchmark::State& state) {
+    auto p = bench::Shell(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    TProgressLog progress;
+    p->Calculate(2, false, progress);
+    TDomain& d = *p->Domains().at(0)->Domain;
+    const std::size_t kinds = TElCylTech::ResultNames().size();
+    for (auto _ : state)
+        for (std::size_t k = 0; k < kinds; ++k) benchmark::DoNotOptimize(d.ResultTable(static_cast<int>(k)));
+    state.counters["N"] = static_cast<double>(p->UnknownCount());
+    state.counters["fields"] = static_cast<double>(kinds);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ReadAllFields)->Args({100, 64})->Unit(benchmark::kMillisecond)->Iterations(1);
+
+BENCHMARK_MAIN();
