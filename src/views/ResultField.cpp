@@ -2,6 +2,7 @@
 
 #include "domains/Domains.h"
 #include "domains/ElDomain.h"
+#include "domains/ElSeries.h"
 #include "domains/FieldKinds.h"
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
