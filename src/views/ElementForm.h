@@ -149,6 +149,7 @@ public:
     QMenu* GraphInitialItem = nullptr;
     QAction* GraphLineItem = nullptr;
     QMenu* GraphResultItem = nullptr;
+    QMenu* PlotResultItem = nullptr;  // "&Кривые": result fields as curves
     QMenu* GridPopupMenu = nullptr;
     QAction* OpenItem = nullptr;
     QAction* MemoItem = nullptr;
