@@ -4,6 +4,7 @@
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
 
+#include <cassert>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -35,7 +36,10 @@ TDomain::TDomain(TDomainOwner* owner, int dimCount) : Owner(owner), DimCount(dim
 
 TDomain::~TDomain() = default;
 
-void TDomain::SetPos(int d, int i) { Pos[static_cast<std::size_t>(d)] = i; }
+void TDomain::SetPos(int d, int i) {
+    assert(d >= 0 && d < DimCount && "a direction of the domain");
+    Pos[static_cast<std::size_t>(d)] = i;
+}
 
 void TDomain::SetBoundary(TElemList* list) { Boundary = list; }
 
@@ -183,10 +187,17 @@ void TDomain::MeshDataError(int d) const {
 
 // --- Rows and results -----------------------------------------------------------
 
-void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) { Owner->DomainAddCoef(ColumnOf(c, idx), x); }
+// A negative column would land in a neighbouring domain's unknowns: the
+// domain's numbering and its writers disagree.
+void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
+    const int column = ColumnOf(c, idx);
+    assert(column >= 0 && "a column of this domain");
+    Owner->DomainAddCoef(column, x);
+}
 
 Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
     const int column = ColumnOf(c, idx);
+    assert(column >= 0 && "a column of this domain");
     return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
 }
 

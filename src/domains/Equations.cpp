@@ -1,11 +1,14 @@
 #include "domains/Equations.h"
 
+#include <cassert>
+
 namespace zem {
 
 TSLAEEquat::TSLAEEquat(TDomain* domain, const TNodeIdx& nodeIdx, TEquatWriter writer, double weight)
     : Domain(domain), NodeIdx(nodeIdx), Writer(std::move(writer)), Weight(weight) {}
 
 void TSLAEEquat::Write() const {
+    assert(Domain && Writer && "a term names its domain and writer");
     for (int d = 0; d < Domain->DimCount; ++d) Domain->SetPos(d, NodeIdx[static_cast<std::size_t>(d)]);
     Writer(*Domain, Weight);
 }

@@ -88,8 +88,13 @@ void TElReal::Parse() {
     const Extended x = StrToReal(text_);
     // Parameters are 64-bit reals; a larger number would turn infinite.
     if (std::fabs(x) > DBL_MAX) throw ZemError("Ошибка численного значения");
+    if (Check && !Check(static_cast<double>(x))) throw ZemError("Ошибка в значении параметра " + Key());
     StoreReal(static_cast<double>(x));
 }
+
+bool IsPositive(double x) { return x > 0 && std::isfinite(x); }
+
+bool IsBelowOneInMagnitude(double x) { return std::fabs(x) < 1; }
 
 void TElReal::SetValue(const TObject& value) {
     StoreReal(dynamic_cast<const TReal&>(value).Value);

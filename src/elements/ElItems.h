@@ -103,6 +103,12 @@ public:
 class TElReal : public TElValue {
 public:
     using TElValue::TElValue;
+    // A test every number typed must pass (a positive radius, |mu| < 1);
+    // a number that fails raises "Ошибка в значении параметра " + key.
+    // None when null.
+    using TCheck = bool (*)(double);
+    TCheck Check = nullptr;
+
     void Parse() override;
     // Takes a TReal or TWord.
     void SetValue(const TObject& value) override;
@@ -111,6 +117,10 @@ public:
 protected:
     void StoreReal(double x);
 };
+
+// Tests for TElReal::Check.
+bool IsPositive(double x);
+bool IsBelowOneInMagnitude(double x);
 
 // An integral parameter from 0 to 65535: Value is a TWord, or null for the
 // empty text. The text is a decimal integer with an optional sign and blanks

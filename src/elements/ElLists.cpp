@@ -82,6 +82,17 @@ TElemItem& TElemList::Declare(TItemClass itemClass, const std::string& key, cons
     return item;
 }
 
+void TElemList::DeclareAll(std::span<const TItemDecl> decls) {
+    for (const TItemDecl& d : decls) {
+        TElemItem& item = Declare(d.Kind, d.Key, d.TypeName, d.Caption, d.Default);
+        if (d.Check) {
+            auto* real = dynamic_cast<TElReal*>(&item);
+            assert(real && "a check is declared for a number item");
+            if (real) real->Check = d.Check;
+        }
+    }
+}
+
 void TElemList::DeclareMany(TItemClass itemClass, const std::vector<std::string>& keys,
                             const std::vector<std::string>& typeNames, const std::vector<std::string>& captions,
                             const std::vector<std::string>& defaults) {
@@ -137,12 +148,16 @@ void TElemList::RestoreText(const std::string& before, bool wasPositional) noexc
         Parse();
         Changed();
     } catch (...) {
-        // Only a text this list accepted is read here; it reads again.
-        assert(!"a text read before is rejected on the way back");
+        // The text before was itself never read whole: an item edited alone
+        // changes the texts above it without their parse. Nothing sounder
+        // than what the read left is at hand; the caller has the error.
     }
 }
 
 void TElemList::Changed() {
+    // While the list hands a text to its children it rebuilds its own text
+    // once, at the end, rather than after every child.
+    if (reading_ > 0) return;
     text_ = BuildText();
     TElemItem::Changed();
 }
@@ -205,22 +220,24 @@ void TElemList::Parse() {
     // never reshape it. The empty text empties the children like "{}" does,
     // so that no value outlives its text.
     const std::vector<std::string> parts = text_.empty() ? std::vector<std::string>() : SplitOwnText();
-    if (parts.empty()) {
-        for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetText("");
-        return;
+    {
+        const TReading reading(*this);
+        if (parts.empty()) {
+            for (std::size_t i = 0; i < items_.size(); ++i) items_[i]->SetText("");
+        } else if (positional_) {
+            if (parts.size() > items_.size()) FormatError();
+            for (std::size_t i = 0; i < parts.size(); ++i) SetChildText(*items_[i], parts[i]);
+        } else {
+            if (items_.empty()) throw ZemError(Key() + " не определен");
+            const std::vector<TEntry> entries = Entries(parts);
+            CheckEntries(entries);
+            for (std::size_t i = 0; i < items_.size(); ++i) {
+                const TEntry* e = FindEntry(entries, items_[i]->Key());
+                SetChildText(*items_[i], e ? e->Value : std::string());
+            }
+        }
     }
-    if (positional_) {
-        if (parts.size() > items_.size()) FormatError();
-        for (std::size_t i = 0; i < parts.size(); ++i) SetChildText(*items_[i], parts[i]);
-        return;
-    }
-    if (items_.empty()) throw ZemError(Key() + " не определен");
-    const std::vector<TEntry> entries = Entries(parts);
-    CheckEntries(entries);
-    for (std::size_t i = 0; i < items_.size(); ++i) {
-        const TEntry* e = FindEntry(entries, items_[i]->Key());
-        SetChildText(*items_[i], e ? e->Value : std::string());
-    }
+    Changed();
 }
 
 void TElemList::CheckEntries(const std::vector<TEntry>& entries) const {
@@ -280,15 +297,22 @@ void TElemArray::Parse() {
     }
     if (!OnAddItem) throw ZemError(Key() + " не определен");
     const std::vector<TEntry> entries = Entries(parts);
-    ClearItems();
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        OnAddItem();
-        if (items_.size() <= i) throw ZemError(Key() + " не определен");
-        TElemItem& child = *items_[i];
-        const TEntry* e = FindEntry(entries, child.Key());
-        if (e == nullptr) throw ZemError(child.Key() + "не определен");
-        child.SetText(e->Value);
+    {
+        const TReading reading(*this);
+        ClearItems();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            OnAddItem();
+            if (items_.size() <= i) throw ZemError(Key() + " не определен");
+            TElemItem& child = *items_[i];
+            // Entries usually come in span order.
+            const TEntry* e = entries[i].Named && SameKey(entries[i].Name, child.Key())
+                                  ? &entries[i]
+                                  : FindEntry(entries, child.Key());
+            if (e == nullptr) throw ZemError(child.Key() + "не определен");
+            child.SetText(e->Value);
+        }
     }
+    Changed();
 }
 
 std::string TElemArray::BuildText() const {

@@ -21,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,18 @@ namespace zem {
 
 class TElement;
 class TElementHost;
+
+// One item as a table declares it: its key, its class, the type hint and
+// caption the editor shows, its default text and, for a number, the test a
+// typed value must pass (TElReal::Check; null for none).
+struct TItemDecl {
+    const char* Key;
+    TItemClass Kind;
+    const char* TypeName;
+    const char* Caption;
+    const char* Default;
+    bool (*Check)(double) = nullptr;
+};
 
 class TElemList : public TElemItem {
 public:
@@ -69,6 +82,8 @@ public:
                const std::string& defaultText) {
         return static_cast<T&>(Declare(&CreateItem<T>, key, typeName, caption, defaultText));
     }
+    // Declare for every entry of a table, in order.
+    void DeclareAll(std::span<const TItemDecl> decls);
     // Declare for every key, taking entry i of each array; a shorter array
     // gives the empty text for the missing entries.
     void DeclareMany(TItemClass itemClass, const std::vector<std::string>& keys,
@@ -78,7 +93,7 @@ public:
     // Rejects a text that is neither "{...}" nor "[...]" with
     // "Ошибка формата в " + key; otherwise empties the children's texts and
     // reads S. Whatever rejects S, the list, its children and their domains
-    // are left as they were.
+    // are left as they were (as the text before reads, see RestoreText).
     void SetText(const std::string& s) override;
     // Rebuilds the text from the children, then tells the owner.
     void Changed() override;
@@ -107,7 +122,9 @@ protected:
     // The text in the list's current form, built from the children.
     virtual std::string BuildText() const;
     [[noreturn]] void FormatError() const;
-    // Reads a text the list held before, after a rejected one.
+    // Reads the text the list held before, after a rejected one. That text
+    // may itself fail when an item below was edited alone and never read
+    // with the rest; the list is then left as the read left it.
     void RestoreText(const std::string& before, bool wasPositional) noexcept;
     // The text without its outer brackets, split at top-level commas; sets
     // Positional. Raises the format error when the text is not bracketed.
@@ -133,6 +150,19 @@ protected:
 
     std::vector<std::unique_ptr<TElemItem>> items_;
     bool positional_ = false;
+
+    // Marks a read of the list's own text: the children's changes do not
+    // rebuild it one by one (Changed).
+    struct TReading {
+        explicit TReading(TElemList& list) : list_(list) { ++list_.reading_; }
+        ~TReading() { --list_.reading_; }
+        TReading(const TReading&) = delete;
+        TReading& operator=(const TReading&) = delete;
+
+    private:
+        TElemList& list_;
+    };
+    int reading_ = 0;
 };
 
 // A list whose children are created while a named text is read: every entry

@@ -1,5 +1,7 @@
 #include "problem/Problems.h"
 
+#include "solvers/SLEstimate.h"
+
 #include "domains/ElDomain.h"
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
@@ -8,6 +10,7 @@
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <cassert>
 #include <fstream>
 
 namespace zem {
@@ -55,6 +58,21 @@ void TProblem::BuildEquations() {
     equationsVersion_ = TreeVersion();
 }
 
+void TProblem::CheckEquationMemory() {
+    // Each deferred row holds its name, one term and the list around it: about
+    // this much, heap overhead included. A mesh whose rows cannot fit is
+    // refused before the first one is made.
+    constexpr std::uint64_t kBytesPerRow = 200;
+    std::uint64_t unknowns = 0;
+    for (TDmElement* dm : Domains())
+        if (dm->Domain) unknowns += dm->Domain->UnknownCount();
+    const std::uint64_t need = unknowns * kBytesPerRow;
+    const std::uint64_t available = AvailableMemory();
+    if (need > available)
+        throw ZemError("Недостаточно памяти для построения уравнений задачи: " + std::to_string(unknowns) +
+                       " неизвестных требуют около " + MemoryText(need) + ", доступно " + MemoryText(available));
+}
+
 void TProblem::CreateSolver(int method, TProgress& progress) {
     solver_.reset();
     solver_ = NewSolver(method, UnknownCount(),
@@ -65,6 +83,7 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
+    CheckEquationMemory();
     try {
         BuildEquations();
     } catch (const std::bad_alloc&) {
@@ -106,6 +125,8 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
 
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
+    assert(row_ && "coefficients arrive only while a row is built");
+    assert(c < UnknownCount() && "a column of the system");
     if (!row_) throw std::logic_error("no equation row is being built");
     auto it = row_->begin();
     while (it != row_->end() && it->Col < c) ++it;

@@ -20,6 +20,22 @@ TEquatWriter QuantityWriter(void (TDmCylSym::*add)(double)) {
     return [add](TDomain& d, double x) { (static_cast<TDmCylSym&>(d).*add)(x); };
 }
 
+const TItemDecl kParams[] = {
+    {"R", &CreateItem<TElReal>, "Real", "Радиус, м", "10.0", &IsPositive},
+    {"H", &CreateItem<TElReal>, "Real", "Высота, м", "10.0", &IsPositive},
+    {"t", &CreateItem<TElReal>, "Real", "Толщина стенки (м)", "0.01", &IsPositive},
+    {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.06e11", &IsPositive},
+    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
+};
+
+const TItemDecl kCompParams[] = {
+    {"R", &CreateItem<TElReal>, "Real", "Радиус, м", "1.0", &IsPositive},
+    {"H", &CreateItem<TElReal>, "Real", "Высота пояса (м)", "1.0", &IsPositive},
+    {"t", &CreateItem<TElReal>, "Real", "Толщина пояса (м)", "0.01", &IsPositive},
+    {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.01e11", &IsPositive},
+    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
+};
+
 void DeclareBounds(TElemList& bounds, TItemClass itemClass) {
     bounds.DeclareMany(itemClass, {"w_bot", "dw_bot", "Q1_bot", "M1_bot", "w_top", "dw_top", "Q1_top", "M1_top"},
                        {"Real", "Real", "Real", "Real", "Real", "Real", "Real", "Real"},
@@ -221,9 +237,7 @@ std::string TElCylSym::GetTypeName() const { return "CylSym"; }
 void TElCylSym::SetFieldNames() { SetCylSymFieldNames(*this); }
 
 void TElCylSym::DeclareItems() {
-    Params().DeclareMany(&CreateItem<TElReal>, {"R", "H", "t", "E", "mu"}, {"Real", "Real", "Real", "Real", "Real"},
-                         {"Радиус, м", "Высота, м", "Толщина стенки (м)", "Модуль Юнга (Па)", "Коэфициент Пуассона"},
-                         {"10.0", "10.0", "0.01", "2.06e11", "0.3"});
+    Params().DeclareAll(kParams);
     DeclareBounds(Bounds(), &CreateItem<TElReal>);
     DeclareLoads(Loads());
     DeclareMesh(Mesh());
@@ -243,10 +257,7 @@ std::string TElCompCylSym::GetCaption() const { return "Cтупенчатый ц
 std::string TElCompCylSym::GetTypeName() const { return "CompCylSym"; }
 
 void TElCompCylSym::DeclareItems() {
-    Params().DeclareMany(&CreateItem<TElReal>, {"R", "H", "t", "E", "mu"}, {"Real", "Real", "Real", "Real", "Real"},
-                         {"Радиус, м", "Высота пояса (м)", "Толщина пояса (м)", "Модуль Юнга (Па)",
-                          "Коэфициент Пуассона"},
-                         {"1.0", "1.0", "0.01", "2.01e11", "0.3"});
+    Params().DeclareAll(kCompParams);
     DeclareBounds(Bounds(), &CreateItem<TElValueList>);
     DeclareLoads(Loads());
     SetCylSymFieldNames(*this);
@@ -256,9 +267,8 @@ void TElCompCylSym::DeclareItems() {
 TElCylSym& TElCompCylSym::AddSpan() {
     auto& span = static_cast<TElCylSym&>(
         AddChild(std::make_unique<TElCylSym>(&Elems(), "Span" + std::to_string(ChildCount() + 1))));
-    span.Params().Declare<TElReal>("H", "Real", "Высота пояса (м)", "");
-    span.Params().Declare<TElReal>("t", "Real", "Толщина пояса (м)", "");
-    span.Loads().Declare<TElValueList>("Uniform", "Real", "Равномерная (Па)", "");
+    span.Params().DeclareAll(kSpanParams);
+    span.Loads().DeclareAll(kSpanLoads);
     DeclareMesh(span.Mesh());
     span.SetFieldNames();
     span.Cyl().ReadParams(Params());

@@ -17,6 +17,24 @@ const TObject* ValueOf(const TElemList& list, const char* key) {
     return i >= 0 ? list.ItemValue(i) : nullptr;
 }
 
+// The thickness of the single shell may vary over the surface (a list), so
+// the domain checks it.
+const TItemDecl kParams[] = {
+    {"R", &CreateItem<TElReal>, "Real", "Радиус, м", "10.0", &IsPositive},
+    {"H", &CreateItem<TElReal>, "Real", "Высота, м", "10.0", &IsPositive},
+    {"t", &CreateItem<TElValueList>, "Real [, RealList]", "Толщина стенки (м): t [,x1,y1,x4,y4, t1,t2,t3,t4]", "0.01"},
+    {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.06e11", &IsPositive},
+    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
+};
+
+const TItemDecl kCompParams[] = {
+    {"R", &CreateItem<TElReal>, "Real", "Радиус, м", "1.0", &IsPositive},
+    {"H", &CreateItem<TElReal>, "Real", "Высота пояса (м)", "1.0", &IsPositive},
+    {"t", &CreateItem<TElReal>, "Real", "Толщина пояса (м)", "0.01", &IsPositive},
+    {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.01e11", &IsPositive},
+    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
+};
+
 // A quantity writer of the cylinder domain, as the writer of a joint term
 // (the term's weight is the coefficient).
 template <void (TDmCylTech::*Quantity)(Extended)>
@@ -73,11 +91,7 @@ void TElCylTech::DeclareMesh(TElemList& mesh) {
 
 void TElCylTech::DeclareItems() {
     TElemList& p = Params();
-    p.Declare<TElReal>("R", "Real", "Радиус, м", "10.0");
-    p.Declare<TElReal>("H", "Real", "Высота, м", "10.0");
-    p.Declare<TElValueList>("t", "Real [, RealList]", "Толщина стенки (м): t [,x1,y1,x4,y4, t1,t2,t3,t4]", "0.01");
-    p.Declare<TElReal>("E", "Real", "Модуль Юнга (Па)", "2.06e11");
-    p.Declare<TElReal>("mu", "Real", "Коэфициент Пуассона", "0.3");
+    p.DeclareAll(kParams);
     DeclareBounds(Bounds());
     DeclareLoads(Loads());
     DeclareMesh(Mesh());
@@ -111,11 +125,7 @@ std::string TElCompCylTech::GetTypeName() const { return "CompCylTech"; }
 
 void TElCompCylTech::DeclareItems() {
     TElemList& p = Params();
-    p.Declare<TElReal>("R", "Real", "Радиус, м", "1.0");
-    p.Declare<TElReal>("H", "Real", "Высота пояса (м)", "1.0");
-    p.Declare<TElReal>("t", "Real", "Толщина пояса (м)", "0.01");
-    p.Declare<TElReal>("E", "Real", "Модуль Юнга (Па)", "2.01e11");
-    p.Declare<TElReal>("mu", "Real", "Коэфициент Пуассона", "0.3");
+    p.DeclareAll(kCompParams);
     TElCylTech::DeclareBounds(Bounds());
     TElCylTech::DeclareLoads(Loads());
     DeclareSpans();
@@ -127,9 +137,8 @@ void TElCompCylTech::AddSpan() {
     auto& span = static_cast<TElCylTech&>(
         AddChild(std::make_unique<TElCylTech>(&Elems(), "Span" + std::to_string(ChildCount() + 1))));
     span.ParentParams = &Params();
-    span.Params().Declare<TElReal>("H", "Real", "Высота пояса (м)", "");
-    span.Params().Declare<TElReal>("t", "Real", "Толщина пояса (м)", "");
-    span.Loads().Declare<TElValueList>("Uniform", "Real", "Равномерная (Па)", "");
+    span.Params().DeclareAll(kSpanParams);
+    span.Loads().DeclareAll(kSpanLoads);
     TElCylTech::DeclareMesh(span.Mesh());
     span.TableInputs = span.GraphInputs = TElCylTech::InputNames();
     span.TableResults = span.GraphResults = TElCylTech::ResultNames();

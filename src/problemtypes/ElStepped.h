@@ -12,13 +12,23 @@
 #pragma once
 
 #include "domains/Equations.h"
-#include "elements/ElComp.h"
+#include "domains/ElSeries.h"
+#include "elements/ElItems.h"
 #include "elements/ElLists.h"
 
 #include <memory>
 #include <string>
 
 namespace zem {
+
+// A span's own parameters and load; empty ones take the compound's.
+inline const TItemDecl kSpanParams[] = {
+    {"H", &CreateItem<TElReal>, "Real", "Высота пояса (м)", "", &IsPositive},
+    {"t", &CreateItem<TElReal>, "Real", "Толщина пояса (м)", "", &IsPositive},
+};
+inline const TItemDecl kSpanLoads[] = {
+    {"Uniform", &CreateItem<TElValueList>, "Real", "Равномерная (Па)", ""},
+};
 
 template <class Series>
 class TElStepped : public Series {

@@ -1,4 +1,5 @@
 #include "views/ElementForm.h"
+#include "views/PlotForm.h"
 #include "app/QtText.h"
 
 #include "app/Dialogs.h"
@@ -207,6 +208,8 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     GraphLineItem = GraphItem->addSeparator();
     GraphResultItem = GraphItem->addMenu(QStringLiteral("&Результаты"));
     GraphResultItem->setEnabled(false);
+    PlotResultItem = GraphItem->addMenu(QStringLiteral("&Кривые"));
+    PlotResultItem->setEnabled(false);
     for (QMenu* m : {TablesItem, GraphItem})
         connect(m, &QMenu::aboutToShow, this, guarded([this] { ResultsItemClick(); }));
     MergeMenusWhileActive(this, {EditMenu, CalculMenu, TablesItem, GraphItem});
@@ -395,6 +398,14 @@ void TElemForm::FillGrids() {
     FillMenu(TableResultItem, element->TableResults, true, true);
     FillMenu(GraphInitialItem, element->GraphInputs, false, false);
     FillMenu(GraphResultItem, element->GraphResults, false, true);
+    PlotResultItem->clear();
+    for (int i = 0; i < static_cast<int>(element->GraphResults.size()); ++i)
+        PlotResultItem->addAction(Q(element->GraphResults[static_cast<std::size_t>(i)]), this, [this, i] {
+            RunGuarded(Main, [this, i] {
+                if (TViews* views = Views()) views->PlotForm->ShowPlot(views->RefTo(ElementForCommand()), i);
+            });
+        });
+    PlotResultItem->menuAction()->setVisible(!element->GraphResults.empty());
     TablesItem->menuAction()->setVisible(!element->TableInputs.empty() || !element->TableResults.empty());
     GraphLineItem->setVisible(!element->GraphInputs.empty() || !element->GraphResults.empty());
     FillPresets();
@@ -692,6 +703,7 @@ void TElemForm::ResultsItemClick() {
     const bool solved = problem && problem->Calculated();
     TableResultItem->setEnabled(solved);
     GraphResultItem->setEnabled(solved);
+    PlotResultItem->setEnabled(solved);
 }
 
 void TElemForm::TableItemClick(bool result, int i) {

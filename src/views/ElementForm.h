@@ -176,6 +176,7 @@ public:
     QMenu* GraphInitialItem = nullptr;
     QAction* GraphLineItem = nullptr;
     QMenu* GraphResultItem = nullptr;
+    QMenu* PlotResultItem = nullptr;  // "&Кривые": result fields as curves
     QMenu* GridPopupMenu = nullptr;
     QAction* OpenItem = nullptr;
     QAction* MemoItem = nullptr;

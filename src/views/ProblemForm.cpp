@@ -15,6 +15,7 @@
 #include "views/CalculForm.h"
 #include "views/PbTypeForm.h"
 #include "app/ProgressForm.h"
+#include "views/ResultField.h"
 #include "views/SeriesForm.h"
 #include "views/TurnForm.h"
 
@@ -161,6 +162,13 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
         RunGuarded(Main, [this] { SolveItemClick(false); });
     });
     TurnSolveItem->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F9));
+    CalculMenu->addSeparator();
+    PlotItem = CalculMenu->addAction(QStringLiteral("&Кривые"), [this] {
+        RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Plot) ProblemFormHooks(*Main).Plot(*this); });
+    });
+    ReportItem = CalculMenu->addAction(QStringLiteral("О&тчет..."), [this] {
+        RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Report) ProblemFormHooks(*Main).Report(*this); });
+    });
     ApproxMenu = new QMenu(QStringLiteral("&Приближения"), this);
     ApproxItem = ApproxMenu->addAction(QStringLiteral("&Открыть"), guarded(&TProblemForm::ApproxItemClick));
     // Check items: a click toggles them. "&Экстраполяция" is kept for the
@@ -544,7 +552,7 @@ void TProblemForm::ResultCalcItemClick() {
     CheckIdle();
     if (!Problem || !Problem->Calculated()) return;
     std::vector<std::string> values;
-    zem::ListResultExpressions(Problem->Root(), LinesOf(ResDataMemo), values);
+    ComputeResultExpressions(Problem->Root(), LinesOf(ResDataMemo), values);
     SetLines(ResultMemo, values);
 }
 

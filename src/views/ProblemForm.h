@@ -51,6 +51,9 @@ struct TProblemFormHooks {
     std::function<void(TProblemForm&)> Approximations;
     // Refreshes the open views of the window's problem after a calculation.
     std::function<void(TProblemForm&)> RefreshViews;
+    // Plots the results of the window's problem; writes its report.
+    std::function<void(TProblemForm&)> Plot;
+    std::function<void(TProblemForm&)> Report;
 };
 
 // The set of a main window (each main window wires its own).
@@ -135,6 +138,8 @@ public:
     QAction* TableSLAEItem = nullptr;
     QAction* SolveItem = nullptr;
     QAction* TurnSolveItem = nullptr;
+    QAction* PlotItem = nullptr;    // "&Кривые"
+    QAction* ReportItem = nullptr;  // "О&тчет"
     QMenu* ApproxMenu = nullptr;
     QAction* ApproxItem = nullptr;
     QAction* N6 = nullptr;  // "&Экстраполяция"

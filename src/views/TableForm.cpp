@@ -12,8 +12,14 @@
 #include "platform/numtext.h"
 #include "problem/FileNames.h"
 
+#include "views/ResultField.h"
+
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QMenu>
+#include <QSaveFile>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -105,6 +111,9 @@ TTableForm::TTableForm(TViews& views)
     FormatItem = AddPopupItem(QStringLiteral("&Формат"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { FormatItemClick(); });
     PopupMenu->addSeparator();
     SaveItem = AddPopupItem(QStringLiteral("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveItemClick(); });
+    CsvItem = AddPopupItem(QStringLiteral("Сохранить как &CSV"), {}, [this] { RunGuarded(this, [this] { CsvItemClick(); }); });
+    PopupMenu->addSeparator();
+    CopyItem = AddPopupItem(QStringLiteral("&Копировать"), QKeySequence(QKeySequence::Copy), [this] { CopyItemClick(); });
     // The grid passes its context-menu requests to the window.
     Grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(Grid, &QWidget::customContextMenuRequested, this,
@@ -119,7 +128,14 @@ void TTableForm::ShowTable(const TElementRef& element, int selector, const QStri
     ref_ = element;
     selector_ = selector;
     extension_ = extension;
-    setWindowTitle(caption);
+    // The field's name is the caption's text in brackets; the caption adds
+    // its unit.
+    const qsizetype open = caption.indexOf(QLatin1Char('(')), close = caption.lastIndexOf(QLatin1Char(')'));
+    field_ = open >= 0 && close > open ? Std(caption.mid(open + 1, close - open - 1)) : std::string();
+    QString title = caption;
+    if (zem::TElement* e = element.Element(); e && !field_.empty())
+        title = caption.left(open + 1) + Q(FieldTitle(*e, field_)) + caption.mid(close);
+    setWindowTitle(title);
     Refill();
     show();
     raise();
@@ -145,6 +161,7 @@ void TTableForm::Clear() {
     data_.reset();
     ref_.Clear();
     selector_ = 0;
+    field_.clear();
     table_.SetSize(0, 0);
     table_.MaxPos = table_.MinPos = {};
     Grid->Reset();
@@ -181,4 +198,58 @@ void TTableForm::SaveItemClick() {
     const QString chosen = AskSaveFileName(this, proposed, filter, extension_);
     if (chosen.isEmpty()) return;
     zem::WriteTextFile(Std(chosen), ResampleTable(table_));
+}
+
+QString TTableForm::TableText() const {
+    int c0 = 1, c1 = table_.ColCount() - 1, r0 = 1, r1 = table_.RowCount() - 1;
+    const QModelIndexList selected = Grid->selectionModel() ? Grid->selectionModel()->selectedIndexes() : QModelIndexList();
+    if (selected.size() > 1) {
+        // The grid's indexes leave out the header row and column.
+        c0 = r0 = std::numeric_limits<int>::max();
+        c1 = r1 = 0;
+        for (const QModelIndex& i : selected) {
+            c0 = std::min(c0, i.column() + 1), c1 = std::max(c1, i.column() + 1);
+            r0 = std::min(r0, i.row() + 1), r1 = std::max(r1, i.row() + 1);
+        }
+    }
+    QString text;
+    auto row = [&](int r) {
+        QStringList cells{Q(table_.Text(0, r))};
+        for (int c = c0; c <= c1; ++c) cells << Q(table_.Text(c, r));
+        text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    };
+    if (table_.RowCount() == 0) return text;
+    row(0);
+    for (int r = r0; r <= r1; ++r) row(r);
+    return text;
+}
+
+void TTableForm::CopyItemClick() { QGuiApplication::clipboard()->setText(TableText()); }
+
+std::vector<std::string> TTableForm::CsvLines() const {
+    zem::TElement* element = ref_.Element();
+    if (!element || !data_) return {};
+    const TResultField field = SampleField(*element, data_.get(), field_);
+    if (field.Empty()) return {};
+    return FieldCsv(field);
+}
+
+void TTableForm::CsvItemClick() {
+    const std::vector<std::string> lines = CsvLines();
+    if (lines.empty()) return;
+    QString proposed;
+    if (auto* file = qobject_cast<TFChildForm*>(Main->ActiveChild())) {
+        const QString full = Main->ToAbsolutePath(QString::fromStdString(zem::StoredPath(Std(file->windowTitle()))));
+        proposed = QString::fromStdString(zem::NativePath(zem::ChangeFileExtension(Std(full), "csv")));
+    }
+    const QString chosen = AskSaveFileName(this, proposed, QStringLiteral("Таблица CSV (*.csv)|*.csv"), QStringLiteral("csv"));
+    if (chosen.isEmpty()) return;
+    // UTF-8, as spreadsheets read CSV; written whole or not at all.
+    QSaveFile out(chosen);
+    if (!out.open(QIODevice::WriteOnly)) throw zem::ZemError("Ошибка записи в файл " + Std(chosen));
+    for (const std::string& line : lines) {
+        out.write(line.data(), static_cast<qint64>(line.size()));
+        out.write("\n", 1);
+    }
+    if (!out.commit()) throw zem::ZemError("Ошибка записи в файл " + Std(chosen));
 }

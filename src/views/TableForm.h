@@ -3,6 +3,12 @@
 // The window adds the program's number format, the way to the largest and
 // smallest value, and an export that resamples the table onto a uniform grid.
 //
+// Ctrl+C copies the selected cells (the whole table when at most one cell is
+// selected) as tab-separated text with the header row and column, ready for
+// a spreadsheet; "Сохранить как CSV" writes every node of the field with its
+// coordinates and a header naming them with their units, at full precision.
+// The caption names the field with its unit.
+//
 // Owns the table's data object (a number row, a matrix or a list of them) and
 // frees it when the next table is shown or the window goes.
 #pragma once
@@ -63,6 +69,19 @@ public:
     // Asks for a file name (the active document's with the table's
     // extension) and writes ResampleTable there.
     void SaveItemClick();
+    // Copies TableText to the clipboard.
+    void CopyItemClick();
+    // Asks for a file name and writes CsvLines there.
+    void CsvItemClick();
+
+    // The cells as tab-separated lines with the headers; only the selected
+    // rectangle when more than one cell is selected.
+    QString TableText() const;
+    // The field of the table: one line per node with its coordinates, and a
+    // header (empty when the element offers no field).
+    std::vector<std::string> CsvLines() const;
+    // The name of the field shown (the caption's text in brackets).
+    const std::string& FieldName() const { return field_; }
 
     TStringGrid* Grid = nullptr;
     QAction* MinMaxItem = nullptr;
@@ -70,6 +89,8 @@ public:
     QAction* MinItem = nullptr;
     QAction* FormatItem = nullptr;
     QAction* SaveItem = nullptr;
+    QAction* CopyItem = nullptr;
+    QAction* CsvItem = nullptr;
 
 private:
     TViews& views_;
@@ -78,5 +99,6 @@ private:
     TElementRef ref_;
     int selector_ = 0;
     QString extension_;
+    std::string field_;
     std::unique_ptr<zem::TObject> data_;
 };

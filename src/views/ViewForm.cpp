@@ -13,6 +13,8 @@
 #include "views/ElementForm.h"
 #include "views/GrOptionForm.h"
 #include "views/GraphForm.h"
+#include "views/PlotForm.h"
+#include "views/ReportWriter.h"
 #include "views/MemoForm.h"
 #include "views/MeshForm.h"
 #include "views/ProblemForm.h"
@@ -312,11 +314,12 @@ TViews::TViews(TMainForm& main) : QObject(&main), Main(main) {
     GrOptionForm = new TGrOptionForm(&main);
     TableForm = new TTableForm(*this);
     GraphForm = new TGraphForm(*this);
+    PlotForm = new TPlotForm(*this);
     MeshForm = new TMeshForm(*this);
     SLAEForm = new TSLAEForm(*this);
     GrSLAEForm = new TGrSLAEForm(*this);
     MemoForm = new TMemoForm(&main);
-    for (TViewForm* view : std::initializer_list<TViewForm*>{TableForm, GraphForm, MeshForm, SLAEForm, GrSLAEForm})
+    for (TViewForm* view : std::initializer_list<TViewForm*>{TableForm, GraphForm, PlotForm, MeshForm, SLAEForm, GrSLAEForm})
         main.RegisterPlacement(QStringLiteral("COMMON"), view->PlacementIdent, view, true);
     main.Hooks.GraphOptions = [this] {
         if (GrOptionForm->Execute()) {
@@ -395,6 +398,13 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
         }
         GraphForm->PaintBox->update();
     }
+    if (PlotForm->isVisible() && PlotForm->Ref().IsOf(&problem)) {
+        try {
+            PlotForm->Refill();
+        } catch (...) {
+            PlotForm->Clear();
+        }
+    }
     // 3. The mesh view.
     if (MeshForm->isVisible() && MeshForm->Ref().IsOf(&problem)) MeshForm->update();
 }
@@ -403,6 +413,7 @@ void TViews::ForgetProblem(const zem::TProblem* problem) {
     if (!problem) return;
     if (TableForm->Ref().IsOf(problem)) TableForm->Clear();
     if (GraphForm->Ref().IsOf(problem)) GraphForm->Clear();
+    if (PlotForm->Ref().IsOf(problem)) PlotForm->Clear();
     if (MeshForm->Ref().IsOf(problem)) MeshForm->Clear();
 }
 
@@ -441,6 +452,12 @@ TViews& InstallViews(TMainForm& main) {
     hooks.SystemTable = [views](TProblemForm& form) {
         if (form.Problem) views->SLAEForm->ShowSystem(&form, *form.Problem);
     };
+    hooks.Plot = [views](TProblemForm& form) {
+        form.ApplyObjectText();
+        if (!form.Problem || !form.Problem->Calculated()) throw zem::ZemError("Задача не рассчитана");
+        views->PlotForm->ShowPlot(views->RefTo(form.Problem->Root()), 0);
+    };
+    hooks.Report = [views](TProblemForm& form) { ReportItemClick(form, *views); };
     // Chained after whatever refresh is installed already (the approximations).
     hooks.RefreshViews = [views, previous = hooks.RefreshViews](TProblemForm& form) {
         if (previous) previous(form);

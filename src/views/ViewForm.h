@@ -38,6 +38,7 @@ class TMainForm;
 class TGrOptionForm;
 class TTableForm;
 class TGraphForm;
+class TPlotForm;
 class TMeshForm;
 class TSLAEForm;
 class TGrSLAEForm;
@@ -213,6 +214,7 @@ public:
     TGrOptionForm* GrOptionForm = nullptr;
     TTableForm* TableForm = nullptr;
     TGraphForm* GraphForm = nullptr;
+    TPlotForm* PlotForm = nullptr;
     TMeshForm* MeshForm = nullptr;
     TSLAEForm* SLAEForm = nullptr;
     TGrSLAEForm* GrSLAEForm = nullptr;

@@ -7,6 +7,7 @@
 #include "domains/DmDim1.h"
 #include "domains/DmDim2.h"
 #include "domains/ElDomain.h"
+#include "domains/ElSeries.h"
 #include "domains/Equations.h"
 #include "elements/ElItems.h"
 #include "elements/ElementHost.h"

@@ -2,6 +2,7 @@
 // and the unknowns' offsets, span rectangles, the hydrostatic load over
 // spans, the shared table and scale. (The interpolating joints of surface
 // spans are checked on the stepped technical-theory cylinder.)
+#include "domains/ElSeries.h"
 #include "domains/model_elements.h"
 #include "elements/ElComp.h"
 #include "elements/MyStr.h"

@@ -78,7 +78,7 @@ TEST(TableView, ResultTableOfACalculatedTankSelectsTheLargestDeflection) {
 
     // The initial data: the hydrostatic pressure, largest at the bottom.
     e->TableItemClick(false, 0);
-    EXPECT_EQ(t->windowTitle(), QStringLiteral("Исходные (Радиальная нагрузка)"));
+    EXPECT_EQ(t->windowTitle(), QStringLiteral("Исходные (Радиальная нагрузка, Pa)"));
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, 5}));
 }
 

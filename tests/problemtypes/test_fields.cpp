@@ -31,6 +31,25 @@ TEST(Fields, EveryOfferedFieldIsInItsDomainsTableInKindOrder) {
     }
 }
 
+// The rows the elements register, the columns the domains write and the
+// offsets of the spans all follow from each domain's own count.
+TEST(Fields, RowsAndColumnsFollowTheDomainsOwnCount) {
+    for (const char* type : {"CylSym", "CompCylSym", "CylTech", "CompCylTech"}) {
+        SCOPED_TRACE(type);
+        auto p = MakeProblem(type, {});
+        std::size_t unknowns = 0;
+        for (TDmElement* dm : p->Domains()) {
+            const TDomain& d = *dm->Domain;
+            unknowns += d.UnknownCount();
+            // The last node's last component has the last column.
+            TNodeIdx last{d.StepCount(0) + d.VirtualLayers(0), d.DimCount > 1 ? d.StepCount(1) - 1 : 0};
+            EXPECT_EQ(d.ColumnOf(d.ComponentCount() - 1, last) + 1, static_cast<int>(d.UnknownCount()));
+        }
+        p->BuildEquations();
+        EXPECT_EQ(p->UnknownCount(), unknowns);
+    }
+}
+
 TEST(Fields, UnitsAndCaptionsByName) {
     auto sym = MakeProblem("CylSym");
     auto tech = MakeProblem("CompCylTech");

@@ -1,0 +1,315 @@
+#include "views/PlotForm.h"
+
+#include "app/Dialogs.h"
+#include "app/MainForm.h"
+#include "app/QtText.h"
+#include "elements/Elements.h"
+#include "platform/errors.h"
+#include "platform/numtext.h"
+#include "problem/Problems.h"
+
+#include <QAction>
+#include <QChart>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGraphicsLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QSpinBox>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+QString Num(zem::Extended x) { return Q(zem::RealToStrGen(5, 1, x)); }
+
+// The node of the first block around that lies nearest to Y.
+int NearestCol(const TResultField& field, zem::Extended y) {
+    if (field.Blocks.empty()) return 0;
+    const TFieldBlock& b = field.Blocks.front();
+    int best = 0;
+    for (int j = 1; j < b.Cols; ++j)
+        if (std::fabs(b.Y[static_cast<std::size_t>(j)] - y) < std::fabs(b.Y[static_cast<std::size_t>(best)] - y)) best = j;
+    return best;
+}
+
+// The node along (counted over all blocks) that lies nearest to X.
+int NearestRow(const TResultField& field, zem::Extended x) {
+    const TCurve axis = AlongAxis(field, 0);
+    int best = 0;
+    for (int i = 1; i < static_cast<int>(axis.X.size()); ++i)
+        if (std::fabs(axis.X[static_cast<std::size_t>(i)] - x) < std::fabs(axis.X[static_cast<std::size_t>(best)] - x)) best = i;
+    return best;
+}
+
+QString CoordTitle(bool angular) { return angular ? QStringLiteral("θ, °") : QStringLiteral("x, m"); }
+
+}  // namespace
+
+// --- The chart view. ----------------------------------------------------------------
+
+TPlotView::TPlotView(QChart* chart, QWidget* parent) : QChartView(chart, parent) {
+    setMouseTracking(true);
+    setCursor(Qt::CrossCursor);
+    setRenderHint(QPainter::Antialiasing);
+}
+
+void TPlotView::mouseMoveEvent(QMouseEvent* event) {
+    if (OnMouseValue && chart()->plotArea().contains(event->position()))
+        OnMouseValue(chart()->mapToValue(event->position()));
+    QChartView::mouseMoveEvent(event);
+}
+
+// --- The window. -----------------------------------------------------------------------
+
+TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("PlotForm")), views_(views) {
+    setWindowTitle(QStringLiteral("Кривые"));
+    resize(640, 440);
+    FieldBox = new QComboBox(this);
+    SecondBox = new QComboBox(this);
+    DirectionBox = new QComboBox(this);
+    DirectionBox->addItems({QStringLiteral("Вдоль образующей"), QStringLiteral("По окружности")});
+    NodeSpin = new QSpinBox(this);
+    NodeLabel = new QLabel(this);
+    ApproxBox = new QCheckBox(QStringLiteral("Приближения"), this);
+    ApproxBox->setChecked(true);
+    auto* top = new QHBoxLayout;
+    top->addWidget(FieldBox);
+    top->addWidget(SecondBox);
+    top->addWidget(DirectionBox);
+    top->addWidget(new QLabel(QStringLiteral("Узел"), this));
+    top->addWidget(NodeSpin);
+    top->addWidget(NodeLabel, 1);
+    top->addWidget(ApproxBox);
+
+    Chart = new QChart;
+    Chart->legend()->setAlignment(Qt::AlignBottom);
+    axisX_ = new QValueAxis(Chart);
+    axisLeft_ = new QValueAxis(Chart);
+    axisRight_ = new QValueAxis(Chart);
+    for (QValueAxis* a : {axisX_, axisLeft_, axisRight_}) {
+        a->setGridLineVisible(true);
+        a->setLabelFormat(QStringLiteral("%.4g"));
+    }
+    Chart->addAxis(axisX_, Qt::AlignBottom);
+    Chart->addAxis(axisLeft_, Qt::AlignLeft);
+    Chart->addAxis(axisRight_, Qt::AlignRight);
+    ChartView = new TPlotView(Chart, this);
+    Readout = new QLabel(this);
+    ChartView->OnMouseValue = [this](const QPointF& v) {
+        QString text = QStringLiteral("%1 = %2").arg(axisX_->titleText(), Num(v.x()));
+        if (!curves_.empty()) {
+            // The value of the first curve at that coordinate.
+            const TCurve& c = curves_.front().Curve;
+            for (std::size_t k = 0; k + 1 < c.X.size(); ++k) {
+                const zem::Extended a = c.X[k], b = c.X[k + 1];
+                if (v.x() < a || v.x() > b || !(b > a)) continue;
+                const zem::Extended value = c.V[k] + (c.V[k + 1] - c.V[k]) * (v.x() - a) / (b - a);
+                text += QStringLiteral(";  %1 = %2").arg(curves_.front().Name, Num(value));
+                break;
+            }
+        }
+        Readout->setText(text);
+    };
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addLayout(top);
+    layout->addWidget(ChartView, 1);
+    layout->addWidget(Readout);
+
+    SaveItem = AddPopupItem(QStringLiteral("&Сохранить рисунок"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                            [this] { RunGuarded(this, [this] { SaveItemClick(); }); });
+    ChartView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ChartView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(ChartView->mapToGlobal(pos)); });
+
+    auto refill = [this] {
+        if (!filling_) RunGuarded(this, [this] { Refill(); });
+    };
+    connect(FieldBox, &QComboBox::currentIndexChanged, this, refill);
+    connect(SecondBox, &QComboBox::currentIndexChanged, this, refill);
+    connect(DirectionBox, &QComboBox::currentIndexChanged, this, refill);
+    connect(NodeSpin, &QSpinBox::valueChanged, this, refill);
+    connect(ApproxBox, &QCheckBox::toggled, this, refill);
+}
+
+void TPlotForm::FillBoxes(zem::TElement& element) {
+    QStringList names;
+    for (const std::string& n : element.GraphResults) names << Q(FieldTitle(element, n));
+    QStringList current;
+    for (int i = 0; i < FieldBox->count(); ++i) current << FieldBox->itemText(i);
+    if (current == names) return;
+    FieldBox->clear();
+    FieldBox->addItems(names);
+    SecondBox->clear();
+    SecondBox->addItem(QStringLiteral("—"));
+    SecondBox->addItems(names);
+}
+
+void TPlotForm::ShowPlot(const TElementRef& element, int field) {
+    ref_ = element;
+    zem::TElement* e = ref_.Element();
+    if (!e) return;
+    filling_ = true;
+    FillBoxes(*e);
+    FieldBox->setCurrentIndex(field);
+    filling_ = false;
+    Refill();
+    show();
+    raise();
+}
+
+void TPlotForm::AddCurves(zem::TElement& element, int field, bool right, const QString& suffix, zem::Extended across) {
+    const bool along = DirectionBox->currentIndex() == 0;
+    auto curveOf = [&](const TResultField& f) {
+        return along ? AlongAxis(f, NearestCol(f, across)) : AroundAt(f, NearestRow(f, across));
+    };
+    const TResultField main = ResultField(element, field);
+    curves_.push_back({Q(main.Name) + suffix, right, curveOf(main)});
+    if (!ApproxBox->isChecked()) return;
+    zem::TProblem* problem = ref_.Problem();
+    if (!problem) return;
+    const std::vector<std::string> path = TElementRef::PathOf(element);
+    for (const zem::TApproximation& a : problem->Approximations()) {
+        if (!a.Problem || !a.Problem->Calculated()) continue;
+        auto* e = dynamic_cast<zem::TElement*>(TElementRef::Resolve(a.Problem->Root(), path));
+        if (!e) continue;
+        const TResultField f = ResultField(*e, field);
+        curves_.push_back({Q(f.Name) + QStringLiteral(": ") + Q(a.Text) + suffix, right, curveOf(f)});
+    }
+}
+
+void TPlotForm::Refill() {
+    zem::TElement* element = ref_.Element();
+    if (!element) {
+        Clear();
+        return;
+    }
+    filling_ = true;
+    FillBoxes(*element);
+    const int field = std::max(0, FieldBox->currentIndex());
+    const TResultField main = ResultField(*element, field);
+    const bool surface = main.Surface();
+    DirectionBox->setEnabled(surface);
+    if (!surface) DirectionBox->setCurrentIndex(0);
+    const bool along = DirectionBox->currentIndex() == 0;
+    const int nodes = along ? AroundNodeCount(main) : AxisNodeCount(main);
+    NodeSpin->setRange(0, std::max(0, nodes - 1));
+    NodeSpin->setEnabled(surface);
+    filling_ = false;
+
+    // The coordinate across the plotted direction, so that the approximations
+    // are cut at the same place whatever their mesh.
+    zem::Extended across = 0;
+    const TFieldBlock* first = main.Blocks.empty() ? nullptr : &main.Blocks.front();
+    bool angularX = first && first->AngularX, angularY = first && first->AngularY;
+    if (surface && along && first) {
+        across = first->Y[static_cast<std::size_t>(std::min(NodeSpin->value(), first->Cols - 1))];
+        NodeLabel->setText((angularY ? QStringLiteral("θ = %1°") : QStringLiteral("y = %1 m")).arg(Num(across)));
+    } else if (surface && first) {
+        const TCurve axis = AlongAxis(main, 0);
+        across = axis.X.empty() ? 0 : axis.X[static_cast<std::size_t>(std::min<std::size_t>(NodeSpin->value(), axis.X.size() - 1))];
+        NodeLabel->setText(QStringLiteral("x = %1 m").arg(Num(across)));
+    } else {
+        NodeLabel->clear();
+    }
+
+    curves_.clear();
+    AddCurves(*element, field, false, {}, across);
+    const int second = SecondBox->currentIndex() - 1;
+    if (second >= 0) AddCurves(*element, second, true, QStringLiteral(" (справа)"), across);
+
+    // The chart.
+    Chart->removeAllSeries();
+    double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin;
+    double lmin = xmin, lmax = -xmin, rmin = xmin, rmax = -xmin;
+    for (const TPlotCurve& c : curves_) {
+        auto* series = new QLineSeries(Chart);
+        series->setName(c.Name);
+        QList<QPointF> points;
+        for (std::size_t k = 0; k < c.Curve.X.size(); ++k) {
+            const double x = static_cast<double>(c.Curve.X[k]), v = static_cast<double>(c.Curve.V[k]);
+            points.append({x, v});
+            xmin = std::min(xmin, x), xmax = std::max(xmax, x);
+            (c.Right ? rmin : lmin) = std::min(c.Right ? rmin : lmin, v);
+            (c.Right ? rmax : lmax) = std::max(c.Right ? rmax : lmax, v);
+        }
+        series->replace(points);
+        Chart->addSeries(series);
+        series->attachAxis(axisX_);
+        series->attachAxis(c.Right ? axisRight_ : axisLeft_);
+    }
+    auto range = [](QValueAxis* axis, double lo, double hi) {
+        if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
+        if (lo == hi) lo -= std::max(1e-12, std::fabs(lo) * 0.1), hi += std::max(1e-12, std::fabs(hi) * 0.1);
+        const double pad = (hi - lo) * 0.05;
+        axis->setRange(lo - pad, hi + pad);
+        axis->applyNiceNumbers();
+    };
+    if (!std::isfinite(xmin)) xmin = 0, xmax = 1;
+    axisX_->setRange(xmin, xmax > xmin ? xmax : xmin + 1);
+    range(axisLeft_, lmin, lmax);
+    axisRight_->setVisible(second >= 0);
+    if (second >= 0) range(axisRight_, rmin, rmax);
+    axisX_->setTitleText(along ? CoordTitle(angularX) : (angularY ? QStringLiteral("θ, °") : QStringLiteral("y, m")));
+    axisLeft_->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(field)))));
+    if (second >= 0) axisRight_->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(second)))));
+    Chart->legend()->setVisible(curves_.size() > 1);
+    setWindowTitle(QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field)))));
+}
+
+void TPlotForm::Clear() {
+    ref_.Clear();
+    curves_.clear();
+    Chart->removeAllSeries();
+    Readout->clear();
+    setWindowTitle(QStringLiteral("Кривые"));
+}
+
+QImage TPlotForm::RenderPicture(const QSize& size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const QSizeF old = Chart->size();
+    Chart->resize(size);
+    if (Chart->layout()) Chart->layout()->activate();
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    Chart->scene()->render(&painter, QRectF(QPointF(0, 0), size), Chart->sceneBoundingRect());
+    painter.end();
+    Chart->resize(old);
+    return image;
+}
+
+bool TPlotForm::SavePicture(const QString& fileName, const QSize& size) {
+    if (!fileName.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) return RenderPicture(size).save(fileName, "PNG");
+    QSvgGenerator svg;
+    svg.setFileName(fileName);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(windowTitle());
+    const QSizeF old = Chart->size();
+    Chart->resize(size);
+    if (Chart->layout()) Chart->layout()->activate();
+    QPainter painter;
+    if (!painter.begin(&svg)) return false;
+    Chart->scene()->render(&painter, QRectF(QPointF(0, 0), size), Chart->sceneBoundingRect());
+    painter.end();
+    Chart->resize(old);
+    return QFileInfo(fileName).size() > 0;
+}
+
+void TPlotForm::SaveItemClick() {
+    const QString chosen = AskSaveFileName(this, {}, QStringLiteral("Рисунок PNG (*.png)|*.png|Рисунок SVG (*.svg)|*.svg"),
+                                           QStringLiteral("png"));
+    if (chosen.isEmpty()) return;
+    if (!SavePicture(chosen, ChartView->size())) throw zem::ZemError("Ошибка записи в файл " + Std(chosen));
+}
