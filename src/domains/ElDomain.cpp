@@ -76,6 +76,9 @@ std::string TDmElement::MeshText(int d) const {
 }
 
 void TDmElement::RefineMesh(int d, const TStepMarks* marks) {
+    // A direction without a mesh item of its own follows the mesh of the
+    // element it is joined to (a stiffening ring on a shell's edge).
+    if (d >= Mesh().Count()) return;
     Domain->SplitSteps(d, marks);
     Mesh().Item(d).SetText(MeshText(d));
     Parse();

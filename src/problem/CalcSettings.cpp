@@ -1,6 +1,7 @@
 #include "problem/CalcSettings.h"
 
 #include "elements/MyStr.h"
+#include "platform/errors.h"
 #include "platform/numtext.h"
 #include "solvers/Matrises.h"
 #include "solvers/SLCLass.h"
@@ -129,7 +130,13 @@ TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines) {
     std::string value;
     if (FindValue(lines, "AstimList", value)) s.AstimList = SplitCommaText(value);
     if (FindValue(lines, "PrecList", value)) s.PrecList = SplitCommaText(value);
-    if (FindValue(lines, "Prec", value) && !value.empty()) s.Prec = static_cast<double>(StrToReal(value));
+    if (FindValue(lines, "Prec", value) && !value.empty()) {
+        try {
+            s.Prec = static_cast<double>(StrToReal(value));
+        } catch (const ZemError& e) {
+            throw ZemError("Prec: " + std::string(e.what()));
+        }
+    }
     if (FindValue(lines, "PrecChar", value)) s.PrecChar = value;
     return s;
 }

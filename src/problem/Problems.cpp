@@ -1,5 +1,7 @@
 #include "problem/Problems.h"
 
+#include "solvers/SLEstimate.h"
+
 #include "domains/ElDomain.h"
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
@@ -56,6 +58,21 @@ void TProblem::BuildEquations() {
     equationsVersion_ = TreeVersion();
 }
 
+void TProblem::CheckEquationMemory() {
+    // Each deferred row holds its name, one term and the list around it: about
+    // this much, heap overhead included. A mesh whose rows cannot fit is
+    // refused before the first one is made.
+    constexpr std::uint64_t kBytesPerRow = 200;
+    std::uint64_t unknowns = 0;
+    for (TDmElement* dm : Domains())
+        if (dm->Domain) unknowns += dm->Domain->UnknownCount();
+    const std::uint64_t need = unknowns * kBytesPerRow;
+    const std::uint64_t available = AvailableMemory();
+    if (need > available)
+        throw ZemError("Недостаточно памяти для построения уравнений задачи: " + std::to_string(unknowns) +
+                       " неизвестных требуют около " + MemoryText(need) + ", доступно " + MemoryText(available));
+}
+
 void TProblem::CreateSolver(int method, TProgress& progress) {
     solver_.reset();
     solver_ = NewSolver(method, UnknownCount(),
@@ -66,6 +83,7 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
+    CheckEquationMemory();
     try {
         BuildEquations();
     } catch (const std::bad_alloc&) {

@@ -71,6 +71,9 @@ public:
     void CollectDomains();
     // Clears the equation list and lets the root element fill it.
     void BuildEquations();
+    // Refuses, with the figures, a problem whose equation rows would not fit
+    // in the available memory.
+    void CheckEquationMemory();
     const TEquationList& Equations() const { return equations_; }
     std::size_t UnknownCount() const { return static_cast<std::size_t>(equations_.Count()); }
 

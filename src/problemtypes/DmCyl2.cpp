@@ -137,7 +137,7 @@ void TDmCylTech2_1::CheckMesh() const {
 
 void TDmCylTech2_1::WritePassBounds(TEquationList& list, int side) {
     const int i = side == 0 ? 0 : StepCount(0);
-    for (int j = 0; j < StepCount(1); ++j) {
+    for (int j = 0; j < LineNodeCount(); ++j) {
         if (Given(side, 4))
             AddBoundRow(list, 4, i, j);
         else
@@ -154,7 +154,7 @@ void TDmCylTech2_1::WritePassEdge(TEquationList& list, int side) {
     const int n = StepCount(0);
     const int i = side == 0 ? 0 : n;
     const int next = side == 0 ? 1 : n - 1;  // the node next to the end
-    for (int j = 0; j < StepCount(1); ++j) {
+    for (int j = 0; j < LineNodeCount(); ++j) {
         if (Given(side, 4))
             AddRow(list, "N1R", EquatWriter(&TDmCylTech2_1::WriteN1EdgeRow), i, j);
         else
@@ -174,7 +174,7 @@ void TDmCylTech2_1::WritePassEdge(TEquationList& list, int side) {
 
 void TDmCylTech2_1::WritePassDisplacements(TEquationList& list, int side) {
     const int i = side == 0 ? 0 : StepCount(0);
-    for (int j = 0; j < StepCount(1); ++j) {
+    for (int j = 0; j < LineNodeCount(); ++j) {
         if (Given(side, 0))
             AddBoundRow(list, 0, i, j);
         else

@@ -93,7 +93,7 @@ protected:
     // +1 at the bottom, -1 at the top.
     int Inwards() const { return GetPos(0) == 0 ? 1 : -1; }
 
-private:
+protected:
     // The three passes of one end (side 0 bottom at i = 0, 1 top at i = N).
     void WritePassBounds(TEquationList& list, int side);
     void WritePassEdge(TEquationList& list, int side);

@@ -143,7 +143,7 @@ void TDmCylTech::SetThickness(const TObject* value) {
     // value that falls to zero, would divide by a zero thickness.
     const TNodeIdx saved = Pos;
     for (int i = 0; i <= StepCount(0); ++i)
-        for (int j = 0; j < StepCount(1); ++j) {
+        for (int j = 0; j < LineNodeCount(); ++j) {
             Pos = {i, j};
             const double a = ThicknessAt();
             if (!(a > 0) || !std::isfinite(a)) {
@@ -233,7 +233,7 @@ void TDmCylTech::WriteEquations(TEquationList& list) {
 // Three passes over the circumference at i = 0; pass p fills the columns of
 // node line p - 3 (the fictitious lines -2 and -1, then the edge).
 void TDmCylTech::WriteStartRows(TEquationList& list) {
-    const int m = StepCount(1);
+    const int m = LineNodeCount();
     // Row of condition k when it is given, else equation `eq`.
     auto boundOrEq = [&](int k, int eq, int j) {
         if (Given(0, k))
@@ -259,25 +259,27 @@ void TDmCylTech::WriteStartRows(TEquationList& list) {
 }
 
 void TDmCylTech::WriteInnerRows(TEquationList& list) {
-    const int n = StepCount(0), m = StepCount(1);
+    const int n = StepCount(0), m = LineNodeCount();
     for (int i = 1; i < n; ++i)
-        for (int j = 0; j < m; ++j) {
-            AddEqRow(list, 1, i, j);
-            AddEqRow(list, 2, i, j);
-            // A node inside a prescribed-deflection region keeps its w.
-            SetPos(0, i);
-            SetPos(1, j);
-            LoadValue(3);
-            if (RegionHit)
-                AddRow(list, "w_Constr", EquatWriter(&TDmCylTech::WriteConstraint), i, j);
-            else
-                AddEqRow(list, 3, i, j);
-        }
+        for (int j = 0; j < m; ++j) AddInnerNodeRows(list, i, j);
+}
+
+void TDmCylTech::AddInnerNodeRows(TEquationList& list, int i, int j) {
+    AddEqRow(list, 1, i, j);
+    AddEqRow(list, 2, i, j);
+    // A node inside a prescribed-deflection region keeps its w.
+    SetPos(0, i);
+    SetPos(1, j);
+    LoadValue(3);
+    if (RegionHit)
+        AddRow(list, "w_Constr", EquatWriter(&TDmCylTech::WriteConstraint), i, j);
+    else
+        AddEqRow(list, 3, i, j);
 }
 
 // The mirror of the start rows at i = N: node lines N, N + 1, N + 2.
 void TDmCylTech::WriteEndRows(TEquationList& list) {
-    const int n = StepCount(0), m = StepCount(1);
+    const int n = StepCount(0), m = LineNodeCount();
     auto boundOrEq = [&](int k, int eq, int j) {
         if (Given(1, k))
             AddBoundRow(list, k, n, j);
@@ -493,7 +495,7 @@ bool TDmCylTech::TiltedLevel(const TObject* value, double& gamma, double& level,
 }
 
 void TDmCylTech::AddTiltedHydrostatics(int slot, double gamma, double level, double angle, double bottom) {
-    const int m = StepCount(1);
+    const int m = LineNodeCount();
     const Extended rise = R * std::sin(angle * std::numbers::pi_v<Extended> / 180);
     std::vector<double> params;
     params.reserve(static_cast<std::size_t>(1 + 4 * m));

@@ -130,6 +130,12 @@ public:
     void AddBoundRow(TEquationList& list, int k, int i, int j);
     // The equation row 1 ("EqI"), 2 ("EqII") or 3 ("EqIII") at (i, j).
     void AddEqRow(TEquationList& list, int eq, int i, int j);
+    // The nodes of a node line around that carry unknowns of their own: M on
+    // the closed circumference (node M is node 0); an open one has M + 1.
+    virtual int LineNodeCount() const { return StepCount(1); }
+    // "EqI", "EqII" and "EqIII" (or "w_Constr" inside a prescribed-deflection
+    // region) at inner node (i, j).
+    void AddInnerNodeRows(TEquationList& list, int i, int j);
     // Condition k of end `side` is given.
     bool Given(int side, int k) const { return BoundaryValue(side, k) != nullptr; }
 

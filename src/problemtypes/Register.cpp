@@ -5,6 +5,7 @@
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/ElCyls.h"
 #include "problemtypes/ElCyls2.h"
+#include "problemtypes/ElLave.h"
 #include "problemtypes/ElRing.h"
 
 #include <string>
@@ -26,6 +27,7 @@ void RegisterProblemTypes() {
     RegisterCylTechTypes();
     RegisterCyl2Types();
     RegisterRingTypes();
+    RegisterLaveTypes();
 }
 
 }  // namespace zem

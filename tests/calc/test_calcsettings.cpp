@@ -37,7 +37,7 @@ TEST(CalcSettings, ListsAndPrecision) {
     EXPECT_DOUBLE_EQ(s.Prec, 0.5);
     EXPECT_EQ(s.PrecChar, "w");
     EXPECT_TRUE(ReadCalcSettings({"AstimList= "}).AstimList.empty());
-    EXPECT_EQ(test::MessageOf([] { ReadCalcSettings({"Prec= half"}); }), "Ошибка численного значения");
+    EXPECT_EQ(test::MessageOf([] { ReadCalcSettings({"Prec= half"}); }), "Prec: Ошибка численного значения");
 }
 
 TEST(CalcSettings, WrittenLinesReadBack) {

@@ -3,10 +3,8 @@
 // read back and write again to the same bytes, and the error estimate and
 // mesh selection with their approximations.
 #include "cylinders.h"
+#include "problemfile.h"
 
-#include "calc/Calcul.h"
-#include "problem/FileNames.h"
-#include "problem/PbData.h"
 #include "testutil.h"
 
 #include <gmock/gmock.h>
@@ -20,31 +18,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-class Cyl2File : public ::testing::Test {
-protected:
-    // Writes the problem with these calculation lines and reads it back.
-    std::unique_ptr<TProblem> WriteAndRead(TProblem& p, const std::vector<std::string>& calc,
-                                           const std::string& name = "shell.zem") {
-        path_ = dir_ / name;
-        file_ = StoredPath(path_);
-        TProblemTexts texts, read;
-        texts.Object = PrintObject(p);
-        texts.Calculation = calc;
-        data_.WriteProblemFile(file_, p, false, texts);
-        auto q = data_.ReadProblemFile(file_, read);
-        calc_ = read.Calculation;
-        return q;
-    }
-    void Calculate(TProblem& p) {
-        TProgressLog log;
-        CalculateBySettings(file_, p, process_, calc_, log);
-    }
-
-    test::TempDir dir_;
-    std::string path_, file_;
-    TPbData data_{StoredPath(dir_.path.string())};
-    std::vector<std::string> calc_, process_;
-};
+class Cyl2File : public TProblemFileTest {};
 
 const char* const kParents[][2] = {{"CylSym2", "CylSym"}, {"CylTech2_1", "CylTech"}, {"CylTech2_2", "CylTech"}};
 

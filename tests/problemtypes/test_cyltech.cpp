@@ -205,3 +205,12 @@ TEST(CylTech, HarmonicWindFollowsTheCosineAround) {
             EXPECT_NEAR(ResultAt(d, 1, i, j), ResultAt(d, 1, i, 2) * std::sin(2 * a), 1e-9 * scale);
         }
 }
+
+TEST(CylTech, AMeshWhoseRowsCannotFitIsRefusedBeforeAnyRowIsMade) {
+    // A million steps along and a thousand around: three billion unknowns.
+    auto p = MakeProblem("CylTech", {{"MESH.mesh_x", "1000000"}, {"MESH.mesh_y", "1000"}});
+    const std::string message = test::MessageOf([&] { Solve(*p); });
+    EXPECT_EQ(message.rfind("Недостаточно памяти для построения уравнений задачи: 3", 0), 0u) << message;
+    EXPECT_NE(message.find("доступно"), std::string::npos) << message;
+    EXPECT_EQ(p->UnknownCount(), 0u) << "no row was made";
+}
