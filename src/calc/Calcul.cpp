@@ -38,24 +38,6 @@ bool Selected(const TProblem& p, std::size_t i, const std::string& prefix, int l
     return listType == ltByType ? dm.GetTypeName() == prefix : dm.Key() == prefix;
 }
 
-// The progress of a solver that only holds loaded results: it never runs,
-// so it reports nothing, and it outlives every solver given it.
-class TSilentProgress final : public TProgress {
-public:
-    void StartCalculation(std::size_t) override {}
-    void AddLine(const std::string&) override {}
-    void BeginStage(const std::string&) override {}
-    void SetStageLabel(const std::string&) override {}
-    void SetMaximum(std::size_t) override {}
-    void FinishCalculation(const std::string&) override {}
-    void SetCaption(const std::string&) override {}
-    std::string Caption() const override { return {}; }
-    std::vector<std::string> Lines() const override { return {}; }
-
-protected:
-    void Step(std::size_t) override {}
-};
-
 TDmElement& FineDomain(TProblem& fine, std::size_t i) {
     if (i >= fine.Domains().size()) throw ZemError("Уточненная задача не соответствует исходной");
     return *fine.Domains()[i];
@@ -108,29 +90,6 @@ std::optional<double> MeshErrorPercent(TProblem& problem, int norm, const std::s
 std::string MeshErrorText(const std::optional<double>& percent) {
     if (!percent) return "0 (поле равно нулю)";
     return RealToStrExp(5, 0, *percent) + " %";
-}
-
-bool LoadResultsBeside(TProblem& problem, const std::string& fileName, const std::vector<std::string>& calcLines) {
-    const std::string res = ChangeFileExtension(StoredPath(fileName), "res");
-    if (!FileCanOpen(res)) return false;
-    try {
-        TCalcSettings s;
-        try {
-            s = ReadCalcSettings(calcLines);
-        } catch (const ZemError&) {
-            // A bad "Prec" does not matter for holding a solution.
-        }
-        TRealTypeScope realType(s.RealType);
-        static TSilentProgress quiet;
-        problem.BuildEquations();
-        problem.CreateSolver(s.SLAEMethod, quiet);
-        problem.LoadResults(NativePath(res));
-        problem.SetCalculated(true);
-        return true;
-    } catch (const std::exception&) {
-        problem.SetCalculated(false);
-        return false;
-    }
 }
 
 void CheckCharacteristics(TProblem& problem, const TCalcSettings& settings) {

@@ -3,7 +3,7 @@
 // measures they report.
 #pragma once
 
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 
 #include <memory>
 #include <optional>
@@ -38,12 +38,6 @@ std::string MeshErrorText(const std::optional<double>& percent);
 std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::string& criterion, int method,
                                       const std::vector<std::string>& axes, double prec, int listType,
                                       TProgress& progress);
-
-// Loads the results file beside the problem file FileName into Problem (a
-// solver of the method of CalcLines holds them) and marks it calculated.
-// False, leaving it not calculated, when there is no such file or it does not
-// fit the problem.
-bool LoadResultsBeside(TProblem& problem, const std::string& fileName, const std::vector<std::string>& calcLines);
 
 // Checks that every characteristic the settings name (AstimList for an
 // estimate, PrecChar for a mesh selection) is offered by the problem's

@@ -1,6 +1,6 @@
 #include "calc/Export.h"
 
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "domains/ElDomain.h"
 #include "domains/FieldKinds.h"
 #include "elements/ElComp.h"

@@ -1,6 +1,7 @@
 #include "calc/Turn.h"
 
 #include "calc/Calcul.h"
+#include "calc/RunFile.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "problem/FileNames.h"
@@ -55,7 +56,7 @@ void RunTurnJob(TTurnJob& job, const std::string& startDir, TProgress& progress)
         if (job.Problem)
             CalculateBySettings(job.FileName, *job.Problem, job.Process, job.Calculation, progress);
         else
-            TPbData(startDir).RunFile(job.FileName, progress);
+            RunFile(TPbData(startDir), job.FileName, progress);
         job.Ok = true;
         return;
     } catch (const std::exception& e) {

@@ -11,6 +11,7 @@
 // was calculated, 1 when some failed, 2 on bad usage. Ctrl+C, SIGTERM and
 // SIGHUP stop the running calculation.
 #include "calc/Export.h"
+#include "calc/RunFile.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/progress.h"
@@ -169,7 +170,7 @@ void WriteResults(const zem::TPbData& data, const std::string& file, const std::
         problem = data.ReadProblemFile(full, texts);
         zem::LoadSavedResults(*problem, texts.Calculation, zem::NativePath(res), progress);
     } else {
-        data.RunFile(stored, progress, &problem);
+        zem::RunFile(data, stored, progress, &problem);
         std::cout << file << ": Расчет закончен\n";
     }
     if (format == "csv")
@@ -252,7 +253,7 @@ int main(int argc, char** argv) {
                     continue;
                 }
             } else {
-                data.RunFile(stored, progress);
+                zem::RunFile(data, stored, progress);
             }
             std::cout << file << ": Расчет закончен\n";
         } catch (const std::exception& e) {

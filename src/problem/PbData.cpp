@@ -1,14 +1,15 @@
 #include "problem/PbData.h"
 
-#include "calc/Calcul.h"
 #include "elements/Elements.h"
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/extended.h"
 #include "platform/files.h"
+#include "platform/progress.h"
 #include "problem/FileNames.h"
 #include "problem/PbTypes.h"
+#include "solvers/Matrises.h"
 #include "solvers/SLCLass.h"
 
 #include <algorithm>
@@ -40,14 +41,23 @@ std::string ResultsData(const TProblem& problem) {
     return data;
 }
 
-// The calculation lines without the results switch: the caller writes the
-// results file itself, together with the problem file.
-std::vector<std::string> WithoutSaveResult(const std::vector<std::string>& lines) {
-    std::vector<std::string> kept;
-    for (const std::string& line : lines)
-        if (!ReadCalcSettings({line}).SaveResult) kept.push_back(line);
-    return kept;
-}
+// The progress of a solver that only holds loaded results: it never runs,
+// so it reports nothing, and it outlives every solver given it.
+class TSilentProgress final : public TProgress {
+public:
+    void StartCalculation(std::size_t) override {}
+    void AddLine(const std::string&) override {}
+    void BeginStage(const std::string&) override {}
+    void SetStageLabel(const std::string&) override {}
+    void SetMaximum(std::size_t) override {}
+    void FinishCalculation(const std::string&) override {}
+    void SetCaption(const std::string&) override {}
+    std::string Caption() const override { return {}; }
+    std::vector<std::string> Lines() const override { return {}; }
+
+protected:
+    void Step(std::size_t) override {}
+};
 
 }  // namespace
 
@@ -204,30 +214,39 @@ void TPbData::CheckStorable(const std::string& fileName) const {
     }
 }
 
-void TPbData::RunFile(const std::string& relativeName, TProgress& progress, std::unique_ptr<TProblem>* keep) const {
-    const std::string full = ToAbsolutePath(startDir_, Stored(relativeName));
-    TProblemTexts texts;
-    std::unique_ptr<TProblem> problem = ReadProblemFile(full, texts);
-
-    // What would make the writing fail is found before the calculation.
-    const TCalcSettings settings = ReadCalcSettings(texts.Calculation);
-    const std::string results = NativePath(ChangeFileExtension(full, "res"));
-    CheckWritable(NativePath(full));
-    if (settings.SaveResult) CheckWritable(results);
-    if (settings.CalcType != ctSimple || !problem->Approximations().empty()) CheckStorable(full);
-
-    // The files are written only when the whole calculation has succeeded,
-    // all of them together: approximations, results, then the problem file.
-    std::vector<std::string> calculation = WithoutSaveResult(texts.Calculation);
-    CalculateBySettings(full, *problem, texts.Process, calculation, progress);
-    texts.Object = PrintObject(*problem);
+void TPbData::WriteCalculated(const std::string& fileName, TProblem& problem, bool saveResults,
+                              const TProblemTexts& texts) const {
+    const std::string full = Stored(fileName);
     TFileBatch batch;
     std::vector<std::string> approxTexts;
-    if (settings.SaveResult && problem->Calculated() && problem->Solver()) batch.Stage(results, ResultsData(*problem));
-    StageProblemFile(batch, full, *problem, true, texts, approxTexts);
+    if (saveResults && problem.Calculated() && problem.Solver())
+        batch.Stage(NativePath(ChangeFileExtension(full, "res")), ResultsData(problem));
+    StageProblemFile(batch, full, problem, true, texts, approxTexts);
     batch.Commit();
-    Adopt(*problem, approxTexts);
-    if (keep) *keep = std::move(problem);
+    Adopt(problem, approxTexts);
+}
+
+bool LoadResultsBeside(TProblem& problem, const std::string& fileName, const std::vector<std::string>& calcLines) {
+    const std::string res = ChangeFileExtension(StoredPath(fileName), "res");
+    if (!FileCanOpen(res)) return false;
+    try {
+        TCalcSettings s;
+        try {
+            s = ReadCalcSettings(calcLines);
+        } catch (const ZemError&) {
+            // A bad "Prec" does not matter for holding a solution.
+        }
+        TRealTypeScope realType(s.RealType);
+        static TSilentProgress quiet;
+        problem.BuildEquations();
+        problem.CreateSolver(s.SLAEMethod, quiet);
+        problem.LoadResults(NativePath(res));
+        problem.SetCalculated(true);
+        return true;
+    } catch (const std::exception&) {
+        problem.SetCalculated(false);
+        return false;
+    }
 }
 
 }  // namespace zem

@@ -1,5 +1,5 @@
-// Problem files: the reader and writer every part of the program uses, and a
-// problem run from its file to its file without a window.
+// Problem files: the reader and writer every part of the program uses, and
+// the writing back of a calculated problem.
 //
 // A problem file is cp1251 text: "[ZEM CAD 2]", the type name, then the
 // sections "#OBJECT", "#CALCULATION", "#PROCESS", "#APPROX", "#RESULT DATA",
@@ -8,7 +8,7 @@
 // the approximation files Name_01 ... Name_09, Name_10, ...
 #pragma once
 
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "problem/Problems.h"
 
 #include <memory>
@@ -38,6 +38,12 @@ void WriteSection(std::vector<std::string>& out, const std::string& name, const 
 // The root element's text over several lines, and back.
 std::vector<std::string> PrintObject(const TProblem& problem);
 
+// Loads the results file beside the problem file FileName into Problem (a
+// solver of the method of CalcLines holds them) and marks it calculated.
+// False, leaving it not calculated, when there is no such file or it does not
+// fit the problem.
+bool LoadResultsBeside(TProblem& problem, const std::string& fileName, const std::vector<std::string>& calcLines);
+
 class TPbData {
 public:
     // StartDir is the directory relative names are resolved against, in the
@@ -61,14 +67,11 @@ public:
     // The name of approximation I (0-based) of the problem file FileName.
     static std::string ApproxFileName(const std::string& fileName, std::size_t i);
 
-    // Runs one file: read, calculate under its own settings, reprint the
-    // object, write back with approximations. A read-only problem or results
-    // file, or a name the APPROX section cannot hold, is refused before the
-    // calculation; the results, approximation and problem files are written
-    // only when the whole calculation has succeeded. With Keep, the calculated
-    // problem is handed over instead of being freed.
-    void RunFile(const std::string& relativeName, TProgress& progress,
-                 std::unique_ptr<TProblem>* keep = nullptr) const;
+    // Writes a calculated problem back to FileName: with SaveResults its
+    // results file (when it holds a solution), its approximation files and the
+    // problem file, all of them together or none.
+    void WriteCalculated(const std::string& fileName, TProblem& problem, bool saveResults,
+                         const TProblemTexts& texts) const;
 
     const std::string& StartDir() const { return startDir_; }
 

@@ -1,6 +1,6 @@
 #include "problem/PbSeries.h"
 
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "domains/ElDomain.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -84,27 +84,6 @@ std::vector<std::string> MemberSummary(const std::string& member, TProblem& prob
     std::vector<std::string> lines = {which ? member + " (приближение " + std::to_string(which) + ")" : member};
     for (const std::string& line : ResultSummary(final)) lines.push_back("  " + line);
     return lines;
-}
-
-int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress) {
-    series.Result.clear();
-    int failed = 0;
-    for (const std::string& member : series.Files) {
-        if (member.empty()) continue;
-        try {
-            std::unique_ptr<TProblem> problem;
-            data.RunFile(member, progress, &problem);
-            const std::string full = ToAbsolutePath(data.StartDir(), StoredPath(member));
-            const auto calcLines = ReadSection(ReadTextFile(NativePath(full)), "CALCULATION");
-            for (std::string& line : MemberSummary(member, *problem, calcLines)) series.Result.push_back(std::move(line));
-        } catch (const EBreakCalcule&) {
-            throw;
-        } catch (const std::exception& e) {
-            ++failed;
-            series.Result.push_back(member + ": " + ErrorMessage(e));
-        }
-    }
-    return failed;
 }
 
 }  // namespace zem

@@ -1,6 +1,6 @@
 // Series of problems: a file (extension zes) that lists member problem files
-// with a result-request text and a result text of its own, and the series run
-// that calculates every member.
+// with a result-request text and a result text of its own, and the summaries
+// the series run writes of its members.
 #pragma once
 
 #include <string>
@@ -8,9 +8,7 @@
 
 namespace zem {
 
-class TPbData;
 class TProblem;
-class TProgress;
 
 struct TSeriesFile {
     std::vector<std::string> Files;       // member paths relative to the start directory
@@ -41,11 +39,5 @@ TProblem& FinalSolution(TProblem& problem, const std::vector<std::string>& calcL
 // its final solution indented by two blanks.
 std::vector<std::string> MemberSummary(const std::string& member, TProblem& problem,
                                        const std::vector<std::string>& calcLines);
-
-// Runs every member as the queue runs a file (read, calculate under its own
-// settings, write back with approximations) and fills the series' result
-// text: per member its MemberSummary, or "<path>: <message>" when it failed. Returns the number of failures.
-// Stopping the calculation (EBreakCalcule) ends the run and is passed on.
-int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress);
 
 }  // namespace zem

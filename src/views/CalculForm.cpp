@@ -4,7 +4,7 @@
 #include "app/Dialogs.h"
 #include "app/HelpForm.h"
 #include "app/RegIniFile.h"
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "calc/Calcul.h"
 #include "calc/Turn.h"
 #include "platform/numtext.h"

@@ -3,7 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
 #include "problem/FileNames.h"

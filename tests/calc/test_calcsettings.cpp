@@ -1,6 +1,6 @@
 // The calculation lines of a problem file: read with their defaults, keys in
 // any letter case, values exact, and written back.
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "platform/errors.h"
 #include "solvers/SLCLass.h"
 #include "testutil.h"

@@ -5,6 +5,7 @@
 #include "problemtypes/cylinders.h"
 
 #include "calc/Calcul.h"
+#include "calc/RunFile.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "problem/FileNames.h"
@@ -125,7 +126,7 @@ TEST(MeshSelection, StartsOnlyFromASolvedProblem) {
                                   "{BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Gidr=10000}}",
                                   "#CALCULATION", "CalcType= choose", "Prec= 1", "PrecChar= M1",
                                   "PrecList= mesh_x", kBand, "SaveResult"});
-    data.RunFile("t.zem", log);
+    RunFile(data, "t.zem", log);
     TProblemTexts texts;
     auto read = data.ReadProblemFile(dir / "t.zem", texts);
     ASSERT_EQ(read->Approximations().size(), 1u);

@@ -2,6 +2,7 @@
 // test beam (EI w'''' = q, clamped at x = 0, free at x = H) registered as a
 // catalogue type for the duration of each test.
 #include "calc/Calcul.h"
+#include "calc/RunFile.h"
 #include "problem/beam_problem.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"

@@ -1,6 +1,7 @@
 // A run of a problem file changes its files only when it succeeds as a
 // whole; damaged, hostile or special files named by a problem are refused
 // with the program's own messages.
+#include "calc/RunFile.h"
 #include "problem/beam_problem.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -53,7 +54,7 @@ protected:
 TEST_F(RunFileTest, AFailedRunLeavesEveryFileAsItWas) {
     TPbData data = Data();
     WriteBeam("Beam.zem", "PARAMS={EI=1, H=1}", {"CalcType= simple", "SaveResult"});
-    data.RunFile("Beam.zem", progress);
+    RunFile(data, "Beam.zem", progress);
     ASSERT_EQ(Files(), (std::vector<std::string>{"Beam.res", "Beam.zem"}));
     const std::string oldRes = Slurp(Path("Beam.res"));
 
@@ -61,7 +62,7 @@ TEST_F(RunFileTest, AFailedRunLeavesEveryFileAsItWas) {
     // the problem file may change, and no approximation file appears.
     WriteBeam("Beam.zem", "PARAMS={EI=5, H=1}", {"CalcType= astim", "AstimList= nosuch", "SaveResult"});
     const std::string oldZem = Slurp(Path("Beam.zem"));
-    EXPECT_EQ(MessageOf([&] { data.RunFile("Beam.zem", progress); }), "Неизвестная характеристика nosuch");
+    EXPECT_EQ(MessageOf([&] { RunFile(data, "Beam.zem", progress); }), "Неизвестная характеристика nosuch");
     EXPECT_EQ(Slurp(Path("Beam.res")), oldRes);
     EXPECT_EQ(Slurp(Path("Beam.zem")), oldZem);
     EXPECT_EQ(Files(), (std::vector<std::string>{"Beam.res", "Beam.zem"}));
@@ -69,7 +70,7 @@ TEST_F(RunFileTest, AFailedRunLeavesEveryFileAsItWas) {
     // A read-only problem file is refused before its results are touched.
     WriteBeam("Beam.zem", "PARAMS={EI=5, H=1}", {"CalcType= simple", "SaveResult"});
     ::chmod(Path("Beam.zem").c_str(), 0444);
-    EXPECT_EQ(MessageOf([&] { data.RunFile("Beam.zem", progress); }),
+    EXPECT_EQ(MessageOf([&] { RunFile(data, "Beam.zem", progress); }),
               "Файл доступен только для чтения: " + NativePath(StoredPath(Path("Beam.zem"))));
     EXPECT_EQ(Slurp(Path("Beam.res")), oldRes);
     ::chmod(Path("Beam.zem").c_str(), 0644);
@@ -77,7 +78,7 @@ TEST_F(RunFileTest, AFailedRunLeavesEveryFileAsItWas) {
     // The same run succeeds as a whole: results, approximation and its
     // results, and the problem file listing it.
     WriteBeam("Beam.zem", "PARAMS={EI=5, H=1}", {"CalcType= astim", "AstimList= w", "SaveResult"});
-    data.RunFile("Beam.zem", progress);
+    RunFile(data, "Beam.zem", progress);
     EXPECT_EQ(Files(), (std::vector<std::string>{"Beam.res", "Beam.zem", "Beam_01.res", "Beam_01.zem"}));
     EXPECT_NE(Slurp(Path("Beam.res")), oldRes);
     const auto lines = ReadTextFile(Path("Beam.zem"));
@@ -88,20 +89,20 @@ TEST_F(RunFileTest, NamesAndMeshesThatCannotBeStoredAreRefusedBeforeTheCalculati
     TPbData data = Data();
     const std::vector<std::string> astim = {"CalcType= astim", "AstimList= w", "SaveResult"};
     WriteBeam("#Beam.zem", "PARAMS={EI=1, H=1}", astim);
-    EXPECT_EQ(MessageOf([&] { data.RunFile("#Beam.zem", progress); }),
+    EXPECT_EQ(MessageOf([&] { RunFile(data, "#Beam.zem", progress); }),
               "Имя файла приближения не может начинаться с \"#\": #Beam_01.zem");
     WriteBeam("Балка日.zem", "PARAMS={EI=1, H=1}", astim);
-    EXPECT_EQ(MessageOf([&] { data.RunFile("Балка日.zem", progress); }),
+    EXPECT_EQ(MessageOf([&] { RunFile(data, "Балка日.zem", progress); }),
               "Имя файла приближения содержит символ вне кодировки 1251: Балка日_01.zem");
     EXPECT_TRUE(progress.Lines().empty()) << "nothing was solved";
     // A simple run has no approximation to name: such a file still runs.
     WriteBeam("#Simple.zem", "PARAMS={EI=1, H=1}", {"CalcType= simple"});
-    EXPECT_NO_THROW(data.RunFile("#Simple.zem", progress));
+    EXPECT_NO_THROW(RunFile(data, "#Simple.zem", progress));
 
     // The doubled mesh of an estimate would pass the step limit: said so
     // plainly, before the large mesh is solved.
     WriteBeam("Big.zem", "PARAMS={EI=1, H=1}, MESH={mesh_x=600000}", astim);
-    EXPECT_EQ(MessageOf([&] { data.RunFile("Big.zem", progress); }),
+    EXPECT_EQ(MessageOf([&] { RunFile(data, "Big.zem", progress); }),
               "Уточненная сетка mesh_x (1200000 шагов) превышает предел в 1000000 шагов");
     EXPECT_EQ(Files(), (std::vector<std::string>{"#Beam.zem", "#Simple.zem", "Big.zem", "Балка日.zem"}));
 }

@@ -1,6 +1,6 @@
 // The cost of a method before it runs: the refusal of a matrix that cannot
 // fit, the method offered instead, and the defaults for a problem's size.
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
 #include "solvers/SLEstimate.h"

@@ -1,4 +1,4 @@
-#include "calc/CalcSettings.h"
+#include "problem/CalcSettings.h"
 
 #include "elements/MyStr.h"
 #include "platform/errors.h"
