@@ -55,9 +55,14 @@ TEST_F(LaveFile, ErrorEstimateRefinesTheShellAndTheRingAlong) {
     for (const char* type : {"CylLave", "CylLaveP", "CylPanel", "CylRing", "CylRingP"}) {
         process_.clear();
         auto p = MakeProblem(type, {{"MESH.mesh_x", "8"}, {"LOADS.Wind", "[0, 0, 500]"}});
-        auto q = WriteAndRead(*p, {"CalcType= astim", "AutoMode", "AstimList= w, M1", "SaveResult"});
+        // With the ring's domain beside the shell's, the characteristics
+        // name the shell's type.
+        const bool ringed = std::string(type).rfind("CylRing", 0) == 0;
+        const std::string prefix = ringed ? std::string(type) + "." : "";
+        auto q = WriteAndRead(*p, {"CalcType= astim", "AutoMode", "AstimList= " + prefix + "w, " + prefix + "M1",
+                                   "SaveResult"});
         Calculate(*q);
-        EXPECT_THAT(process_, Contains(ContainsRegex("^w: .* %"))) << type;
+        EXPECT_THAT(process_, Contains(ContainsRegex("^" + prefix + "w: .* %"))) << type;
         ASSERT_EQ(q->Approximations().size(), 1u) << type;
         TProblem& fine = *q->Approximations().front().Problem;
         EXPECT_EQ(fine.Root().GetTypeName(), type);
