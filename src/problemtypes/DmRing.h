@@ -80,7 +80,8 @@ public:
     // rigid-body conditions in place of some of them (see above). Raises
     // when the load is not self-equilibrated or the mesh is too coarse.
     void WriteEquations(TEquationList& list) override;
-    int ColumnOf(int c, const TNodeIdx& idx) const override { return WrapIndex(0, idx[0]) * 4 + c; }
+    // u, v, w, fi at every node of the closed arc.
+    int ComponentCount() const override { return 4; }
     // The load of slot `kind` at the current node.
     Extended InputValue(int kind) override { return LoadValue(kind); }
     // The TResultKind quantity at the current node; 0 for other kinds.

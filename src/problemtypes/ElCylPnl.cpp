@@ -72,10 +72,6 @@ double TDmCylPanel::SideValue(int side, int k, int i) const {
     return i >= 0 && i < static_cast<int>(values.size()) ? values[std::size_t(i)] : 0;
 }
 
-int TDmCylPanel::ColumnOf(int c, const TNodeIdx& idx) const {
-    return ((idx[0] + 2) * (StepCount(1) + 5) + idx[1] + 2) * 3 + c;
-}
-
 void TDmCylPanel::WriteBoundFree(int k) {
     const TALineItem* line = BoundaryLine(k + 8 * (GetPos(0) == 0 ? 0 : 1));
     const int m = StepCount(1);

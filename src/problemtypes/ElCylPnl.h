@@ -43,7 +43,9 @@ public:
     void ReadParams(TElemList& params) override;
     // The end conditions, then the side conditions along the axis.
     void SetBoundary(TElemList* list) override;
-    int ColumnOf(int c, const TNodeIdx& idx) const override;
+    // Two columns of points lie beyond each side, as two rows lie beyond
+    // each end.
+    int VirtualLayers(int d) const override { return 2; }
     int LineNodeCount() const override { return StepCount(1) + 1; }
     // Node M of an end line takes the value of the condition's Fourier
     // series at its own angle, as node 0 does.

@@ -119,3 +119,26 @@ TEST(RejectedText, SteppedCylinderDomainsStayReadable) {
 
 }  // namespace
 }  // namespace zem::cyltest
+
+namespace zem::cyltest {
+
+TEST(DomainsDescribeThemselves, EveryTypeCountsItsOwnRows) {
+    // The rows a problem builds are exactly the unknowns its domains report,
+    // for every type the catalogue calculates, on meshes that are not square.
+    RegisterProblemTypes();
+    int checked = 0;
+    for (int i = 0; i < kProblemTypeCount; ++i) {
+        if (!ProblemTypeAvailable(i)) continue;
+        ++checked;
+        const std::string& type = ProblemTypeName(i);
+        auto p = MakeProblem(type);
+        p->CollectDomains();
+        p->BuildEquations();
+        std::size_t reported = 0;
+        for (TDmElement* dm : p->Domains()) reported += dm->Domain->UnknownCount();
+        EXPECT_EQ(reported, p->UnknownCount()) << type;
+    }
+    EXPECT_EQ(checked, kProblemTypeCount) << "every type of the catalogue calculates";
+}
+
+}  // namespace zem::cyltest
