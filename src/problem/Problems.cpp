@@ -125,9 +125,8 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
 
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
-    assert(row_ && "coefficients arrive only while a row is built");
-    assert(c < UnknownCount() && "a column of the system");
     if (!row_) throw std::logic_error("no equation row is being built");
+    assert(c < UnknownCount() && "a column of the system");
     auto it = row_->begin();
     while (it != row_->end() && it->Col < c) ++it;
     if (it != row_->end() && it->Col == c)

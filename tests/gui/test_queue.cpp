@@ -140,6 +140,8 @@ TEST(Queue, OpeningAWaitingFileCalculatesItInTheNewWindow) {
 
     // Once the long run is stopped, the file is calculated in that window,
     // which shows the report and writes it with the file.
+    // The stop is asked of the progress window once it shows the run.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.Main().ProgressForm->isVisible(); }, 10000));
     f.Script.Answers = {true};
     f.Main().ProgressForm->close();
     ASSERT_TRUE(f.WaitIdle());
