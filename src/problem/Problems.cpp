@@ -72,6 +72,7 @@ void TProblem::FindRowOffsets() {
     // built (GetRow), skipping the climb through the tree for every
     // coefficient. Anything else keeps the climb.
     TRowItems probe;
+    const std::size_t rowSize = lastRowSize_;
     for (TDmElement* dm : Domains()) {
         TDomain* domain = dm->Domain.get();
         if (!domain || !domain->Owner) continue;
@@ -94,6 +95,7 @@ void TProblem::FindRowOffsets() {
             // A tree that cannot take the probe says so again on the way up.
         }
     }
+    lastRowSize_ = rowSize;  // a probe is no guide to the rows' length
 }
 
 void TProblem::CheckEquationMemory() {
