@@ -117,8 +117,10 @@ TEST_F(RunFileTest, ApproximationChainsAndSpecialFilesAreBounded) {
         WriteBeam("C" + std::to_string(i) + ".zem", "PARAMS={EI=1, H=1}", {}, next);
     }
     TProblemTexts t;
-    EXPECT_TRUE(MessageOf([&] { data.ReadProblemFile(Path("C0.zem"), t); })
-                    .starts_with("Слишком длинная цепочка файлов приближений (более 8): "));
+    const std::string chainMessage = MessageOf([&] { data.ReadProblemFile(Path("C0.zem"), t); });
+    EXPECT_TRUE(chainMessage.starts_with("Ошибка чтения файла " + Path("C9.zem") +
+                                         ": Слишком длинная цепочка файлов приближений (более 8): "))
+        << chainMessage;
     EXPECT_NO_THROW(data.ReadProblemFile(Path("C5.zem"), t)) << "short chains read";
 
     // Pipes, devices and names too long for the system are captions, never
