@@ -20,7 +20,7 @@ TDmElement& TElCompSeries::Span(int i) const { return dynamic_cast<TDmElement&>(
 
 TDomain& TElCompSeries::SpanDomain(int i) const {
     TDmElement& span = Span(i);
-    ZEM_ASSERT(span.Domain, "a domain element owns its domain from construction");
+    // A domain element owns its domain from construction.
     if (!span.Domain) throw std::logic_error("span without a domain");
     return *span.Domain;
 }

@@ -268,7 +268,11 @@ void CheckWritable(const std::string& path) {
     } else if (errno != ENOENT) {
         WriteFailure(path, SystemErrorText(errno));
     }
+    // A directory without any write permission takes no new file, also from
+    // the administrator: the same rule as for the file itself.
     const std::string dir = DirOf(target);
+    if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 0222) == 0)
+        WriteFailure(path, SystemErrorText(EACCES));
     if (::access(dir.c_str(), W_OK | X_OK) != 0) WriteFailure(path, SystemErrorText(errno));
 }
 

@@ -78,7 +78,8 @@ std::string ResolveLinks(const std::string& path);
 
 // Raises "Файл доступен только для чтения: NAME" when the file (after links)
 // exists and cannot be written, and "Ошибка записи в файл NAME: cause" when
-// its directory does not take new files.
+// its directory does not take new files (a directory without any write
+// permission never does, whoever runs the program).
 void CheckWritable(const std::string& path);
 
 // A group of files replaced together: Stage writes each to its temporary
