@@ -307,7 +307,7 @@ void TElemArray::Parse() {
             const TEntry* e = entries[i].Named && SameKey(entries[i].Name, child.Key())
                                   ? &entries[i]
                                   : FindEntry(entries, child.Key());
-            if (e == nullptr) throw ZemError(child.Key() + " не определен");
+            if (e == nullptr) throw ZemError(child.Key() + "не определен");
             child.SetText(e->Value);
         }
     }
