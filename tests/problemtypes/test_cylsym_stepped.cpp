@@ -43,8 +43,51 @@ TEST(CompCylSym, DefaultSeriesAndItsJointRows) {
                             "Cnt(w[0,1])", "Cnt(dw[0,1])", "Span1.Eq(4)", "Span2.Eq(0)", "Cnt(Q1[0,1])",
                             "Cnt(M1[0,1])", "Span2.Eq(1)", "Span2.Eq(2)", "Span2.Eq(3)", "Span2.Eq(4)",
                             "Span2.M1(4)", "Span2.Q1(4)"));
-    CylSymOf(*p, 0).SetPos(0, 0);  // the liquid fills both spans of 1 m
-    EXPECT_NEAR(static_cast<double>(CylSymOf(*p, 0).InputValue(0)), 20000, 1e-9);
+    auto load = [&](std::size_t d, int i) {
+        CylSymOf(*p, d).SetPos(0, i);
+        return static_cast<double>(CylSymOf(*p, d).InputValue(0));
+    };
+    EXPECT_DOUBLE_EQ(load(0, 0), 20000) << "the liquid fills both spans of 1 m";
+    EXPECT_DOUBLE_EQ(load(1, 0), 10000) << "continuous across the joint";
+
+    // A level inside span 2 (1.5 of 2 m): linear in span 1, the rest of the
+    // liquid snapped to span 2's cells with its resultant kept: 0.5 m snaps
+    // to the cell edge 0.375 (node 1), the trapezoid over [0, 0.375]
+    // carries the resultant of the 0.5 m.
+    Edit(*p, {{"LOADS.Gidr", "[10000, 1.5]"}});
+    EXPECT_DOUBLE_EQ(load(0, 0), 15000);
+    EXPECT_DOUBLE_EQ(load(0, 4), 5000);
+    EXPECT_EQ(load(1, 3), 0) << "above the level";
+    const auto& f = CylSymOf(*p, 1).LoadFuncs[0][0]->Params;
+    EXPECT_EQ(f[2], 1);
+    EXPECT_NEAR(double((f[3] + f[4]) * 0.375L / 2), 10000 * 0.5 * 0.5 / 2, 1e-9);
+}
+
+TEST(CompCylSym, UnequalSpansAndMeshesConvergeAtSecondOrderThroughTheJoint) {
+    // A clamped long shell under a uniform pressure q: w = w_inf (1 - e^(-beta x)
+    // (cos beta x + sin beta x)), w_inf = q R^2 / (E t); the joint at 2.5 m
+    // lies where the edge solution still varies.
+    const double wInf = 1000 * 100 / (2.06e11 * 0.01);
+    const double beta = std::pow(3 * (1 - 0.09) / (10 * 10 * 0.01 * 0.01), 0.25);
+    auto error = [&](int n) {
+        auto p = Stepped("10", "Span1={PARAMS={H=2.5}, MESH={mesh_x=" + std::to_string(n) +
+                                   "}}, Span2={PARAMS={H=7.5}, MESH={mesh_x=" + std::to_string(3 * n) + "}}",
+                         "Uniform=1000");
+        Solve(*p);
+        double worst = 0;
+        for (std::size_t d = 0; d < 2; ++d) {
+            const auto w = Results(*p, TDmCylSym::rkW, d);
+            for (int i = 0; i <= CylSymOf(*p, d).StepCount(0); ++i) {
+                const double x = 2.5 * double(d) + double(CylSymOf(*p, d).NodeCoord(0, i));
+                const double exact = wInf * (1 - std::exp(-beta * x) * (std::cos(beta * x) + std::sin(beta * x)));
+                worst = std::max(worst, std::fabs(w[std::size_t(i)] - exact));
+            }
+        }
+        return worst;
+    };
+    const double e1 = error(40), e2 = error(80);
+    EXPECT_LT(e2, 5e-3 * wInf);
+    EXPECT_NEAR(std::log2(e1 / e2), 2, 0.2) << e1 << " then " << e2;
 }
 
 TEST(CompCylSym, EqualSpansBehaveAsOneCylinder) {

@@ -119,6 +119,19 @@ TEST(CylTech, Loads) {
         EXPECT_NEAR(InputAt(CylTechOf(*wind), 1, 3, j), 100 + 50 * std::sin(a) + 30 * std::cos(2 * a), 1e-12);
     }
 
+    // Regions: a circle (centre and squared radius), a rectangle one node
+    // wide (its lower side's values, never NaN), several regions as a list.
+    auto circle = with("q_Rect", "[0.5, 0, 0.04, 10]");
+    for (int i = 0; i <= 10; ++i)
+        for (int j = 0; j < 8; ++j) {
+            const double x = 0.1 * i - 0.5, y = 2 * kPi * j / 8;
+            EXPECT_EQ(InputAt(CylTechOf(*circle), 1, i, j), x * x + y * y <= 0.04 ? 10 : 0) << i << "," << j;
+        }
+    auto thin = with("q_Rect", "[0.48, 0, 0.52, 2.36, 4, 10, 20, 30]");
+    EXPECT_EQ(InputAt(CylTechOf(*thin), 1, 5, 0), 4);
+    EXPECT_TRUE(std::isfinite(InputAt(CylTechOf(*thin), 1, 5, 1)));
+    EXPECT_EQ(InputAt(CylTechOf(*with("q_Rect", "[[0.5, 0, 0.0001, 1], [0.5, 0, 0.0001, 2]]")), 1, 5, 0), 3);
+
     // A prescribed deflection: its inner nodes get "w_Constr" instead of
     // equation III, and keep the value.
     auto fixed = with("w_Rect", "[0.32, 0, 0.68, 1, 0.0001]");
