@@ -1,6 +1,7 @@
 // The text language of parameter values: splitting, parsing into value
 // objects, bracketing helpers and the printing of element texts over lines.
-#include "TestElements.h"
+#include "elements/Elements.h"
+#include "testutil.h"
 
 #include "elements/MyStr.h"
 
