@@ -2,8 +2,8 @@
 // the same bytes, with items changed from their defaults in every section (a
 // span's and the ring's included); the error estimate and the mesh selection
 // run from a file and keep their approximations.
+#include "cylinders.h"
 #include "problemfile.h"
-#include "rings.h"
 
 #include "problemtypes/ElLave.h"
 #include "testutil.h"

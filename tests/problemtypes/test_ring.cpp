@@ -1,7 +1,7 @@
 // The flat ring "Ring", "Ring2", "RingP": unknowns and rows, loads, and the
 // solution against the exact solution of the ring's equations for a load of
 // one harmonic, with the observed order of convergence.
-#include "rings.h"
+#include "cylinders.h"
 
 #include "testutil.h"
 

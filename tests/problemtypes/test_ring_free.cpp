@@ -1,7 +1,7 @@
 // The ring is free in space: loads with a net force or moment are refused,
 // self-equilibrated ones give the deformation without a rigid-body part; and
 // one period of a periodic ring is the whole ring.
-#include "rings.h"
+#include "cylinders.h"
 
 #include "testutil.h"
 
