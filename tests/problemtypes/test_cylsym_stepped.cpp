@@ -145,12 +145,4 @@ TEST(CompCylSym, ThreeSpansCopiedOrReadFromTheirTextSolveAlike) {
             EXPECT_EQ(Results(*q, kind, d), Results(*p, kind, d));
             EXPECT_EQ(Results(*copy, kind, d), Results(*p, kind, d));
         }
-
-    // A text that fails half way leaves the problem as it was, its domains
-    // listed afresh.
-    const std::string before = q->Root().Text();
-    EXPECT_THROW(q->Root().SetText("{PARAMS={H=1}, ELEMS={Span1={}, Span2={PARAMS={t=-1}}}}"), ZemError);
-    EXPECT_EQ(q->Root().Text(), before);
-    ASSERT_EQ(q->Domains().size(), 3u);
-    EXPECT_EQ(&dynamic_cast<TElComp&>(q->Root()).Child(1), q->Domains()[1]);
 }
