@@ -63,33 +63,22 @@ public:
         }
     }
     int ColumnOf(int, const TNodeIdx& idx) const override { return idx[0] + 2; }
+    // Each end gets the rows of the conditions given there: the main row in
+    // place of a w or Q1 not given, M1 in place of a dw not given.
     void WriteEquations(TEquationList& eq) override {
-        WriteStartRows(eq);
-        WriteInnerRows(eq);
-        WriteEndRows(eq);
+        const int n = StepCount(0);
+        auto row = [&](int side, int k) {
+            const int at = side == 0 ? 0 : n, cond = k == 1 && !Given(side, 1) ? 3 : k;
+            if (k != 1 && !Given(side, k)) return AddMain(eq, at);
+            AddEquation(eq, kNames[cond], 1, [cond](TDomain& d, double) { static_cast<TDmBeam&>(d).WriteBound(cond); },
+                        {at, 0});
+        };
+        for (int k : {2, 1, 0}) row(0, k);
+        for (int i = 1; i < n; ++i) AddMain(eq, i);
+        for (int k : {0, 1, 2}) row(1, k);
     }
     void AddMain(TEquationList& eq, int i) { AddEquation(eq, "Eq", 1, EquatWriter(&TDmBeam::WriteMain), {i, 0}); }
-    // The row of boundary condition k, or the main row when it is not given.
-    void AddBound(TEquationList& eq, int i, int k, bool main = false) {
-        static const char* names[] = {"w", "dw", "Q1", "M1"};
-        if (main) return AddMain(eq, i);
-        AddEquation(eq, names[k], 1, [k](TDomain& d, double) { static_cast<TDmBeam&>(d).WriteBound(k); }, {i, 0});
-    }
     bool Given(int side, int k) const { return BoundaryValue(side, k) != nullptr; }
-    void WriteStartRows(TEquationList& eq) {
-        AddBound(eq, 0, 2, !Given(0, 2));
-        AddBound(eq, 0, Given(0, 1) ? 1 : 3);
-        AddBound(eq, 0, 0, !Given(0, 0));
-    }
-    void WriteInnerRows(TEquationList& eq) {
-        for (int i = 1; i < StepCount(0); ++i) AddMain(eq, i);
-    }
-    void WriteEndRows(TEquationList& eq) {
-        const int n = StepCount(0);
-        AddBound(eq, n, 0, !Given(1, 0));
-        AddBound(eq, n, Given(1, 1) ? 1 : 3);
-        AddBound(eq, n, 2, !Given(1, 2));
-    }
     void WriteMain(double) {
         W.AddDeriv({4}, EI);
         AddFree(-LoadValue(0));
@@ -99,11 +88,12 @@ public:
         const auto* v = dynamic_cast<const TReal*>(BoundaryValue(GetPos(0) == 0 ? 0 : 1, k));
         AddFree(-(v ? v->Value : 0));
     }
-    // The joint quantities: w, w', Q1 = -EI w''', M1 = -EI w''.
+    // The end quantities: w, w', Q1 = -EI w''', M1 = -EI w''.
     void Quantity(int k, double c) {
         static const int order[] = {0, 1, 3, 2};
         W.AddDeriv({order[k]}, k < 2 ? c : -EI * c);
     }
+    static constexpr const char* kNames[] = {"w", "dw", "Q1", "M1"};
     Extended InputValue(int) override { return LoadValue(0); }
     Extended ResultValue(int kind) override { return W.DerivValue({kind == 0 ? 0 : 1}); }
 };

@@ -40,6 +40,11 @@ inline TElemItem& ItemAt(TElement& root, const std::string& path) {
 
 using TSettings = std::vector<std::pair<std::string, std::string>>;
 
+inline TSettings operator+(TSettings a, const TSettings& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 inline void Edit(TProblem& p, const TSettings& settings) {
     for (const auto& [path, text] : settings) ItemAt(p.Root(), path).SetText(text);
     p.Root().SetText(std::string(p.Root().Text()));

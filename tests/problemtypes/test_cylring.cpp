@@ -29,11 +29,6 @@ TSettings RingScaled(double factor) {
             {"ELEMS.Ring.PARAMS.G", RealToStrGen(17, 0, 8.0e10 * factor)}};
 }
 
-TSettings operator+(TSettings a, const TSettings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // The largest difference of result `kind` between two shells over every
 // node, and the largest magnitude of the second.
 void Compare(TDmCylTech& a, TDmCylTech& b, int kind, double& diff, double& scale) {

@@ -25,11 +25,6 @@ const TSettings kRing = {{"PARAMS.R", "2.5"},          {"PARAMS.Jxr", "0.05"},
                          {"LOADS.t", "[100, 0, [30, -2]]"}, {"LOADS.mk", "[0, 0, 0, 4]"},
                          {"MESH.mesh", "[[6, 0.5], 0.25, 0.25]"}};
 
-TSettings With(TSettings a, const TSettings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 const std::pair<const char*, TSettings> kEdited[] = {
     {"CylSym", {{"PARAMS.t", "0.012"}, {"BOUNDS.M1_top", "5"}, {"LOADS.Uniform", "300"}, {"MESH.mesh_x", "[0.5, [2, 0.5]]"}}},
     {"CompCylSym",
@@ -38,7 +33,7 @@ const std::pair<const char*, TSettings> kEdited[] = {
     {"CompCylTech", {{"ELEMS.Span2.PARAMS.t", "0.03"}, {"ELEMS.Span1.MESH.mesh_y", "8"}}},
     {"Ring", kRing},
     {"Ring2", kRing},
-    {"RingP", With(kRing, {{"PARAMS.Period", "3"}})},
+    {"RingP", kRing + TSettings{{"PARAMS.Period", "3"}}},
     {"CylLave", {{"LOADS.Wind", "[0, [100, 20]]"}, {"MESH.mesh_x", "10"}}},
     {"CylLaveP", {{"PARAMS.Period", "3"}, {"LOADS.Wind", "[0, 500]"}}},
     {"CylPanel", {{"PARAMS.Width", "120"}, {"BOUNDS.w_left", ""}, {"BOUNDS.Q2_left", "5"}, {"BOUNDS.M2_right", "1"}}},

@@ -24,11 +24,6 @@ std::string SideKey(int k, int side) { return std::string("BOUNDS.") + kSideKeys
 
 TDmCylPanel& PanelOf(TProblem& p) { return dynamic_cast<TDmCylPanel&>(*p.Domains().at(0)->Domain); }
 
-TSettings operator+(TSettings a, const TSettings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // All four edges simply supported: w = 0, no bending moment, the in-plane
 // displacement along the edge held and no normal force across it.
 TSettings SimplySupported() {
