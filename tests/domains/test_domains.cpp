@@ -271,16 +271,12 @@ TEST(DomainMeshError, ZeroReferenceMagnitude) {
     EXPECT_THROW(p.d.MeshError(1, 0, p.f), ZemError) << "meshes that do not nest";
 }
 
-TEST(DomainMeshError, SurfaceNormsAndMarks) {
+TEST(DomainMeshError, SurfaceMarks) {
     ErrorPair p(2, UniformSteps(2, 1), UniformSteps(3, 3));
     p.f.Result = ErrorPair::At([](Extended x, Extended y) { return 1 + x + y; });
     p.d.Result = ErrorPair::At([](Extended x, Extended y) { return 1 + x + y + 0.1L * x * y; });
-    // The largest difference 0.1 at (1, 3) over F's largest value there, 5.
-    EXPECT_NEAR(double(p.d.MeshError(1, 0, p.f)), 100 * 0.1 * 1 * 3 / 5, 1e-12);
-    const Extended meanSquare = p.d.MeshError(0, 0, p.f);
-    EXPECT_GT(meanSquare, 0);
-    EXPECT_LT(meanSquare, p.d.MeshError(1, 0, p.f));
-    // Along direction 1 only the last node line differs by more than 3 %.
+    // The largest difference 0.1 at (1, 3) over F's largest value there, 5;
+    // along direction 1 only the last node line differs by more than 3 %.
     auto marks = p.d.MarkSteps(1, 0, 3, 1, p.f);
     ASSERT_TRUE(marks.has_value());
     EXPECT_EQ(*marks, (TStepMarks{0, 1, 1}));
