@@ -23,18 +23,12 @@ public:
     std::map<std::size_t, Extended> Row;
     Extended Free = 0;
     std::vector<Extended> Solution;
-    std::vector<std::string> Shown;  // every window opened: kind, element, selector, caption
 
     void AddCoef(std::size_t g, Extended x) override { Row[g] += x; }
     void AddFree(Extended x) override { Free += x; }
     Extended GetUnknown(std::size_t g) override { return Solution.at(g); }
-    void ShowTable(TElement& e, int sel, const std::string& caption, const std::string& extension,
-                   std::unique_ptr<TObject>) override {
-        Shown.push_back("table " + e.Key() + " " + std::to_string(sel) + " " + caption + " ." + extension);
-    }
-    void ShowGraph(TElement& e, int sel, const std::string& caption, std::unique_ptr<TObject>) override {
-        Shown.push_back("graph " + e.Key() + " " + std::to_string(sel) + " " + caption);
-    }
+    void ShowTable(TElement&, int, const std::string&, const std::string&, std::unique_ptr<TObject>) override {}
+    void ShowGraph(TElement&, int, const std::string&, std::unique_ptr<TObject>) override {}
 };
 
 inline void LoadError(const std::string& name) { throw ZemError("Ошибка в значении параметра " + name); }

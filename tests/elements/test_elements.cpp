@@ -288,17 +288,6 @@ TEST(Element, RequestsTravelUpToTheProblem) {
     TElTestCyl loose(nullptr, "Loose");
     EXPECT_THROW(loose.AddCoef(nullptr, 0, 1), std::logic_error);
     EXPECT_EQ(loose.FindProblem(), nullptr);
-
-    // Result windows are told from input windows by selector 100 + k.
-    auto& span = comp->Span(0);
-    span.TableInputs = span.GraphInputs = {"Радиальная нагрузка"};
-    span.TableResults = span.GraphResults = {"w", "M1"};
-    span.ShowInputTable(0);
-    span.ShowResultTable(1);
-    span.ShowResultGraph(0);
-    EXPECT_THAT(host.Shown, ElementsAre("table Span1 0 Исходные (Радиальная нагрузка) .txt",
-                                        "table Span1 101 Результаты (M1) .txt", "graph Span1 100 Результаты (w)"));
-    EXPECT_THROW(span.ShowResultTable(2), std::out_of_range);
 }
 
 TEST(Element, ApplyLoadsSkipsEmptyItems) {
