@@ -184,7 +184,7 @@ TEST(ExportVtk, SpansWithDifferentCircumferentialMeshesNeedPolygonData) {
     EXPECT_EQ(arrays.at("offsets").back(), 4.0 * 48);
     EXPECT_EQ(arrays.at("SigEq4").size(), 70u);
     EXPECT_EQ(MessageOf([&] { ExportSystem(*p, "/nonexistent-dir/s.mtx"); }),
-              "Ошибка записи в файл /nonexistent-dir/s.mtx");
+              "Ошибка записи в файл /nonexistent-dir/s.mtx: нет такого файла или каталога");
 }
 
 TEST(ExportRing, OneRowPerNodeRoundTheRingAndAClosedPolylineInItsPlane) {
