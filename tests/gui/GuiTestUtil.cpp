@@ -53,11 +53,8 @@ TDialogScript::TDialogScript() {
         Questions << text;
         return Next(Answers, false);
     };
-    // The save question takes SaveAnswers first, else OK of Answers saves
-    // and Cancel goes on without saving.
     h.AskSave = [this](QWidget*, const QString& text) {
         Questions << text;
-        if (!SaveAnswers.empty()) return Next(SaveAnswers, TSaveAnswer::Cancel);
         return Next(Answers, false) ? TSaveAnswer::Save : TSaveAnswer::Discard;
     };
     h.OpenName = [this](QWidget*, const QString&, const QString&) { return Next(OpenNames, QString()); };
@@ -101,7 +98,7 @@ TMainFixture::~TMainFixture() {
 }
 
 std::unique_ptr<TMainForm> TMainFixture::NewMain() const {
-    auto main = std::make_unique<TMainForm>(nullptr, std::make_unique<TRegIniFile>(StoreFile()));
+    auto main = std::make_unique<TMainForm>(nullptr, std::make_unique<TRegIniFile>(dir_.filePath(QStringLiteral("store.ini"))));
     main->Hooks.ProblemWindow = ChildFactory<TTestFileWindow>();
     main->Hooks.SeriesWindow = ChildFactory<TTestFileWindow>();
     return main;
@@ -221,6 +218,15 @@ std::string TViewsFixture::Item(const char* section, const char* key) {
     return list.ItemText(list.IndexOfKey(key));
 }
 
+std::string ErrorText(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const zem::ZemError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 // --- Widget texts ----------------------------------------------------------
 
 QString MemoText(const QPlainTextEdit* memo) { return memo->toPlainText(); }
@@ -275,7 +281,7 @@ int RowOfLargest(const TStringGrid* grid, double& largest) {
     return row;
 }
 
-static int RowOf(const QTableWidget* grid, const QString& key) {
+int RowOf(const QTableWidget* grid, const QString& key) {
     for (int r = 0; r < grid->rowCount(); ++r)
         if (grid->item(r, 0) && grid->item(r, 0)->text() == key) return r;
     ADD_FAILURE() << "no row " << key.toStdString();

@@ -35,6 +35,7 @@
 #include <QTimer>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -52,8 +53,7 @@ public:
 
     QStringList Messages;
     QStringList Questions;
-    std::deque<bool> Answers;        // for the questions; an empty script answers Cancel
-    std::deque<TSaveAnswer> SaveAnswers;  // for the questions about unsaved changes
+    std::deque<bool> Answers;        // an empty script answers Cancel; for unsaved changes OK saves
     std::deque<QString> SaveNames;   // for the save dialogs; empty: Cancel
     QStringList ProposedNames;       // what the save dialogs proposed
     std::deque<QString> OpenNames;
@@ -98,7 +98,6 @@ public:
     ~TMainFixture();
 
     void Touch(const QString& name) const;  // makes a file in the start directory
-    QString StoreFile() const { return dir_.filePath(QStringLiteral("store.ini")); }
     QString Dir() const { return dir_.path(); }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // A new main window over the same directory and store (the next run).
@@ -173,6 +172,17 @@ public:
     TViews* Views = nullptr;
 };
 
+// The first dependant of Window that is a T.
+template <class T>
+T* DependentOf(TChildForm* window) {
+    for (TChildForm* d : window->Dependents)
+        if (auto* t = dynamic_cast<T*>(d)) return t;
+    return nullptr;
+}
+
+// The message of the ZemError that Run raises, empty when it raises none.
+std::string ErrorText(const std::function<void()>& run);
+
 QString MemoText(const QPlainTextEdit* memo);
 QStringList MemoLines(const QPlainTextEdit* memo);
 void TypeInto(QPlainTextEdit* memo, const QString& text);  // the memo counts as changed
@@ -184,6 +194,7 @@ QStringList MenuBarTitles(TMainForm& main);
 // The row of the largest magnitude in the value column of a table, and the value.
 int RowOfLargest(const TStringGrid* grid, double& largest);
 
+int RowOf(const QTableWidget* grid, const QString& key);  // the row whose name is Key
 void SetGridValue(QTableWidget* grid, const QString& key, const QString& value);  // in the row of Key
 void SelectRow(QTableWidget* grid, const QString& key);
 QString GridValue(const QTableWidget* grid, int row);

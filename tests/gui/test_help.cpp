@@ -1,7 +1,5 @@
-// The manual and Qt's own dialogs: a page for every problem type that
-// calculates, links that lead somewhere, F1 from each window to its page,
-// Russian standard dialogs, question marks on questions and the default
-// extension of the open dialog.
+// The manual and Qt's own dialogs: a page for every problem type, links that
+// lead somewhere, F1 from each window to its page, Russian standard dialogs.
 #include "GuiTestUtil.h"
 
 #include "app/HelpForm.h"
@@ -10,16 +8,13 @@
 #include "problem/PbTypes.h"
 #include "problemtypes/Register.h"
 #include "views/SeriesForm.h"
-#include "views/TableForm.h"
 
 #include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QFileDialog>
-#include <QFormLayout>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QShortcut>
-#include <QSpinBox>
 #include <QTextBrowser>
 #include <QMdiArea>
 
@@ -101,9 +96,7 @@ TEST(Help, F1FromEachWindowOpensItsPage) {
     ASSERT_TRUE(w);
     EXPECT_EQ(opened(w->ObjectMemo), QStringLiteral("windows.html#problem"));
     w->ElementItemClick();
-    TElemForm* e = nullptr;
-    for (TChildForm* d : w->Dependents)
-        if ((e = dynamic_cast<TElemForm*>(d))) break;
+    TElemForm* e = DependentOf<TElemForm>(w);
     ASSERT_TRUE(e);
     EXPECT_EQ(opened(e->BoundGrid), QStringLiteral("cyltech.html#CylTech")) << "the page of the editor's type";
     EXPECT_TRUE(help->Browser->toPlainText().contains(QStringLiteral("Граничные условия")));
@@ -134,7 +127,6 @@ TEST(Help, F1FromEachWindowOpensItsPage) {
 
 TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) {
     ASSERT_TRUE(InstallQtTranslations()) << "qt6-translations-l10n is installed";
-    EXPECT_TRUE(InstallQtTranslations());
     TRealDialogs real;
 
     bool answer = true;
@@ -149,17 +141,8 @@ TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) 
         [] { AskOpenFileName(nullptr, QStringLiteral("Задача МКР (*.zem)|*.zem|Серия задач МКР (*.zes)|*.zes"), QDir::tempPath()); },
         [](QFileDialog* dialog) {
             EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("zem"));
-            EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
             QDialogButtonBox* buttons = dialog->findChild<QDialogButtonBox*>();
             ASSERT_TRUE(buttons);
             EXPECT_EQ(buttons->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
         });
-
-    // The number format: the labels name what each field sets.
-    TTbOptionForm options;
-    auto* form = options.findChild<QFormLayout*>();
-    ASSERT_TRUE(form);
-    auto label = [&](QWidget* field) { return qobject_cast<QLabel*>(form->labelForField(field))->text(); };
-    EXPECT_EQ(label(options.WidthEdit), QStringLiteral("Значащих цифр"));
-    EXPECT_EQ(label(options.DecimalsEdit), QStringLiteral("Цифр в порядке, не меньше"));
 }

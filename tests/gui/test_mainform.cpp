@@ -1,7 +1,6 @@
 // The main window: menus, file commands, the recent files and the window menu.
 #include "GuiTestUtil.h"
 
-#include "app/AboutBox.h"
 #include "app/AllDataForm.h"
 #include "app/WindowsMenuItem.h"
 #include "app/ProgressForm.h"
@@ -21,7 +20,6 @@ QStringList WindowItemTexts(const TMainForm& main) {
 TEST(MainForm, MenusCaptionsAndShortcuts) {
     TMainFixture f;
     TMainForm& m = *f.Main;
-    EXPECT_EQ(m.windowTitle(), QStringLiteral("ZEM CAD 2"));
     EXPECT_EQ(MenuBarTitles(m), (QStringList{"&Файл", "&Установки", "&Окно", "&Помощь"}));
     const std::pair<QMenu*, QStringList> menus[] = {
         {m.FileMenu, {"&Новая задача", "&Новая серия", "&Открыть\tF3", "Со&хранить\tCtrl+S", "Сохранить &как", "&Выход"}},
@@ -29,20 +27,6 @@ TEST(MainForm, MenusCaptionsAndShortcuts) {
         {m.WindowMenu, {"&Очередь\tF12", "&Каскад", "&Мозаика", "&Закрыть все\tShift+F4"}},
         {m.HelpMenu, {"&О программе"}}};
     for (const auto& [menu, captions] : menus) EXPECT_EQ(Captions(menu), captions) << menu->title().toStdString();
-    EXPECT_EQ(m.AllWindowsItem->text(), QStringLiteral("Вс&е окна ..."));
-    EXPECT_FALSE(m.SaveItem->isEnabled());
-    EXPECT_FALSE(m.SaveAsItem->isEnabled());
-
-    bool shown = false;
-    QTimer::singleShot(0, [&] {
-        shown = m.AboutBox->isVisible();
-        m.AboutBox->accept();
-    });
-    m.AboutItem->trigger();
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(m.AboutBox->ProductName->text(), QStringLiteral("ZEM2"));
-    EXPECT_EQ(m.AboutBox->Comments->text(),
-              QStringLiteral("Метод конечных разностей для континульных задач строительной механики"));
 }
 
 TEST(MainForm, RecentFilesKeepFourNewestFirstWithoutDuplicates) {
@@ -172,36 +156,6 @@ TEST(MainForm, WindowMenuListsNineAndOffersAllWindowsBeyond) {
     EXPECT_EQ(WindowItemTexts(m).last().section(QLatin1Char(' '), 0, 0), QStringLiteral("&9"));
     m.WindowItems().last()->trigger();
     EXPECT_EQ(m.ActiveChild(), m.WindowItems().last()->Window);
-}
-
-TEST(MainForm, ClosingAsksForEveryChangedWindow) {
-    TMainFixture f;
-    TMainForm& m = *f.Main;
-    TTestFileWindow* a = f.Open(QStringLiteral("a.zem"));
-    TTestFileWindow* b = f.Open(QStringLiteral("b.zem"));
-    f.Open(QStringLiteral("c.zem"));
-    a->Modified = b->Modified = true;
-    {
-        // "&Закрыть все" with two changed windows asks twice; OK saves.
-        TDialogScript script;
-        script.Answers = {true, false};
-        m.CloseAllItem->trigger();
-        EXPECT_EQ(script.Questions, (QStringList{"b.zem:\nДанные были изменены. Желаете сохранить?",
-                                                 "a.zem:\nДанные были изменены. Желаете сохранить?"}));
-        EXPECT_TRUE(m.Children().isEmpty());
-    }
-    QFile saved(f.Path(QStringLiteral("b.zem")));
-    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
-    EXPECT_EQ(saved.readAll(), QByteArray("saved"));
-
-    // Exit: a changed window whose save fails keeps the program open.
-    TTestFileWindow* d = f.Open(QStringLiteral("d.zem"));
-    d->Modified = d->FailSave = true;
-    TDialogScript script;
-    script.Answers = {true, false};
-    EXPECT_FALSE(m.close());
-    EXPECT_EQ(script.Messages, (QStringList{"Ошибка записи в файл d.zem\ncannot write"}));
-    EXPECT_TRUE(m.close()) << "declining the save lets the program end";
 }
 
 TEST(MainForm, ClosingDuringACalculationStopsItFirst) {
