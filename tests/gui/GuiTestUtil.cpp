@@ -1,16 +1,9 @@
 #include "GuiTestUtil.h"
 
-#include "app/RegIniFile.h"
-#include "platform/errors.h"
 #include "elements/ElLists.h"
-#include "platform/cp1251.h"
 #include "platform/numtext.h"
 #include "platform/progress.h"
 #include "problem/FileNames.h"
-#include "problem/PbTypes.h"
-#include "problemtypes/Register.h"
-#include "views/SLAEForms.h"
-#include "views/TableForm.h"
 
 #include <QMenuBar>
 #include <regex>
@@ -18,23 +11,14 @@
 QStringList* TTestEditor::ShowLog = nullptr;
 
 void InstallUnexpectedDialogHandlers() {
+    static const auto fail = [](const QString& what) { ADD_FAILURE() << "unexpected " << what.toStdString(); };
     TDialogHandlers& h = DialogHandlers();
-    h.Message = [](QWidget*, const QString& text, TMsgKind) { ADD_FAILURE() << "unexpected message: " << text.toStdString(); };
-    h.Ask = [](QWidget*, const QString& text, TMsgKind) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return false;
-    };
-    h.AskSave = [](QWidget*, const QString& text) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return TSaveAnswer::Cancel;
-    };
-    h.OpenName = [](QWidget*, const QString&, const QString&) {
-        ADD_FAILURE() << "unexpected open dialog";
-        return QString();
-    };
+    h.Message = [](QWidget*, const QString& text, TMsgKind) { fail(text); };
+    h.Ask = [](QWidget*, const QString& text, TMsgKind) { return fail(text), false; };
+    h.AskSave = [](QWidget*, const QString& text) { return fail(text), TSaveAnswer::Cancel; };
+    h.OpenName = [](QWidget*, const QString&, const QString&) { return fail(QStringLiteral("open dialog")), QString(); };
     h.SaveName = [](QWidget*, const QString&, const QString&, const QString&) {
-        ADD_FAILURE() << "unexpected save dialog";
-        return QString();
+        return fail(QStringLiteral("save dialog")), QString();
     };
 }
 
@@ -133,10 +117,6 @@ TProblemFixture::~TProblemFixture() {
     F.Main.reset();
 }
 
-template <class T>
-static T& DirectChild(TMainForm& main) {
-    return *main.findChild<T*>(QString(), Qt::FindDirectChildrenOnly);
-}
 TCalculForm& TProblemFixture::Calc() { return DirectChild<TCalculForm>(Main()); }
 TPbTypeForm& TProblemFixture::Types() { return DirectChild<TPbTypeForm>(Main()); }
 TTurnForm& TProblemFixture::Turn() { return DirectChild<TTurnForm>(Main()); }

@@ -1,9 +1,7 @@
 // Child windows and their families: the questions about unsaved changes on
-// closing a window, "&Закрыть все" and exit; dependants; the window-list dialog.
+// closing a window, "&Закрыть все" and exit; dependants.
 #include "GuiTestUtil.h"
 
-#include "app/AllDataForm.h"
-#include "app/RegIniFile.h"
 #include "app/WindowsMenuItem.h"
 
 #include <QAbstractButton>
@@ -19,12 +17,10 @@ class TClickAnswer {
 public:
     TClickAnswer() : saved_(DialogHandlers().AskSave) { DialogHandlers().AskSave = nullptr; }
     ~TClickAnswer() { DialogHandlers().AskSave = saved_; }
-
     void Next(const QString& caption) {
         QTimer::singleShot(0, [this, caption] { Click(caption, 0); });
     }
     QStringList Texts;
-
 private:
     void Click(const QString& caption, int tries) {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -55,7 +51,6 @@ TEST(ChildForm, SaveDiscardOrCancelOnCloseCloseAllAndExit) {
     TTestFileWindow* b = f.Open(QStringLiteral("b.zem"));
     a->Modified = b->Modified = true;
     TClickAnswer answer;
-
     // Cancel keeps the window open and its data unchanged: on exit, on
     // "&Закрыть все" (which then leaves the other window alone too) and on
     // closing the window itself.
@@ -70,7 +65,6 @@ TEST(ChildForm, SaveDiscardOrCancelOnCloseCloseAllAndExit) {
     EXPECT_EQ(m.Children().size(), 2);
     EXPECT_TRUE(a->Modified && b->Modified);
     EXPECT_EQ(a->SaveCount + b->SaveCount, 0);
-
     // Discard closes without writing; save writes first.
     answer.Next(QStringLiteral("Не сохранять"));
     EXPECT_TRUE(a->close());
@@ -79,7 +73,6 @@ TEST(ChildForm, SaveDiscardOrCancelOnCloseCloseAllAndExit) {
     m.CloseAllItem->trigger();
     EXPECT_TRUE(m.Children().isEmpty());
     EXPECT_EQ(Contents(f.Path(QStringLiteral("b.zem"))), QByteArray("saved"));
-
     // A changed window whose save fails keeps the program open.
     TTestFileWindow* d = f.Open(QStringLiteral("d.zem"));
     d->Modified = d->FailSave = true;
@@ -108,7 +101,6 @@ TEST(ChildForm, SaveWritesOnlyAChangedWindowAndANewOneAsksForAName) {
     QTest::keyClick(&m, Qt::Key_S, Qt::ControlModifier);
     m.SaveItem->trigger();
     EXPECT_EQ(w->SaveCount, 0);
-
     // A new window has no file yet: saving it on close goes through the save
     // dialog instead of writing nowhere; Cancel there keeps it open.
     f.ChooseType("CylSym");
@@ -139,7 +131,6 @@ TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
     EXPECT_EQ(open(problem, "p.zem: shell"), e1);
     EXPECT_EQ(m.Children().size(), 3);
     EXPECT_EQ(m.ActiveChild(), e1);
-
     // A file opened inside another window (a problem of a series) is its
     // dependant and is not recorded as an open file.
     f.Touch(QStringLiteral("q.zem"));
@@ -148,7 +139,6 @@ TEST(ChildForm, DependantsCloseFirstAndAreNotDuplicated) {
     EXPECT_EQ(inner->ParentForm, problem);
     m.SaveConfig();
     EXPECT_EQ(SplitCommaText(m.Store().ReadString("MAIN", "LoadedFiles", {})).size(), 2);
-
     // Closing the problem closes the editors first, asking about each changed window.
     e1->Modified = problem->Modified = true;
     TDialogScript script;
@@ -176,24 +166,4 @@ TEST(ChildForm, RefreshFamilyWalksUpAndDownOnce) {
     // data and the b branch; a is not shown twice.
     EXPECT_EQ(log, (QStringList{"a1", "a", "b", "b1"}));
     EXPECT_EQ(problem->ShowCount, 1);
-}
-
-TEST(AllDataForm, EntriesMoveWithTheirObjects) {
-    TAllDataForm form;
-    QObject objects[3];
-    const QStringList names{"one", "two", "three"};
-    for (int i = 0; i < 3; ++i) form.AddSource(names[i], &objects[i]);
-    // Selected entries arrive in reverse order; the entry now at the old
-    // first selection is selected.
-    form.SrcList->item(0)->setSelected(true);
-    form.SrcList->item(2)->setSelected(true);
-    form.IncludeBtnClick();
-    EXPECT_EQ(ListTexts(form.DstList), (QStringList{"three", "one"}));
-    EXPECT_TRUE(form.SrcList->item(0)->isSelected());
-    form.IncAllBtnClick();
-    EXPECT_FALSE(form.IncludeBtn->isEnabled()) << "nothing left to include";
-    form.ExcAllBtnClick();
-    ASSERT_EQ(form.SrcList->count(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(TAllDataForm::ObjectOf(form.SrcList->item(i)), &objects[names.indexOf(form.SrcList->item(i)->text())]) << i;
 }

@@ -5,8 +5,6 @@
 #include "app/HelpForm.h"
 #include "app/TbOptionForm.h"
 #include "app/Translations.h"
-#include "problem/PbTypes.h"
-#include "problemtypes/Register.h"
 #include "views/SeriesForm.h"
 
 #include <QDialogButtonBox>
@@ -56,7 +54,6 @@ TEST(Help, EveryTypeThatCalculatesHasItsPageAndEveryLinkLeadsSomewhere) {
     }
     EXPECT_GE(calculating, 10);
     EXPECT_FALSE(HelpHasTopic(QStringLiteral("cylsym.html#NoSuchType")));
-
     // Every link of every page finds its page and anchor.
     const QRegularExpression link(QStringLiteral("href=\"([^\"]+)\""));
     int pages = 0;
@@ -78,34 +75,25 @@ TEST(Help, F1FromEachWindowOpensItsPage) {
     InstallViews(f.Main());
     InstallHelp(f.Main());
     THelpForm* help = HelpWindow();
-    auto opened = [&](const QWidget* context) {
-        ShowHelpFor(context);
-        EXPECT_TRUE(help->isVisible());
-        EXPECT_FALSE(help->Browser->toPlainText().isEmpty());
-        return help->CurrentTopic();
-    };
     // "&Помощь" has the manual under F1.
     QAction* contents = f.Main().HelpMenu->actions().value(0);
     ASSERT_TRUE(contents);
     EXPECT_EQ(contents->shortcut(), QKeySequence(Qt::Key_F1));
-    contents->trigger();
-    EXPECT_TRUE(help->isVisible());
-
-    EXPECT_EQ(opened(f.Main().MdiArea), QStringLiteral("windows.html#main"));
     TProblemForm* w = f.NewProblem("CylTech");
     ASSERT_TRUE(w);
-    EXPECT_EQ(opened(w->ObjectMemo), QStringLiteral("windows.html#problem"));
     w->ElementItemClick();
     TElemForm* e = DependentOf<TElemForm>(w);
-    ASSERT_TRUE(e);
-    EXPECT_EQ(opened(e->BoundGrid), QStringLiteral("cyltech.html#CylTech")) << "the page of the editor's type";
-    EXPECT_TRUE(help->Browser->toPlainText().contains(QStringLiteral("Граничные условия")));
-    EXPECT_EQ(opened(&f.Turn()), QStringLiteral("windows.html#queue"));
     auto* series = qobject_cast<TSeriesForm*>(f.Main().NewSeries());
-    ASSERT_TRUE(series);
-    EXPECT_EQ(opened(series->widget()), QStringLiteral("windows.html#series"));
-    EXPECT_EQ(opened(f.Main().TbOptionForm), QStringLiteral("windows.html#tbopt"));
-
+    ASSERT_TRUE(e && series);
+    const std::pair<const QWidget*, const char*> pages[] = {
+        {f.Main().MdiArea, "windows.html#main"},   {w->ObjectMemo, "windows.html#problem"},
+        {e->BoundGrid, "cyltech.html#CylTech"},    {&f.Turn(), "windows.html#queue"},
+        {series->widget(), "windows.html#series"}, {f.Main().TbOptionForm, "windows.html#tbopt"}};
+    for (const auto& [context, topic] : pages) {
+        ShowHelpFor(context);
+        EXPECT_TRUE(help->isVisible() && !help->Browser->toPlainText().isEmpty()) << topic;
+        EXPECT_EQ(help->CurrentTopic(), QString::fromLatin1(topic));
+    }
     // The modal calculation dialog has F1 of its own, and the help opens over it.
     f.Calc().SetUse(TCalculUse::Settings);
     InspectModal<TCalculForm>([&] { f.Calc().Execute(); },
@@ -128,7 +116,6 @@ TEST(Help, F1FromEachWindowOpensItsPage) {
 TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) {
     ASSERT_TRUE(InstallQtTranslations()) << "qt6-translations-l10n is installed";
     TRealDialogs real;
-
     bool answer = true;
     InspectModal<QMessageBox>([&] { answer = AskOkCancel(nullptr, QStringLiteral("Удалить?"), TMsgKind::Warning); },
                               [](QMessageBox* box) {
@@ -136,7 +123,6 @@ TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) 
                                   EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
                               });
     EXPECT_FALSE(answer);
-
     InspectModal<QFileDialog>(
         [] { AskOpenFileName(nullptr, QStringLiteral("Задача МКР (*.zem)|*.zem|Серия задач МКР (*.zes)|*.zes"), QDir::tempPath()); },
         [](QFileDialog* dialog) {
