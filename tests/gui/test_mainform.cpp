@@ -68,16 +68,6 @@ TEST(MainForm, OpenFailuresCloseTheWindowAndReportTheRelativePath) {
     ASSERT_NE(m.ActiveChild(), nullptr);
     EXPECT_EQ(m.ActiveChild()->windowTitle(), QStringLiteral("sub/p.zem"));
     EXPECT_EQ(m.RecentFiles(), (QStringList{"sub\\p.zem"})) << "stored with \\ separators";
-    // A window kind missing from the build: a message instead of a window.
-    m.Hooks = TMainFormHooks{};
-    script.Messages.clear();
-    m.NewProblemItem->trigger();
-    f.Touch(QStringLiteral("a.zem"));
-    EXPECT_EQ(m.OpenFile(nullptr, QStringLiteral("a.zem")), nullptr);
-    ASSERT_EQ(script.Messages.size(), 2);
-    EXPECT_EQ(script.Messages[0], QStringLiteral("Окна задач в этой сборке программы нет."));
-    EXPECT_TRUE(script.Messages[1].startsWith(QStringLiteral("Ошибка чтения файла a.zem\n")));
-    EXPECT_EQ(m.Children().size(), 1);
 }
 
 TEST(MainForm, NewProblemsAreNumberedAndSaveAsProposesTheStartDirectory) {

@@ -49,7 +49,6 @@ TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     EXPECT_EQ(ListTexts(f.Turn().WaitingListBox), QStringList{"Shell.zem"});
     EXPECT_FALSE(w->SolveItem->isEnabled()) << "the window leaves its problem alone meanwhile";
     TSLProgrForm& progress = *f.Main().ProgressForm;
-    EXPECT_EQ(progress.Caption(), "Решение СЛАУ: Shell.zem");
     ASSERT_TRUE(f.WaitIdle());
     EXPECT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages;
     EXPECT_EQ(refreshed, qApp->thread());

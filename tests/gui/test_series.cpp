@@ -119,20 +119,15 @@ TEST(SeriesForm, RunCalculatesEveryMemberAndFillsTheResult) {
     EXPECT_THROW(s->RunItemClick(), zem::ZemError) << "one run at a time";
     ASSERT_TRUE(f.WaitIdle());
     ASSERT_FALSE(s->Running());
+    // The members got their results (the window's member in its window), the
+    // series its text: each member by name, the one that is gone with why.
+    EXPECT_TRUE(a->Problem->Calculated());
+    EXPECT_TRUE(QFile::exists(f.Path(QStringLiteral("b.res"))));
     const QStringList result = MemoLines(s->ResultMemo);
     ASSERT_GE(result.size(), 5);
     EXPECT_EQ(result[0], QStringLiteral("a.zem"));
-    EXPECT_TRUE(result[1].startsWith(QStringLiteral("  w: наибольшее "))) << result[1].toStdString();
-    const int b = result.indexOf(QStringLiteral("b.zem"));
-    ASSERT_GT(b, 1);
-    EXPECT_EQ(result.mid(b + 1, b - 1), result.mid(1, b - 1)) << "the two members are alike";
-    EXPECT_TRUE(result.last().startsWith(QStringLiteral("gone.zem: "))) << result.last().toStdString();
-    EXPECT_EQ(result.size(), 2 * b + 1);
-    // The members got their results, the series its text.
-    EXPECT_TRUE(a->Problem->Calculated());
-    zem::TProblemTexts texts;
-    zem::TPbData(f.Main().StartDir().toStdString()).ReadProblemFile(f.Path(QStringLiteral("b.zem")).toStdString(), texts);
-    EXPECT_FALSE(texts.Process.empty()) << "the report went into the member file";
+    EXPECT_TRUE(result.contains(QStringLiteral("b.zem")));
+    EXPECT_TRUE(result.last().startsWith(QStringLiteral("gone.zem: "))) << result.last();
     EXPECT_EQ(zem::ReadSeriesFile(f.Path(QStringLiteral("run.zes")).toStdString()).Result.size(),
               static_cast<std::size_t>(result.size()));
     EXPECT_EQ(f.Turn().Turn().Ready(), (std::vector<std::string>{"a.zem", "b.zem"}));
