@@ -103,6 +103,10 @@ TEST(CalculForm, DefaultsAreKeptInTheStore) {
     EXPECT_EQ(store.ReadInteger(s, QStringLiteral("SLAEMethod"), -1), 9);
     EXPECT_EQ(store.ReadString(s, QStringLiteral("Prec"), {}), QStringLiteral("0.7"))
         << "the accepted error is stored only for a mesh selection";
+    // A new problem takes the user's stored method over the one its size suggests.
+    TProblemForm* w = f.NewProblem("CylSym");
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(MemoLines(w->CalculMemo).contains(QStringLiteral("SLAEMethod= ") + Lines(zem::SLAEMethodNames())[9]));
 }
 
 namespace {
@@ -180,23 +184,4 @@ TEST(CalculForm, ADenseMethodThatCannotFitIsRefusedAndTheOfferedMethodSolves) {
     EXPECT_TRUE(small->Problem->Calculated());
     EXPECT_NE(d.SLAEMethodBox->currentIndex(), 0);
     EXPECT_TRUE(MemoText(small->CalculMemo).contains(QStringLiteral("SLAEMethod= ") + d.SLAEMethodBox->currentText()));
-}
-
-TEST(CalculForm, ANewProblemStartsWithTheMethodThatSuitsItsSize) {
-    TProblemFixture f;
-    TCalculForm& d = f.Calc();
-    TRegIniFile& store = f.Main().Store();
-    store.EraseAll();
-    // An axisymmetric tank: the band method.
-    TProblemForm* tank = f.NewProblem("CylSym");
-    ASSERT_TRUE(tank);
-    EXPECT_TRUE(MemoLines(tank->CalculMemo).contains(QStringLiteral("SLAEMethod= ") + Lines(zem::SLAEMethodNames())[2]));
-    // A default of the user's own wins.
-    store.WriteInteger(QStringLiteral("CALCULATION"), QStringLiteral("SLAEMethod"), 1);
-    TProblemForm* other = f.NewProblem("CylSym");
-    EXPECT_TRUE(MemoLines(other->CalculMemo).contains(QStringLiteral("SLAEMethod= ") + Lines(zem::SLAEMethodNames())[1]));
-    // A file's own line is kept whatever the size.
-    d.FillLists(tank->Problem);
-    d.LoadLines({"SLAEMethod= " + zem::SLAEMethodNames()[7]});
-    EXPECT_EQ(d.SLAEMethodBox->currentIndex(), 7);
 }
