@@ -165,6 +165,7 @@ public:
     ~TViewsFixture();
     TElemForm* OpenEditor();  // the editor of the root element
     void Calculate();         // solves the problem (band Gauss), as the queue would
+    TElemForm* SolvedEditor() { return Calculate(), OpenEditor(); }
     zem::TElement& Root() { return Window->Problem->Root(); }
     std::string Item(const char* section, const char* key);
     TTestProblemWindow* Window = nullptr;

@@ -63,8 +63,7 @@ bool IsRed(QRgb c) { return qRed(c) == 255 && qGreen(c) == 0 && qBlue(c) == 0; }
 
 TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     TViewsFixture f;
-    f.Calculate();
-    TElemForm* e = f.OpenEditor();
+    TElemForm* e = f.SolvedEditor();
     e->TableItemClick(true, 0);
     TTableForm* t = f.Views->TableForm;
     ASSERT_TRUE(t->isVisible());
@@ -148,8 +147,7 @@ TEST(ResultTable, ExportResamplesOntoTheSmallestSteps) {
 
 TEST(ResultPlot, CurvesFollowTheTableAndOverlayTheApproximations) {
     TViewsFixture f;
-    f.Calculate();
-    f.OpenEditor()->TableItemClick(true, 0);
+    f.SolvedEditor()->TableItemClick(true, 0);
     TTableForm* t = f.Views->TableForm;
     TPlotForm* p = f.Views->PlotForm;
     p->ShowPlot(f.Views->RefTo(f.Root()), 0);
@@ -226,8 +224,7 @@ TEST(ResultPlot, SteppedShellsRunUpTheAxisAndSurfacesGoAround) {
 
 TEST(ResultMap, ColourMapMeshAndMeshViewOfATank) {
     TViewsFixture f;
-    f.Calculate();
-    TElemForm* e = f.OpenEditor();
+    TElemForm* e = f.SolvedEditor();
     e->GraphItemClick(true, 0);
     TGraphForm* g = f.Views->GraphForm;
     ASSERT_TRUE(g->isVisible());
@@ -262,8 +259,7 @@ TEST(ResultMap, ColourMapMeshAndMeshViewOfATank) {
 
 TEST(ResultMap, LegendHintsAndPictureDrawnOffTheWindowThread) {
     TViewsFixture f("CylTech");
-    f.Calculate();
-    TElemForm* e = f.OpenEditor();
+    TElemForm* e = f.SolvedEditor();
     e->GraphItemClick(true, 2);  // w
     TGraphForm* g = f.Views->GraphForm;
     // The legend's bands: contiguous, each in the colour the map gives its
@@ -327,8 +323,7 @@ TEST(ResultMap, GraphOptionsCancelKeepsThePalettes) {
 TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
     TViewsFixture f("Ring");
     f.Root().SetText("{LOADS={t=[0, 0, 1000]}, MESH={mesh=8}}");
-    f.Calculate();
-    TElemForm* e = f.OpenEditor();
+    TElemForm* e = f.SolvedEditor();
     e->TableItemClick(true, 2);  // w
     TTableForm* t = f.Views->TableForm;
     ASSERT_EQ(t->Grid->RowCount(), 10) << "nodes 0 ... 8 and the header";
