@@ -218,14 +218,6 @@ void TElCompCylTech::AddRegionsToSpans(int slot, const TObject* value) {
     }
 }
 
-void TElCompCylTech::WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) {
-    switch (rows) {
-    case TSpanRows::Start: Cyl(i).WriteStartRows(equations); break;
-    case TSpanRows::Inner: Cyl(i).WriteInnerRows(equations); break;
-    case TSpanRows::End: Cyl(i).WriteEndRows(equations); break;
-    }
-}
-
 // Six passes: three over span i's circumferential nodes (its node lines N,
 // N + 1, N + 2), three over span i + 1's (its lines -2, -1, 0).
 void TElCompCylTech::WriteJointRows(TEquationList& equations, int i) {
