@@ -218,6 +218,12 @@ void TElCompCylTech::AddRegionsToSpans(int slot, const TObject* value) {
     }
 }
 
+void TElCompCylTech::BeforeRows() {
+    // The shell's ends are the first span's bottom and the last span's top.
+    for (int k = 0; k < ChildCount(); ++k) Cyl(k).RigidFree = {false, false};
+    Cyl(0).TakeOutRigidMotions(Cyl(ChildCount() - 1));
+}
+
 // Six passes: three over span i's circumferential nodes (its node lines N,
 // N + 1, N + 2), three over span i + 1's (its lines -2, -1, 0).
 void TElCompCylTech::WriteJointRows(TEquationList& equations, int i) {

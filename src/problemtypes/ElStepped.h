@@ -52,6 +52,7 @@ public:
     void BuildEquations(TEquationList& equations) override {
         const int n = this->ChildCount();
         if (n == 0) return;
+        BeforeRows();
         SpanCyl(0).WriteStartRows(equations);
         SpanCyl(0).WriteInnerRows(equations);
         for (int i = 0; i + 1 < n; ++i) {
@@ -69,6 +70,8 @@ protected:
     virtual void NewSpan() = 0;
     // Sets span i up from its own items before the compound's loads arrive.
     virtual void PrepareSpan(int i) = 0;
+    // Called before the rows are laid out, with at least one span.
+    virtual void BeforeRows() {}
     // The rows joining span i (at its top) to span i + 1 (at its bottom).
     virtual void WriteJointRows(TEquationList& equations, int i) = 0;
 
