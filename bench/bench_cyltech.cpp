@@ -30,7 +30,6 @@
 #include <malloc.h>
 #include <new>
 #include <string>
-#include <sys/resource.h>
 
 #include "cyltech_shell.h"
 #include "heap_counter.h"
@@ -38,12 +37,6 @@
 namespace {
 
 using namespace zem;
-
-double MaxRssMB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
 
 using bench::Shell;
 
