@@ -30,7 +30,6 @@
 #include <malloc.h>
 #include <new>
 #include <string>
-#include <sys/resource.h>
 
 #include "cyltech_shell.h"
 #include "heap_counter.h"
@@ -38,12 +37,6 @@
 namespace {
 
 using namespace zem;
-
-double MaxRssMB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
 
 using bench::Shell;
 
@@ -53,8 +46,8 @@ void StartHeap(long long& base) {
 }
 
 // args: N, M. The equations listed and every row written once.
-void BM_Assembly(benchmark::State& state) {
-    auto p = Shell(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+void Assemble(benchmark::State& state, const char* type) {
+    auto p = Shell(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), type);
     long long base = 0;
     std::size_t entries = 0, band = 0;
     for (auto _ : state) {
@@ -75,6 +68,10 @@ void BM_Assembly(benchmark::State& state) {
     state.counters["heap_MB"] = (gHeapPeak.load() - base) / 1048576.0;
     state.counters["maxrss_MB"] = MaxRssMB();
 }
+
+void BM_Assembly(benchmark::State& state) { Assemble(state, "CylTech"); }
+// The five-point stencils with the compact three-point highest derivatives.
+void BM_AssemblyHiAcc(benchmark::State& state) { Assemble(state, "CylTech2_2"); }
 
 // args: method, N, M. The whole calculation of the problem.
 void BM_Calculate(benchmark::State& state) {
@@ -108,6 +105,7 @@ void MethodsAndMeshes(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BM_Assembly)->Apply(Meshes)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_AssemblyHiAcc)->Apply(Meshes)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Calculate)->Apply(MethodsAndMeshes)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 BENCHMARK_MAIN();

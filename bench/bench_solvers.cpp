@@ -23,19 +23,12 @@
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
-#include <sys/resource.h>
 
 #include "heap_counter.h"
 
 namespace {
 
 using namespace zem;
-
-double MaxRssMB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
-}
 
 // --- The shell-shaped system ------------------------------------------------------------
 

@@ -22,9 +22,10 @@ inline void Set(TElement& root, const char* section, const char* key, const std:
     list.Item(list.IndexOfKey(key)).SetText(text);
 }
 
-inline std::unique_ptr<TProblem> Shell(int n, int m) {
+// Type is "CylTech" or one of its higher-accuracy variants.
+inline std::unique_ptr<TProblem> Shell(int n, int m, const char* type = "CylTech") {
     RegisterProblemTypes();
-    auto p = std::make_unique<TProblem>(ProblemTypeByName("CylTech"), "Bench");
+    auto p = std::make_unique<TProblem>(ProblemTypeByName(type), "Bench");
     Set(p->Root(), "MESH", "mesh_x", std::to_string(n));
     Set(p->Root(), "MESH", "mesh_y", std::to_string(m));
     Set(p->Root(), "LOADS", "Wind", "[0, 0, 500]");

@@ -1,11 +1,13 @@
 // Counts the heap in use through the global allocation operators, so a
-// benchmark can report its peak. Include in exactly one file of a program.
+// benchmark can report its peak, and reads the peak resident size of the
+// process. Include in exactly one file of a program.
 #pragma once
 
 #include <atomic>
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
+#include <sys/resource.h>
 
 namespace {
 std::atomic<long long> gHeapNow{0}, gHeapPeak{0};
@@ -24,6 +26,13 @@ void CountedFree(void* p) noexcept {
     if (!p) return;
     gHeapNow -= static_cast<long long>(malloc_usable_size(p));
     std::free(p);
+}
+
+// The peak resident size of the process so far, in MB.
+double MaxRssMB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
 }
 }  // namespace
 

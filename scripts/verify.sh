@@ -84,10 +84,16 @@ tank_obj() {  # tank_obj TYPE [MESH_Y]
 }
 beta() { awk -v r="$1" -v t="$2" 'BEGIN { printf "%.17g", (3 * (1 - 0.09) / (r * t) ^ 2) ^ 0.25 }'; }
 b=$(beta 5 0.008)
-exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", -9810 * (8 - 1 / b) / (2 * b * b) }')
-three CylSym "$(tank_obj CylSym)" "" M1 0 100 200 400
-row "Резервуар под наливом, защемлённый внизу (CylSym)" "краевой эффект длинной оболочки [1]" "M1 внизу, Н·м/м" \
-  "$exact" "${v[@]}" "100 / 200 / 400"
+tank_m1=$(awk -v b="$b" 'BEGIN { printf "%.17g", -9810 * (8 - 1 / b) / (2 * b * b) }')
+# tank CASE TYPE SIGN MESH_Y M1 M2 M3 MESHES: one row of the tank's moment at
+# the bottom by TYPE; SIGN -1 for a type whose moment is M1 = D w''.
+tank() {
+  local title=$1 type=$2 sign=$3 mesh_y=$4
+  three "$type" "$(tank_obj "$type" "$mesh_y")" "" M1 0 "$5" "$6" "$7"
+  row "$title" "краевой эффект длинной оболочки [1]" "M1 внизу, Н·м/м" \
+    "$(awk -v m="$tank_m1" -v s="$sign" 'BEGIN { printf "%.17g", s * m }')" "${v[@]}" "$8"
+}
+tank "Резервуар под наливом, защемлённый внизу (CylSym)" CylSym 1 "" 100 200 400 "100 / 200 / 400"
 
 # --- 2, 3. Pipe under internal pressure, clamped and hinged ends. -----------------
 # R = 0.5 m, L = 2 m, t = 10 mm, p = 2 MPa. Clamped: M1(0) = -p / (2 beta^2).
@@ -126,11 +132,7 @@ row "Ступенчатый резервуар, три пояса (CompCylSym)" 
 
 # --- 5. The clamped tank by the technical theory, whose moment is M1 = D w''
 # (the axisymmetric type's is -D w''). ----------------------------------------------------
-b=$(beta 5 0.008)
-exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", 9810 * (8 - 1 / b) / (2 * b * b) }')
-three CylTech "$(tank_obj CylTech)" "" M1 0 100 200 400
-row "Резервуар под наливом по технической теории (CylTech)" "краевой эффект длинной оболочки [1]" "M1 внизу, Н·м/м" \
-  "$exact" "${v[@]}" "100×4 / 200×4 / 400×4"
+tank "Резервуар под наливом по технической теории (CylTech)" CylTech -1 4 100 200 400 "100×4 / 200×4 / 400×4"
 
 # --- 6. Wind on a short clamped cylinder. ---------------------------------------------
 # R = H = 4 m, t = 10 mm, radial load q cos(theta), q = 1 kPa; the shell works as a
@@ -145,16 +147,9 @@ row "Ветер на короткий защемлённый цилиндр (Cyl
   "N1 при x = H/2 с наветренной стороны, Н/м" "$exact" "${v[@]}" "8×8 / 16×16 / 32×32"
 
 # --- 7-9. The clamped tank by the higher-accuracy stencils. -------------------------
-b=$(beta 5 0.008)
-exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", -9810 * (8 - 1 / b) / (2 * b * b) }')
-three CylSym2 "$(tank_obj CylSym2)" "" M1 0 100 200 400
-row "Резервуар под наливом, шаблоны повышенной точности (CylSym2)" "краевой эффект длинной оболочки [1]" \
-  "M1 внизу, Н·м/м" "$exact" "${v[@]}" "100 / 200 / 400"
-exact=$(awk -v e="$exact" 'BEGIN { printf "%.17g", -e }')
+tank "Резервуар под наливом, шаблоны повышенной точности (CylSym2)" CylSym2 1 "" 100 200 400 "100 / 200 / 400"
 for type in CylTech2_1 CylTech2_2; do
-  three $type "$(tank_obj $type 8)" "" M1 0 50 100 200
-  row "Резервуар под наливом, шаблоны повышенной точности ($type)" "краевой эффект длинной оболочки [1]" \
-    "M1 внизу, Н·м/м" "$exact" "${v[@]}" "50×8 / 100×8 / 200×8"
+  tank "Резервуар под наливом, шаблоны повышенной точности ($type)" $type -1 8 50 100 200 "50×8 / 100×8 / 200×8"
 done
 
 # --- 10. A stiffening ring ovalised by a radial load T cos(2 phi). ---------------------
@@ -179,11 +174,7 @@ row "Половина кольца, период 180° (RingP)" "равнове�
 
 # --- 13. The clamped tank by the Love equations: under an axisymmetric load they
 # are the technical theory's. ----------------------------------------------------------
-b=$(beta 5 0.008)
-exact=$(awk -v b="$b" 'BEGIN { printf "%.17g", 9810 * (8 - 1 / b) / (2 * b * b) }')
-three CylLave "$(tank_obj CylLave 8)" "" M1 0 50 100 200
-row "Резервуар под наливом по уравнениям Лява (CylLave)" "краевой эффект длинной оболочки [1]" "M1 внизу, Н·м/м" \
-  "$exact" "${v[@]}" "50×8 / 100×8 / 200×8"
+tank "Резервуар под наливом по уравнениям Лява (CylLave)" CylLave -1 8 50 100 200 "50×8 / 100×8 / 200×8"
 
 # --- 14. Ovalising wind q cos(2 theta) on one half of the short clamped cylinder. ----
 # Membrane state: N1 = -n^2 q (H - x)^2 / (2 R) cos(n theta), n = 2; at x = H/2

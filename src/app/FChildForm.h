@@ -6,6 +6,8 @@
 
 #include "app/ChildForm.h"
 
+class QTabWidget;
+
 class TFChildForm : public TChildForm {
     Q_OBJECT
 public:
@@ -22,6 +24,9 @@ public:
     QString FileName;
 
 protected:
+    // Tab pages filling the window (in a column layout of their parent,
+    // where more may follow), for the constructor of a window made of pages.
+    QTabWidget* AddPageControl();
     // Saving before a close goes through the main window's save command, so
     // that a window never saved asks for a name.
     bool SaveForClose() override;

@@ -103,39 +103,9 @@ void TSLProgrForm::StartCalculation(std::size_t n) {
     PostUpdate();
 }
 
-void TSLProgrForm::AddLine(const std::string& text) {
-    zem::TProgressLog::AddLine(text);
-    PostUpdate();
-}
-
-void TSLProgrForm::BeginStage(const std::string& name) {
-    zem::TProgressLog::BeginStage(name);
-    PostUpdate();
-}
-
-void TSLProgrForm::SetStageLabel(const std::string& text) {
-    zem::TProgressLog::SetStageLabel(text);
-    PostUpdate();
-}
-
-void TSLProgrForm::SetMaximum(std::size_t maximum) {
-    zem::TProgressLog::SetMaximum(maximum);
-    PostUpdate();
-}
-
-void TSLProgrForm::Step(std::size_t position) {
-    zem::TProgressLog::Step(position);
-    PostUpdate();
-}
-
 void TSLProgrForm::FinishCalculation(const std::string& message) {
     zem::TProgressLog::FinishCalculation(message);
     clockRunning_.store(false, std::memory_order_release);
-    PostUpdate();
-}
-
-void TSLProgrForm::SetCaption(const std::string& caption) {
-    zem::TProgressLog::SetCaption(caption);
     PostUpdate();
 }
 

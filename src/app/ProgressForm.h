@@ -29,13 +29,10 @@ public:
     explicit TSLProgrForm(QWidget* parent = nullptr, Clock clock = {});
 
     // --- Called from the worker thread (or any thread). ---
+    // Every change of the record posts an update of the window; a start
+    // also shows the window and restarts its clock, a finish stops it.
     void StartCalculation(std::size_t n) override;
-    void AddLine(const std::string& text) override;
-    void BeginStage(const std::string& name) override;
-    void SetStageLabel(const std::string& text) override;
-    void SetMaximum(std::size_t maximum) override;
     void FinishCalculation(const std::string& message) override;
-    void SetCaption(const std::string& caption) override;
     // Hides the window (the queue does so when it is empty).
     void PostClose();
 
@@ -60,7 +57,7 @@ public:
     QAction* InfoItem = nullptr;
 
 protected:
-    void Step(std::size_t position) override;
+    void Changed() override { PostUpdate(); }
     void closeEvent(QCloseEvent* event) override;
 
 private:

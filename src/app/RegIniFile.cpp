@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "problem/CalcSettings.h"
 
 #include <QRect>
 #include <QSettings>
@@ -104,38 +105,7 @@ QString CommaText(const QStringList& items) {
 
 QStringList SplitCommaText(const QString& text) {
     QStringList items;
-    const int n = text.size();
-    auto blank = [&](int i) { return i < n && text[i].unicode() <= ' '; };
-    int i = 0;
-    while (blank(i)) ++i;
-    while (i < n) {
-        QString item;
-        if (text[i] == QLatin1Char('"')) {
-            // Quoted: up to the closing quote, "" standing for one quote.
-            ++i;
-            while (i < n) {
-                if (text[i] == QLatin1Char('"')) {
-                    if (i + 1 < n && text[i + 1] == QLatin1Char('"')) {
-                        item += QLatin1Char('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += text[i++];
-            }
-        } else {
-            while (i < n && text[i].unicode() > ' ' && text[i] != QLatin1Char(',')) item += text[i++];
-        }
-        items << item;
-        while (blank(i)) ++i;
-        if (i < n && text[i] == QLatin1Char(',')) {
-            ++i;
-            while (blank(i)) ++i;
-            if (i == n) items << QString();  // a trailing comma ends with an empty item
-        }
-    }
+    for (const std::string& item : zem::SplitCommaText(text.toStdString())) items << QString::fromStdString(item);
     return items;
 }
 

@@ -50,22 +50,26 @@ private:
 
 }  // namespace
 
-std::string Cp1251ToUtf8(std::string_view bytes) {
+namespace {
+
+// The text converted; a failure raises Failure + " (позиция N)", N the
+// failing byte counted from 1.
+std::string Convert(const char* to, const char* from, std::string_view in, const char* failure) {
     std::string out;
     std::size_t at = 0;
-    Iconv cv("UTF-8", "CP1251");
-    if (!cv.Convert(bytes, out, at))
-        throw ZemError("Недопустимый символ в тексте (позиция " + std::to_string(at + 1) + ")");
+    Iconv cv(to, from);
+    if (!cv.Convert(in, out, at)) throw ZemError(std::string(failure) + " (позиция " + std::to_string(at + 1) + ")");
     return out;
 }
 
+}  // namespace
+
+std::string Cp1251ToUtf8(std::string_view bytes) {
+    return Convert("UTF-8", "CP1251", bytes, "Недопустимый символ в тексте");
+}
+
 std::string Utf8ToCp1251(std::string_view text) {
-    std::string out;
-    std::size_t at = 0;
-    Iconv cv("CP1251", "UTF-8");
-    if (!cv.Convert(text, out, at))
-        throw ZemError("Символ не представим в кодировке 1251 (позиция " + std::to_string(at + 1) + ")");
-    return out;
+    return Convert("CP1251", "UTF-8", text, "Символ не представим в кодировке 1251");
 }
 
 std::size_t Utf8Length(std::string_view text) {

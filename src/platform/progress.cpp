@@ -51,38 +51,54 @@ void TProgressLog::StartCalculation(std::size_t n) {
         lines_.clear();
     }
     SetRunning(true);
+    Changed();
 }
 
 void TProgressLog::AddLine(const std::string& text) {
-    std::lock_guard lock(mutex_);
-    lines_.push_back(text);
+    {
+        std::lock_guard lock(mutex_);
+        lines_.push_back(text);
+    }
+    Changed();
 }
 
 void TProgressLog::BeginStage(const std::string& name) {
-    std::lock_guard lock(mutex_);
-    const std::int64_t now = Elapsed();
-    lines_.push_back(stageName_ + ": " + ElapsedText(now - stageStart_));
-    stageStart_ = now;
-    stageName_ = name;
-    position_ = 0;
+    {
+        std::lock_guard lock(mutex_);
+        const std::int64_t now = Elapsed();
+        lines_.push_back(stageName_ + ": " + ElapsedText(now - stageStart_));
+        stageStart_ = now;
+        stageName_ = name;
+        position_ = 0;
+    }
+    Changed();
 }
 
 void TProgressLog::SetStageLabel(const std::string& text) {
-    std::lock_guard lock(mutex_);
-    stageName_ = text;
+    {
+        std::lock_guard lock(mutex_);
+        stageName_ = text;
+    }
+    Changed();
 }
 
 void TProgressLog::SetMaximum(std::size_t maximum) {
-    std::lock_guard lock(mutex_);
-    maximum_ = maximum;
-    if (position_ > maximum_) position_ = maximum_;
+    {
+        std::lock_guard lock(mutex_);
+        maximum_ = maximum;
+        if (position_ > maximum_) position_ = maximum_;
+    }
+    Changed();
 }
 
 void TProgressLog::Step(std::size_t position) {
-    std::lock_guard lock(mutex_);
-    // The bar stays within 0..maximum, as a progress bar does.
-    position_ = position == 0 ? position_ + 1 : position;
-    if (position_ > maximum_) position_ = maximum_;
+    {
+        std::lock_guard lock(mutex_);
+        // The bar stays within 0..maximum, as a progress bar does.
+        position_ = position == 0 ? position_ + 1 : position;
+        if (position_ > maximum_) position_ = maximum_;
+    }
+    Changed();
 }
 
 void TProgressLog::FinishCalculation(const std::string& message) {
@@ -95,11 +111,15 @@ void TProgressLog::FinishCalculation(const std::string& message) {
         lines_.push_back(std::string(47, '-'));
     }
     SetRunning(false);
+    Changed();
 }
 
 void TProgressLog::SetCaption(const std::string& caption) {
-    std::lock_guard lock(mutex_);
-    caption_ = caption;
+    {
+        std::lock_guard lock(mutex_);
+        caption_ = caption;
+    }
+    Changed();
 }
 
 std::string TProgressLog::Caption() const {

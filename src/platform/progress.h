@@ -102,6 +102,9 @@ public:
 
 protected:
     void Step(std::size_t position) override;
+    // Called after every change of the record (outside the mutex, on the
+    // thread that made the change), so that a display can follow it.
+    virtual void Changed() {}
 
 private:
     // Whole seconds since StartCalculation; the clock stops at

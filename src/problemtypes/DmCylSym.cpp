@@ -294,14 +294,6 @@ void TElCompCylSym::ApplyLoad(const std::string& key, const TObject* value) {
     }
 }
 
-void TElCompCylSym::WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) {
-    switch (rows) {
-    case TSpanRows::Start: SpanCyl(i).WriteStartRows(equations); break;
-    case TSpanRows::Inner: SpanCyl(i).WriteInnerRows(equations); break;
-    case TSpanRows::End: SpanCyl(i).WriteEndRows(equations); break;
-    }
-}
-
 // The joint of spans i and i + 1: the top node of i and the bottom node of
 // i + 1 lie at the same height.
 void TElCompCylSym::WriteJointRows(TEquationList& equations, int i) {

@@ -150,7 +150,7 @@ public:
 // compound. A span without its own H or t takes the compound's. Neighbouring
 // spans are joined by continuity of w, w', Q1 and M1 and by the shell
 // equation at both joint nodes.
-class TElCompCylSym : public TElStepped<TElCompSeries> {
+class TElCompCylSym : public TElStepped<TElCompSeries, TDmCylSym> {
 public:
     using TElStepped::TElStepped;
 
@@ -165,13 +165,11 @@ public:
     // Appends span Span<count + 1> with its own items and the compound's
     // parameters.
     TElCylSym& AddSpan();
-    TDmCylSym& SpanCyl(int i) const { return static_cast<TDmCylSym&>(SpanDomain(i)); }
 
 protected:
     void NewSpan() override { AddSpan(); }
     // The compound's parameters, then the span's own; its mesh and loads.
     void PrepareSpan(int i) override;
-    void WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) override;
     // Continuity of w and w', the shell equation at both joint nodes,
     // continuity of Q1 and M1: sum of (N_i + 5) rows over the spans.
     void WriteJointRows(TEquationList& equations, int i) override;

@@ -302,7 +302,7 @@ Extended TDmRing2::HighValue(int c, int order) {
 
 // --- TDmRingP ---------------------------------------------------------------------------
 
-void TDmRingP::ReadParams(TElemList& params) {
+int ReadPeriod(TElemList& params) {
     double p = 1;
     try {
         params.GetReal("Period", p);
@@ -310,7 +310,11 @@ void TDmRingP::ReadParams(TElemList& params) {
         ParamError("Period");
     }
     if (!(std::isfinite(p) && std::lround(p) >= 1 && p < 1e6)) ParamError("Period");
-    Period = static_cast<int>(std::lround(p));
+    return static_cast<int>(std::lround(p));
+}
+
+void TDmRingP::ReadParams(TElemList& params) {
+    Period = ReadPeriod(params);
     TDmRing2::ReadParams(params);
 }
 

@@ -158,6 +158,11 @@ protected:
     Extended HighValue(int c, int order) override;
 };
 
+// The "Period" parameter: how many times a load repeats around the circle,
+// rounded; 1 when absent or empty; below 1 or not a number raises "Ошибка в
+// значении параметра Period".
+int ReadPeriod(TElemList& params);
+
 // One period of a ring whose load repeats `Period` times around it.
 class TDmRingP : public TDmRing2 {
 public:

@@ -47,7 +47,7 @@ protected:
     const TObject* ThicknessValue() const;
 };
 
-class TElCompCylTech : public TElStepped<TElCompSeriesD2> {
+class TElCompCylTech : public TElStepped<TElCompSeriesD2, TDmCylTech> {
 public:
     using TElStepped::TElStepped;
 
@@ -69,7 +69,8 @@ protected:
     void NewSpan() override { AddSpan(); }
     // The span's loads afresh (its own parse has set up the rest).
     void PrepareSpan(int i) override;
-    void WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) override;
+    // The rigid motions of the whole shell taken out by the first span.
+    void BeforeRows() override;
     // Six passes: three over span i's circumferential nodes, three over span
     // i + 1's.
     void WriteJointRows(TEquationList& equations, int i) override;

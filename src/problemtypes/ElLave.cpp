@@ -69,14 +69,7 @@ Extended TDmCylLave::ResultM12() {
 
 void TDmCylLaveP::ReadParams(TElemList& params) {
     TDmCylLave::ReadParams(params);
-    double p = 1;
-    try {
-        params.GetReal("Period", p);
-    } catch (const std::exception&) {
-        ParamError("Period");
-    }
-    if (!(std::isfinite(p) && std::lround(p) >= 1 && p < 1e6)) ParamError("Period");
-    Period = static_cast<int>(std::lround(p));
+    Period = ReadPeriod(params);
     Lengths[1] = 2 * std::numbers::pi * R / Period;
 }
 

@@ -8,7 +8,8 @@
 // inner rows, then for every joint the joint rows and the next span's inner
 // rows, then the last span's end rows.
 //
-// Series is TElCompSeries (line spans) or TElCompSeriesD2 (surface spans).
+// Series is TElCompSeries (line spans) or TElCompSeriesD2 (surface spans);
+// Cylinder is the spans' domain, which writes its start, inner and end rows.
 #pragma once
 
 #include "domains/Equations.h"
@@ -30,7 +31,7 @@ inline const TItemDecl kSpanLoads[] = {
     {"Uniform", &CreateItem<TElValueList>, "Real", "Равномерная (Па)", ""},
 };
 
-template <class Series>
+template <class Series, class Cylinder>
 class TElStepped : public Series {
 public:
     // ELEMS becomes an array whose entries create spans (NewSpan).
@@ -51,24 +52,26 @@ public:
     void BuildEquations(TEquationList& equations) override {
         const int n = this->ChildCount();
         if (n == 0) return;
-        WriteSpanRows(equations, 0, TSpanRows::Start);
-        WriteSpanRows(equations, 0, TSpanRows::Inner);
+        BeforeRows();
+        SpanCyl(0).WriteStartRows(equations);
+        SpanCyl(0).WriteInnerRows(equations);
         for (int i = 0; i + 1 < n; ++i) {
             WriteJointRows(equations, i);
-            WriteSpanRows(equations, i + 1, TSpanRows::Inner);
+            SpanCyl(i + 1).WriteInnerRows(equations);
         }
-        WriteSpanRows(equations, n - 1, TSpanRows::End);
+        SpanCyl(n - 1).WriteEndRows(equations);
     }
 
-protected:
-    enum class TSpanRows { Start, Inner, End };
+    // The domain of span i.
+    Cylinder& SpanCyl(int i) const { return static_cast<Cylinder&>(this->SpanDomain(i)); }
 
+protected:
     // Appends span Span<count + 1> with its own items.
     virtual void NewSpan() = 0;
     // Sets span i up from its own items before the compound's loads arrive.
     virtual void PrepareSpan(int i) = 0;
-    // The rows of span i at its start, inside or at its end.
-    virtual void WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) = 0;
+    // Called before the rows are laid out, with at least one span.
+    virtual void BeforeRows() {}
     // The rows joining span i (at its top) to span i + 1 (at its bottom).
     virtual void WriteJointRows(TEquationList& equations, int i) = 0;
 

@@ -6,6 +6,7 @@
 #include "platform/numtext.h"
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace zem {
@@ -60,24 +61,31 @@ Extended TLineItem::SumFirst(std::size_t n) const {
     return s;
 }
 
-Extended TLineItem::MaxItem(std::size_t& index) const {
+namespace {
+// The first extreme of Get(0) ... Get(N - 1) (the largest where Better is
+// std::greater, the smallest where it is std::less) and its index; 0 at
+// index 0 when N is 0.
+template <class Get, class Better>
+Extended FirstExtreme(std::size_t n, const Get& get, Better better, std::size_t& index) {
     index = 0;
-    if (count_ == 0) return 0;
-    std::vector<Extended> v = Values();
-    Extended best = v[0];
-    for (std::size_t i = 1; i < v.size(); ++i)
-        if (v[i] > best) best = v[i], index = i;
+    if (n == 0) return 0;
+    Extended best = get(0);
+    for (std::size_t i = 1; i < n; ++i) {
+        const Extended v = get(i);
+        if (better(v, best)) best = v, index = i;
+    }
     return best;
+}
+}  // namespace
+
+Extended TLineItem::MaxItem(std::size_t& index) const {
+    const std::vector<Extended> v = Values();
+    return FirstExtreme(v.size(), [&v](std::size_t i) { return v[i]; }, std::greater<>(), index);
 }
 
 Extended TLineItem::MinItem(std::size_t& index) const {
-    index = 0;
-    if (count_ == 0) return 0;
-    std::vector<Extended> v = Values();
-    Extended best = v[0];
-    for (std::size_t i = 1; i < v.size(); ++i)
-        if (v[i] < best) best = v[i], index = i;
-    return best;
+    const std::vector<Extended> v = Values();
+    return FirstExtreme(v.size(), [&v](std::size_t i) { return v[i]; }, std::less<>(), index);
 }
 
 namespace {
@@ -178,28 +186,27 @@ void TMatrix::IndexError(std::size_t row, std::size_t col) const {
                    std::to_string(rows_) + " x " + std::to_string(cols_));
 }
 
-Extended TMatrix::MaxItem(std::size_t& row, std::size_t& col) const {
-    row = col = 0;
-    if (rows_ == 0 || cols_ == 0) return 0;
-    Extended best = GetItem(0, 0);
-    for (std::size_t i = 0; i < rows_; ++i)
-        for (std::size_t j = 0; j < cols_; ++j) {
-            Extended v = GetItem(i, j);
-            if (v > best) best = v, row = i, col = j;
-        }
+namespace {
+// FirstExtreme over the elements in row-major order.
+template <class Better>
+Extended MatrixExtreme(const TMatrix& m, Better better, std::size_t& row, std::size_t& col) {
+    const std::size_t cols = m.Cols();
+    std::size_t k = 0;
+    const Extended best = FirstExtreme(
+        cols == 0 ? 0 : m.Rows() * cols, [&m, cols](std::size_t i) { return m.GetItem(i / cols, i % cols); }, better,
+        k);
+    row = cols == 0 ? 0 : k / cols;
+    col = cols == 0 ? 0 : k % cols;
     return best;
+}
+}  // namespace
+
+Extended TMatrix::MaxItem(std::size_t& row, std::size_t& col) const {
+    return MatrixExtreme(*this, std::greater<>(), row, col);
 }
 
 Extended TMatrix::MinItem(std::size_t& row, std::size_t& col) const {
-    row = col = 0;
-    if (rows_ == 0 || cols_ == 0) return 0;
-    Extended best = GetItem(0, 0);
-    for (std::size_t i = 0; i < rows_; ++i)
-        for (std::size_t j = 0; j < cols_; ++j) {
-            Extended v = GetItem(i, j);
-            if (v < best) best = v, row = i, col = j;
-        }
-    return best;
+    return MatrixExtreme(*this, std::less<>(), row, col);
 }
 
 void TMatrix::SaveToTextFile(const std::string& fileName) const {

@@ -208,23 +208,32 @@ protected:
     bool Pivoting() const override { return true; }
 };
 
-// 2: band of 2m+1 per row, the whole system in memory.
-class TBGaus : public TDGaus {
+// A method that measures the half band m of the rows in Prepare.
+template <class Method>
+class TBanded : public Method {
 public:
-    using TDGaus::TDGaus;
-    std::string GetMethodName() const override { return SLAEMethodNames()[2]; }
-    void Prepare() override;
+    using Method::Method;
     std::size_t HalfBand() const { return halfBand_; }
     std::optional<std::size_t> KnownHalfBand() const override {
-        return prepared_ ? std::optional<std::size_t>(halfBand_) : std::nullopt;
+        return this->prepared_ ? std::optional<std::size_t>(halfBand_) : std::nullopt;
     }
+
+protected:
+    std::size_t halfBand_ = 0;
+};
+
+// 2: band of 2m+1 per row, the whole system in memory.
+class TBGaus : public TBanded<TDGaus> {
+public:
+    using TBanded::TBanded;
+    std::string GetMethodName() const override { return SLAEMethodNames()[2]; }
+    void Prepare() override;
 
 protected:
     void SolveSystem() override;
     // Whether Prepare keeps the rows it pulls for the band width, so that
     // the elimination takes them from there instead of pulling them again.
     virtual bool KeepsRows() const { return true; }
-    std::size_t halfBand_ = 0;
     TRowStore rows_;
 
 private:
@@ -273,21 +282,14 @@ protected:
 };
 
 // 6: the algorithm of TOGaus on double rows.
-class TDAOGaus : public TDAGaus {
+class TDAOGaus : public TBanded<TDAGaus> {
 public:
-    using TDAGaus::TDAGaus;
+    using TBanded::TBanded;
     std::string GetMethodName() const override { return SLAEMethodNames()[6]; }
     void Prepare() override;
-    std::size_t HalfBand() const { return halfBand_; }
-    std::optional<std::size_t> KnownHalfBand() const override {
-        return prepared_ ? std::optional<std::size_t>(halfBand_) : std::nullopt;
-    }
 
 protected:
     void SolveSystem() override;
-
-private:
-    std::size_t halfBand_ = 0;
 };
 
 // 7: profile (variable band) window of double rows, pulled only when the

@@ -190,64 +190,52 @@ void TTamplet2::SecondRow(int d, int selector, int i, Extended x, TStencilRow& r
 
 // --- TTampletMix ------------------------------------------------------------------------
 
+class TTampletMix::TThreePoint {
+public:
+    explicit TThreePoint(TTampletMix& stencil) : stencil_(stencil), was_(stencil.threePoint_) {
+        stencil.threePoint_ = true;
+    }
+    ~TThreePoint() { stencil_.threePoint_ = was_; }
+    TThreePoint(const TThreePoint&) = delete;
+    TThreePoint& operator=(const TThreePoint&) = delete;
+
+private:
+    TTampletMix& stencil_;
+    bool was_;
+};
+
 void TTampletMix::AddDerivLow(const TOrders& orders, Extended x) {
-    static const TSelectors central{0};
-    EmitTermLow(orders, central, 0, 0, Domain->Pos, 0, x);
+    TThreePoint low(*this);
+    AddDeriv(orders, x);
 }
 
 Extended TTampletMix::DerivValueLow(const TOrders& orders) {
-    static const TSelectors central{0};
-    return EvalTermLow(orders, central, 0, 0, Domain->Pos, 0);
+    TThreePoint low(*this);
+    return DerivValue(orders);
 }
 
 void TTampletMix::AddDerivLowSel(const TOrders& orders, const TSelectors& selectors, Extended x) {
-    EmitTermLow(orders, selectors, 0, 0, Domain->Pos, 0, x);
+    TThreePoint low(*this);
+    AddDerivSel(orders, selectors, x);
 }
 
 Extended TTampletMix::DerivValueLowSel(const TOrders& orders, const TSelectors& selectors) {
-    return EvalTermLow(orders, selectors, 0, 0, Domain->Pos, 0);
+    TThreePoint low(*this);
+    return DerivValueSel(orders, selectors);
 }
 
-void TTampletMix::LowRow(TOrders& orders, const TSelectors& sel, int d, int& k, const TNodeIdx& node, Extended x,
-                         TStencilRow& row) const {
-    int& o = orders[static_cast<std::size_t>(d)];
-    const int s = NextSelector(sel, k);
-    const int i = node[static_cast<std::size_t>(d)];
-    if (o % 2 != 0) {
-        o -= 1;
-        ThreePointFirst(d, s, i, x, row);
-    } else {
-        o -= 2;
-        ThreePointSecond(d, s, i, x, row);
-    }
+void TTampletMix::FirstRow(int d, int selector, int i, Extended x, TStencilRow& row) const {
+    if (threePoint_)
+        ThreePointFirst(d, selector, i, x, row);
+    else
+        TTamplet2::FirstRow(d, selector, i, x, row);
 }
 
-void TTampletMix::EmitTermLow(TOrders orders, const TSelectors& sel, int d, int k, TNodeIdx node, int shift,
-                              Extended x) {
-    node[static_cast<std::size_t>(d)] += shift;
-    d = FirstOrderedDir(orders, d);
-    if (orders[static_cast<std::size_t>(d)] == 0) {
-        Domain->AddCoef(Component, node, x);
-        return;
-    }
-    TStencilRow row;
-    LowRow(orders, sel, d, k, node, x, row);
-    for (int m = 0; m < row.Count; ++m)
-        EmitTermLow(orders, sel, d, k, node, row.Offsets[static_cast<std::size_t>(m)],
-                    row.Weights[static_cast<std::size_t>(m)]);
-}
-
-Extended TTampletMix::EvalTermLow(TOrders orders, const TSelectors& sel, int d, int k, TNodeIdx node, int shift) {
-    node[static_cast<std::size_t>(d)] += shift;
-    d = FirstOrderedDir(orders, d);
-    if (orders[static_cast<std::size_t>(d)] == 0) return Domain->SolutionAt(Component, node);
-    TStencilRow row;
-    LowRow(orders, sel, d, k, node, 1, row);
-    Extended sum = 0;
-    for (int m = 0; m < row.Count; ++m)
-        sum += row.Weights[static_cast<std::size_t>(m)] *
-               EvalTermLow(orders, sel, d, k, node, row.Offsets[static_cast<std::size_t>(m)]);
-    return sum;
+void TTampletMix::SecondRow(int d, int selector, int i, Extended x, TStencilRow& row) const {
+    if (threePoint_)
+        ThreePointSecond(d, selector, i, x, row);
+    else
+        TTamplet2::SecondRow(d, selector, i, x, row);
 }
 
 }  // namespace zem

@@ -85,25 +85,23 @@ class TTampletMix : public TTamplet2 {
 public:
     using TTamplet2::TTamplet2;
 
-    // As AddDeriv and DerivValue, composed of three-point operators only
-    // (all central).
+    // As AddDeriv and DerivValue (and their selector forms), composed of the
+    // three-point operators only.
     void AddDerivLow(const TOrders& orders, Extended x);
     Extended DerivValueLow(const TOrders& orders);
     void AddDerivLowSel(const TOrders& orders, const TSelectors& selectors, Extended x);
     Extended DerivValueLowSel(const TOrders& orders, const TSelectors& selectors);
 
 protected:
-    // EmitTerm and EvalTerm with the three-point operators, continuing
-    // through themselves so that the whole composition stays three-point.
-    virtual void EmitTermLow(TOrders orders, const TSelectors& sel, int d, int k, TNodeIdx node, int shift,
-                             Extended x);
-    virtual Extended EvalTermLow(TOrders orders, const TSelectors& sel, int d, int k, TNodeIdx node, int shift);
+    // The three-point operators while a compact derivative is being composed,
+    // else the five-point ones.
+    void FirstRow(int d, int selector, int i, Extended x, TStencilRow& row) const override;
+    void SecondRow(int d, int selector, int i, Extended x, TStencilRow& row) const override;
 
 private:
-    // The next three-point operator for the order left in direction d,
-    // reducing it.
-    void LowRow(TOrders& orders, const TSelectors& sel, int d, int& k, const TNodeIdx& node, Extended x,
-                TStencilRow& row) const;
+    // Composes with the three-point operators for its lifetime.
+    class TThreePoint;
+    bool threePoint_ = false;
 };
 
 }  // namespace zem

@@ -57,25 +57,30 @@ Extended TTamplet::EvalTerm(TOrders orders, const TSelectors& sel, int d, int k,
     return EvalOrder(orders, sel, d, k, node);
 }
 
-void TTamplet::EmitOrder(TOrders orders, const TSelectors& sel, int d, int k, const TNodeIdx& node, Extended x) {
+void TTamplet::ElementaryRow(TOrders& orders, const TSelectors& sel, int d, int& k, const TNodeIdx& node,
+                             Extended x, TStencilRow& row) const {
     int& o = orders[static_cast<std::size_t>(d)];
+    const int s = NextSelector(sel, k);
+    const int i = node[static_cast<std::size_t>(d)];
     if (o % 2 != 0) {
         o -= 1;
-        EmitFirst(orders, sel, d, k, node, x);
+        FirstRow(d, s, i, x, row);
     } else {
         o -= 2;
-        EmitSecond(orders, sel, d, k, node, x);
+        SecondRow(d, s, i, x, row);
     }
 }
 
+void TTamplet::EmitOrder(TOrders orders, const TSelectors& sel, int d, int k, const TNodeIdx& node, Extended x) {
+    TStencilRow row;
+    ElementaryRow(orders, sel, d, k, node, x, row);
+    EmitRow(row, orders, sel, d, k, node);
+}
+
 Extended TTamplet::EvalOrder(TOrders orders, const TSelectors& sel, int d, int k, const TNodeIdx& node) {
-    int& o = orders[static_cast<std::size_t>(d)];
-    if (o % 2 != 0) {
-        o -= 1;
-        return EvalFirst(orders, sel, d, k, node);
-    }
-    o -= 2;
-    return EvalSecond(orders, sel, d, k, node);
+    TStencilRow row;
+    ElementaryRow(orders, sel, d, k, node, 1, row);
+    return EvalRow(row, orders, sel, d, k, node);
 }
 
 void TTamplet::EmitRow(const TStencilRow& row, const TOrders& orders, const TSelectors& sel, int d, int k,
@@ -95,36 +100,6 @@ Extended TTamplet::EvalRow(const TStencilRow& row, const TOrders& orders, const 
 }
 
 // --- Elementary operators -----------------------------------------------------------
-
-void TTamplet::EmitFirst(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node,
-                         Extended x) {
-    const int s = NextSelector(sel, k);
-    TStencilRow row;
-    FirstRow(d, s, node[static_cast<std::size_t>(d)], x, row);
-    EmitRow(row, orders, sel, d, k, node);
-}
-
-void TTamplet::EmitSecond(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node,
-                          Extended x) {
-    const int s = NextSelector(sel, k);
-    TStencilRow row;
-    SecondRow(d, s, node[static_cast<std::size_t>(d)], x, row);
-    EmitRow(row, orders, sel, d, k, node);
-}
-
-Extended TTamplet::EvalFirst(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node) {
-    const int s = NextSelector(sel, k);
-    TStencilRow row;
-    FirstRow(d, s, node[static_cast<std::size_t>(d)], 1, row);
-    return EvalRow(row, orders, sel, d, k, node);
-}
-
-Extended TTamplet::EvalSecond(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node) {
-    const int s = NextSelector(sel, k);
-    TStencilRow row;
-    SecondRow(d, s, node[static_cast<std::size_t>(d)], 1, row);
-    return EvalRow(row, orders, sel, d, k, node);
-}
 
 void TTamplet::FirstRow(int d, int selector, int i, Extended x, TStencilRow& row) const {
     ThreePointFirst(d, selector, i, x, row);

@@ -9,8 +9,8 @@
 // second difference of second differences); the orders of one direction are
 // used up before the next direction. TTamplet's elementary operators are the
 // three-point ones on the actual (possibly unequal) steps; the higher-accuracy
-// stencils replace FirstRow/SecondRow (or EmitFirst ... EvalSecond) and, when
-// they treat a whole order at once, EmitOrder/EvalOrder.
+// stencils replace FirstRow/SecondRow and, when they treat a whole order at
+// once, EmitOrder/EvalOrder.
 //
 // Selectors choose, per elementary operator from the outermost inwards,
 // central (0), forward (> 0) or backward (< 0) operators; here only the sign
@@ -69,12 +69,6 @@ protected:
     // the node when no order is left).
     virtual void EmitTerm(TOrders orders, const TSelectors& sel, int d, int k, TNodeIdx node, int shift, Extended x);
     virtual Extended EvalTerm(TOrders orders, const TSelectors& sel, int d, int k, TNodeIdx node, int shift);
-    virtual void EmitFirst(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node,
-                           Extended x);
-    virtual void EmitSecond(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node,
-                            Extended x);
-    virtual Extended EvalFirst(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node);
-    virtual Extended EvalSecond(const TOrders& orders, const TSelectors& sel, int d, int k, const TNodeIdx& node);
 
     // Takes the operator for the remaining order of direction d (nonzero):
     // by default one first difference for an odd order, else one second
@@ -93,6 +87,11 @@ protected:
     void ThreePointFirst(int d, int selector, int i, Extended x, TStencilRow& row) const;
     void ThreePointSecond(int d, int selector, int i, Extended x, TStencilRow& row) const;
 
+    // The elementary operator for the order left in direction d, reducing
+    // it: a first difference for an odd order, else a second difference, with
+    // the next selector (k advances).
+    void ElementaryRow(TOrders& orders, const TSelectors& sel, int d, int& k, const TNodeIdx& node, Extended x,
+                       TStencilRow& row) const;
     // Continues the composition at every node of the row with the next
     // selector (k + 1).
     void EmitRow(const TStencilRow& row, const TOrders& orders, const TSelectors& sel, int d, int k,

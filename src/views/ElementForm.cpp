@@ -621,13 +621,20 @@ void TElemForm::SaveData() {
 
 // --- Commands. ------------------------------------------------------------------------
 
+bool TElemForm::CurrentItem(TCurrentItem& item) const {
+    item.Grid = ActiveGrid();
+    if (!item.Grid) return false;
+    item.Row = item.Grid->currentRow();
+    item.List = ListOf(item.Grid);
+    if (item.Row < 0 || !item.List || item.Row >= item.List->Count()) return false;
+    item.Value = Value(item.Grid, item.Row).toStdString();
+    return true;
+}
+
 void TElemForm::OpenItemClick() {
-    QTableWidget* grid = ActiveGrid();
-    if (!grid) return;
-    const int row = grid->currentRow();
-    zem::TElemList* list = ListOf(grid);
-    if (row < 0 || !list || row >= list->Count()) return;
-    const std::string value = Value(grid, row).toStdString();
+    TCurrentItem current;
+    if (!CurrentItem(current)) return;
+    const auto& [grid, row, list, value] = current;
     const QString caption = windowTitle() + QLatin1Char('.') + Q(list->ItemKey(row));
     if (zem::IsList(value)) {
         // A list typed into the grid is applied first, so that the list
@@ -640,12 +647,9 @@ void TElemForm::OpenItemClick() {
 }
 
 void TElemForm::MemoItemClick() {
-    QTableWidget* grid = ActiveGrid();
-    if (!grid) return;
-    const int row = grid->currentRow();
-    zem::TElemList* list = ListOf(grid);
-    if (row < 0 || !list || row >= list->Count()) return;
-    const std::string value = Value(grid, row).toStdString();
+    TCurrentItem current;
+    if (!CurrentItem(current)) return;
+    const auto& [grid, row, list, value] = current;
     const bool element = grid == ElemGrid || IsElementText(value);
     std::vector<std::string> lines = element ? zem::TextToLines(value) : zem::SplitList(value);
     std::unique_ptr<TMemoForm> own;

@@ -202,6 +202,15 @@ private:
     void FillMenu(QMenu* menu, const std::vector<std::string>& names, bool table, bool result);
     zem::TElemArray* Array() const;
     QString Value(const QTableWidget* grid, int row) const;
+    // The item at the current row of the active grid, with its list and
+    // the text of its cell; false when no item is current.
+    struct TCurrentItem {
+        QTableWidget* Grid = nullptr;
+        int Row = -1;
+        zem::TElemList* List = nullptr;
+        std::string Value;
+    };
+    bool CurrentItem(TCurrentItem& item) const;
     void SetCell(QTableWidget* grid, int row, int col, const QString& text);
     // The rest of a change of the element: its text shown, the dependants
     // and the windows above refreshed.

@@ -108,16 +108,19 @@ std::vector<TBoundEnd> BoundEndsOf(const zem::TElemList& bounds) {
     auto has = [&](const std::string& key) { return bounds.IndexOfKey(key) >= 0; };
     std::vector<TBoundEnd> ends;
     using TValues = std::vector<std::pair<std::string, std::string>>;
-    // Each fixing as the value of every quantity of the end, in list order.
-    auto make = [](const std::vector<std::string>& quantities, const std::string& end,
-                   const std::vector<std::vector<const char*>>& presets, const std::vector<std::string>& captions) {
+    // The end, each fixing as the value of every quantity of the end, in
+    // list order.
+    auto add = [&ends](const std::vector<std::string>& quantities, const std::string& end, const std::string& caption,
+                       const std::vector<std::vector<const char*>>& presets,
+                       const std::vector<std::string>& captions) {
         TBoundEnd e;
+        e.Caption = caption;
         for (std::size_t p = 0; p < presets.size(); ++p) {
             TValues values;
             for (std::size_t q = 0; q < quantities.size(); ++q) values.emplace_back(quantities[q] + end, presets[p][q]);
             e.Presets.push_back({captions[p], std::move(values)});
         }
-        return e;
+        ends.push_back(std::move(e));
     };
     const std::vector<std::string> lineQ{"w", "dw", "Q1", "M1"};
     const std::vector<std::string> surfaceQ{"u", "v", "w", "dw", "N1", "S1", "Q1", "M1"};
@@ -131,35 +134,28 @@ std::vector<TBoundEnd> BoundEndsOf(const zem::TElemList& bounds) {
     const std::vector<std::pair<std::string, std::string>> sides{{"_left", "Лево"}, {"_right", "Право"}};
     for (const auto& [end, caption] : axial) {
         if (complete(surfaceQ, end)) {
-            //                 u    v    w    dw   N1   S1   Q1   M1
-            TBoundEnd e = make(surfaceQ, end,
-                               {{"0", "0", "0", "0", "", "", "", ""},
-                                {"0", "0", "0", "", "", "", "", "0"},
-                                {"", "", "", "", "0", "0", "0", "0"},
-                                {"", "0", "0", "", "0", "", "", "0"}},
-                               {"Защемление", "Шарнир", "Свободный", "Шарнир, подвижный вдоль оси"});
-            e.Caption = caption;
-            ends.push_back(std::move(e));
+            //     u    v    w    dw   N1   S1   Q1   M1
+            add(surfaceQ, end, caption,
+                {{"0", "0", "0", "0", "", "", "", ""},
+                 {"0", "0", "0", "", "", "", "", "0"},
+                 {"", "", "", "", "0", "0", "0", "0"},
+                 {"", "0", "0", "", "0", "", "", "0"}},
+                {"Защемление", "Шарнир", "Свободный", "Шарнир, подвижный вдоль оси"});
         } else if (complete(lineQ, end)) {
-            //                 w    dw   Q1   M1
-            TBoundEnd e = make(lineQ, end,
-                               {{"0", "0", "", ""}, {"0", "", "", "0"}, {"", "", "0", "0"}, {"", "0", "0", ""}},
-                               {"Защемление", "Шарнир", "Свободный", "Скользящая заделка"});
-            e.Caption = caption;
-            ends.push_back(std::move(e));
+            // w, dw, Q1, M1
+            add(lineQ, end, caption, {{"0", "0", "", ""}, {"0", "", "", "0"}, {"", "", "0", "0"}, {"", "0", "0", ""}},
+                {"Защемление", "Шарнир", "Свободный", "Скользящая заделка"});
         }
     }
     for (const auto& [end, caption] : sides) {
         if (!complete(sideQ, end)) continue;
-        //                 u    v    w    dw   N2   S2   Q2   M2
-        TBoundEnd e = make(sideQ, end,
-                           {{"0", "0", "0", "0", "", "", "", ""},
-                            {"0", "0", "0", "", "", "", "", "0"},
-                            {"", "", "", "", "0", "0", "0", "0"},
-                            {"0", "", "0", "", "0", "", "", "0"}},
-                           {"Защемление", "Шарнир", "Свободный", "Шарнир, подвижный поперек кромки"});
-        e.Caption = caption;
-        ends.push_back(std::move(e));
+        //     u    v    w    dw   N2   S2   Q2   M2
+        add(sideQ, end, caption,
+            {{"0", "0", "0", "0", "", "", "", ""},
+             {"0", "0", "0", "", "", "", "", "0"},
+             {"", "", "", "", "0", "0", "0", "0"},
+             {"0", "", "0", "", "0", "", "", "0"}},
+            {"Защемление", "Шарнир", "Свободный", "Шарнир, подвижный поперек кромки"});
     }
     return ends;
 }

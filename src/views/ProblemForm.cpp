@@ -70,12 +70,7 @@ TProblemFormHooks& ProblemFormHooks(TMainForm& main) { return main.Wiring<TProbl
 TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     ProblemForm = this;  // the dependants opened from here find their problem window
     setWindowTitle(QStringLiteral("ProblemForm"));
-    auto* client = new QWidget(this);
-    setWidget(client);
-    PageControl = new QTabWidget(client);
-    auto* clientLayout = new QVBoxLayout(client);
-    clientLayout->setContentsMargins(0, 0, 0, 0);
-    clientLayout->addWidget(PageControl);
+    PageControl = AddPageControl();
 
     // "Объект": the type, the object text and the description.
     ObjectTabSheet = new QWidget(PageControl);
@@ -134,12 +129,13 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     resLayout->addWidget(resSplit);
     PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
 
-    // The state of the last run, kept until the next one.
+    // The state of the last run, kept until the next one, below the pages.
+    QWidget* client = PageControl->parentWidget();
     StatusLabel = new QLabel(client);
     StatusLabel->setContentsMargins(4, 1, 4, 1);
     StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     StatusLabel->hide();
-    clientLayout->addWidget(StatusLabel);
+    client->layout()->addWidget(StatusLabel);
 
     // Menus.
     auto guarded = [this](void (TProblemForm::*handler)()) {

@@ -112,12 +112,7 @@ private:
 
 TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     setWindowTitle(QStringLiteral("SeriesForm"));
-    auto* client = new QWidget(this);
-    setWidget(client);
-    PageControl = new QTabWidget(client);
-    auto* clientLayout = new QVBoxLayout(client);
-    clientLayout->setContentsMargins(0, 0, 0, 0);
-    clientLayout->addWidget(PageControl);
+    PageControl = AddPageControl();
 
     SeriesTabSheet = new QWidget(PageControl);
     FileListBox = new QListWidget(SeriesTabSheet);
