@@ -275,18 +275,3 @@ TEST(ExportRing, OneRowPerNodeRoundTheRingAndAClosedPolylineInItsPlane) {
     EXPECT_EQ(w[24], w[0]);
     EXPECT_EQ(arrays.at("connectivity").size(), 25u);
 }
-
-TEST(ResultUnits, ShellsPerUnitLengthRingsAsResultants) {
-    auto shell = SmallTank();
-    const TDomain& s = *shell->Domains().at(0)->Domain;
-    EXPECT_EQ(ResultUnit(s, "w"), "m");
-    EXPECT_EQ(ResultUnit(s, "N2"), "N/m");
-    EXPECT_EQ(ResultUnit(s, "M1"), "N·m/m");
-    EXPECT_EQ(ResultUnit(s, "dwx"), "rad");
-    EXPECT_EQ(ResultUnit(s, "no such field"), "");
-    auto ring = MakeProblem("Ring");
-    const TDomain& r = *ring->Domains().at(0)->Domain;
-    EXPECT_EQ(ResultUnit(r, "N2"), "N");
-    EXPECT_EQ(ResultUnit(r, "Hk"), "N·m");
-    EXPECT_EQ(ResultUnit(r, "fi"), "rad");
-}
