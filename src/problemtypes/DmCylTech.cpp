@@ -217,6 +217,11 @@ void TDmCylTech::AddBoundRow(TEquationList& list, int k, int i, int j) {
 }
 
 void TDmCylTech::AddEqRow(TEquationList& list, int eq, int i, int j) {
+    if (i == 0 && j == 0 && eq <= 2 && RigidFree[std::size_t(eq - 1)]) {
+        AddRow(list, eq == 1 ? "Rigid_u" : "Rigid_v",
+               [eq](TDomain& d, double) { static_cast<TDmCylTech&>(d).WriteRigidRow(eq - 1); }, i, j);
+        return;
+    }
     switch (eq) {
     case 1: AddRow(list, "EqI", EquatWriter(&TDmCylTech::WriteEqI), i, j); break;
     case 2: AddRow(list, "EqII", EquatWriter(&TDmCylTech::WriteEqII), i, j); break;
@@ -225,6 +230,7 @@ void TDmCylTech::AddEqRow(TEquationList& list, int eq, int i, int j) {
 }
 
 void TDmCylTech::WriteEquations(TEquationList& list) {
+    TakeOutRigidMotions(*this);
     WriteStartRows(list);
     WriteInnerRows(list);
     WriteEndRows(list);
@@ -301,6 +307,63 @@ void TDmCylTech::WriteEndRows(TEquationList& list) {
         AddNil(list, "Nil(v)");
         boundOrEq(6, 3, j);
     }
+}
+
+// --- Rigid motions --------------------------------------------------------------------------------
+
+void TDmCylTech::EdgeSum(int side, int k, double& sum, double& magnitude) const {
+    sum = magnitude = 0;
+    const TALineItem* line = BoundaryLine(k + 8 * side);
+    if (!line) return;
+    const double mean = static_cast<double>(Extent(1)) / StepCount(1);
+    for (int j = 0; j < LineNodeCount(); ++j) {
+        const double share = (Step(1, j - 1) + Step(1, j)) / 2 / mean;
+        const double value = static_cast<double>(line->GetItem(static_cast<std::size_t>(j)));
+        sum += share * value;
+        magnitude += share * std::fabs(value);
+    }
+}
+
+void TDmCylTech::TakeOutRigidMotions(const TDmCylTech& top) {
+    RigidFree = {false, false};
+    // A shell whose ends hold w nowhere is free across its axis as well, and
+    // stays so: its singular system is reported as such.
+    if (!Periodic[1] || !(Given(0, 2) || top.Given(1, 2))) return;
+    // The surface loads are all normal to the wall: only the given N1 (S1)
+    // of the two ends can drive the slide (the turn).
+    const char* const names[2] = {"осевая сила (N1)", "крутящий момент (S1)"};
+    std::string what;
+    for (int c = 0; c < 2; ++c) {
+        // A held end, or one given neither the displacement nor the force
+        // (singular in another way), leaves the motion alone.
+        if (Given(0, c) || top.Given(1, c) || !Given(0, c + 4) || !top.Given(1, c + 4)) continue;
+        double bottom, bottomScale, upper, upperScale;
+        EdgeSum(0, c + 4, bottom, bottomScale);
+        top.EdgeSum(1, c + 4, upper, upperScale);
+        // Per unit of the circumference: the two ends may have meshes of
+        // their own.
+        bottom /= StepCount(1);
+        bottomScale /= StepCount(1);
+        upper /= top.StepCount(1);
+        upperScale /= top.StepCount(1);
+        // Values typed to about seven digits balance within that.
+        if (!(std::fabs(upper - bottom) <= 1e-6 * (bottomScale + upperScale)))
+            what += (what.empty() ? "" : "; ") + std::string(names[c]);
+        RigidFree[std::size_t(c)] = true;
+    }
+    if (!what.empty()) {
+        RigidFree = {false, false};
+        throw ZemError("Нагрузка на оболочку не уравновешена: " + what +
+                       ". Оболочка, торцы которой не закреплены от смещения как целого, воспринимает только "
+                       "уравновешенную нагрузку");
+    }
+}
+
+void TDmCylTech::WriteRigidRow(int c) {
+    // Scaled like the equation divided by B whose place it takes (u_xx).
+    const double h = Step(0, 0), mean = static_cast<double>(Extent(1)) / StepCount(1);
+    for (int j = 0; j < LineNodeCount(); ++j)
+        AddCoef(c, {0, j}, (Step(1, j - 1) + Step(1, j)) / 2 / mean / (h * h));
 }
 
 // --- Equations ------------------------------------------------------------------------------------

@@ -88,6 +88,9 @@ public:
     // [i1, j1, i4, j4, t1, t2, t3, t4].
     std::vector<std::vector<double>> ThicknessRegions;
 
+    // The rigid motions (u slide, v turn) TakeOutRigidMotions took out.
+    std::array<bool, 2> RigidFree{};
+
     // --- Domain operations. ------------------------------------------------
     // Moves the node; with thickness regions, takes the node's thickness.
     void SetPos(int d, int i) override;
@@ -138,6 +141,26 @@ public:
     void AddInnerNodeRows(TEquationList& list, int i, int j);
     // Condition k of end `side` is given.
     bool Given(int side, int k) const { return BoundaryValue(side, k) != nullptr; }
+
+    // --- Rigid motions of a closed shell. ---------------------------------------
+    // A closed shell whose ends hold u nowhere slides along its axis as a
+    // whole, one whose ends hold v nowhere turns about it (N1, or S1, given
+    // at both ends instead): the system is singular. Top is the domain whose
+    // top end is the shell's (this one for a shell of one span, the last span
+    // of a stepped shell). Each such motion is taken out: the end forces that
+    // would drive it are checked to balance (raises "Нагрузка на оболочку не
+    // уравновешена: ..." otherwise), and a row keeping the mean of u (v) over
+    // the bottom edge at zero takes the place of "EqI" ("EqII") at node
+    // (0, 0). Call before the start rows; WriteEquations does it for a shell
+    // of one span. Open shells (the panel), and shells whose ends hold w
+    // nowhere, are left as they are.
+    void TakeOutRigidMotions(const TDmCylTech& top);
+    // The sum over the edge of end `side` of condition k times the node's
+    // share of the circumference, and the sum of its magnitudes.
+    void EdgeSum(int side, int k, double& sum, double& magnitude) const;
+    // The mean of component c (0 u, 1 v) over the bottom edge, scaled like
+    // the equation it replaces, equals zero.
+    void WriteRigidRow(int c);
 
     virtual void WriteStartRows(TEquationList& list);
     virtual void WriteInnerRows(TEquationList& list);

@@ -220,7 +220,12 @@ void TElCompCylTech::AddRegionsToSpans(int slot, const TObject* value) {
 
 void TElCompCylTech::WriteSpanRows(TEquationList& equations, int i, TSpanRows rows) {
     switch (rows) {
-    case TSpanRows::Start: Cyl(i).WriteStartRows(equations); break;
+    case TSpanRows::Start:
+        // The shell's ends are the first span's bottom and the last span's top.
+        for (int k = 0; k < ChildCount(); ++k) Cyl(k).RigidFree = {false, false};
+        Cyl(i).TakeOutRigidMotions(Cyl(ChildCount() - 1));
+        Cyl(i).WriteStartRows(equations);
+        break;
     case TSpanRows::Inner: Cyl(i).WriteInnerRows(equations); break;
     case TSpanRows::End: Cyl(i).WriteEndRows(equations); break;
     }

@@ -9,6 +9,7 @@
 #include "testutil.h"
 
 #include <gmock/gmock.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace zem {
@@ -31,23 +32,51 @@ std::vector<Extended> SolveExtended(TProblem& p, int method) {
     return SolutionOf(p);
 }
 
+TSettings operator+(TSettings a, const TSettings& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Both ends simply supported: w and v held, u free, no N1 and no M1.
+const TSettings kSimplySupported = {
+    {"BOUNDS.u_bot", ""},  {"BOUNDS.dw_bot", ""}, {"BOUNDS.S1_bot", ""}, {"BOUNDS.Q1_bot", ""},
+    {"BOUNDS.v_bot", "0"}, {"BOUNDS.w_bot", "0"}, {"BOUNDS.N1_bot", "0"}, {"BOUNDS.M1_bot", "0"},
+    {"BOUNDS.u_top", ""},  {"BOUNDS.dw_top", ""}, {"BOUNDS.S1_top", ""}, {"BOUNDS.Q1_top", ""},
+    {"BOUNDS.v_top", "0"}, {"BOUNDS.w_top", "0"}, {"BOUNDS.N1_top", "0"}, {"BOUNDS.M1_top", "0"}};
+
 TEST(SparseMethod, AgreesWithTheBandMethodInExtendedOnEveryProblemType) {
     const TSettings tank = {{"LOADS.Gidr", "10000"}, {"LOADS.Wind", "[0, 0, 1000]"}};
+    const TSettings mesh = {{"MESH.mesh_x", "16"}, {"MESH.mesh_y", "12"}};
+    const TSettings ringLoads = {{"LOADS.t", "[1000, 0, [300, 100]]"}, {"LOADS.mk", "[0, 0, 0, 30]"},
+                                 {"PARAMS.Jxr", "0.3"}};
     struct TCase {
         std::string type;
         TSettings settings;
         double tolerance;  // relative to max |x|
     };
     const TCase cases[] = {
-        // A long axisymmetric tank: badly scaled rows (1 beside 1e17), the
+        // Long axisymmetric tanks: badly scaled rows (1 beside 1e17), the
         // band method's own accuracy in extended is about 1e-11 here.
         {"CylSym", {{"MESH.mesh_x", "2000"}, {"LOADS.Gidr", "10000"}}, 1e-9},
+        {"CylSym2", {{"MESH.mesh_x", "1000"}, {"LOADS.Gidr", "10000"}}, 1e-9},
         {"CompCylSym", {{"ELEMS.Span1.MESH.mesh_x", "300"}, {"ELEMS.Span2.MESH.mesh_x", "200"}}, 1e-9},
-        {"CylTech", {{"MESH.mesh_x", "30"}, {"MESH.mesh_y", "16"}, tank[0], tank[1]}, 1e-13},
+        {"CylTech", TSettings{{"MESH.mesh_x", "30"}, {"MESH.mesh_y", "16"}} + tank, 1e-13},
+        {"CylTech2_1", mesh + tank, 1e-13},
+        {"CylTech2_2", TSettings{{"MESH.mesh_x", "[[8, 0.3], [8, 0.7]]"}, {"MESH.mesh_y", "12"}} + tank, 1e-13},
         {"CompCylTech",
-         {{"ELEMS.Span1.MESH.mesh_x", "12"}, {"ELEMS.Span1.MESH.mesh_y", "8"}, {"ELEMS.Span2.MESH.mesh_x", "10"},
-          {"ELEMS.Span2.MESH.mesh_y", "12"}, tank[0], tank[1]},
+         TSettings{{"ELEMS.Span1.MESH.mesh_x", "12"}, {"ELEMS.Span1.MESH.mesh_y", "8"}, {"ELEMS.Span2.MESH.mesh_x", "10"},
+          {"ELEMS.Span2.MESH.mesh_y", "12"}} + tank,
          1e-13},
+        {"CylLave", mesh + tank, 1e-13},
+        // Simply supported: the shell is free to slide along its axis.
+        {"CylLave", mesh + kSimplySupported + TSettings{{"LOADS.Gidr", ""}, {"LOADS.Wind", "[0, 0, 1000]"}}, 1e-13},
+        {"CylLaveP", mesh + TSettings{{"PARAMS.Period", "3"}, {"LOADS.Wind", "[0, 1000]"}}, 1e-13},
+        {"CylPanel", mesh + TSettings{{"PARAMS.Width", "90"}}, 1e-13},
+        {"Ring", ringLoads + TSettings{{"MESH.mesh", "24"}}, 1e-13},
+        {"Ring2", ringLoads + TSettings{{"MESH.mesh", "[[10, 0.4], [14, 0.6]]"}}, 1e-13},
+        {"RingP", ringLoads + TSettings{{"PARAMS.Period", "2"}, {"MESH.mesh", "12"}}, 1e-13},
+        {"CylRing", mesh + tank, 1e-13},
+        {"CylRingP", mesh + TSettings{{"PARAMS.Period", "2"}}, 1e-13},
     };
     for (const TCase& c : cases) {
         auto p = MakeProblem(c.type, c.settings);
@@ -149,6 +178,97 @@ TEST(SparseMethod, SingularSystemsAreReportedNeverSolved) {
     TRealTypeScope scope(rtExtended);
     EXPECT_THAT(test::MessageOf([&] { Solve(*shell, kSparseMethod); }), HasSubstr("вырождена"));
     EXPECT_FALSE(shell->Calculated());
+    // A stiffening ring on a shell whose bottom is left free: the whole
+    // structure floats.
+    const TSettings freeBottom = {{"BOUNDS.u_bot", ""},   {"BOUNDS.v_bot", ""},   {"BOUNDS.w_bot", ""},
+                                  {"BOUNDS.dw_bot", ""},  {"BOUNDS.N1_bot", "0"}, {"BOUNDS.S1_bot", "0"},
+                                  {"BOUNDS.Q1_bot", "0"}, {"BOUNDS.M1_bot", "0"}, {"MESH.mesh_x", "8"},
+                                  {"MESH.mesh_y", "8"}};
+    for (const char* type : {"CylRing", "CylRingP"}) {
+        auto ring = MakeProblem(type, freeBottom);
+        EXPECT_THAT(test::MessageOf([&] { Solve(*ring, kSparseMethod); }), HasSubstr("вырождена")) << type;
+        EXPECT_FALSE(ring->Calculated()) << type;
+    }
+    // The flat ring is free by nature: its rigid-body conditions keep it in
+    // place, and a load that would move it as a whole is refused.
+    auto flat = MakeProblem("Ring", {{"LOADS.t", "[0, 5]"}});
+    EXPECT_THAT(test::MessageOf([&] { Solve(*flat, kSparseMethod); }),
+                HasSubstr("Нагрузка на кольцо не уравновешена: сила в плоскости кольца"));
+    EXPECT_FALSE(flat->Calculated());
+}
+
+// The rows named Name (a span's rows put its key in front).
+std::ptrdiff_t Count(const std::vector<std::string>& rows, const std::string& name) {
+    return std::count_if(rows.begin(), rows.end(), [&](const std::string& r) {
+        return r.size() >= name.size() && r.compare(r.size() - name.size(), name.size(), name) == 0 &&
+               (r.size() == name.size() || r[r.size() - name.size() - 1] == '.');
+    });
+}
+
+// A closed shell whose ends hold u (v) nowhere slides along (turns about)
+// its axis as a whole: the motion is taken out by keeping the mean u (v) of
+// the bottom edge at zero, so every method gives the one deformation; a load
+// that would drive the motion is refused.
+TEST(SparseMethod, ShellsFreeToSlideOrTurnGetOneSolutionFromEveryMethod) {
+    const TSettings turnFree = {{"BOUNDS.v_bot", ""}, {"BOUNDS.S1_bot", "[3, 2]"}, {"BOUNDS.v_top", ""},
+                                {"BOUNDS.S1_top", "[3, 0, 1]"}};
+    const TSettings mesh = {{"MESH.mesh_x", "12"}, {"MESH.mesh_y", "8"}};
+    struct TCase {
+        std::string type;
+        TSettings settings;
+        int freeComponent;  // 0 u, 1 v
+    };
+    const TCase cases[] = {
+        {"CylTech", mesh + kSimplySupported, 0},
+        {"CylTech2_1", mesh + kSimplySupported, 0},
+        {"CylTech2_2", mesh + kSimplySupported + turnFree, 1},
+        {"CylLaveP", mesh + kSimplySupported + TSettings{{"PARAMS.Period", "2"}}, 0},
+        // The stepped shell's ends are on different spans.
+        {"CompCylTech", kSimplySupported + TSettings{{"ELEMS.Span2.MESH.mesh_y", "6"}}, 0},
+    };
+    for (const TCase& c : cases) {
+        auto p = MakeProblem(c.type, c.settings);  // the default hydrostatic load
+        const std::vector<std::string> rows = RowNames(*p);
+        EXPECT_EQ(Count(rows, c.freeComponent == 0 ? "Rigid_u(0,0)" : "Rigid_v(0,0)"), 1) << c.type;
+        for (int method : {2, 7, kSparseMethod})
+            for (int realType : {rtDouble, rtExtended}) {
+                TRealTypeScope scope(realType);
+                Solve(*p, method);
+                TDmCylTech& d = CylTechOf(*p);
+                double mean = 0, largest = 0;
+                for (int j = 0; j < d.StepCount(1); ++j) mean += ResultAt(d, c.freeComponent, 0, j) / d.StepCount(1);
+                for (int i = 0; i <= d.StepCount(0); ++i)
+                    for (int j = 0; j < d.StepCount(1); ++j)
+                        largest = std::max(largest, std::fabs(ResultAt(d, c.freeComponent, i, j)));
+                EXPECT_GT(largest, 0) << c.type;
+                EXPECT_LT(std::fabs(mean), 1e-9 * largest) << c.type << " method " << method << " " << realType;
+                // The sliding shell's top moves by the Poisson shortening
+                // under the hydrostatic load; held at the top, it could not.
+                if (c.freeComponent == 0 && c.type != "CompCylTech") {
+                    EXPECT_GT(std::fabs(ResultAt(d, 0, d.StepCount(0), 0)), 0.1 * largest) << c.type;
+                }
+            }
+    }
+    // Held at one end: nothing is taken out (the stepped shell's top is on
+    // its last span).
+    for (const char* type : {"CylTech", "CompCylTech"}) {
+        auto held = MakeProblem(type, kSimplySupported + TSettings{{"BOUNDS.u_top", "0"}, {"BOUNDS.N1_top", ""}});
+        const std::vector<std::string> rows = RowNames(*held);
+        EXPECT_EQ(Count(rows, "Rigid_u(0,0)"), 0) << type;
+    }
+    // End forces that would drive the motion.
+    const std::string unbalanced = "Нагрузка на оболочку не уравновешена: ";
+    const std::pair<TSettings, std::string> refused[] = {
+        {kSimplySupported + TSettings{{"BOUNDS.N1_top", "[0, 1000]"}, {"BOUNDS.N1_bot", "[1, 1000]"}},
+         "осевая сила (N1)"},
+        {kSimplySupported + turnFree + TSettings{{"BOUNDS.S1_top", "[2]"}}, "крутящий момент (S1)"},
+    };
+    for (const auto& [settings, what] : refused)
+        for (int method : {2, kSparseMethod}) {
+            auto p = MakeProblem("CylTech2_2", mesh + settings);
+            EXPECT_THAT(test::MessageOf([&] { Solve(*p, method); }), HasSubstr(unbalanced + what));
+            EXPECT_FALSE(p->Calculated());
+        }
 }
 
 // Stops the calculation while the factors are being computed, as the user
