@@ -34,7 +34,7 @@ printf 'not a problem\r\n' > junk.zem
 rc=$?
 [ $rc -eq 1 ] || fail "exit status $rc, expected 1 (two files fail)"
 [ "$(cat run.out)" = "tank.zem: Расчет закончен" ] || fail "standard output: $(cat run.out)"
-grep -q '^junk.zem: Неизвестный формат файла$' run.err || fail "junk not reported: $(cat run.err)"
+grep -q '^junk.zem: Неизвестный формат файла: первая строка "not a problem"' run.err || fail "junk not reported: $(cat run.err)"
 grep -q '^missing.zem: Ошибка чтения файла' run.err || fail "missing not reported: $(cat run.err)"
 grep -q $'\r' run.err && fail "a progress line went to a standard error that is not a terminal"
 [ "$(stat -c %s tank.res)" -eq 450 ] || fail "tank.res is not 45 records"
@@ -91,7 +91,7 @@ xmllint --noout exp.vts || fail "vts is not well-formed XML"
 [ $? -eq 1 ] && cmp -s exp.zem exp.before || fail "a system written over the problem file must be refused"
 head -c 20 exp.res > exp.res.tmp && mv exp.res.tmp exp.res
 "$zemcalc" -q --export csv bad.csv exp.zem >/dev/null 2>exp.err
-[ $? -eq 1 ] && grep -q '^exp.zem: Ошибка загрузки файла .*exp.res$' exp.err && [ ! -e bad.csv ] ||
+[ $? -eq 1 ] && grep -q '^exp.zem: Ошибка загрузки файла .*exp.res: файл короче ожидаемого' exp.err && [ ! -e bad.csv ] ||
   fail "a short results file must be reported: $(cat exp.err)"
 
 # The higher-accuracy cylinders: an error estimate each, with results files.

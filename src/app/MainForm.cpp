@@ -494,7 +494,7 @@ void TMainForm::SaveConfig() {
     // 8. The progress window.
     s.WriteString(QStringLiteral("ProcessForm"), QStringLiteral("WinOptions"), PlacementText(ProgressForm));
     s.WriteBool(QStringLiteral("ProcessForm"), QStringLiteral("Mode"), ProgressForm->InfoMode());
-    if (!s.Flush()) ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + s.FileName());
+    if (!s.Flush()) ShowMessage(this, s.WriteFailureText());
 }
 
 void TMainForm::LoadConfig() {
@@ -537,7 +537,7 @@ void TMainForm::ResetConfig() {
     LoadConfig();
     const QList<TChildForm*> children = Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it) ShowChild(*it);
-    if (!erased) ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + store_->FileName());
+    if (!erased) ShowMessage(this, store_->WriteFailureText());
 }
 
 // --- Handlers. ---------------------------------------------------------------

@@ -1,5 +1,8 @@
 #include "app/RegIniFile.h"
 
+#include "platform/errors.h"
+#include "platform/files.h"
+
 #include <QRect>
 #include <QSettings>
 #include <QWidget>
@@ -71,6 +74,17 @@ bool TRegIniFile::Flush() {
 }
 
 QString TRegIniFile::FileName() const { return settings_->fileName(); }
+
+QString TRegIniFile::WriteFailureText() const {
+    const std::string name = settings_->fileName().toStdString();
+    try {
+        zem::CheckWritable(name);  // a read-only file or a closed directory, with the system's reason
+    } catch (const zem::ZemError& e) {
+        return QString::fromStdString(e.what());
+    }
+    const char* cause = settings_->status() == QSettings::FormatError ? "файл настроек поврежден" : "нет доступа";
+    return QString::fromStdString(zem::FileFailureText(zem::kWriteFailure, name, cause));
+}
 
 QString CommaText(const QStringList& items) {
     QString text;

@@ -39,6 +39,9 @@ public:
     // Writes pending changes; false when the store could not be written.
     bool Flush();
     QString FileName() const;
+    // The message for a store that could not be written: "Ошибка записи в
+    // файл ", the name and the system's reason.
+    QString WriteFailureText() const;
 
 private:
     std::unique_ptr<QSettings> settings_;

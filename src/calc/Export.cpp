@@ -5,6 +5,7 @@
 #include "domains/FieldKinds.h"
 #include "elements/ElComp.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/Problems.h"
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/DmCylTech.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -47,15 +49,16 @@ void WriteWhole(const std::string& fileName, const std::function<void(std::ostre
     const std::string tmp = fileName + ".part";
     try {
         {
+            errno = 0;
             std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-            if (!out) throw ZemError("Ошибка записи в файл " + fileName);
+            if (!out) RaiseFileFailure(kWriteFailure, fileName, errno);
             fill(out);
             out.flush();
-            if (!out) throw ZemError("Ошибка записи в файл " + fileName);
+            if (!out) RaiseFileFailure(kWriteFailure, fileName, errno);
         }
         std::error_code ec;
         std::filesystem::rename(tmp, fileName, ec);
-        if (ec) throw ZemError("Ошибка записи в файл " + fileName);
+        if (ec) RaiseFileFailure(kWriteFailure, fileName, ec.value());
     } catch (...) {
         std::error_code ec;
         std::filesystem::remove(tmp, ec);
@@ -323,9 +326,9 @@ void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calcula
         problem.CreateSolver(s.SLAEMethod, progress);
         problem.LoadResults(resFile);
         problem.SetCalculated(true);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         problem.SetCalculated(false);
-        throw ZemError("Ошибка загрузки файла " + resFile);
+        RethrowFileFailure(kLoadFailure, resFile, e);
     }
 }
 

@@ -8,7 +8,7 @@
 // numbers carry the shortest text that reads back to the same extended real.
 // A file is written beside its target and renamed over it only when complete,
 // so a failure leaves an existing file as it was. Failures raise ZemError
-// with "Ошибка записи в файл " and the file name.
+// with "Ошибка записи в файл ", the file name and the system's reason.
 #pragma once
 
 #include "platform/extended.h"
@@ -24,7 +24,8 @@ class TProgress;
 // Gives a problem just read from its file the solution kept in its results
 // file ResFile (native path), solved by the method its calculation lines
 // name: equations, solver, values; the problem is then calculated. Raises
-// "Ошибка загрузки файла " + ResFile when the file is missing or too short.
+// "Ошибка загрузки файла " + ResFile + ": " and the cause when the file is
+// missing, unreadable or of another length, or the problem cannot take it.
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress);
 

@@ -4,7 +4,6 @@
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
 
-#include <cassert>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -37,7 +36,7 @@ TDomain::TDomain(TDomainOwner* owner, int dimCount) : Owner(owner), DimCount(dim
 TDomain::~TDomain() = default;
 
 void TDomain::SetPos(int d, int i) {
-    assert(d >= 0 && d < DimCount && "a direction of the domain");
+    ZEM_ASSERT(d >= 0 && d < DimCount, "a direction of the domain");
     Pos[static_cast<std::size_t>(d)] = i;
 }
 
@@ -191,13 +190,13 @@ void TDomain::MeshDataError(int d) const {
 // domain's numbering and its writers disagree.
 void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
     const int column = ColumnOf(c, idx);
-    assert(column >= 0 && "a column of this domain");
+    ZEM_ASSERT(column >= 0, "a column of this domain");
     Owner->DomainAddCoef(column, x);
 }
 
 Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
     const int column = ColumnOf(c, idx);
-    assert(column >= 0 && "a column of this domain");
+    ZEM_ASSERT(column >= 0, "a column of this domain");
     return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
 }
 

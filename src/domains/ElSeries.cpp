@@ -10,7 +10,6 @@
 #include "solvers/Matrises.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 
 namespace zem {
@@ -21,7 +20,7 @@ TDmElement& TElCompSeries::Span(int i) const { return dynamic_cast<TDmElement&>(
 
 TDomain& TElCompSeries::SpanDomain(int i) const {
     TDmElement& span = Span(i);
-    assert(span.Domain && "a domain element owns its domain from construction");
+    // A domain element owns its domain from construction.
     if (!span.Domain) throw std::logic_error("span without a domain");
     return *span.Domain;
 }
@@ -50,7 +49,7 @@ std::size_t TElCompSeries::UnknownOffset(const TElement* child, std::size_t inde
         offsetsVersion_ = host->TreeVersion();
     }
     const auto at = offsets_.find(child);
-    assert(at != offsets_.end() && "a span asks for its offset");
+    ZEM_ASSERT(at != offsets_.end(), "a span asks for its offset");
     return at == offsets_.end() ? index : index + at->second;
 }
 

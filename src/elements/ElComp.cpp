@@ -5,7 +5,6 @@
 #include "platform/errors.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 
 namespace zem {

@@ -4,7 +4,6 @@
 #include "elements/MyStr.h"
 #include "platform/errors.h"
 
-#include <cassert>
 #include <cctype>
 #include <stdexcept>
 
@@ -87,7 +86,7 @@ void TElemList::DeclareAll(std::span<const TItemDecl> decls) {
         TElemItem& item = Declare(d.Kind, d.Key, d.TypeName, d.Caption, d.Default);
         if (d.Check) {
             auto* real = dynamic_cast<TElReal*>(&item);
-            assert(real && "a check is declared for a number item");
+            ZEM_ASSERT(real, "a check is declared for a number item");
             if (real) real->Check = d.Check;
         }
     }

@@ -4,7 +4,6 @@
 #include "platform/files.h"
 
 #include <cerrno>
-#include <fstream>
 #include <iconv.h>
 
 namespace zem {
@@ -85,7 +84,11 @@ std::vector<std::string> ReadTextFile(const std::string& path) {
         std::size_t end = nl == std::string::npos ? raw.size() : nl;
         std::size_t stop = end;
         if (stop > start && raw[stop - 1] == '\r') --stop;
-        lines.push_back(Cp1251ToUtf8(std::string_view(raw).substr(start, stop - start)));
+        try {
+            lines.push_back(Cp1251ToUtf8(std::string_view(raw).substr(start, stop - start)));
+        } catch (const ZemError& e) {
+            RaiseFileFailure(kReadFailure, path, "строка " + std::to_string(lines.size() + 1) + ": " + e.what());
+        }
         if (nl == std::string::npos) break;
         start = nl + 1;
     }
@@ -106,11 +109,7 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
 }
 
 void AppendTextFile(const std::string& path, const std::vector<std::string>& lines) {
-    const std::string data = Encode(lines);
-    std::ofstream f(path, std::ios::binary | std::ios::app);
-    if (!f) throw ZemError("Ошибка записи в файл " + path);
-    f.write(data.data(), static_cast<std::streamsize>(data.size()));
-    if (!f) throw ZemError("Ошибка записи в файл " + path);
+    AppendFileBytes(path, Encode(lines));  // converts before touching the disk
 }
 
 }  // namespace zem

@@ -19,7 +19,8 @@ std::string Utf8ToCp1251(std::string_view text);
 // Reads a cp1251 text file into UTF-8 lines. Lines may end in CR LF or LF; a
 // last line without a line break is kept. Raises ZemError when the file cannot
 // be opened or read, is no regular file or is too large (ReadFileBytes), or
-// holds a byte that does not convert.
+// holds a byte that does not convert ("Ошибка чтения файла NAME: строка N:
+// ..." with the position in the line).
 std::vector<std::string> ReadTextFile(const std::string& path);
 
 // Writes UTF-8 lines as a cp1251 file with CR LF after every line, replacing
@@ -28,6 +29,7 @@ std::vector<std::string> ReadTextFile(const std::string& path);
 void WriteTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Appends UTF-8 lines to a cp1251 file (created when missing), CR LF each.
+// Raises "Ошибка записи в файл NAME: cause".
 void AppendTextFile(const std::string& path, const std::vector<std::string>& lines);
 
 // Number of characters (not bytes) of a UTF-8 string.

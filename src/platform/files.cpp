@@ -33,12 +33,14 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-[[noreturn]] void ReadFailure(const std::string& path, const std::string& cause) {
-    throw ZemError("Ошибка чтения файла " + path + ": " + cause);
+[[noreturn]] void WriteFailure(const std::string& path, const std::string& cause) {
+    RaiseFileFailure(kWriteFailure, path, cause);
 }
 
-[[noreturn]] void WriteFailure(const std::string& path, const std::string& cause) {
-    throw ZemError("Ошибка записи в файл " + path + ": " + cause);
+// The failure text of a read, without the name.
+bool Fail(std::string& cause, std::string text) {
+    cause = std::move(text);
+    return false;
 }
 
 class TFd {
@@ -152,8 +154,29 @@ std::string SystemErrorText(int err) {
         case EXDEV: return "файл на другом устройстве";
         case ENOMEM: return "недостаточно памяти";
         case EINVAL: return "недопустимое имя или операция";
+        case 0: return "причина не сообщена системой";
         default: return "системная ошибка " + std::to_string(err);
     }
+}
+
+std::string FileFailureText(std::string_view operation, const std::string& path, const std::string& cause) {
+    return std::string(operation) + path + ": " + cause;
+}
+
+void RaiseFileFailure(std::string_view operation, const std::string& path, const std::string& cause) {
+    throw ZemError(FileFailureText(operation, path, cause));
+}
+
+void RaiseFileFailure(std::string_view operation, const std::string& path, int err) {
+    RaiseFileFailure(operation, path, SystemErrorText(err));
+}
+
+void RethrowFileFailure(std::string_view operation, const std::string& path, const std::exception& e) {
+    const std::string why = ErrorMessage(e);
+    for (std::string_view named : {kReadFailure, kWriteFailure, kLoadFailure, kRemoveFailure,
+                                   std::string_view("Файл доступен только для чтения: ")})
+        if (why.starts_with(named)) throw ZemError(why);
+    RaiseFileFailure(operation, path, why);
 }
 
 std::string ErrorMessage(const std::exception& e) {
@@ -176,35 +199,46 @@ bool IsReadableRegularFile(const std::string& path) {
     return fd.Get() >= 0;
 }
 
-std::string ReadFileBytes(const std::string& path, std::size_t limit) {
+bool TryReadFileBytes(const std::string& path, std::size_t limit, std::string& data, std::string& cause) {
+    data.clear();
     // Looked at before it is opened: opening a pipe or a device may block or
     // act on the device.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) ReadFailure(path, SystemErrorText(errno));
-    if (S_ISDIR(st.st_mode)) ReadFailure(path, SystemErrorText(EISDIR));
-    if (!S_ISREG(st.st_mode)) ReadFailure(path, "это не обычный файл");
+    if (::stat(path.c_str(), &st) != 0) return Fail(cause, SystemErrorText(errno));
+    if (S_ISDIR(st.st_mode)) return Fail(cause, SystemErrorText(EISDIR));
+    if (!S_ISREG(st.st_mode)) return Fail(cause, "это не обычный файл");
     TFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (fd.Get() < 0) ReadFailure(path, SystemErrorText(errno));
-    if (::fstat(fd.Get(), &st) != 0) ReadFailure(path, SystemErrorText(errno));
-    if (!S_ISREG(st.st_mode)) ReadFailure(path, "это не обычный файл");
-    const auto tooLarge = [&] {
-        ReadFailure(path, "файл слишком велик (больше " + std::to_string(limit) + " байт)");
-    };
-    if (static_cast<unsigned long long>(st.st_size) > limit) tooLarge();
-    std::string data;
+    if (fd.Get() < 0) return Fail(cause, SystemErrorText(errno));
+    if (::fstat(fd.Get(), &st) != 0) return Fail(cause, SystemErrorText(errno));
+    if (!S_ISREG(st.st_mode)) return Fail(cause, "это не обычный файл");
+    const std::string tooLarge = "файл слишком велик (больше " + std::to_string(limit) + " байт)";
+    if (static_cast<unsigned long long>(st.st_size) > limit) return Fail(cause, tooLarge);
     data.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd.Get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ReadFailure(path, SystemErrorText(errno));
+            return Fail(cause, SystemErrorText(errno));
         }
         if (n == 0) break;
-        if (data.size() + static_cast<std::size_t>(n) > limit) tooLarge();  // it grew meanwhile
+        if (data.size() + static_cast<std::size_t>(n) > limit) return Fail(cause, tooLarge);  // it grew meanwhile
         data.append(buf, static_cast<std::size_t>(n));
     }
+    return true;
+}
+
+std::string ReadFileBytes(const std::string& path, std::size_t limit) {
+    std::string data, cause;
+    if (!TryReadFileBytes(path, limit, data, cause)) RaiseFileFailure(kReadFailure, path, cause);
     return data;
+}
+
+void AppendFileBytes(const std::string& path, std::string_view data) {
+    TFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666));
+    if (fd.Get() < 0) WriteFailure(path, SystemErrorText(errno));
+    if (!WriteAll(fd.Get(), data)) WriteFailure(path, SystemErrorText(errno));
+    if (fd.Close() != 0) WriteFailure(path, SystemErrorText(errno));
 }
 
 std::string ResolveLinks(const std::string& path) {
@@ -234,7 +268,11 @@ void CheckWritable(const std::string& path) {
     } else if (errno != ENOENT) {
         WriteFailure(path, SystemErrorText(errno));
     }
+    // A directory without any write permission takes no new file, also from
+    // the administrator: the same rule as for the file itself.
     const std::string dir = DirOf(target);
+    if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & 0222) == 0)
+        WriteFailure(path, SystemErrorText(EACCES));
     if (::access(dir.c_str(), W_OK | X_OK) != 0) WriteFailure(path, SystemErrorText(errno));
 }
 

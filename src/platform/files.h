@@ -31,6 +31,25 @@ constexpr std::size_t kMaxTextFileSize = 64u << 20;
 // "Ошибка чтения файла NAME: нет такого файла".
 std::string SystemErrorText(int err);
 
+// Every message of a failed file operation has one form: the program's
+// words for the operation (one of these, each ending in a blank), the name of
+// the file, ": " and the cause - the system's reason (SystemErrorText) or
+// what was wrong with the contents.
+inline constexpr std::string_view kReadFailure = "Ошибка чтения файла ";
+inline constexpr std::string_view kWriteFailure = "Ошибка записи в файл ";
+inline constexpr std::string_view kLoadFailure = "Ошибка загрузки файла ";
+inline constexpr std::string_view kRemoveFailure = "Ошибка удаления файла ";
+
+std::string FileFailureText(std::string_view operation, const std::string& path, const std::string& cause);
+[[noreturn]] void RaiseFileFailure(std::string_view operation, const std::string& path, const std::string& cause);
+// The cause is the system's reason for Err (errno as the failed call left it).
+[[noreturn]] void RaiseFileFailure(std::string_view operation, const std::string& path, int err);
+
+// Raises the failure of Operation on Path for an error E raised while doing
+// it: a message that already names a file (every message of the form above,
+// and the read-only refusal) passes unchanged, any other becomes the cause.
+[[noreturn]] void RethrowFileFailure(std::string_view operation, const std::string& path, const std::exception& e);
+
 // The message to show for an exception: the program's own text as it stands;
 // library errors (file system, input/output, memory) in the program's words
 // with their cause.
@@ -46,13 +65,21 @@ bool IsReadableRegularFile(const std::string& path);
 // or pipe, a file larger than Limit bytes, or a read error.
 std::string ReadFileBytes(const std::string& path, std::size_t limit = kMaxTextFileSize);
 
+// The same without raising: false, with the cause alone (no name), on failure.
+bool TryReadFileBytes(const std::string& path, std::size_t limit, std::string& data, std::string& cause);
+
+// Appends to a file, creating it when missing. Raises
+// "Ошибка записи в файл NAME: cause".
+void AppendFileBytes(const std::string& path, std::string_view data);
+
 // The file a path finally names after following symbolic links (the path
 // itself when it is no link). A dangling link gives the file it would create.
 std::string ResolveLinks(const std::string& path);
 
 // Raises "Файл доступен только для чтения: NAME" when the file (after links)
 // exists and cannot be written, and "Ошибка записи в файл NAME: cause" when
-// its directory does not take new files.
+// its directory does not take new files (a directory without any write
+// permission never does, whoever runs the program).
 void CheckWritable(const std::string& path);
 
 // A group of files replaced together: Stage writes each to its temporary

@@ -28,6 +28,18 @@ constexpr std::size_t kMaxApproxFiles = 1000;
 
 std::string Stored(const std::string& path) { return StoredPath(path); }
 
+// A line quoted in a message: at most 40 characters, whole UTF-8 characters.
+std::string Shortened(const std::string& line) {
+    constexpr std::size_t kShown = 40;
+    std::size_t end = 0, chars = 0;
+    while (end < line.size() && chars < kShown) {
+        ++end;
+        while (end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) ++end;
+        ++chars;
+    }
+    return end < line.size() ? line.substr(0, end) + "..." : line;
+}
+
 // The solution vector as the results file holds it: 10 bytes per unknown.
 std::string ResultsData(const TProblem& problem) {
     const std::size_t n = problem.Solver()->N();
@@ -60,6 +72,13 @@ protected:
 };
 
 }  // namespace
+
+void CheckMagicLine(const std::vector<std::string>& fileLines, const std::string& magic) {
+    if (!fileLines.empty() && fileLines[0] == magic) return;
+    if (fileLines.empty()) throw ZemError("Неизвестный формат файла: файл пуст");
+    throw ZemError("Неизвестный формат файла: первая строка \"" + Shortened(fileLines[0]) + "\" вместо \"" + magic +
+                   "\"");
+}
 
 std::vector<std::string> ReadSection(const std::vector<std::string>& fileLines, const std::string& name) {
     std::vector<std::string> lines;
@@ -108,9 +127,10 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
     chain.Files.push_back(stored);
 
     const std::vector<std::string> file = ReadTextFile(NativePath(stored));
-    if (file.empty() || file[0] != kMagic) throw ZemError("Неизвестный формат файла");
-    const int type = file.size() > 1 ? ProblemTypeByName(file[1]) : -1;
-    if (type < 0) throw ZemError("Ошибка данных");
+    CheckMagicLine(file, kMagic);
+    if (file.size() < 2) throw ZemError("Ошибка данных: нет строки с типом задачи (строка 2)");
+    const int type = ProblemTypeByName(file[1]);
+    if (type < 0) throw ZemError("Ошибка данных: неизвестный тип задачи \"" + Shortened(file[1]) + "\" (строка 2)");
 
     const TFileNameParts parts = SplitFileName(stored);
     auto problem = std::make_unique<TProblem>(type, parts.Base);
@@ -128,7 +148,14 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
         for (const std::string& candidate :
              {ToAbsolutePath(startDir_, line), ToAbsolutePath(parts.Dir, line), ToAbsolutePath(parts.Dir, bare)})
             if (!line.empty() && FileCanOpen(candidate)) {
-                a.Problem = Read(candidate, texts, chain);
+                // A fault in an approximation file names that file.
+                try {
+                    a.Problem = Read(candidate, texts, chain);
+                } catch (const EBreakCalcule&) {
+                    throw;
+                } catch (const std::exception& e) {
+                    RethrowFileFailure(kReadFailure, NativePath(candidate), e);
+                }
                 // Its solution, when it was saved, so that a mesh selection
                 // continues from it.
                 LoadResultsBeside(*a.Problem, candidate, texts.Calculation);

@@ -35,6 +35,10 @@ struct TProblemTexts {
 std::vector<std::string> ReadSection(const std::vector<std::string>& fileLines, const std::string& name);
 void WriteSection(std::vector<std::string>& out, const std::string& name, const std::vector<std::string>* lines);
 
+// Raises "Неизвестный формат файла" with the cause (an empty file, or what
+// the first line holds instead) unless the file begins with the line Magic.
+void CheckMagicLine(const std::vector<std::string>& fileLines, const std::string& magic);
+
 // The root element's text over several lines, and back.
 std::vector<std::string> PrintObject(const TProblem& problem);
 

@@ -15,7 +15,7 @@ namespace zem {
 
 TSeriesFile ReadSeriesFile(const std::string& fileName) {
     const std::vector<std::string> lines = ReadTextFile(NativePath(StoredPath(fileName)));
-    if (lines.empty() || lines[0] != "[ZEM SERIES]") throw ZemError("Неизвестный формат файла");
+    CheckMagicLine(lines, "[ZEM SERIES]");
     TSeriesFile s;
     s.Files = ReadSection(lines, "FILES");
     s.ResultData = ReadSection(lines, "RESULT DATA");

@@ -83,7 +83,7 @@ void RegisterProblemType(int i, TElementFactory factory) {
 bool ProblemTypeAvailable(int i) { return Valid(i) && static_cast<bool>(Factories()[i]); }
 
 std::unique_ptr<TElement> CreateProblemElement(int i, TObject* owner, const std::string& name) {
-    if (!Valid(i)) throw ZemError("Ошибка данных");
+    if (!Valid(i)) throw ZemError("Ошибка данных: типа задачи с номером " + std::to_string(i) + " нет в каталоге");
     if (!Factories()[i])
         throw ZemError("Тип задачи \"" + Entries()[i].Name + "\" в этой версии программы не реализован");
     return Factories()[i](owner, name);

@@ -6,11 +6,11 @@
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/extended.h"
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
-#include <cassert>
 #include <fstream>
 
 namespace zem {
@@ -126,7 +126,7 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
     if (!row_) throw std::logic_error("no equation row is being built");
-    assert(c < UnknownCount() && "a column of the system");
+    ZEM_ASSERT(c < UnknownCount(), "a column of the system");
     auto it = row_->begin();
     while (it != row_->end() && it->Col < c) ++it;
     if (it != row_->end() && it->Col == c)
@@ -143,12 +143,12 @@ Extended TProblem::Solution(std::size_t i) const {
 }
 
 void TProblem::SaveResults(const std::string& nativeFileName) const {
-    if (!solver_) throw ZemError("Ошибка записи в файл " + nativeFileName);
+    if (!solver_) RaiseFileFailure(kWriteFailure, nativeFileName, "задача не рассчитана");
     solver_->X().SaveToFile(nativeFileName);
 }
 
 void TProblem::LoadResults(const std::string& nativeFileName) {
-    if (!solver_) throw ZemError("Ошибка загрузки файла " + nativeFileName);
+    if (!solver_) RaiseFileFailure(kLoadFailure, nativeFileName, "система уравнений задачи не построена");
     solver_->X().LoadFromFile(nativeFileName);
 }
 

@@ -105,16 +105,19 @@ void TLineItem::SaveToFile(const std::string& fileName) const {
 }
 
 void TLineItem::LoadFromFile(const std::string& fileName) {
-    const std::string message = "Ошибка загрузки файла " + fileName;
     // The file must hold exactly one record per element: a shorter or longer
     // file belongs to another system and would show foreign values.
-    std::string data;
-    try {
-        data = ReadFileBytes(fileName, count_ * kExtendedSize);
-    } catch (const ZemError&) {
-        throw ZemError(message);
+    const std::size_t expected = count_ * kExtendedSize;
+    std::string data, cause;
+    if (!TryReadFileBytes(fileName, expected, data, cause)) {
+        if (cause.starts_with("файл слишком велик"))
+            cause = "файл длиннее ожидаемого (решение другой задачи: нужно " + std::to_string(expected) + " байт)";
+        RaiseFileFailure(kLoadFailure, fileName, cause);
     }
-    if (data.size() != count_ * kExtendedSize) throw ZemError(message);
+    if (data.size() != expected)
+        RaiseFileFailure(kLoadFailure, fileName,
+                         "файл короче ожидаемого (" + std::to_string(data.size()) + " байт вместо " +
+                             std::to_string(expected) + ")");
     for (std::size_t i = 0; i < count_; ++i)
         SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
 }

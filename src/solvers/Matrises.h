@@ -91,8 +91,9 @@ public:
     // Binary form (the results file): Count records of 10 bytes, each element
     // as an 80-bit extended, no header. LoadFromFile reads Count records into
     // an existing row of Count elements. Any failure, a missing or short file
-    // included, raises ZemError "Ошибка записи в файл <name>" or
-    // "Ошибка загрузки файла <name>".
+    // included, raises ZemError "Ошибка записи в файл <name>: cause" or
+    // "Ошибка загрузки файла <name>: cause" (the system's reason, or a file
+    // shorter or longer than Count records).
     void SaveToFile(const std::string& fileName) const;
     void LoadFromFile(const std::string& fileName);
 

@@ -1,11 +1,11 @@
 #include "solvers/SLFiles.h"
 
 #include "platform/errors.h"
+#include "platform/files.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -25,7 +25,7 @@ TSLTempDir::TSLTempDir() {
     std::vector<char> buf(templ.begin(), templ.end());
     buf.push_back('\0');
     if (!::mkdtemp(buf.data()))
-        throw ZemError("Ошибка создания временного каталога " + templ + ": " + std::strerror(errno));
+        throw ZemError("Ошибка создания временного каталога " + templ + ": " + SystemErrorText(errno));
     path_ = buf.data();
 }
 
@@ -38,7 +38,7 @@ TSLTempDir::~TSLTempDir() {
 
 TRecordFile::TRecordFile(std::filesystem::path path) : path_(std::move(path)) {
     fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd_ < 0) WriteError();
+    if (fd_ < 0) WriteError(errno);
     out_.reserve(kBlockRecords * kExtendedSize);
 }
 
@@ -46,15 +46,15 @@ TRecordFile::~TRecordFile() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-void TRecordFile::WriteError() const { throw ZemError("Ошибка записи в файл " + path_.string()); }
+void TRecordFile::WriteError(int err) const { RaiseFileFailure(kWriteFailure, path_.string(), err); }
 
-void TRecordFile::ReadError() const { throw ZemError("Ошибка чтения файла " + path_.string()); }
+void TRecordFile::ReadError(int err) const { RaiseFileFailure(kReadFailure, path_.string(), err); }
 
 void TRecordFile::Rewrite() {
     out_.clear();
     cacheCount_ = 0;
     records_ = 0;
-    if (::ftruncate(fd_, 0) != 0) WriteError();
+    if (::ftruncate(fd_, 0) != 0) WriteError(errno);
 }
 
 template <class T>
@@ -77,7 +77,7 @@ void TRecordFile::WriteBuffer() {
     while (done < out_.size()) {
         ssize_t w = ::write(fd_, out_.data() + done, out_.size() - done);
         if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) WriteError();
+        if (w <= 0) WriteError(w < 0 ? errno : ENOSPC);  // nothing written: the disk is full
         done += static_cast<std::size_t>(w);
     }
     out_.clear();
@@ -87,7 +87,8 @@ void TRecordFile::Flush() { WriteBuffer(); }
 
 void TRecordFile::Read(std::uint64_t first, std::size_t n, Extended* out) {
     if (n == 0) return;
-    if (first + n > records_) ReadError();
+    // Only records written before are asked for.
+    if (first + n > records_) RaiseFileFailure(kReadFailure, path_.string(), "запись за концом файла");
     if (first < cacheFirst_ || first + n > cacheFirst_ + cacheCount_) {
         WriteBuffer();
         // Load the block that ends with the requested records: the back
@@ -101,7 +102,8 @@ void TRecordFile::Read(std::uint64_t first, std::size_t n, Extended* out) {
             ssize_t r = ::pread(fd_, cache_.data() + done, cache_.size() - done,
                                 static_cast<off_t>(begin * kExtendedSize + done));
             if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) ReadError();
+            if (r < 0) ReadError(errno);
+            if (r == 0) RaiseFileFailure(kReadFailure, path_.string(), "файл короче записанного");
             done += static_cast<std::size_t>(r);
         }
         cacheFirst_ = begin;

@@ -9,7 +9,8 @@
 // no header. It is written strictly by appending and read back by record
 // index; reads that walk backwards (the back substitution) are served from a
 // block cache, so each block is read from disk once. Any failure raises
-// ZemError "Ошибка записи в файл <name>" or "Ошибка чтения файла <name>".
+// ZemError "Ошибка записи в файл <name>: cause" or "Ошибка чтения файла
+// <name>: cause", the cause being the system's reason.
 #pragma once
 
 #include "platform/extended.h"
@@ -60,8 +61,9 @@ private:
     template <class T>
     void AppendValues(const T* values, std::size_t n);
     void WriteBuffer();
-    [[noreturn]] void WriteError() const;
-    [[noreturn]] void ReadError() const;
+    // Raised with the system's reason for Err.
+    [[noreturn]] void WriteError(int err) const;
+    [[noreturn]] void ReadError(int err) const;
 
     std::filesystem::path path_;
     int fd_ = -1;

@@ -85,7 +85,7 @@ void TUniTampl2_1::UniformFourth(int selector, Extended h, Extended x, TStencilR
         // (5 v[-2s] - 18 v[-s] + 21 v[0] - 4 v[s] - 9 v[2s] + 6 v[3s] - v[4s]) / 6h^4
         AddScaled(row, {-2, -1, 0, 1, 2, 3, 4}, {5, -18, 21, -4, -9, 6, -1}, s, c0);
     else
-        throw ZemError("Нет одностороннего шаблона четвертой производной");
+        throw ZemError("Нет одностороннего шаблона четвертой производной (выбор " + std::to_string(selector) + ")");
 }
 
 bool TUniTampl2_1::OrderRow(int o, int d, int selector, Extended x, TStencilRow& row) const {

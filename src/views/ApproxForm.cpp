@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/RegIniFile.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/Problems.h"
@@ -20,6 +21,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -179,10 +181,11 @@ bool TApproxForm::Save(QString* chosen) {
         const std::string res = zem::NativePath(zem::ChangeFileExtension(stored, "res"));
         if (a->Problem->Calculated() && a->Problem->Solver())
             a->Problem->SaveResults(res);
-        else
-            std::remove(res.c_str());  // the results of another problem would be read with this one
-    } catch (const std::exception&) {
-        throw zem::ZemError("Ошибка записи в файл " + Std(name));
+        else if (std::remove(res.c_str()) != 0 && errno != ENOENT)
+            // The results of another problem would be read with this one.
+            zem::RaiseFileFailure(zem::kRemoveFailure, res, errno);
+    } catch (const std::exception& e) {
+        zem::RethrowFileFailure(zem::kWriteFailure, Std(name), e);
     }
     if (chosen) *chosen = Q(stored);
     return true;

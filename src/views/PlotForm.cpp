@@ -5,6 +5,7 @@
 #include "app/QtText.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/numtext.h"
 #include "problem/Problems.h"
 
@@ -311,5 +312,7 @@ void TPlotForm::SaveItemClick() {
     const QString chosen = AskSaveFileName(this, {}, QStringLiteral("Рисунок PNG (*.png)|*.png|Рисунок SVG (*.svg)|*.svg"),
                                            QStringLiteral("png"));
     if (chosen.isEmpty()) return;
-    if (!SavePicture(chosen, ChartView->size())) throw zem::ZemError("Ошибка записи в файл " + Std(chosen));
+    zem::CheckWritable(Std(chosen));  // the system's reason for a place that takes no file
+    if (!SavePicture(chosen, ChartView->size()))
+        zem::RaiseFileFailure(zem::kWriteFailure, Std(chosen), "рисунок не записан");
 }

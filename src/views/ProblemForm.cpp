@@ -6,6 +6,7 @@
 #include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbTypes.h"
@@ -22,7 +23,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,6 +37,8 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -370,9 +372,10 @@ void TProblemForm::CopyResults(const std::string& from, const std::string& to,
     const std::string startDir = Std(Main->StartDir());
     auto copy = [](const std::string& src, const std::string& dst) {
         if (src == dst || !zem::FileCanOpen(src)) return;
-        QFile::remove(Q(zem::NativePath(dst)));
-        if (!QFile::copy(Q(zem::NativePath(src)), Q(zem::NativePath(dst))))
-            throw zem::ZemError("Не удалось скопировать результаты в файл " + zem::NativePath(dst));
+        // Replaced only once the copy is whole: a failed copy keeps the old
+        // results, and its message gives the file and the system's reason.
+        zem::WriteFileAtomic(zem::NativePath(dst),
+                             zem::ReadFileBytes(zem::NativePath(src), std::numeric_limits<std::size_t>::max()));
     };
     const std::string res = zem::ChangeFileExtension(to, "res");
     if (Problem->Calculated() && Problem->Solver())

@@ -11,6 +11,7 @@
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "problem/Problems.h"
 #include "views/ResultField.h"
 
@@ -94,8 +95,10 @@ int WriteReport(const QString& fileName, const TReportInput& input) {
     const std::vector<QString> lines = ReportLines(input);
     // Written beside the target and put in its place when whole, so that a
     // failure leaves an existing file as it was.
+    zem::CheckWritable(Std(fileName));  // the system's reason for a place that takes no file
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) throw zem::ZemError("Ошибка записи в файл " + Std(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        zem::RaiseFileFailure(zem::kWriteFailure, Std(fileName), Std(file.errorString()));
     int pages = 1;
     {
         QPdfWriter writer(&file);
@@ -105,7 +108,8 @@ int WriteReport(const QString& fileName, const TReportInput& input) {
         writer.setTitle(QStringLiteral("Отчет: ") + input.Title);
         writer.setCreator(QStringLiteral("ZEM CAD 2"));
         QPainter painter;
-        if (!painter.begin(&writer)) throw zem::ZemError("Ошибка записи в файл " + Std(fileName));
+        if (!painter.begin(&writer))
+            zem::RaiseFileFailure(zem::kWriteFailure, Std(fileName), "документ PDF не создан");
         const int width = writer.width(), height = writer.height();
         QFont body(QStringLiteral("DejaVu Sans"), 9);
         QFont heading = body;
@@ -138,9 +142,9 @@ int WriteReport(const QString& fileName, const TReportInput& input) {
             const QSize fit = image.size().scaled(width, height - 2 * fm.height(), Qt::KeepAspectRatio);
             painter.drawImage(QRect(QPoint(0, 2 * fm.height()), fit), image);
         }
-        if (!painter.end()) throw zem::ZemError("Ошибка записи в файл " + Std(fileName));
+        if (!painter.end()) zem::RaiseFileFailure(zem::kWriteFailure, Std(fileName), Std(file.errorString()));
     }
-    if (!file.commit()) throw zem::ZemError("Ошибка записи в файл " + Std(fileName));
+    if (!file.commit()) zem::RaiseFileFailure(zem::kWriteFailure, Std(fileName), Std(file.errorString()));
     return pages;
 }
 

@@ -27,7 +27,7 @@ struct TReportInput {
 // The text lines of the report, before pagination.
 std::vector<QString> ReportLines(const TReportInput& input);
 // Writes the PDF; returns the number of pages. A file that cannot be written
-// raises "Ошибка записи в файл " with its name.
+// raises "Ошибка записи в файл " with its name and the cause.
 int WriteReport(const QString& fileName, const TReportInput& input);
 
 class TProblemForm;

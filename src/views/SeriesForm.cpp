@@ -326,8 +326,8 @@ bool TSeriesForm::SaveMemberText(int row) {
     }
     try {
         zem::WriteTextFile(zem::NativePath(target), lines);
-    } catch (const std::exception&) {
-        throw zem::ZemError("Ошибка записи в файл " + zem::NativePath(target));
+    } catch (const std::exception& e) {
+        zem::RethrowFileFailure(zem::kWriteFailure, zem::NativePath(target), e);
     }
     FileMemo->document()->setModified(false);
     return true;

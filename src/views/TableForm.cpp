@@ -9,6 +9,7 @@
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/numtext.h"
 #include "problem/FileNames.h"
 
@@ -245,11 +246,13 @@ void TTableForm::CsvItemClick() {
     const QString chosen = AskSaveFileName(this, proposed, QStringLiteral("Таблица CSV (*.csv)|*.csv"), QStringLiteral("csv"));
     if (chosen.isEmpty()) return;
     // UTF-8, as spreadsheets read CSV; written whole or not at all.
+    zem::CheckWritable(Std(chosen));  // the system's reason for a place that takes no file
     QSaveFile out(chosen);
-    if (!out.open(QIODevice::WriteOnly)) throw zem::ZemError("Ошибка записи в файл " + Std(chosen));
+    if (!out.open(QIODevice::WriteOnly))
+        zem::RaiseFileFailure(zem::kWriteFailure, Std(chosen), Std(out.errorString()));
     for (const std::string& line : lines) {
         out.write(line.data(), static_cast<qint64>(line.size()));
         out.write("\n", 1);
     }
-    if (!out.commit()) throw zem::ZemError("Ошибка записи в файл " + Std(chosen));
+    if (!out.commit()) zem::RaiseFileFailure(zem::kWriteFailure, Std(chosen), Std(out.errorString()));
 }

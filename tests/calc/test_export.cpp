@@ -246,7 +246,7 @@ TEST(ExportVtk, SpansWithDifferentCircumferentialMeshesNeedPolygonData) {
 TEST(ExportFiles, AnUnwritablePlaceIsReportedWithTheFileName) {
     auto p = SmallTank();
     EXPECT_EQ(MessageOf([&] { ExportSystem(*p, "/nonexistent-dir/s.mtx"); }),
-              "Ошибка записи в файл /nonexistent-dir/s.mtx");
+              "Ошибка записи в файл /nonexistent-dir/s.mtx: нет такого файла или каталога");
 }
 
 TEST(ExportRing, OneRowPerNodeRoundTheRingAndAClosedPolylineInItsPlane) {

@@ -132,7 +132,7 @@ TEST(ProblemForm, ResultsFileShortOrMissingLeavesTheProblemUnsolved) {
     // message says why, and the file does not become a recent one.
     zem::WriteTextFile(f.Path(QStringLiteral("Bad.zem")).toStdString(), {"something else"});
     f.Open(QStringLiteral("Bad.zem"));
-    EXPECT_EQ(f.Script.Messages, QStringList{"Ошибка чтения файла Bad.zem\nНеизвестный формат файла"});
+    EXPECT_EQ(f.Script.Messages, QStringList{"Ошибка чтения файла Bad.zem\nНеизвестный формат файла: первая строка \"something else\" вместо \"[ZEM CAD 2]\""});
     EXPECT_EQ(f.Main().Children().size(), 1);
     EXPECT_FALSE(f.Main().RecentFiles().contains(QStringLiteral("Bad.zem")));
 }

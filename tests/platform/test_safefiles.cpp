@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/signals.h"
+#include "solvers/SLFiles.h"
 #include "testutil.h"
 
 #include <atomic>
@@ -168,6 +169,52 @@ TEST(SafeRead, OnlyBoundedRegularFilesAreReadAndNothingBlocks) {
     EXPECT_EQ(ReadFileBytes(dir / "ten", 10), "0123456789");
     EXPECT_EQ(MessageOf([&] { ReadFileBytes(dir / "ten", 9); }),
               "Ошибка чтения файла " + dir / "ten" + ": файл слишком велик (больше 9 байт)");
+}
+
+// Writers outside the atomic replacement (appending, the solvers' record
+// files) and the one form of every file message.
+TEST(FileFailures, EveryWriterGivesTheSystemsReasonAndMessagesHaveOneForm) {
+    const test::TempDir dir;
+    WriteFileAtomic(dir / "plain", "old");
+    const std::string underFile = dir / "plain/x.txt";
+    EXPECT_EQ(MessageOf([&] { AppendTextFile(underFile, {"a"}); }),
+              "Ошибка записи в файл " + underFile + ": часть пути не является каталогом");
+    EXPECT_EQ(MessageOf([&] { TRecordFile record(underFile); }),
+              "Ошибка записи в файл " + underFile + ": часть пути не является каталогом");
+    EXPECT_EQ(MessageOf([&] { AppendTextFile(dir / "", {"a"}); }),
+              "Ошибка записи в файл " + dir / "" + ": это каталог, а не файл");
+    AppendTextFile(dir / "log.txt", {"один"});
+    AppendTextFile(dir / "log.txt", {"два"});
+    EXPECT_EQ(ReadTextFile(dir / "log.txt"), (std::vector<std::string>{"один", "два"}));
+    EXPECT_EQ(Slurp(dir / "plain"), "old");
+
+    // A record file reads back only what was written to it.
+    TRecordFile record(dir / "r.tmp");
+    const Extended values[] = {1, 2};
+    record.Append(values, 2);
+    record.Flush();
+    Extended out[3];
+    EXPECT_EQ(MessageOf([&] { record.Read(1, 2, out); }),
+              "Ошибка чтения файла " + dir / "r.tmp" + ": запись за концом файла");
+
+    // A message that already names a file passes; any other becomes the cause.
+    const std::string read = "Ошибка чтения файла a.zem: нет доступа";
+    EXPECT_EQ(MessageOf([&] { RethrowFileFailure(kWriteFailure, "b.zem", ZemError(read)); }), read);
+    EXPECT_EQ(MessageOf([&] { RethrowFileFailure(kWriteFailure, "b.zem", ZemError("Файл доступен только для чтения: c")); }),
+              "Файл доступен только для чтения: c");
+    EXPECT_EQ(MessageOf([&] { RethrowFileFailure(kWriteFailure, "b.zem", std::bad_alloc()); }),
+              "Ошибка записи в файл b.zem: Недостаточно памяти");
+    EXPECT_EQ(MessageOf([&] { RaiseFileFailure(kLoadFailure, "c.res", 0); }),
+              "Ошибка загрузки файла c.res: причина не сообщена системой");
+}
+
+TEST(FileFailures, AssertionsStopDebugBuildsAndCostNothingInReleaseBuilds) {
+    int evaluated = 0;
+    EXPECT_DEBUG_DEATH(ZEM_ASSERT(++evaluated < 0, "a column of the system"),
+                       "assertion failed: a column of the system");
+#ifdef NDEBUG
+    EXPECT_EQ(evaluated, 0) << "the condition is not evaluated";
+#endif
 }
 
 TEST(SafeRead, LibraryErrorsAreShownInTheProgramsWords) {

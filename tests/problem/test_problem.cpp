@@ -138,10 +138,10 @@ TEST_F(ProblemTest, ReaderFindsSectionsAnywhereAndRejectsForeignFiles) {
         WriteTextFile(file, lines);
         EXPECT_EQ(test::MessageOf([&] { Data().ReadProblemFile(file, t); }), message);
     };
-    expectError({"[ZEM CAD 2] ", "Ring"}, "Неизвестный формат файла");
-    expectError({}, "Неизвестный формат файла");
-    expectError({"[ZEM CAD 2]", "ring"}, "Ошибка данных");
-    expectError({"[ZEM CAD 2]"}, "Ошибка данных");
+    expectError({"[ZEM CAD 2] ", "Ring"}, "Неизвестный формат файла: первая строка \"[ZEM CAD 2] \" вместо \"[ZEM CAD 2]\"");
+    expectError({}, "Неизвестный формат файла: файл пуст");
+    expectError({"[ZEM CAD 2]", "ring"}, "Ошибка данных: неизвестный тип задачи \"ring\" (строка 2)");
+    expectError({"[ZEM CAD 2]"}, "Ошибка данных: нет строки с типом задачи (строка 2)");
     expectError({"[ZEM CAD 2]", "Ring", "#OBJECT", "{MESH={mesh_x=[1,2}}"}, "Нарушен баланс скобок");
     EXPECT_THROW(Data().ReadProblemFile(Path("missing.zem"), t), ZemError);
 }
@@ -272,7 +272,8 @@ TEST_F(ProblemTest, SeriesFileKeepsItsMembersInOrderAndRejectsOtherFormats) {
     EXPECT_THROW(WriteSeriesFile(Path("s.zes"), s), ZemError);
     EXPECT_EQ(ReadSeriesFile(Path("s.zes")).Files.size(), 3u) << "a failed save keeps the file";
     WriteTextFile(Path("bad.zes"), {"[ZEM CAD 2]", "#FILES"});
-    EXPECT_EQ(test::MessageOf([&] { ReadSeriesFile(Path("bad.zes")); }), "Неизвестный формат файла");
+    EXPECT_EQ(test::MessageOf([&] { ReadSeriesFile(Path("bad.zes")); }),
+              "Неизвестный формат файла: первая строка \"[ZEM CAD 2]\" вместо \"[ZEM SERIES]\"");
 }
 
 TEST_F(ProblemTest, SeriesRunCalculatesEveryMemberAndReportsFailuresByName) {

@@ -1,6 +1,8 @@
 // A run of a problem file changes its files only when it succeeds as a
 // whole; damaged, hostile or special files named by a problem are refused
-// with the program's own messages.
+// with the program's own messages; every reader and writer of the program's
+// files says which file failed and why.
+#include "calc/Export.h"
 #include "calc/RunFile.h"
 #include "problem/beam_problem.h"
 #include "platform/cp1251.h"
@@ -8,9 +10,15 @@
 #include "platform/progress.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
+#include "problem/PbSeries.h"
+#include "solvers/Matrises.h"
+#include "solvers/SLCLass.h"
 #include "testutil.h"
 
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 
 using namespace zem;
@@ -117,8 +125,10 @@ TEST_F(RunFileTest, ApproximationChainsAndSpecialFilesAreBounded) {
         WriteBeam("C" + std::to_string(i) + ".zem", "PARAMS={EI=1, H=1}", {}, next);
     }
     TProblemTexts t;
-    EXPECT_TRUE(MessageOf([&] { data.ReadProblemFile(Path("C0.zem"), t); })
-                    .starts_with("Слишком длинная цепочка файлов приближений (более 8): "));
+    const std::string chainMessage = MessageOf([&] { data.ReadProblemFile(Path("C0.zem"), t); });
+    EXPECT_TRUE(chainMessage.starts_with("Ошибка чтения файла " + Path("C9.zem") +
+                                         ": Слишком длинная цепочка файлов приближений (более 8): "))
+        << chainMessage;
     EXPECT_NO_THROW(data.ReadProblemFile(Path("C5.zem"), t)) << "short chains read";
 
     // Pipes, devices and names too long for the system are captions, never
@@ -137,4 +147,118 @@ TEST_F(RunFileTest, ApproximationChainsAndSpecialFilesAreBounded) {
               "Ошибка чтения файла " + Path("Dir.zem") + ": это каталог, а не файл");
     EXPECT_EQ(MessageOf([&] { data.ReadProblemFile(Path("pipe.zem"), t); }),
               "Ошибка чтения файла " + Path("pipe.zem") + ": это не обычный файл");
+}
+
+namespace {
+
+// Every file of the work directory with its bytes: what a failed read or
+// write must leave as it was.
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::directory_iterator(dir))
+        files[e.path().filename().string()] = e.is_regular_file() ? Slurp(e.path().string()) : "<dir>";
+    return files;
+}
+
+}  // namespace
+
+// Each reader on a missing file, a directory in its place, a cut file and a
+// malformed one: the message gives the program's words and the cause, and
+// nothing on disk changes.
+TEST_F(RunFileTest, EveryReaderSaysWhatIsWrongAndChangesNothing) {
+    TPbData data = Data();
+    WriteBeam("Beam.zem", "PARAMS={EI=1, H=1}", {"CalcType= simple", "SaveResult"});
+    RunFile(data, "Beam.zem", progress);
+    const std::string res = Slurp(Path("Beam.res"));
+    ASSERT_FALSE(res.empty());
+    const std::string n = std::to_string(res.size());
+
+    TProblemTexts t;
+    using TRead = std::function<void(const std::string&)>;
+    const TRead problem = [&](const std::string& f) { data.ReadProblemFile(f, t); };
+    const TRead series = [&](const std::string& f) { ReadSeriesFile(f); };
+    const TRead results = [&](const std::string& f) {
+        auto p = data.ReadProblemFile(Path("Beam.zem"), t);
+        LoadSavedResults(*p, t.Calculation, f, progress);
+    };
+    const TRead queue = [&](const std::string& f) { RunFile(data, fs::path(f).filename().string(), progress); };
+    const std::string kDir = "<dir>", kNone = "<none>";
+    const std::string noFile = ": нет такого файла или каталога", isDir = ": это каталог, а не файл";
+    struct TCase {
+        const char* reader;
+        TRead read;
+        std::string contents;  // kNone: no file, kDir: a directory
+        std::string message;   // "@" stands for the path
+    };
+    const std::string beamLines = "[ZEM CAD 2]\r\nRing\r\n#OBJECT\r\n";
+    const std::vector<TCase> cases = {
+        {"problem", problem, kNone, "Ошибка чтения файла @" + noFile},
+        {"problem", problem, kDir, "Ошибка чтения файла @" + isDir},
+        {"problem", problem, "[ZEM CA", "Неизвестный формат файла: первая строка \"[ZEM CA\" вместо \"[ZEM CAD 2]\""},
+        {"problem", problem, "[ZEM CAD 2]\r\n", "Ошибка данных: нет строки с типом задачи (строка 2)"},
+        {"problem", problem, "[ZEM CAD 2]\r\nCylSim\r\n", "Ошибка данных: неизвестный тип задачи \"CylSim\" (строка 2)"},
+        {"problem", problem, beamLines + "{PARAMS={EI=1, H=1\r\n", "Ошибка формата в Case"},
+        {"problem", problem, beamLines + "{PARAMS={EI=abc, H=1}}\r\n", "EI: Ошибка численного значения"},
+        {"problem", problem, beamLines + "{}\r\n#DESCRIPTION\r\nx\x98y\r\n",
+         "Ошибка чтения файла @: строка 6: Недопустимый символ в тексте (позиция 2)"},
+        {"series", series, kNone, "Ошибка чтения файла @" + noFile},
+        {"series", series, kDir, "Ошибка чтения файла @" + isDir},
+        {"series", series, "", "Неизвестный формат файла: файл пуст"},
+        {"series", series, "[ZEM SERIES]\r\n#FILES\r\n\x98\r\n",
+         "Ошибка чтения файла @: строка 3: Недопустимый символ в тексте (позиция 1)"},
+        {"results", results, kNone, "Ошибка загрузки файла @" + noFile},
+        {"results", results, kDir, "Ошибка загрузки файла @" + isDir},
+        {"results", results, res.substr(0, 25), "Ошибка загрузки файла @: файл короче ожидаемого (25 байт вместо " + n + ")"},
+        {"results", results, res + "0123456789",
+         "Ошибка загрузки файла @: файл длиннее ожидаемого (решение другой задачи: нужно " + n + " байт)"},
+        {"queue", queue, kNone, "Ошибка чтения файла @" + noFile},
+        {"queue", queue, kDir, "Ошибка чтения файла @" + isDir},
+        {"queue", queue, "[ZEM CAD 2]", "Ошибка данных: нет строки с типом задачи (строка 2)"},
+        {"settings", queue, beamLines + "{PARAMS={EI=1, H=1}, " + kEnds + "}\r\n#CALCULATION\r\nCalcType= choose\r\nPrec= half\r\n",
+         "Prec: Ошибка численного значения"},
+    };
+    for (const TCase& c : cases) {
+        const std::string file = Path(c.reader == std::string("results") ? "Case.res" : "Case.zem");
+        if (c.contents == kDir)
+            fs::create_directory(file);
+        else if (c.contents != kNone)
+            std::ofstream(file, std::ios::binary) << c.contents;
+        const auto before = Snapshot(dir.path / "work");
+        std::string expected = c.message;
+        if (const auto at = expected.find('@'); at != std::string::npos) expected.replace(at, 1, file);
+        EXPECT_EQ(MessageOf([&] { c.read(file); }), expected) << c.reader << ": " << c.contents.substr(0, 30);
+        EXPECT_EQ(Snapshot(dir.path / "work"), before) << c.reader << ": " << c.contents.substr(0, 30);
+        fs::remove_all(file);
+    }
+    EXPECT_EQ(Slurp(Path("Beam.res")), res);
+}
+
+// Each writer refused by its directory: the message gives the file and the
+// system's reason, and the old file stays byte for byte.
+TEST_F(RunFileTest, EveryWriterRefusedByItsDirectoryKeepsTheOldFile) {
+    TPbData data = Data();
+    WriteBeam("Beam.zem", "PARAMS={EI=1, H=1}", {"CalcType= simple", "SaveResult"});
+    RunFile(data, "Beam.zem", progress);
+    TSeriesFile series;
+    series.Files = {"Beam.zem"};
+    WriteSeriesFile(Path("Beam.zes"), series);
+    TProblemTexts t;
+    auto p = data.ReadProblemFile(Path("Beam.zem"), t);
+    LoadSavedResults(*p, t.Calculation, Path("Beam.res"), progress);
+    const auto before = Snapshot(dir.path / "work");
+
+    const fs::path work = dir.path / "work";
+    fs::permissions(work, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const std::vector<std::pair<std::string, std::function<void()>>> writers = {
+        {"Beam.zem", [&] { data.WriteProblemFile(Path("Beam.zem"), *p, true, t); }},
+        {"Beam.zes", [&] { WriteSeriesFile(Path("Beam.zes"), series); }},
+        {"Beam.res", [&] { p->SaveResults(Path("Beam.res")); }},
+        {"Beam.zem", [&] { RunFile(data, "Beam.zem", progress); }},
+        {"Beam.txt", [&] { p->Solver()->X().SaveToTextFile(Path("Beam.txt")); }},
+    };
+    for (const auto& [name, write] : writers)
+        EXPECT_EQ(MessageOf(write), "Ошибка записи в файл " + Path(name) + ": нет доступа") << name;
+    fs::permissions(work, fs::perms::owner_all, fs::perm_options::add);
+    EXPECT_EQ(Snapshot(work), before);
 }

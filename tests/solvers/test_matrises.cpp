@@ -96,7 +96,9 @@ TEST(MatrisesFiles, BinaryResultsRoundTripAndRefuseForeignFiles) {
     EXPECT_EQ(arr.GetItem(1), static_cast<double>(0.25L));
 
     TXLineItem longer(8, nullptr, 9);
-    EXPECT_EQ(MessageOf([&] { longer.LoadFromFile(file); }), "Ошибка загрузки файла " + file) << "a short file";
+    EXPECT_EQ(MessageOf([&] { longer.LoadFromFile(file); }),
+              "Ошибка загрузки файла " + file + ": файл короче ожидаемого (70 байт вместо 80)")
+        << "a short file";
     EXPECT_EQ(longer.GetItem(0), 9) << "a failed load leaves the row as it was";
     TXLineItem shorter(6, nullptr, 0);
     EXPECT_THROW(shorter.LoadFromFile(file), ZemError) << "a longer file belongs to another system";
