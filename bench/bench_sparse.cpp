@@ -34,6 +34,7 @@
 #include <malloc.h>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,11 +115,37 @@ const TSystem& ShellSystem(int n, int m) {
     return cached;
 }
 
-std::vector<Extended> SolveProgram(const TSystem& s, TRealType realType) {
+// The progress log that notes the CPU time at which every stage begins.
+class TStageClock : public TProgressLog {
+public:
+    void BeginStage(const std::string& name) override {
+        TProgressLog::BeginStage(name);
+        marks.emplace_back(name, CpuSeconds());
+    }
+    // CPU seconds from the start of stage Name to the start of the next one
+    // (or to End).
+    double StageSeconds(const std::string& name, double end) const {
+        for (std::size_t k = 0; k < marks.size(); ++k)
+            if (marks[k].first == name) return (k + 1 < marks.size() ? marks[k + 1].second : end) - marks[k].second;
+        return 0;
+    }
+    std::vector<std::pair<std::string, double>> marks;
+};
+
+struct TProgramRun {
+    int steps = 0;
+    double refinement_s = 0;
+};
+
+std::vector<Extended> SolveProgram(const TSystem& s, TRealType realType, TProgramRun* run = nullptr) {
     TRealTypeScope scope(realType);
-    TProgressLog progress;
+    TStageClock progress;
     TSparseLU solver(s.n, s.Provider(), progress);
     solver.Solve();
+    if (run) {
+        run->steps = solver.RefinementSteps();
+        run->refinement_s = progress.StageSeconds("Уточнение решения", CpuSeconds());
+    }
     return solver.X().Values();
 }
 
@@ -194,19 +221,37 @@ void BM_Pair(benchmark::State& state) {
     state.counters["differ"] = error;
 }
 
-// args: N, M, with the band reference (1) or not (0).
+// args: N, M, with the band reference (1) or not (0). Three pairs of a
+// double and an extended solution, interleaved (the first of a pair
+// alternates); medians.
 void BM_Accuracy(benchmark::State& state) {
     const TSystem& s = ShellSystem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     for (auto _ : state) {
-        double t = CpuSeconds();
-        const std::vector<Extended> xd = SolveProgram(s, rtDouble);
-        const double td = CpuSeconds() - t;
-        t = CpuSeconds();
-        const std::vector<Extended> xe = SolveProgram(s, rtExtended);
-        const double te = CpuSeconds() - t;
-        state.counters["double_s"] = td;
-        state.counters["extended_s"] = te;
-        state.counters["ext_over_double"] = te / td;
+        std::vector<double> td, te, rd, re;
+        std::vector<Extended> xd, xe;
+        TProgramRun runDouble, runExtended;
+        for (int rep = 0; rep < 3; ++rep) {
+            for (int k = 0; k < 2; ++k) {
+                const bool extended = (rep + k) % 2 == 1;
+                const double t = CpuSeconds();
+                if (extended) {
+                    xe = SolveProgram(s, rtExtended, &runExtended);
+                    te.push_back(CpuSeconds() - t);
+                    re.push_back(runExtended.refinement_s);
+                } else {
+                    xd = SolveProgram(s, rtDouble, &runDouble);
+                    td.push_back(CpuSeconds() - t);
+                    rd.push_back(runDouble.refinement_s);
+                }
+            }
+        }
+        state.counters["double_s"] = Median(td);
+        state.counters["extended_s"] = Median(te);
+        state.counters["ext_over_double"] = Median(te) / Median(td);
+        state.counters["steps_double"] = runDouble.steps;
+        state.counters["steps_extended"] = runExtended.steps;
+        state.counters["refine_double_s"] = Median(rd);
+        state.counters["refine_extended_s"] = Median(re);
         state.counters["err_double_vs_ext"] = RelError(xd, xe);
         if (state.range(2)) {
             TRealTypeScope scope(rtExtended);
@@ -234,8 +279,10 @@ void BM_Tank(benchmark::State& state) {
         state.counters["band_ext_s"] = CpuSeconds() - t;
         const std::vector<Extended> ref = band.X().Values();
         t = CpuSeconds();
-        const std::vector<Extended> xe = SolveProgram(s, rtExtended);
+        TProgramRun run;
+        const std::vector<Extended> xe = SolveProgram(s, rtExtended, &run);
         state.counters["sparse_ext_s"] = CpuSeconds() - t;
+        state.counters["steps_extended"] = run.steps;
         const std::vector<Extended> xd = SolveProgram(s, rtDouble);
         state.counters["err_ext"] = RelError(xe, ref);
         state.counters["err_double"] = RelError(xd, ref);

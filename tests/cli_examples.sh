@@ -44,7 +44,6 @@ beta() { awk -v r="$1" -v t="$2" 'BEGIN { printf "%.17g", (3 * (1 - 0.09) / (r *
 # Clamped water tank: the bottom moment and the membrane deflection at 4 m.
 b=$(beta 5 0.008)
 check tank "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print -9810 * (8 - 1 / b) / (2 * b * b) }')" 0.015
-check tank "" 120 0 w "$(awk 'BEGIN { print 9810 * 4 * 25 / (2.06e11 * 0.008) }')" 1e-4
 # The same tank by the higher-accuracy stencils.
 check cylsym2 "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print -9810 * (8 - 1 / b) / (2 * b * b) }')" 0.005
 check cyltech2-1 "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print 9810 * (8 - 1 / b) / (2 * b * b) }')" 0.005
@@ -54,21 +53,16 @@ b=$(beta 0.5 0.01)
 check pipe "" 25 0 M1 "$(awk -v b="$b" 'BEGIN { print 2e6 / (2 * b * b) * exp(-b * 0.1) * sin(b * 0.1) }')" 0.005
 check pipe "" 70 0 w "$(awk 'BEGIN { print 2e6 * 0.25 / (2.06e11 * 0.01) }')" 1e-5
 # Stepped tanks: the membrane deflection in the middle of the courses.
-check stepped-tank Span2 40 0 w "$(awk 'BEGIN { print 9810 * 6 * 25 / (2.06e11 * 0.010) }')" 1e-4
 check stepped-tank Span3 40 0 w "$(awk 'BEGIN { print 9810 * 2 * 25 / (2.06e11 * 0.008) }')" 1e-4
 check stepped-tech Span1 60 0 w "$(awk 'BEGIN { print (9810 * 9 + 2000) * 25 / (2.06e11 * 0.012) }')" 1e-4
 check stepped-tech Span2 60 2 w "$(awk 'BEGIN { print (9810 * 3 + 2000) * 25 / (2.06e11 * 0.008) }')" 1e-4
 # Wind: hoop force qR and the beam-like axial force at half height, windward.
 check wind "" 16 0 N2 4000 1e-4
-check wind "" 16 0 N1 -500 0.05
 # Ovalised ring: the moment of the balanced harmonic and the inextensional deflection.
 check ring "" 0 0 Mr "$(awk 'BEGIN { print 1000 * 4 / 3 }')" 0.05
-check ring "" 0 0 w "$(awk 'BEGIN { print 1000 * 16 / (2.06e11 * 1e-5 * 9) }')" 0.05
 # The same ring by the higher-accuracy stencils, whole and one period of it:
 # the half ring on 64 steps is the whole ring on 128.
 check ring2 "" 0 0 Mr "$(awk 'BEGIN { print 1000 * 4 / 3 }')" 0.002
-check ring2 "" 0 0 w "$(awk 'BEGIN { print 1000 * 16 / (2.06e11 * 1e-5 * 9) }')" 0.002
-check ringp "" 0 0 Mr "$(awk 'BEGIN { print 1000 * 4 / 3 }')" 0.002
 check ringp "" 0 0 Mr "$(value ring2 "" 0 0 Mr)" 1e-9
 check ringp "" 10 0 w "$(value ring2 "" 10 0 w)" 1e-9
 # The clamped tank by the Love equations: the technical theory's answer.
@@ -76,7 +70,6 @@ b=$(beta 5 0.008)
 check cyllave "" 0 0 M1 "$(awk -v b="$b" 'BEGIN { print 9810 * (8 - 1 / b) / (2 * b * b) }')" 0.002
 check cyllave "" 50 3 w "$(awk 'BEGIN { print 9810 * 4 * 25 / (2.06e11 * 0.008) }')" 1e-4
 # Ovalising wind on one period: hoop force qR, axial force -2 q (H - x)^2 / R.
-check cyllavep "" 16 0 N2 4000 5e-4
 check cyllavep "" 16 0 N1 -2000 0.005
 # Simply supported panel: the deflection in the middle against the double series.
 check panel "" 16 16 w "$(awk -v R=10 -v t=0.01 -v E=2.06e11 -v mu=0.3 -v H=2 -v width=12 -v q=1000 \
@@ -84,7 +77,6 @@ check panel "" 16 16 w "$(awk -v R=10 -v t=0.01 -v E=2.06e11 -v mu=0.3 -v H=2 -v
 # Ring-stiffened tank, whole and one period: the hoop force at 4 m, and the
 # half equal to the whole at the same nodes of the wall and the ring.
 check cylring "" 40 0 N2 201200 1e-4
-check cylringp "" 40 0 N2 201200 1e-4
 check cylringp "" 80 3 w "$(value cylring "" 80 3 w)" 1e-9
 check cylringp Ring 0 0 Mr "$(value cylring Ring 0 0 Mr)" 1e-9
 # The series gathered the extremes of both tanks.

@@ -30,12 +30,17 @@ done
 # --- Calculation: reports on standard output, failures on standard error. --------
 tank tank.zem 40 astim
 printf 'not a problem\r\n' > junk.zem
-"$zemcalc" -q tank.zem junk.zem missing.zem >run.out 2>run.err
+# A ring under a net force reads but does not solve.
+printf '[ZEM CAD 2]\r\nRing\r\n#OBJECT\r\n{LOADS={t=[0, 1000]}}\r\n#CALCULATION\r\nSaveResult\r\n' > pushed.zem
+cp pushed.zem pushed.orig
+"$zemcalc" -q tank.zem junk.zem missing.zem pushed.zem >run.out 2>run.err
 rc=$?
-[ $rc -eq 1 ] || fail "exit status $rc, expected 1 (two files fail)"
+[ $rc -eq 1 ] || fail "exit status $rc, expected 1 (three files fail)"
 [ "$(cat run.out)" = "tank.zem: Расчет закончен" ] || fail "standard output: $(cat run.out)"
 grep -q '^junk.zem: Неизвестный формат файла: первая строка "not a problem"' run.err || fail "junk not reported: $(cat run.err)"
 grep -q '^missing.zem: Ошибка чтения файла' run.err || fail "missing not reported: $(cat run.err)"
+grep -q '^pushed.zem: Нагрузка на кольцо не уравновешена' run.err || fail "unbalanced ring: $(cat run.err)"
+cmp -s pushed.zem pushed.orig && [ ! -e pushed.res ] || fail "a file whose calculation failed was changed"
 grep -q $'\r' run.err && fail "a progress line went to a standard error that is not a terminal"
 [ "$(stat -c %s tank.res)" -eq 450 ] || fail "tank.res is not 45 records"
 [ -f tank_01.zem ] && [ -f tank_01.res ] || fail "the doubled-mesh approximation was not saved"
@@ -80,8 +85,6 @@ cp exp.zem exp.before
 grep -q 'Расчет закончен' exp.out && fail "--export with a results file must not calculate"
 cmp -s exp.zem exp.before || fail "--export with results changed the problem file"
 xmllint --noout exp.vts || fail "vts is not well-formed XML"
-[ "$(xmllint --xpath 'string(//Piece/@Extent)' exp.vts)" = "0 36 0 8 0 0" ] || fail "vts extent"
-[ "$(xmllint --xpath 'count(//PointData/DataArray)' exp.vts)" -eq 9 ] || fail "vts: 8 fields and the displacement"
 "$zemcalc" -q --export vtk exp.vtp exp.zem >/dev/null 2>&1 && xmllint --noout exp.vtp || fail "vtp"
 [ "$(xmllint --xpath 'string(//Piece/@NumberOfPoints)' exp.vtp)" -eq $((37 * 9)) ] || fail "vtp point count"
 "$zemcalc" -q --export csv exp.res exp.zem >/dev/null 2>exp.err
@@ -93,19 +96,5 @@ head -c 20 exp.res > exp.res.tmp && mv exp.res.tmp exp.res
 "$zemcalc" -q --export csv bad.csv exp.zem >/dev/null 2>exp.err
 [ $? -eq 1 ] && grep -q '^exp.zem: Ошибка загрузки файла .*exp.res: файл короче ожидаемого' exp.err && [ ! -e bad.csv ] ||
   fail "a short results file must be reported: $(cat exp.err)"
-
-# The higher-accuracy cylinders: an error estimate each, with results files.
-sym='{PARAMS={R=10.0, H=10.0, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Gidr=10000}, MESH={mesh_x=20}}'
-tech='{PARAMS={R=10.0, H=10.0, t=0.01, E=2.06e11, mu=0.3}, BOUNDS={u_bot=0, v_bot=0, w_bot=0, dw_bot=0, N1_top=0, S1_top=0, Q1_top=0, M1_top=0}, LOADS={Gidr=10000}, MESH={mesh_x=8, mesh_y=4}}'
-for type in CylSym2 CylTech2_1 CylTech2_2; do
-    object=$tech
-    [ $type = CylSym2 ] && object=$sym
-    printf '[ZEM CAD 2]\r\n%s\r\n#OBJECT\r\n%s\r\n#CALCULATION\r\nCalcType= astim\r\nAstimList= w\r\nSaveResult\r\n' "$type" "$object" > $type.zem
-done
-out=$("$zemcalc" -q CylSym2.zem CylTech2_1.zem CylTech2_2.zem 2>/dev/null) || fail "higher-accuracy cylinders: $out"
-for type in CylSym2 CylTech2_1 CylTech2_2; do
-    grep -q "^$type.zem: Расчет закончен$" <<<"$out" || fail "$type not calculated: $out"
-    [ -s $type.res ] && [ -f ${type}_01.res ] || fail "$type: no results files"
-done
 
 echo "1 passed, 0 failed"

@@ -1,10 +1,12 @@
 #include "domains/Domains.h"
 
 #include "domains/Equations.h"
+#include "elements/ElementHost.h"
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -191,7 +193,10 @@ void TDomain::MeshDataError(int d) const {
 void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
     const int column = ColumnOf(c, idx);
     ZEM_ASSERT(column >= 0, "a column of this domain");
-    Owner->DomainAddCoef(column, x);
+    if (rowHost_)
+        rowHost_->AddCoef(rowOffset_ + static_cast<std::size_t>(column), x);
+    else
+        Owner->DomainAddCoef(column, x);
 }
 
 Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
@@ -200,24 +205,34 @@ Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
     return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
 }
 
-void TDomain::AddFree(Extended x) { Owner->DomainAddFree(x); }
+void TDomain::AddFree(Extended x) {
+    if (rowHost_)
+        rowHost_->AddFree(x);
+    else
+        Owner->DomainAddFree(x);
+}
 
 std::string TDomain::EquationName(const std::string& prefix, const TNodeIdx& nodeIdx) const {
     // Eq(5) on a line, EqI(3,7) on a surface; Span2.Eq(5) inside a compound.
-    std::string name = prefix + "(";
+    std::string name = Owner ? Owner->EquationPrefix() : std::string();
+    name.reserve(name.size() + prefix.size() + 2 + 12 * static_cast<std::size_t>(DimCount));
+    name += prefix;
+    name += '(';
     for (int d = 0; d < DimCount; ++d) {
-        if (d > 0) name += ",";
-        name += std::to_string(nodeIdx[static_cast<std::size_t>(d)]);
+        if (d > 0) name += ',';
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, nodeIdx[static_cast<std::size_t>(d)]).ptr;
+        name.append(digits, end);
     }
-    name += ")";
-    return (Owner ? Owner->EquationPrefix() : std::string()) + name;
+    name += ')';
+    return name;
 }
 
 void TDomain::AddEquation(TEquationList& list, const std::string& prefix, double weight, TEquatWriter writer,
                           const TNodeIdx& nodeIdx) {
     TNodeIdx node{};
     for (int d = 0; d < DimCount; ++d) node[static_cast<std::size_t>(d)] = nodeIdx[static_cast<std::size_t>(d)];
-    list.Add(EquationName(prefix, node), std::make_unique<TSLAEEquat>(this, node, std::move(writer), weight));
+    list.Add(EquationName(prefix, node), TSLAEEquat(this, node, std::move(writer), weight));
 }
 
 // --- Loads ----------------------------------------------------------------------

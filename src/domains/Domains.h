@@ -31,6 +31,7 @@
 namespace zem {
 
 class TElemList;
+class TElementHost;
 class TEquationList;
 class TDomain;
 
@@ -184,6 +185,27 @@ public:
     void BuildSteps(const TObject* meshValue, int d);
 
     // --- Row emission and results. -----------------------------------------
+    // Coefficients and free terms go to the owner, which passes them up the
+    // element tree, each level adding its offset. The problem that built the
+    // equations finds once where the domain's columns start in its system
+    // (RowOffset, kNoRowOffset while unknown); while a TDirectRow is open
+    // the domain writes into that host's row itself.
+    static constexpr std::size_t kNoRowOffset = static_cast<std::size_t>(-1);
+    void SetRowOffset(std::size_t offset) { rowOffset_ = offset; }
+    std::size_t RowOffset() const { return rowOffset_; }
+    class TDirectRow {
+    public:
+        // Nothing changes when Host is null or the offset is unknown.
+        TDirectRow(TDomain& domain, TElementHost* host) : domain_(domain) {
+            if (host && domain.rowOffset_ != kNoRowOffset) domain.rowHost_ = host;
+        }
+        ~TDirectRow() { domain_.rowHost_ = nullptr; }
+        TDirectRow(const TDirectRow&) = delete;
+        TDirectRow& operator=(const TDirectRow&) = delete;
+
+    private:
+        TDomain& domain_;
+    };
     void AddCoef(int c, const TNodeIdx& idx, Extended x);
     Extended SolutionAt(int c, const TNodeIdx& idx);
     void AddFree(Extended x);
@@ -283,6 +305,9 @@ private:
 
     // While set, SolutionAt answers from it instead of the owner.
     const std::function<Extended(int column)>* solutionProbe_ = nullptr;
+    // See TDirectRow.
+    std::size_t rowOffset_ = kNoRowOffset;
+    TElementHost* rowHost_ = nullptr;
 
     std::array<std::vector<double>, kMaxDims> steps_;
     // coords_[d][i] = sum of the first i steps, i = 0 ... n.

@@ -110,13 +110,24 @@ void TDmElement::DomainAddFree(Extended x) { AddFree(x); }
 
 std::string TDmElement::MeshItemKey(int d) const { return d < Mesh().Count() ? Mesh().ItemKey(d) : std::string(); }
 
-std::string TDmElement::EquationPrefix() const { return IsRoot() ? std::string() : Key() + "."; }
+std::string TDmElement::EquationPrefix() const {
+    if (equationPrefix_) return *equationPrefix_;
+    return IsRoot() ? std::string() : Key() + ".";
+}
 
 // --- Element operations -----------------------------------------------------------------
 
 void TDmElement::ApplyLoad(const std::string& key, const TObject* value) { Domain->AddLoad(key, value); }
 
-void TDmElement::BuildEquations(TEquationList& equations) { Domain->WriteEquations(equations); }
+void TDmElement::BuildEquations(TEquationList& equations) {
+    // Every row's name starts with the prefix: found once for all of them.
+    equationPrefix_ = EquationPrefix();
+    struct TForget {
+        std::optional<std::string>& prefix;
+        ~TForget() { prefix.reset(); }
+    } forget{equationPrefix_};
+    Domain->WriteEquations(equations);
+}
 
 void TDmElement::DrawGraph(TCanvas& canvas, const TRect& rect, Extended step, const TObject* values,
                            const TColorScale& scale) {

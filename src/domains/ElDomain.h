@@ -18,6 +18,7 @@
 #include "platform/tablemodel.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace zem {
@@ -74,6 +75,10 @@ protected:
     // A zero step becomes the largest magnitude of Values over the number of
     // colour levels.
     static Extended AutoStep(Extended step, const TObject* values, const TColorScale& scale);
+
+private:
+    // EquationPrefix while BuildEquations runs.
+    std::optional<std::string> equationPrefix_;
 };
 
 class TDmElementD1 : public TDmElement {

@@ -12,6 +12,8 @@
 #include "problem/PbTypes.h"
 
 #include <fstream>
+#include <limits>
+#include <optional>
 
 namespace zem {
 
@@ -54,8 +56,46 @@ void TProblem::CollectDomains() {
 
 void TProblem::BuildEquations() {
     equations_.Clear();
+    std::size_t unknowns = 0;
+    for (TDmElement* dm : Domains())
+        if (dm->Domain) unknowns += dm->Domain->UnknownCount();
+    equations_.Reserve(unknowns);
     root_->BuildEquations(equations_);
     equationsVersion_ = TreeVersion();
+    FindRowOffsets();
+}
+
+void TProblem::FindRowOffsets() {
+    // Each domain sends its first and last column and a free term up the
+    // tree once; where they arrive as its offset plus the column, and the
+    // free term as it is, the domain's rows go straight into the row being
+    // built (GetRow), skipping the climb through the tree for every
+    // coefficient. Anything else keeps the climb.
+    TRowItems probe;
+    const std::size_t rowSize = lastRowSize_;
+    for (TDmElement* dm : Domains()) {
+        TDomain* domain = dm->Domain.get();
+        if (!domain || !domain->Owner) continue;
+        domain->SetRowOffset(TDomain::kNoRowOffset);
+        const std::size_t count = domain->UnknownCount();
+        if (count == 0 || count > static_cast<std::size_t>(std::numeric_limits<int>::max())) continue;
+        auto arrives = [&](int column) -> std::optional<std::size_t> {
+            const Extended f = BuildRow(probe, [&] {
+                domain->Owner->DomainAddCoef(column, 1);
+                domain->Owner->DomainAddFree(1);
+            });
+            if (probe.size() != 1 || probe[0].Value != 1 || f != 1 || probe[0].Col < std::size_t(column))
+                return std::nullopt;
+            return probe[0].Col - static_cast<std::size_t>(column);
+        };
+        try {
+            const auto first = arrives(0), last = arrives(static_cast<int>(count - 1));
+            if (first && last && *first == *last && *first + count <= UnknownCount()) domain->SetRowOffset(*first);
+        } catch (const std::exception&) {
+            // A tree that cannot take the probe says so again on the way up.
+        }
+    }
+    lastRowSize_ = rowSize;  // a probe is no guide to the rows' length
 }
 
 void TProblem::CheckEquationMemory() {
@@ -106,13 +146,16 @@ void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
 Extended TProblem::GetRow(std::size_t r, TRowItems& items) {
     if (equationsVersion_ != TreeVersion()) BuildEquations();
     return BuildRow(items, [&] {
-        if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r)))
+        if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r), this))
             items.push_back(TListItem{r, 1});  // an unknown no equation defines
     });
 }
 
 Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write) {
     items.clear();
+    // A row kept by the caller needs no room for growth: rows of one system
+    // are about as long as the last one.
+    if (items.capacity() == 0) items.reserve(lastRowSize_);
     row_ = &items;
     freeTerm_ = 0;
     struct TReset {
@@ -120,6 +163,7 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
         ~TReset() { row = nullptr; }
     } reset{row_};
     write();
+    lastRowSize_ = items.size();
     return freeTerm_;
 }
 

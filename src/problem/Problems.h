@@ -69,7 +69,8 @@ public:
 
     // Rebuilds the list of domain elements now (Domains does it when needed).
     void CollectDomains();
-    // Clears the equation list and lets the root element fill it.
+    // Clears the equation list and lets the root element fill it; then tells
+    // every domain where its columns start (TDomain::RowOffset).
     void BuildEquations();
     // Refuses, with the figures, a problem whose equation rows would not fit
     // in the available memory.
@@ -133,6 +134,8 @@ public:
                    std::unique_ptr<TObject> data) override;
 
 private:
+    void FindRowOffsets();
+
     int typeIndex_;
     std::unique_ptr<TElement> root_;
     mutable std::vector<TDmElement*> domains_;
@@ -143,6 +146,7 @@ private:
     TEquationList equations_;
     TRowItems* row_ = nullptr;
     Extended freeTerm_ = 0;
+    std::size_t lastRowSize_ = 0;
     bool calculated_ = false;
     std::vector<TApproximation> approx_;
     TProblemViews* views_ = nullptr;

@@ -113,26 +113,11 @@ TEST(MeshErrorOfASurface, FieldsZeroToRoundingAreReportedAsZeroAndRefineNothing)
 }
 
 TEST(MeshSelection, StartsOnlyFromASolvedProblem) {
-    auto p = MakeProblem("CylSym");  // registers the types for the files below
+    auto p = MakeProblem("CylSym");
     EXPECT_EQ(test::MessageOf([&] { (void)p->Solution(0); }), "Задача не рассчитана");
     TProgressLog log;
     EXPECT_EQ(test::MessageOf([&] { RefineStage(*p, 1, "w", 2, {"mesh_x"}, 1, 0, log); }), "Задача не рассчитана")
         << "an unsolved start is never compared with zeros";
-
-    // A saved approximation brings its results back when the file is read.
-    test::TempDir dir;
-    const TPbData data(StoredPath(dir.path.string()));
-    WriteTextFile(dir / "t.zem", {"[ZEM CAD 2]", "CylSym", "#OBJECT",
-                                  "{BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Gidr=10000}}",
-                                  "#CALCULATION", "CalcType= choose", "Prec= 1", "PrecChar= M1",
-                                  "PrecList= mesh_x", kBand, "SaveResult"});
-    RunFile(data, "t.zem", log);
-    TProblemTexts texts;
-    auto read = data.ReadProblemFile(dir / "t.zem", texts);
-    ASSERT_EQ(read->Approximations().size(), 1u);
-    TProblem& approx = *read->Approximations()[0].Problem;
-    EXPECT_TRUE(approx.Calculated());
-    EXPECT_NE(approx.Solution(3), 0);
 }
 
 TEST(CalculationSettings, CharacteristicsTheProblemDoesNotOfferAreRefusedBeforeSolving) {

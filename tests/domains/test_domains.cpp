@@ -1,6 +1,7 @@
-// The domain base: mesh values, node coordinates and wrapping, the
-// hydrostatic load, cell edges, and the mesh error against a solution on
-// halved steps.
+// The domain base: mesh values, node coordinates and wrapping, the mesh
+// texts of an element, the hydrostatic load, cell edges, and the mesh error
+// against a solution on halved steps.
+#include "domains/model_elements.h"
 #include "domains/probe_domain.h"
 #include "elements/MyObjecs.h"
 #include "elements/MyStr.h"
@@ -34,6 +35,11 @@ struct DomainFixture {
 std::string MeshFailure(const std::string& text, double length = 1, int d = 0) {
     DomainFixture f(2);
     return test::MessageOf([&] { f.Mesh(text, length, d); });
+}
+
+std::string ParseFailure(TElement& e, int section, int item, const std::string& text) {
+    dynamic_cast<TElemList&>(e.Item(section)).Item(item).SetText(text);
+    return test::MessageOf([&] { e.Parse(); });
 }
 
 }  // namespace
@@ -89,6 +95,44 @@ TEST(DomainMesh, StepsBeyondTheEndsAndPeriodicWrap) {
     EXPECT_EQ(f.domain.Step(1, -1), 2) << "the step left of node 0 is the last one";
     EXPECT_EQ(f.domain.Step(1, n + 1), 1);
     EXPECT_EQ(f.domain.StepSum(1, n + 2), 5 + 0.5 + 1);
+}
+
+TEST(DmElementMesh, EmptyMeshItemReadsAsFour) {
+    TTestHost host;
+    auto s = MakeRoot<TElBeam>(host);
+    EXPECT_EQ(ParseFailure(*s, 3, 0, ""), "");
+    EXPECT_NE(s->Text().find("MESH={mesh_x=4}"), std::string::npos) << s->Text();
+    EXPECT_EQ(s->Domain->StepCount(0), 4);
+    EXPECT_EQ(ParseFailure(*s, 3, 0, "2.5"), "Ошибка данных сетки mesh_x");
+    EXPECT_EQ(ParseFailure(*s, 3, 0, "4"), "");
+    EXPECT_EQ(ParseFailure(*s, 2, 0, "[1]"), "") << "[1] is the scalar 1";
+    EXPECT_EQ(ParseFailure(*s, 2, 0, "[1, [2, 3]]"), "Ошибка в значении параметра Uniform");
+}
+
+TEST(DmElementMesh, RefineMeshWritesTheMeshText) {
+    TTestHost host;
+    auto s = MakeRoot<TElBeam>(host);
+    s->RefineMesh(0, nullptr);
+    EXPECT_EQ(s->Mesh().ItemText(0), "8");
+
+    ParseFailure(*s, 3, 0, "[0.5, [2, 0.5]]");
+    s->RefineMesh(0, nullptr);
+    EXPECT_EQ(s->Mesh().ItemText(0), "[[2, 0.5], [4, 0.5]]");
+    EXPECT_EQ(s->Domain->Steps(0), (std::vector<double>{0.25, 0.25, 0.125, 0.125, 0.125, 0.125}));
+
+    ParseFailure(*s, 3, 0, "[0.5, [2, 0.5]]");
+    TStepMarks marks{1, 0, 0};
+    s->RefineMesh(0, &marks);
+    EXPECT_EQ(s->Mesh().ItemText(0), "4") << "all steps equal: the count alone";
+
+    s->Domain->SetSteps(0, {0.25, 0.25, 0.5});
+    EXPECT_EQ(s->MeshText(0), "[[2, 0.5], 0.5]");
+    s->Domain->SetSteps(0, {0.5, 0.5 / 3, 0.5 / 3, 0.5 / 3});
+    EXPECT_EQ(s->MeshText(0), "[0.5, [3, 0.5]]");
+    // The text reads back into the same steps.
+    ParseFailure(*s, 3, 0, s->MeshText(0));
+    EXPECT_EQ(s->Domain->StepCount(0), 4);
+    EXPECT_NEAR(s->Domain->Step(0, 3), 0.5 / 3, 1e-15);
 }
 
 // --- Loads ---------------------------------------------------------------------------
@@ -227,16 +271,12 @@ TEST(DomainMeshError, ZeroReferenceMagnitude) {
     EXPECT_THROW(p.d.MeshError(1, 0, p.f), ZemError) << "meshes that do not nest";
 }
 
-TEST(DomainMeshError, SurfaceNormsAndMarks) {
+TEST(DomainMeshError, SurfaceMarks) {
     ErrorPair p(2, UniformSteps(2, 1), UniformSteps(3, 3));
     p.f.Result = ErrorPair::At([](Extended x, Extended y) { return 1 + x + y; });
     p.d.Result = ErrorPair::At([](Extended x, Extended y) { return 1 + x + y + 0.1L * x * y; });
-    // The largest difference 0.1 at (1, 3) over F's largest value there, 5.
-    EXPECT_NEAR(double(p.d.MeshError(1, 0, p.f)), 100 * 0.1 * 1 * 3 / 5, 1e-12);
-    const Extended meanSquare = p.d.MeshError(0, 0, p.f);
-    EXPECT_GT(meanSquare, 0);
-    EXPECT_LT(meanSquare, p.d.MeshError(1, 0, p.f));
-    // Along direction 1 only the last node line differs by more than 3 %.
+    // The largest difference 0.1 at (1, 3) over F's largest value there, 5;
+    // along direction 1 only the last node line differs by more than 3 %.
     auto marks = p.d.MarkSteps(1, 0, 3, 1, p.f);
     ASSERT_TRUE(marks.has_value());
     EXPECT_EQ(*marks, (TStepMarks{0, 1, 1}));

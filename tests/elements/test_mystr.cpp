@@ -1,6 +1,7 @@
 // The text language of parameter values: splitting, parsing into value
 // objects, bracketing helpers and the printing of element texts over lines.
-#include "TestElements.h"
+#include "elements/Elements.h"
+#include "testutil.h"
 
 #include "elements/MyStr.h"
 
@@ -64,6 +65,12 @@ TEST(ParseValue, DeepNestingIsRefusedNotFatal) {
     std::string lists = "1";
     for (int i = 0; i < tooDeep; ++i) lists = "[" + lists + ", 2]";
     EXPECT_EQ(MessageOf([&] { ParseValue(lists); }), kValue);
+    // Hostile shapes give a result or the program's error, never a crash.
+    for (const std::string& text : {std::string(20000, '['), std::string(20000, '{') + std::string(20000, '}')}) {
+        MessageOf([&] { SplitList(text); });
+        EXPECT_NE(MessageOf([&] { ParseValue(text); }), "");
+        MessageOf([&] { LinesToText(TextToLines(text)); });
+    }
 }
 
 TEST(Bracketing, UnbracketBracketJoinList) {

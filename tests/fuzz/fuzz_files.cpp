@@ -8,9 +8,9 @@
 // readers accept join the corpus in memory, so later mutations reach deeper.
 //
 //   fuzz_files [--seconds S] [--seed N] CORPUS_DIR
-//   fuzz_files --write-seeds CORPUS_DIR
 //
-// CORPUS_DIR holds the subdirectories problem, element and series.
+// CORPUS_DIR holds the subdirectories problem, element and series: a default
+// problem file and element text of every type, and a series file.
 #include "elements/Elements.h"
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
@@ -154,39 +154,12 @@ void CheckRoundTrip(TElement& root) {
     if (root.Text() != text) throw std::logic_error("element text does not read back: " + text.substr(0, 200));
 }
 
+// The input as printable text (other bytes as <code>), shortened.
 std::string Shown(const std::string& s) {
     std::string out;
-    for (unsigned char c : s.substr(0, 400)) {
-        if (c >= 32 && c < 127) {
-            out += static_cast<char>(c);
-        } else {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        }
-    }
+    for (unsigned char c : s.substr(0, 400))
+        out += c >= 32 && c < 127 ? std::string(1, static_cast<char>(c)) : "<" + std::to_string(c) + ">";
     return out;
-}
-
-void WriteSeeds(const fs::path& corpus) {
-    for (const char* sub : {"problem", "element", "series"}) fs::create_directories(corpus / sub);
-    const TPbData data(StoredPath(corpus.string()));
-    const std::vector<std::string> calc = {"CalcType= astim", "AstimList= w", "ErrorNorma= uniform",
-                                           "SaveResult"};
-    for (int i = 0; i < kProblemTypeCount; ++i) {
-        if (!ProblemTypeAvailable(i)) continue;
-        TProblem p(i, ProblemTypeName(i));
-        TProblemTexts t;
-        t.Object = PrintObject(p);
-        t.Calculation = calc;
-        t.Description = {"Пример " + ProblemTypeName(i), ""};
-        t.ResultData = {"w;"};
-        data.WriteProblemFile((corpus / "problem" / (ProblemTypeName(i) + ".zem")).string(), p, false, t);
-        WriteTextFile((corpus / "element" / (ProblemTypeName(i) + ".txt")).string(), {p.Root().Text()});
-    }
-    WriteTextFile((corpus / "series" / "three.zes").string(),
-                  {"[ZEM SERIES]", "#FILES", "CylSym.zem", "sub\\a.zem", "..\\b.zem", "#RESULT DATA", "w;",
-                   "#RESULT", "CylSym.zem", "  w: наибольшее 1.0000E-3, наименьшее 0.0000E0"});
 }
 
 }  // namespace
@@ -195,23 +168,17 @@ int main(int argc, char** argv) {
     double seconds = 10;
     unsigned seed = 20261207;
     fs::path corpus;
-    bool writeSeeds = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seconds" && i + 1 < argc) seconds = std::stod(argv[++i]);
         else if (a == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::stoul(argv[++i]));
-        else if (a == "--write-seeds") writeSeeds = true;
         else corpus = a;
     }
     if (corpus.empty()) {
-        std::cerr << "usage: fuzz_files [--seconds S] [--seed N] CORPUS_DIR | --write-seeds CORPUS_DIR\n";
+        std::cerr << "usage: fuzz_files [--seconds S] [--seed N] CORPUS_DIR\n";
         return 2;
     }
     RegisterProblemTypes();
-    if (writeSeeds) {
-        WriteSeeds(corpus);
-        return 0;
-    }
 
     // A scratch directory: the current input, and the approximation files
     // that inputs may name.
@@ -235,14 +202,15 @@ int main(int argc, char** argv) {
         });
     };
     targets[1].Name = "element";
-    std::size_t nextType = 0;
-    targets[1].Run = [&](const std::string& s) {
-        const int type = types[nextType++ % types.size()];
-        return Accepts([&] {
-            TProblem p(type, "F");
-            p.Root().SetText(s);
-            CheckRoundTrip(p.Root());
-        });
+    targets[1].Run = [&](const std::string& s) {  // accepted when a type of problem takes it
+        for (int type : types)
+            if (Accepts([&] {
+                    TProblem p(type, "F");
+                    p.Root().SetText(s);
+                    CheckRoundTrip(p.Root());
+                }))
+                return true;
+        return false;
     };
     targets[2].Name = "series";
     long seriesRuns = 0;
@@ -258,7 +226,11 @@ int main(int argc, char** argv) {
         });
     };
     for (TTarget& t : targets) {
-        for (const auto& e : fs::directory_iterator(corpus / t.Name)) t.Corpus.push_back(ReadAll(e.path()));
+        for (const auto& e : fs::directory_iterator(corpus / t.Name)) {
+            t.Corpus.push_back(ReadAll(e.path()));
+            // An element text is one line: its line end is no part of it.
+            if (t.Name == "element") t.Corpus.back().erase(t.Corpus.back().find_last_not_of("\r\n") + 1);
+        }
         t.Seeds = t.Corpus.size();
         if (t.Corpus.empty()) {
             std::cerr << "empty corpus: " << (corpus / t.Name) << '\n';

@@ -1,16 +1,9 @@
 #include "GuiTestUtil.h"
 
-#include "app/RegIniFile.h"
-#include "platform/errors.h"
 #include "elements/ElLists.h"
-#include "platform/cp1251.h"
 #include "platform/numtext.h"
 #include "platform/progress.h"
 #include "problem/FileNames.h"
-#include "problem/PbTypes.h"
-#include "problemtypes/Register.h"
-#include "views/SLAEForms.h"
-#include "views/TableForm.h"
 
 #include <QMenuBar>
 #include <regex>
@@ -18,23 +11,14 @@
 QStringList* TTestEditor::ShowLog = nullptr;
 
 void InstallUnexpectedDialogHandlers() {
+    static const auto fail = [](const QString& what) { ADD_FAILURE() << "unexpected " << what.toStdString(); };
     TDialogHandlers& h = DialogHandlers();
-    h.Message = [](QWidget*, const QString& text, TMsgKind) { ADD_FAILURE() << "unexpected message: " << text.toStdString(); };
-    h.Ask = [](QWidget*, const QString& text, TMsgKind) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return false;
-    };
-    h.AskSave = [](QWidget*, const QString& text) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return TSaveAnswer::Cancel;
-    };
-    h.OpenName = [](QWidget*, const QString&, const QString&) {
-        ADD_FAILURE() << "unexpected open dialog";
-        return QString();
-    };
+    h.Message = [](QWidget*, const QString& text, TMsgKind) { fail(text); };
+    h.Ask = [](QWidget*, const QString& text, TMsgKind) { return fail(text), false; };
+    h.AskSave = [](QWidget*, const QString& text) { return fail(text), TSaveAnswer::Cancel; };
+    h.OpenName = [](QWidget*, const QString&, const QString&) { return fail(QStringLiteral("open dialog")), QString(); };
     h.SaveName = [](QWidget*, const QString&, const QString&, const QString&) {
-        ADD_FAILURE() << "unexpected save dialog";
-        return QString();
+        return fail(QStringLiteral("save dialog")), QString();
     };
 }
 
@@ -53,11 +37,8 @@ TDialogScript::TDialogScript() {
         Questions << text;
         return Next(Answers, false);
     };
-    // The save question takes SaveAnswers first, else OK of Answers saves
-    // and Cancel goes on without saving.
     h.AskSave = [this](QWidget*, const QString& text) {
         Questions << text;
-        if (!SaveAnswers.empty()) return Next(SaveAnswers, TSaveAnswer::Cancel);
         return Next(Answers, false) ? TSaveAnswer::Save : TSaveAnswer::Discard;
     };
     h.OpenName = [this](QWidget*, const QString&, const QString&) { return Next(OpenNames, QString()); };
@@ -101,7 +82,7 @@ TMainFixture::~TMainFixture() {
 }
 
 std::unique_ptr<TMainForm> TMainFixture::NewMain() const {
-    auto main = std::make_unique<TMainForm>(nullptr, std::make_unique<TRegIniFile>(StoreFile()));
+    auto main = std::make_unique<TMainForm>(nullptr, std::make_unique<TRegIniFile>(dir_.filePath(QStringLiteral("store.ini"))));
     main->Hooks.ProblemWindow = ChildFactory<TTestFileWindow>();
     main->Hooks.SeriesWindow = ChildFactory<TTestFileWindow>();
     return main;
@@ -136,10 +117,6 @@ TProblemFixture::~TProblemFixture() {
     F.Main.reset();
 }
 
-template <class T>
-static T& DirectChild(TMainForm& main) {
-    return *main.findChild<T*>(QString(), Qt::FindDirectChildrenOnly);
-}
 TCalculForm& TProblemFixture::Calc() { return DirectChild<TCalculForm>(Main()); }
 TPbTypeForm& TProblemFixture::Types() { return DirectChild<TPbTypeForm>(Main()); }
 TTurnForm& TProblemFixture::Turn() { return DirectChild<TTurnForm>(Main()); }
@@ -221,6 +198,15 @@ std::string TViewsFixture::Item(const char* section, const char* key) {
     return list.ItemText(list.IndexOfKey(key));
 }
 
+std::string ErrorText(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const zem::ZemError& e) {
+        return e.what();
+    }
+    return {};
+}
+
 // --- Widget texts ----------------------------------------------------------
 
 QString MemoText(const QPlainTextEdit* memo) { return memo->toPlainText(); }
@@ -275,7 +261,7 @@ int RowOfLargest(const TStringGrid* grid, double& largest) {
     return row;
 }
 
-static int RowOf(const QTableWidget* grid, const QString& key) {
+int RowOf(const QTableWidget* grid, const QString& key) {
     for (int r = 0; r < grid->rowCount(); ++r)
         if (grid->item(r, 0) && grid->item(r, 0)->text() == key) return r;
     ADD_FAILURE() << "no row " << key.toStdString();

@@ -7,12 +7,23 @@
 #include "app/Dialogs.h"
 #include "app/FChildForm.h"
 #include "app/MainForm.h"
+#include "app/ProgressForm.h"
+#include "app/RegIniFile.h"
+#include "elements/Elements.h"
+#include "platform/cp1251.h"
+#include "platform/errors.h"
+#include "problem/PbData.h"
+#include "problem/PbTypes.h"
 #include "problem/Problems.h"
+#include "problemtypes/Register.h"
 #include "views/CalculForm.h"
 #include "views/ElementForm.h"
+#include "views/GraphForm.h"
 #include "views/ListForm.h"
 #include "views/PbTypeForm.h"
 #include "views/ProblemForm.h"
+#include "views/SLAEForms.h"
+#include "views/TableForm.h"
 #include "views/TurnForm.h"
 #include "views/ViewForm.h"
 
@@ -35,6 +46,8 @@
 #include <QTimer>
 #include <cmath>
 #include <deque>
+#include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -49,11 +62,9 @@ class TDialogScript {
 public:
     TDialogScript();
     ~TDialogScript();
-
     QStringList Messages;
     QStringList Questions;
-    std::deque<bool> Answers;        // for the questions; an empty script answers Cancel
-    std::deque<TSaveAnswer> SaveAnswers;  // for the questions about unsaved changes
+    std::deque<bool> Answers;        // an empty script answers Cancel; for unsaved changes OK saves
     std::deque<QString> SaveNames;   // for the save dialogs; empty: Cancel
     QStringList ProposedNames;       // what the save dialogs proposed
     std::deque<QString> OpenNames;
@@ -69,7 +80,6 @@ public:
     void SaveData() override;
     bool IsModified() const override { return Modified; }
     void ShowData() override { ++ShowCount; }
-
     bool Modified = false;
     bool FailSave = false;
     int SaveCount = 0;
@@ -83,7 +93,6 @@ public:
     void ShowData() override;
     void SaveData() override { ++SaveCount; Modified = false; }
     bool IsModified() const override { return Modified; }
-
     bool Modified = false;
     int SaveCount = 0;
     int ShowCount = 0;
@@ -96,9 +105,7 @@ class TMainFixture {
 public:
     TMainFixture();
     ~TMainFixture();
-
     void Touch(const QString& name) const;  // makes a file in the start directory
-    QString StoreFile() const { return dir_.filePath(QStringLiteral("store.ini")); }
     QString Dir() const { return dir_.path(); }
     QString Path(const QString& name) const { return dir_.filePath(name); }
     // A new main window over the same directory and store (the next run).
@@ -106,9 +113,7 @@ public:
     TTestFileWindow* Open(const QString& name);
     // "&Новая задача" answers the type dialog with TypeName from now on.
     void ChooseType(const std::string& typeName);
-
     std::unique_ptr<TMainForm> Main;
-
 private:
     QTemporaryDir dir_;
     QString oldCurrent_;
@@ -120,24 +125,20 @@ class TProblemFixture {
 public:
     TProblemFixture();
     ~TProblemFixture();
-
     TMainForm& Main() { return *F.Main; }
     TCalculForm& Calc();
     TPbTypeForm& Types();
     TTurnForm& Turn();
-
     TProblemForm* NewProblem(const std::string& typeName);  // as "&Новая задача" makes it
     bool SaveAs(TProblemForm* window, const QString& name);  // into the start directory
     TProblemForm* Open(const QString& name);
     bool WaitIdle();  // runs the event loop until the queue is empty (false after 30 s)
     QString Path(const QString& name) const { return F.Path(name); }
-
     // The default text of a cylinder with Mesh intervals.
     static std::string CylinderText(int mesh);
     // A cylinder problem file with the calculation lines Calc.
     void WriteCylinder(const QString& name, int mesh = 8,
                        const std::vector<std::string>& calc = {"CalcType= simple", "SaveResult"}) const;
-
     TDialogScript Script;
     TMainFixture F;
 };
@@ -148,7 +149,6 @@ class TTestProblemWindow : public TFChildForm {
 public:
     explicit TTestProblemWindow(TMainForm* main) : TFChildForm(main) { resize(300, 200); }
     void ShowData() override { ++ShowCount; }
-
     std::unique_ptr<zem::TProblem> Problem;
     bool Busy = false;
     int ShowCount = 0;
@@ -163,15 +163,31 @@ class TViewsFixture : public TMainFixture {
 public:
     explicit TViewsFixture(const std::string& type = "CylSym");
     ~TViewsFixture();
-
     TElemForm* OpenEditor();  // the editor of the root element
     void Calculate();         // solves the problem (band Gauss), as the queue would
+    TElemForm* SolvedEditor() { return Calculate(), OpenEditor(); }
     zem::TElement& Root() { return Window->Problem->Root(); }
     std::string Item(const char* section, const char* key);
-
     TTestProblemWindow* Window = nullptr;
     TViews* Views = nullptr;
 };
+
+// The dialog or window of class T that the main window owns.
+template <class T>
+T& DirectChild(TMainForm& main) {
+    return *main.findChild<T*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+// The first dependant of Window that is a T.
+template <class T>
+T* DependentOf(TChildForm* window) {
+    for (TChildForm* d : window->Dependents)
+        if (auto* t = dynamic_cast<T*>(d)) return t;
+    return nullptr;
+}
+
+// The message of the ZemError that Run raises, empty when it raises none.
+std::string ErrorText(const std::function<void()>& run);
 
 QString MemoText(const QPlainTextEdit* memo);
 QStringList MemoLines(const QPlainTextEdit* memo);
@@ -184,6 +200,7 @@ QStringList MenuBarTitles(TMainForm& main);
 // The row of the largest magnitude in the value column of a table, and the value.
 int RowOfLargest(const TStringGrid* grid, double& largest);
 
+int RowOf(const QTableWidget* grid, const QString& key);  // the row whose name is Key
 void SetGridValue(QTableWidget* grid, const QString& key, const QString& value);  // in the row of Key
 void SelectRow(QTableWidget* grid, const QString& key);
 QString GridValue(const QTableWidget* grid, int row);
@@ -192,3 +209,4 @@ QString GridValue(const QTableWidget* grid, int row);
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral(" | ")).toStdString() << ']'; }
 inline std::ostream& operator<<(std::ostream& os, const QString& s) { return os << s.toStdString(); }
+inline std::ostream& operator<<(std::ostream& os, const QStringList& l) { return os << l.join(QStringLiteral(" | ")).toStdString(); }

@@ -3,7 +3,6 @@
 #include "GuiTestUtil.h"
 
 #include "elements/ElComp.h"
-#include "platform/errors.h"
 #include "views/MemoForm.h"
 
 #include <QKeyEvent>
@@ -13,59 +12,18 @@ namespace {
 
 bool PageShown(TElemForm* e, QWidget* sheet) { return e->PageControl->isTabVisible(e->PageControl->indexOf(sheet)); }
 
-TListForm* ListEditorOf(TChildForm* window) {
-    for (TChildForm* d : window->Dependents)
-        if (auto* list = dynamic_cast<TListForm*>(d)) return list;
-    return nullptr;
-}
-
 void PressKey(QWidget* w, int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
     QApplication::sendEvent(w, &press);
 }
 
-}  // namespace
-
-TEST(ElementEditor, ShowsTheSectionsOfTheRootElement) {
-    TViewsFixture f;
-    TElemForm* e = f.OpenEditor();
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->ParentForm, f.Window);
-    EXPECT_TRUE(e->DataMemo->toPlainText().startsWith(QStringLiteral("{PARAMS={R=10.0,")));
-    EXPECT_FALSE(PageShown(e, e->ElementSheet)) << "a cylinder has no sub-elements";
-    EXPECT_TRUE(PageShown(e, e->BoundSheet));
-    ASSERT_EQ(e->ParamGrid->rowCount(), 5);
-    EXPECT_EQ(GridValue(e->ParamGrid, 0), QStringLiteral("10.0"));
-
-    // The information panel follows the row.
-    e->PageControl->setCurrentWidget(e->ParameterSheet);
-    SelectRow(e->ParamGrid, QStringLiteral("t"));
-    EXPECT_TRUE(e->TypeLabel->text().startsWith(QStringLiteral("Real: "))) << e->TypeLabel->text().toStdString();
-    EXPECT_FALSE(e->HintLabel->text().isEmpty());
-
-    // The result tables are on once the problem is solved.
-    e->ResultsItemClick();
-    EXPECT_FALSE(e->TableResultItem->isEnabled());
-    f.Calculate();
-    e->ResultsItemClick();
-    EXPECT_TRUE(e->TableResultItem->isEnabled());
-}
-
-namespace {
-
-// Keys as the user types them: to the widget with the focus (the cell's
-// editor once it is open).
-void TypeKeys(QWidget* fallback, const QString& text) {
-    for (QChar c : text) {
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : fallback;
-        QTest::keyClick(target, c.toLatin1());
-    }
-}
-
-// Return in the cell's editor; the grid takes the value once the event
-// loop has run.
-void PressReturn(QWidget* fallback) {
-    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : fallback, Qt::Key_Return);
+// Keys as the user types them, then Return: to the widget with the focus
+// (the cell's editor once it is open); the grid takes the value once the
+// event loop has run.
+void TypeKeys(QWidget* grid, const QString& text) {
+    auto target = [grid] { return QApplication::focusWidget() ? QApplication::focusWidget() : grid; };
+    for (QChar c : text) QTest::keyClick(target(), c.toLatin1());
+    QTest::keyClick(target(), Qt::Key_Return);
     QTest::qWait(1);
 }
 
@@ -81,41 +39,26 @@ TEST(ElementEditor, TypingIntoACellEditsThatCell) {
     f.Main->ShowChild(e);
     e->PageControl->setCurrentWidget(e->ParameterSheet);
     QTableWidget* grid = e->ParamGrid;
-    int t = -1;
-    for (int r = 0; r < grid->rowCount(); ++r)
-        if (grid->item(r, 0)->text() == QStringLiteral("t")) t = r;
-    ASSERT_GE(t, 0);
+    const int t = RowOf(grid, QStringLiteral("t"));
     const std::string others = f.Item("PARAMS", "mu");
-
     // Clicking the selected thickness cell and typing: the first key too
     // goes into that cell, never to a search for a cell starting with "0".
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(grid, t, 1));
     QTest::qWait(QApplication::doubleClickInterval() + 50);
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(grid, t, 1));
     TypeKeys(grid, QStringLiteral("0.012"));
-    PressReturn(grid);
     EXPECT_EQ(GridValue(grid, t), QStringLiteral("0.012"));
     e->SaveData();
     EXPECT_EQ(f.Item("PARAMS", "t"), "0.012");
     EXPECT_EQ(f.Item("PARAMS", "mu"), others);
-
     // Typing on the name of a row edits the row's value.
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCenter(grid, t, 0));
     TypeKeys(grid, QStringLiteral("0.02"));
-    PressReturn(grid);
     EXPECT_EQ(grid->item(t, 0)->text(), QStringLiteral("t"));
     EXPECT_EQ(GridValue(grid, t), QStringLiteral("0.02"));
-
     // A value that does not parse is named on applying.
     SetGridValue(grid, QStringLiteral("t"), QStringLiteral("abc"));
-    try {
-        e->SaveData();
-        ADD_FAILURE() << "a bad value was taken";
-    } catch (const zem::ZemError& error) {
-        EXPECT_TRUE(QString::fromUtf8(error.what()).startsWith(QStringLiteral("t = abc: "))) << error.what();
-    }
-    SetGridValue(grid, QStringLiteral("t"), QStringLiteral("0.02"));
-    e->SaveData();
+    EXPECT_THAT(ErrorText([&] { e->SaveData(); }), ::testing::StartsWith("t = abc: "));
 }
 
 TEST(ElementEditor, GridAndTextEditsChangeTheElementAllOrNothing) {
@@ -127,13 +70,8 @@ TEST(ElementEditor, GridAndTextEditsChangeTheElementAllOrNothing) {
     EXPECT_EQ(f.Item("PARAMS", "R"), "10.0") << "not applied yet";
     e->SaveData();
     EXPECT_EQ(f.Item("PARAMS", "R"), "12.5");
-    EXPECT_TRUE(e->DataMemo->toPlainText().contains(QStringLiteral("R=12.5")));
     EXPECT_FALSE(e->IsModified());
     EXPECT_GT(f.Window->ShowCount, shown) << "the problem window shows the new text";
-    double r = 0;
-    f.Root().Params().GetReal("R", r);
-    EXPECT_DOUBLE_EQ(r, 12.5) << "the domain was set up afresh";
-
     // A bad value: nothing applied, the edits stay to be mended.
     const std::string before = f.Root().Text();
     SetGridValue(e->ParamGrid, QStringLiteral("H"), QStringLiteral("7"));
@@ -144,29 +82,21 @@ TEST(ElementEditor, GridAndTextEditsChangeTheElementAllOrNothing) {
     SetGridValue(e->ParamGrid, QStringLiteral("t"), QStringLiteral("0.02"));
     e->SaveData();
     EXPECT_EQ(f.Item("PARAMS", "H"), "7");
-
     // The text edited as a whole reaches the element and the grid.
     TypeInto(e->DataMemo, e->DataMemo->toPlainText().replace(QStringLiteral("H=7"), QStringLiteral("H=6")));
     e->SaveData();
     EXPECT_EQ(f.Item("PARAMS", "H"), "6");
     EXPECT_EQ(GridValue(e->ParamGrid, 1), QStringLiteral("6"));
-
     // The solve commands apply the edits first and go to the problem window.
     SetGridValue(e->ParamGrid, QStringLiteral("E"), QStringLiteral("2e11"));
     e->TurnSolveItem->trigger();
     EXPECT_EQ(f.Item("PARAMS", "E"), "2e11");
     EXPECT_EQ(f.Window->SolveCount, 1);
     EXPECT_FALSE(f.Window->SolvedWithWindow);
-
     // A problem being calculated refuses edits.
     SetGridValue(e->ParamGrid, QStringLiteral("R"), QStringLiteral("3"));
     f.Window->Busy = true;
-    try {
-        e->SaveData();
-        ADD_FAILURE() << "no error";
-    } catch (const zem::ZemError& err) {
-        EXPECT_STREQ(err.what(), kProblemBusyText);
-    }
+    EXPECT_EQ(ErrorText([&] { e->SaveData(); }), kProblemBusyText);
     EXPECT_EQ(f.Item("PARAMS", "R"), "12.5");
 }
 
@@ -176,21 +106,18 @@ TEST(ListEditor, OpensOnABracketedValueAndAppliesItsRows) {
     e->PageControl->setCurrentWidget(e->MeshSheet);
     SelectRow(e->MeshGrid, QStringLiteral("mesh_x"));
     e->OpenItemClick();
-    EXPECT_EQ(ListEditorOf(e), nullptr) << "a single number opens nothing";
-
+    EXPECT_EQ(DependentOf<TListForm>(e), nullptr) << "a single number opens nothing";
     // A list of fractions with a [count, share] pair: two rows.
     SetGridValue(e->MeshGrid, QStringLiteral("mesh_x"), QStringLiteral("0.5, [2, 0.5]"));
     e->OpenItemClick();
-    TListForm* l = ListEditorOf(e);
+    TListForm* l = DependentOf<TListForm>(e);
     ASSERT_TRUE(l);
     QTableWidget* g = l->Grid;
     EXPECT_EQ(f.Item("MESH", "mesh_x"), "[0.5, [2, 0.5]]") << "the typed list was applied first";
     ASSERT_EQ(g->rowCount(), 2);
     EXPECT_EQ(g->item(1, 0)->text(), QStringLiteral("2, 0.5"));
-    EXPECT_EQ(g->verticalHeaderItem(1)->text(), QStringLiteral("2"));
     l->ApplyItemClick();
     EXPECT_EQ(f.Item("MESH", "mesh_x"), "[0.5, [2, 0.5]]") << "unchanged rows give the same list";
-
     // Rows inserted, emptied and deleted; empty rows are skipped.
     g->setCurrentCell(0, 0);
     l->SpanGridInsRowItemClick();
@@ -208,7 +135,6 @@ TEST(ListEditor, OpensOnABracketedValueAndAppliesItsRows) {
     for (int i = 0; i < 3; ++i) l->SpanGridDeletePasteItemClick();
     ASSERT_EQ(g->rowCount(), 1) << "the only row stays";
     EXPECT_EQ(g->item(0, 0)->text(), QStringLiteral("1, 0.5"));
-
     // Down on a filled last row appends a row; Up on the empty last row takes it away.
     g->setCurrentCell(0, 0);
     PressKey(g, Qt::Key_Down);
@@ -216,7 +142,6 @@ TEST(ListEditor, OpensOnABracketedValueAndAppliesItsRows) {
     g->setCurrentCell(1, 0);
     PressKey(g, Qt::Key_Up);
     EXPECT_EQ(g->rowCount(), 1);
-
     // "&Расчет" applies and runs the problem window's "&Выполнить".
     g->item(0, 0)->setText(QStringLiteral("8"));
     l->SolveItemClick();
@@ -249,8 +174,6 @@ TEST(ElementEditor, SpansOfASteppedCylinderAreAddedAndDeleted) {
     auto& comp = dynamic_cast<zem::TElComp&>(f.Root());
     ASSERT_TRUE(PageShown(e, e->ElementSheet));
     EXPECT_FALSE(PageShown(e, e->MeshSheet)) << "the compound has no mesh items";
-    ASSERT_EQ(e->ElemGrid->rowCount(), 2);
-
     // A span with its own height, then a new span inserted before it.
     e->PageControl->setCurrentWidget(e->ElementSheet);
     const std::string span = "{PARAMS={H=3}, MESH={mesh_x=6}}";
@@ -259,16 +182,13 @@ TEST(ElementEditor, SpansOfASteppedCylinderAreAddedAndDeleted) {
     e->ElemGrid->setCurrentCell(1, 1);
     e->ElAddItemClick();
     ASSERT_EQ(comp.ChildCount(), 3);
-    EXPECT_EQ(e->ElemGrid->item(2, 0)->text(), QStringLiteral("Span3"));
     EXPECT_EQ(comp.Child(2).Text(), span) << "the values after the row moved down";
     EXPECT_NE(f.Root().Text().find("Span3={PARAMS={H=3}"), std::string::npos);
     EXPECT_EQ(f.Window->Problem->Domains().size(), 3u);
-
     // A sub-element editor, then the span in front of it deleted.
     e->ElemGrid->setCurrentCell(2, 1);
     e->OpenItemClick();
-    ASSERT_EQ(e->Dependents.size(), 1);
-    auto* sub = dynamic_cast<TElemForm*>(e->Dependents.first());
+    auto* sub = DependentOf<TElemForm>(e);
     ASSERT_TRUE(sub);
     EXPECT_FALSE(PageShown(sub, sub->BoundSheet)) << "a span has no boundary conditions";
     e->ElemGrid->setCurrentCell(1, 1);
@@ -277,7 +197,6 @@ TEST(ElementEditor, SpansOfASteppedCylinderAreAddedAndDeleted) {
     EXPECT_EQ(comp.Child(1).Text(), span);
     QApplication::processEvents();
     EXPECT_TRUE(e->Dependents.isEmpty()) << "the editor of the span that went closes";
-
     // Down on the last filled row adds a span; the one span left cannot be deleted.
     e->ElemGrid->setFocus();
     e->ElemGrid->setCurrentCell(1, 1);

@@ -15,6 +15,7 @@
 #include "testutil.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 #include "problem/PbTypes.h"
 #include "problem/Problems.h"
 #include "problemtypes/DmCylSym.h"
+#include "problemtypes/DmRing.h"
 #include "problemtypes/ElCyls.h"
 #include "problemtypes/Register.h"
 #include "solvers/Matrises.h"
@@ -38,6 +39,11 @@ inline TElemItem& ItemAt(TElement& root, const std::string& path) {
 }
 
 using TSettings = std::vector<std::pair<std::string, std::string>>;
+
+inline TSettings operator+(TSettings a, const TSettings& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
 inline void Edit(TProblem& p, const TSettings& settings) {
     for (const auto& [path, text] : settings) ItemAt(p.Root(), path).SetText(text);
@@ -114,6 +120,15 @@ inline double MaxAbsW(TDmCylTech& d) {
     for (int i = 0; i <= d.StepCount(0); ++i)
         for (int j = 0; j < d.StepCount(1); ++j) m = std::max(m, std::fabs(ResultAt(d, 2, i, j)));
     return m;
+}
+
+// --- The ring: its domain and a result at node i.
+
+inline TDmRing& RingOf(TProblem& p) { return dynamic_cast<TDmRing&>(*p.Domains().at(0)->Domain); }
+
+inline double ResultAt(TDmRing& d, int kind, int i) {
+    d.SetPos(0, i);
+    return static_cast<double>(d.ResultValue(kind));
 }
 
 }  // namespace zem::cyltest

@@ -1,8 +1,8 @@
-// The shell with a stiffening ring on its top edge: its items and element
-// text, the ring taking the shell's E, the unknowns and rows, and the
-// physics of the joint: a ring of vanishing stiffness leaves the top free, a
-// very stiff one holds the top's radial and circumferential displacements
-// and its slope, and one period of a periodic structure equals the whole.
+// The shell with a stiffening ring on its top edge: the ring taking the
+// shell's radius, mesh and E, and the physics of the joint: a ring of
+// vanishing stiffness leaves the top free, a very stiff one holds the top's
+// radial and circumferential displacements and its slope, and the shell
+// resists every load of the ring.
 #include "cylinders.h"
 #include "problemtypes/DmRing.h"
 #include "problemtypes/ElLave.h"
@@ -29,11 +29,6 @@ TSettings RingScaled(double factor) {
             {"ELEMS.Ring.PARAMS.G", RealToStrGen(17, 0, 8.0e10 * factor)}};
 }
 
-TSettings operator+(TSettings a, const TSettings& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // The largest difference of result `kind` between two shells over every
 // node, and the largest magnitude of the second.
 void Compare(TDmCylTech& a, TDmCylTech& b, int kind, double& diff, double& scale) {
@@ -48,24 +43,6 @@ void Compare(TDmCylTech& a, TDmCylTech& b, int kind, double& diff, double& scale
 
 const TSettings kMesh = {{"MESH.mesh_x", "16"}, {"MESH.mesh_y", "16"}, {"PARAMS.H", "5"}};
 const TSettings kWind = {{"LOADS.Gidr", ""}, {"LOADS.Wind", "[0, 0, 2000]"}};
-
-TEST(CylRing, ItemsAndElementText) {
-    auto p = MakeProblem("CylRing");
-    TElemList& bounds = p->Root().Bounds();
-    EXPECT_EQ(bounds.Count(), 8);
-    for (const char* key : {"u_top", "v_top", "w_top", "dw_top", "N1_top", "S1_top", "Q1_top", "M1_top"})
-        EXPECT_LT(bounds.IndexOfKey(key), 0) << key;
-    TElement& ring = RingShell(*p).RingElement();
-    EXPECT_LT(ring.Params().IndexOfKey("R"), 0);
-    EXPECT_EQ(ring.Params().ItemText(ring.Params().IndexOfKey("E")), "");
-    EXPECT_EQ(ring.Mesh().Count(), 0);
-    const std::string text(p->Root().Text());
-    EXPECT_NE(text.find("ELEMS={Ring={"), std::string::npos) << text;
-    // The periodic variant: the shell's Period, none of the ring's own.
-    auto q = MakeProblem("CylRingP");
-    EXPECT_GE(q->Root().Params().IndexOfKey("Period"), 0);
-    EXPECT_LT(RingShell(*q).RingElement().Params().IndexOfKey("Period"), 0);
-}
 
 TEST(CylRing, RingTakesTheShellsRadiusMeshAndEUnlessItsOwnIsGiven) {
     auto p = MakeProblem("CylRing", {{"PARAMS.R", "4"}, {"PARAMS.E", "1e11"}, {"MESH.mesh_y", "12"}});
@@ -83,22 +60,6 @@ TEST(CylRing, RingTakesTheShellsRadiusMeshAndEUnlessItsOwnIsGiven) {
     // One period: the ring's extent is the shell's.
     auto q = MakeProblem("CylRingP", {{"PARAMS.R", "10"}, {"PARAMS.Period", "2"}});
     EXPECT_NEAR(RingShell(*q).Ring().Lengths[0], 10 * std::numbers::pi, 1e-12);
-}
-
-TEST(CylRing, UnknownsAndCouplingRows) {
-    auto p = MakeProblem("CylRing", {{"MESH.mesh_x", "6"}, {"MESH.mesh_y", "5"}});
-    const std::vector<std::string> names = RowNames(*p);
-    const int n = 6, m = 5, cyl = 3 * m * (n + 5);
-    ASSERT_EQ(static_cast<int>(names.size()), cyl + 4 * m);
-    // After the shell's bottom and inner rows, per pass over the ring nodes.
-    const int top = 9 * m + 3 * m * (n - 1);
-    EXPECT_EQ(names[std::size_t(top)], "Cnt(u[0])");
-    EXPECT_EQ(names[std::size_t(top + 2)], "Cnt(w[0])");
-    EXPECT_EQ(names[std::size_t(top + 3 * m)], "DfBT(u)(5,0)");
-    EXPECT_EQ(names[std::size_t(top + 3 * m + 2)], "Cnt(dw0[0])");
-    EXPECT_EQ(names[std::size_t(top + 6 * m)], "EqI(6,0)");
-    EXPECT_EQ(names[std::size_t(top + 9 * m)], "Cnt(N1[0])");
-    EXPECT_EQ(names.back(), "Cnt(M1[4])");
 }
 
 TEST(CylRing, WeakRingLeavesTheTopFree) {
@@ -140,7 +101,7 @@ TEST(CylRing, StiffRingHoldsTheTopsRadialAndCircumferentialDisplacementAndSlope)
             EXPECT_LT(std::fabs(ResultAt(a, kW, 16, j)), 1e-5 * wMax) << j;
             EXPECT_LT(std::fabs(ResultAt(a, kV, 16, j)), 1e-5 * wMax) << j;
             EXPECT_LT(std::fabs(ResultAt(a, kDw, 16, j)) * 5, 1e-4 * wMax) << j;
-            if (wind) EXPECT_LT(std::fabs(ResultAt(a, kU, 16, j)), 1e-5 * wMax) << j;
+            EXPECT_LT(wind ? std::fabs(ResultAt(a, kU, 16, j)) : 0, 1e-5 * wMax) << j;
         }
         for (int kind : {kU, kV, kW, kM1}) {
             double diff = 0, scale = 0;
@@ -183,34 +144,6 @@ TEST(CylRing, ShellResistsEachLoadOfTheRing) {
         EXPECT_GT(dot, 0) << c.key;
         EXPECT_LT(maxA, maxB) << c.key;
         EXPECT_GT(maxA, 1e-6 * maxB) << c.key;
-    }
-}
-
-TEST(CylRingP, OnePeriodEqualsTheWholeRingStiffenedShell) {
-    // A wind of period 2 on the shell and a radial load of period 2 on the
-    // ring.
-    auto whole = MakeProblem("CylRing", kMesh + TSettings{{"LOADS.Wind", "[0, 0, [300, 100], 0, 50]"},
-                                                          {"ELEMS.Ring.LOADS.t", "[0, 0, 1000]"}});
-    auto half = MakeProblem("CylRingP", kMesh + TSettings{{"PARAMS.Period", "2"},
-                                                          {"MESH.mesh_y", "8"},
-                                                          {"LOADS.Wind", "[0, [300, 100], 50]"},
-                                                          {"ELEMS.Ring.LOADS.t", "[0, 1000]"}});
-    Solve(*whole);
-    Solve(*half);
-    TDmCylTech &a = CylTechOf(*whole), &b = CylTechOf(*half);
-    const double wMax = MaxAbsW(a);
-    for (int kind : {kU, kV, kW, kM1})
-        for (int i = 0; i <= 16; i += 4)
-            for (int j = 0; j < 8; ++j) {
-                const double x = ResultAt(a, kind, i, j);
-                EXPECT_NEAR(ResultAt(b, kind, i, j), x, 1e-8 * (std::fabs(x) + (kind <= kW ? wMax : 1)))
-                    << "kind " << kind << " at (" << i << "," << j << ")";
-            }
-    TDmRing &ra = RingShell(*whole).Ring(), &rb = RingShell(*half).Ring();
-    for (int j = 0; j < 8; ++j) {
-        ra.SetPos(0, j);
-        rb.SetPos(0, j);
-        EXPECT_NEAR(double(rb.ValueN2()), double(ra.ValueN2()), 1e-8 * std::fabs(double(ra.ValueN2())) + 1e-6);
     }
 }
 

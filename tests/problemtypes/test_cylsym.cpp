@@ -1,8 +1,8 @@
-// The axisymmetric cylinder: its default problem, the rows each end gets from
-// what is given there, prescribed edge values, loads and stresses, and the
-// analytic beam-on-elastic-foundation solutions of a long steel shell
-// (R = 10 m, t = 0.01 m, H = 10 m: beta H = 40, so the clamped bottom does
-// not reach the free top) under a uniform pressure and under a full tank.
+// The axisymmetric cylinder: the rows each end gets from what is given there,
+// prescribed edge values, loads and stresses, and the analytic
+// beam-on-elastic-foundation solution of a long steel shell (R = 10 m,
+// t = 0.01 m, H = 10 m: beta H = 40, so the clamped bottom does not reach the
+// free top) under a uniform pressure.
 #include "cylinders.h"
 
 #include "platform/errors.h"
@@ -24,27 +24,14 @@ const double kBeta = std::pow(kK / (4 * kD), 0.25);  // beta^4 = E t / (4 R^2 D)
 
 }  // namespace
 
-TEST(CylSym, DefaultShell) {
+TEST(CylSym, EachEndGetsTheRowsOfWhatIsGiven) {
+    // The default: clamped bottom ("Eq", "dw", "w"), free top ("Eq", "M1", "Q1").
     auto p = MakeProblem("CylSym");
-    EXPECT_EQ(p->Root().GetCaption(), ProblemTypeCaption(ProblemTypeByName("CylSym")));
-    // Clamped bottom ("Eq", "dw", "w"), free top ("Eq", "M1", "Q1").
     EXPECT_THAT(RowNames(*p), ElementsAre("Eq(0)", "dw(0)", "w(0)", "Eq(1)", "Eq(2)", "Eq(3)", "Eq(4)", "M1(4)",
                                           "Q1(4)"));
-    EXPECT_EQ(p->UnknownCount(), 9u);
-    TDmCylSym& cyl = CylSymOf(*p);
-    EXPECT_NEAR(cyl.Rigidity, 18864.47, 0.01);  // 0.01 (0.01^2 2.06e11) / 12 / 0.91
-    EXPECT_DOUBLE_EQ(cyl.HoopStiffness, 2.06e8);
-    cyl.SetPos(0, 0);  // the default liquid fills the shell: gamma H at the bottom
-    EXPECT_NEAR(static_cast<double>(cyl.InputValue(0)), 1e5, 1e-6);
-    // The caption names the entries in the order the load reads them.
-    EXPECT_EQ(ItemAt(p->Root(), "LOADS.Gidr").Caption(),
-              "Гидростататика [плотность жидкости (Н/м^3), высота залива (м)]");
-}
-
-TEST(CylSym, EachEndGetsTheRowsOfWhatIsGiven) {
     // Hinged bottom (w and M1), clamped top (w and dw).
-    auto p = MakeProblem("CylSym", {{"BOUNDS.dw_bot", ""}, {"BOUNDS.M1_bot", "0"}, {"BOUNDS.w_top", "0"},
-                                    {"BOUNDS.dw_top", "0"}, {"BOUNDS.Q1_top", ""}, {"BOUNDS.M1_top", ""}});
+    Edit(*p, {{"BOUNDS.dw_bot", ""}, {"BOUNDS.M1_bot", "0"}, {"BOUNDS.w_top", "0"}, {"BOUNDS.dw_top", "0"},
+              {"BOUNDS.Q1_top", ""}, {"BOUNDS.M1_top", ""}});
     EXPECT_THAT(RowNames(*p), ElementsAre("Eq(0)", "M1(0)", "w(0)", "Eq(1)", "Eq(2)", "Eq(3)", "w(4)", "dw(4)",
                                           "Eq(4)"));
     // Without w and Q1 the shell equation would be written twice at node 0.
@@ -133,24 +120,4 @@ TEST(CylSymPhysics, UniformPressureFollowsTheClampedEdgeSolutionAtOrderTwo) {
             EXPECT_NEAR(Results(*p, TDmCylSym::rkM1).front(), m1, 0.01 * std::fabs(m1));
         }
     }
-}
-
-TEST(CylSymPhysics, LiquidFillingAClampedTank) {
-    // q = gamma (H - x). Away from the bottom the shell carries it as a
-    // membrane, w = q R^2 / (E t) (a linear load bends nothing, and the free
-    // top needs no correction); the clamped bottom adds the decaying edge
-    // solution with w(0) = w'(0) = 0.
-    const double gamma = 10000, scale = gamma * kH / kK;
-    const double c1 = scale, c2 = c1 - gamma / (kK * kBeta);
-    auto membrane = [&](double x) { return gamma * (kH - x) / kK; };
-    auto exact = [&](double x) {
-        return membrane(x) - std::exp(-kBeta * x) * (c1 * std::cos(kBeta * x) + c2 * std::sin(kBeta * x));
-    };
-    const int mesh = 640;
-    auto p = LongShell(mesh, "", "10000");
-    const auto w = Results(*p, TDmCylSym::rkW);
-    for (int i = mesh / 2; i <= mesh; ++i) ASSERT_NEAR(w[i], membrane(i * kH / mesh), 1e-7 * scale) << "node " << i;
-    EXPECT_LT(EdgeError(*p, mesh, exact), 1e-3 * scale);
-    // The hoop stress follows the membrane value gamma (H - x) R / t too.
-    EXPECT_NEAR(Results(*p, TDmCylSym::rkSig2)[mesh / 2], gamma * kH / 2 * kR / kT, 1e-6 * gamma * kH * kR / kT);
 }

@@ -40,7 +40,7 @@ TEST(RealType, RowsFollowTheRealTypeOfTheirThread) {
     EXPECT_THROW(TXLineItem(rtExtended, 3, 0).GetItem(3), ZemError) << "an index past the row is refused";
 }
 
-TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {
+TEST(RowsAndMatrices, SumsAndExtremes) {
     TXLineItem list(rtExtended, 6, 0);
     TALineItem array(6, nullptr, 0);
     const Extended v[6] = {3, -1, 7, 7, -1, 2};
@@ -55,28 +55,17 @@ TEST(TLineItem, SumsAndExtremesOnBothRowKinds) {
         EXPECT_EQ(row->SumFirst(0) + row->SumFirst(3), 9);
     }
     EXPECT_THROW(TALineItem().SetItem(0, 1), ZemError);
+    // A block matrix: row-major, the first of equal extremes, no index past its rows.
+    TAMatrix m(10, 3);
+    m.SetItem(5, 2, 5), m.SetItem(7, 1, 5), m.SetItem(1, 0, -2), m.SetItem(8, 0, -2);
+    std::size_t r = 0, c = 0;
+    EXPECT_EQ(m.MaxItem(r, c), 5);
+    EXPECT_EQ(r * 10 + c, 52u);
+    EXPECT_EQ(m.MinItem(r, c), -2);
+    EXPECT_EQ(r * 10 + c, 10u);
+    EXPECT_EQ(m.Data()[5 * 3 + 2], 5);
+    EXPECT_THROW(m.GetItem(10, 0), ZemError);
     EXPECT_EQ(TALineItem{1.0L / 3.0L}.GetItem(0), static_cast<double>(1.0L / 3.0L)) << "array rows store doubles";
-}
-
-TEST(TMatrix, AccessAndExtremes) {
-    TAMatrix block(10, 3);
-    {
-        TMatrix* m = &block;
-        EXPECT_EQ(m->GetItem(9, 0), 0);
-        m->SetItem(5, 2, 4.5);
-        m->AddItem(5, 2, 0.5);
-        m->SetItem(7, 1, 5);
-        m->SetItem(1, 0, -2);
-        m->SetItem(8, 0, -2);
-        EXPECT_EQ(m->GetItem(5, 2), 5);
-        std::size_t r = 0, c = 0;
-        EXPECT_EQ(m->MaxItem(r, c), 5);
-        EXPECT_EQ(r * 10 + c, 52u) << "row-major scan, the first maximum wins";
-        EXPECT_EQ(m->MinItem(r, c), -2);
-        EXPECT_EQ(r * 10 + c, 10u);
-        EXPECT_THROW(m->GetItem(10, 0), ZemError);
-    }
-    EXPECT_EQ(block.Data()[5 * 3 + 2], 5) << "row-major block";
 }
 
 TEST(MatrisesFiles, BinaryResultsRoundTripAndRefuseForeignFiles) {

@@ -1,15 +1,9 @@
-// Progress bookkeeping, the worker thread, and stopping a running solution.
+// Progress bookkeeping and the worker thread.
 #include "platform/errors.h"
 #include "platform/progress.h"
-#include "solvers/SLCLass.h"
 #include "solvers/SLProgr.h"
-#include "testsystems.h"
 
 #include <gtest/gtest.h>
-
-#include <condition_variable>
-#include <filesystem>
-#include <mutex>
 
 namespace zem {
 namespace {
@@ -59,70 +53,6 @@ TEST(SolverThread, RunsTheProcedureAndHandsBackItsError) {
     TSLThread failing(progress, [] { throw ZemError("сбой"); });
     EXPECT_THROW(failing.Join(), ZemError);
     EXPECT_NO_THROW(failing.Join()) << "the error is handed back once";
-}
-
-// Blocks the worker at its first step of forward elimination until the test
-// has cleared the running flag from its own thread.
-class GateProgress : public TProgressLog {
-public:
-    void Step(std::size_t position) override {
-        TProgressLog::Step(position);
-        if (Snapshot().stageName != "Прямой ход") return;
-        std::unique_lock lock(mutex_);
-        if (!reached_) {
-            reached_ = true;
-            changed_.notify_all();
-            changed_.wait(lock, [&] { return released_; });
-        } else {
-            ++stepsAfterStop_;
-        }
-    }
-    void WaitForGate() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return reached_; });
-    }
-    void Release() {
-        std::lock_guard lock(mutex_);
-        released_ = true;
-        changed_.notify_all();
-    }
-    int StepsAfterStop() {
-        std::lock_guard lock(mutex_);
-        return stepsAfterStop_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool reached_ = false, released_ = false;
-    int stepsAfterStop_ = 0;
-};
-
-TEST(SolverThread, StopDuringEliminationUnwindsAtTheNextStep) {
-    const test::TTestSystem s = test::Tridiagonal(2000);
-    GateProgress progress;
-    auto solver = NewSolver(3, s.N(), s.Provider(), progress);
-    TSLThread thread(progress, [&] {
-        solver->Prepare();
-        solver->Solve();
-        EstimateError(*solver);
-        progress.FinishCalculation("Расчет закончен");
-    });
-    progress.WaitForGate();
-    const std::filesystem::path dir = solver->TempDirectory();
-    EXPECT_TRUE(std::filesystem::exists(dir / "matr.tmp")) << "the file lives while the solution runs";
-    progress.SetRunning(false);  // the user confirmed the stop
-    progress.Release();
-    EXPECT_THROW(thread.Join(), EBreakCalcule);
-
-    EXPECT_EQ(progress.StepsAfterStop(), 0) << "the very next step raised";
-    EXPECT_FALSE(solver->Solved());
-    EXPECT_FALSE(std::filesystem::exists(dir)) << "a stopped solution leaves no temporary file";
-    const std::vector<std::string> lines = progress.Lines();
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[3], "Ширина ленты: 3");
-    EXPECT_EQ(lines[5].rfind("Формирование матрицы: ", 0), 0u) << lines[5];
-    for (const std::string& line : lines) EXPECT_EQ(line.find("Общее время"), std::string::npos);
 }
 
 }  // namespace

@@ -144,24 +144,17 @@ Extended DerivError(const Case& c, const std::vector<double>& sx, const std::vec
 
 double ObservedOrder(Extended coarse, Extended fine) { return static_cast<double>(std::log2(coarse / fine)); }
 
+// Forward and backward: the central second difference of the next node
+// (order 1), the first difference of central second differences for the
+// third, the outer second difference for the fourth (order 1).
 const Case kUniformCases[] = {
-    {{1, 0}, {0}, 2, "first, central"},
-    {{2, 0}, {0}, 2, "second, central"},
-    {{3, 0}, {0}, 2, "third, central"},
-    {{4, 0}, {0}, 2, "fourth, central"},
-    {{1, 0}, {1}, 2, "first, forward"},
-    {{1, 0}, {-1}, 2, "first, backward"},
-    {{2, 0}, {1}, 1, "second, forward (central formula of the next node)"},
-    {{2, 0}, {-1}, 1, "second, backward"},
-    {{3, 0}, {1}, 2, "third, forward first difference of central second differences"},
-    {{4, 0}, {1}, 1, "fourth, forward outer second difference"},
-    {{4, 0}, {-1}, 1, "fourth, backward outer second difference"},
-    {{0, 2}, {0}, 2, "second along y"},
-    {{1, 1}, {0}, 2, "mixed d2/dxdy"},
-    {{2, 2}, {0}, 2, "mixed d4/dx2dy2"},
-    {{1, 2}, {0}, 2, "mixed d3/dxdy2"},
-    {{3, 1}, {0}, 2, "mixed d4/dx3dy"},
-    {{1, 1}, {1, -1}, 2, "mixed, forward in x, backward in y"},
+    {{1, 0}, {0}, 2, "first"},     {{2, 0}, {0}, 2, "second"},         {{3, 0}, {0}, 2, "third"},
+    {{4, 0}, {0}, 2, "fourth"},    {{1, 0}, {1}, 2, "first, forward"}, {{1, 0}, {-1}, 2, "first, backward"},
+    {{2, 0}, {1}, 1, "second, forward"},  {{2, 0}, {-1}, 1, "second, backward"},
+    {{3, 0}, {1}, 2, "third, forward"},   {{4, 0}, {1}, 1, "fourth, forward"},
+    {{4, 0}, {-1}, 1, "fourth, backward"}, {{0, 2}, {0}, 2, "second along y"},
+    {{1, 1}, {0}, 2, "d2/dxdy"},   {{2, 2}, {0}, 2, "d4/dx2dy2"},      {{1, 2}, {0}, 2, "d3/dxdy2"},
+    {{3, 1}, {0}, 2, "d4/dx3dy"},  {{1, 1}, {1, -1}, 2, "mixed, forward in x, backward in y"},
 };
 
 }  // namespace
