@@ -24,12 +24,13 @@ problem() {
 }
 
 # value NAME DOMAIN I J FIELD: the field at node (I, J) of the domain, from
-# the CSV export of the calculated problem.
+# the CSV export of the calculated problem (of the columns a name heads, one
+# per unit, the one with a value on the node's row).
 value() {
   (cd "$work" && "$zemcalc" -q --export csv "$1.csv" "$1.zem" >/dev/null)
   awk -F, -v d="$2" -v i="$3" -v j="$4" -v f="$5" '
-    NR == 1 { for (k = 1; k <= NF; ++k) { n = $k; sub(/ \[.*/, "", n); if (n == f) col = k }; next }
-    $1 == d && $2 == i && $3 == j { print $col; found = 1; exit }
+    NR == 1 { for (k = 1; k <= NF; ++k) { n = $k; sub(/ \[.*/, "", n); if (n == f) c[++nc] = k }; next }
+    $1 == d && $2 == i && $3 == j { col = c[1]; for (m = 1; m <= nc; ++m) if ($(c[m]) != "") { col = c[m]; break }; print $col; found = 1; exit }
     END { if (!found || !col) exit 1 }' "$work/$1.csv"
 }
 

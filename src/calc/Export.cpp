@@ -98,12 +98,29 @@ std::vector<std::string> AllFieldNames(const std::vector<TDomainResults>& domain
     return names;
 }
 
-// A column title: the name and the unit the first domain with that field gives.
-std::string WithUnit(const std::vector<TDomainResults>& domains, const std::string& name) {
+// The CSV columns: every field met in the domains by name and unit, in order
+// of first appearance. Fields of one name but different units (a shell's N2
+// per unit length and its ring's whole N2) get a column each, so that no
+// column mixes units.
+struct TColumn {
+    std::string Name;
+    std::string Unit;
+    std::string Title() const { return Unit.empty() ? Name : Name + " [" + Unit + "]"; }
+};
+
+std::vector<TColumn> CsvColumns(const std::vector<TDomainResults>& domains) {
+    std::vector<TColumn> columns;
     for (const TDomainResults& d : domains)
-        if (const TNodeField* f = FindField(d, name))
-            return f->Unit.empty() ? name : name + " [" + f->Unit + "]";
-    return name;
+        for (const TNodeField& f : d.Fields)
+            if (std::none_of(columns.begin(), columns.end(),
+                             [&](const TColumn& c) { return c.Name == f.Name && c.Unit == f.Unit; }))
+                columns.push_back({f.Name, f.Unit});
+    return columns;
+}
+
+const TNodeField* FindField(const TDomainResults& d, const TColumn& column) {
+    const TNodeField* f = FindField(d, column.Name);
+    return f && f->Unit == column.Unit ? f : nullptr;
 }
 
 // A CSV cell: quoted when it holds a separator, a quote or a line break.
@@ -315,19 +332,6 @@ void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calcula
     }
 }
 
-std::string ResultUnit(const TDomain& domain, const std::string& field) {
-    if (!domain.Fields().Results.empty()) return FieldUnit(domain, TFieldGroup::Result, field);
-    // A ring names no fields of its own yet: its forces and moments are
-    // resultants over the cross-section.
-    static const std::map<std::string, std::string> ring = {
-        {"u", "m"},  {"v", "m"},     {"w", "m"},     {"fi", "rad"},  {"N2", "N"},
-        {"Qx", "N"}, {"Qr", "N"},    {"Mx", "N·m"},  {"Mr", "N·m"},  {"Hk", "N·m"},
-    };
-    if (!dynamic_cast<const TDmRing*>(&domain)) return std::string();
-    const auto it = ring.find(field);
-    return it == ring.end() ? std::string() : it->second;
-}
-
 void ExportSystem(TProblem& problem, const std::string& fileName) {
     problem.BuildEquations();
     const std::size_t n = problem.UnknownCount();
@@ -380,7 +384,7 @@ std::vector<TDomainResults> CollectResults(TProblem& problem) {
         d.Fields.resize(names.size());
         for (std::size_t f = 0; f < names.size(); ++f) {
             d.Fields[f].Name = names[f];
-            d.Fields[f].Unit = ResultUnit(dm, names[f]);
+            d.Fields[f].Unit = FieldUnit(dm, names[f]);
             d.Fields[f].Values.resize(static_cast<std::size_t>(d.Rows * d.Cols));
         }
         d.X.resize(static_cast<std::size_t>(d.Rows * d.Cols));
@@ -407,14 +411,14 @@ std::vector<TDomainResults> CollectResults(TProblem& problem) {
 
 void ExportCsv(TProblem& problem, const std::string& fileName) {
     const std::vector<TDomainResults> domains = CollectResults(problem);
-    const std::vector<std::string> names = AllFieldNames(domains);
+    const std::vector<TColumn> columns = CsvColumns(domains);
     WriteWhole(fileName, [&](std::ostream& out) {
         out << "domain,i,j,x [m],y [m]";
-        for (const std::string& n : names) out << ',' << CsvText(WithUnit(domains, n));
+        for (const TColumn& c : columns) out << ',' << CsvText(c.Title());
         out << '\n';
         for (const TDomainResults& d : domains) {
             std::vector<const TNodeField*> fields;
-            for (const std::string& n : names) fields.push_back(FindField(d, n));
+            for (const TColumn& c : columns) fields.push_back(FindField(d, c));
             for (int i = 0; i < d.Rows; ++i)
                 for (int j = 0; j < d.Cols; ++j) {
                     const std::size_t k = static_cast<std::size_t>(i * d.Cols + j);

@@ -18,7 +18,6 @@
 
 namespace zem {
 
-class TDomain;
 class TProblem;
 class TProgress;
 
@@ -29,11 +28,6 @@ class TProgress;
 // missing, unreadable or of another length, or the problem cannot take it.
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress);
-
-// The SI unit of a result field of a domain by its name: of a shell "w" m,
-// "N1" N/m, "SigX" Pa; of a ring "N2" N, "Mx" N·m. Empty for pure numbers
-// and names the domain does not know.
-std::string ResultUnit(const TDomain& domain, const std::string& field);
 
 // Writes the linear system of the problem as it is assembled, without
 // solving: the coefficients as a Matrix Market coordinate matrix into
@@ -72,6 +66,8 @@ std::vector<TDomainResults> CollectResults(TProblem& problem);
 // One row per node: domain, node indices, coordinates (x along the whole
 // shell from its bottom, or along a ring; y the arc around a shell), then every result field met in
 // any domain, in order of appearance; a header row names them with units.
+// A name that comes with two units (a shell's N2 in N/m, its ring's in N)
+// has a column per unit, each empty on the other's rows.
 void ExportCsv(TProblem& problem, const std::string& fileName);
 
 // The shell surface in 3-D with every result field as point data and the

@@ -6,11 +6,13 @@ namespace zem {
 
 const char* UnitSymbol(TUnit unit) {
     switch (unit) {
-    case TUnit::None: return "";
+    case TUnit::Unset: return "";
+    case TUnit::Dimensionless: return "";
     case TUnit::Metre: return "m";
     case TUnit::Radian: return "rad";
     case TUnit::PerMetre: return "1/m";
     case TUnit::Newton: return "N";
+    case TUnit::NewtonMetre: return "N·m";
     case TUnit::NewtonPerM: return "N/m";
     case TUnit::NewtonMPerM: return "N·m/m";
     case TUnit::Pascal: return "Pa";
@@ -50,6 +52,12 @@ const TFieldKind* FindField(const TDomain& domain, TFieldGroup group, std::strin
 std::string FieldUnit(const TDomain& domain, TFieldGroup group, std::string_view name) {
     const TFieldKind* k = FindField(domain, group, name);
     return k ? UnitSymbol(k->Unit) : "";
+}
+
+std::string FieldUnit(const TDomain& domain, std::string_view name) {
+    for (TFieldGroup group : {TFieldGroup::Result, TFieldGroup::Input})
+        if (const TFieldKind* k = FindField(domain, group, name)) return UnitSymbol(k->Unit);
+    return "";
 }
 
 std::string FieldCaption(const TDomain& domain, TFieldGroup group, std::string_view name) {

@@ -17,20 +17,23 @@ namespace zem {
 
 class TDomain;
 
-// The unit of a field's values.
+// The unit of a field's values. Unset is what a table entry that forgot its
+// unit gets; a pure number says Dimensionless.
 enum class TUnit {
-    None,          // a pure number
+    Unset,
+    Dimensionless,
     Metre,         // m: lengths, displacements
     Radian,        // rad: slopes, rotations
     PerMetre,      // 1/m: curvatures
-    Newton,        // N
+    Newton,        // N: whole forces over a cross-section
+    NewtonMetre,   // N·m: whole moments over a cross-section
     NewtonPerM,    // N/m: membrane and transverse forces per unit length
     NewtonMPerM,   // N·m/m: bending and twisting moments per unit length
     Pascal,        // Pa: pressures, stresses, Young's modulus
     NewtonPerM3,   // N/m3: specific weights
 };
 
-// The SI symbol of a unit ("m", "rad", "N/m", ...); empty for None.
+// The SI symbol of a unit ("m", "rad", "N/m", ...); empty for a pure number.
 const char* UnitSymbol(TUnit unit);
 
 struct TFieldKind {
@@ -61,5 +64,9 @@ const TFieldKind* FindField(const TDomain& domain, TFieldGroup group, std::strin
 // name the domain does not know.
 std::string FieldUnit(const TDomain& domain, TFieldGroup group, std::string_view name);
 std::string FieldCaption(const TDomain& domain, TFieldGroup group, std::string_view name);
+// The unit symbol of a field the tables, graphs and exports show by name: a
+// result, else an input field. Empty for a pure number and for a name the
+// domain does not know. Every caller that labels values asks here.
+std::string FieldUnit(const TDomain& domain, std::string_view name);
 
 }  // namespace zem

@@ -86,4 +86,28 @@ const TFieldTable& Table() {
 
 }  // namespace cyltech
 
+namespace cylpanel {
+
+const std::array<TFieldKind, bkCount> kBounds = {{
+    {"u", "Продольное перемещение", TUnit::Metre},
+    {"v", "Окружное перемещение", TUnit::Metre},
+    {"w", "Прогиб", TUnit::Metre},
+    {"dw", "Угол поворота: dw/dx на торце, dw/dy на стороне", TUnit::Radian},
+    {"N1", "Продольное усилие", TUnit::NewtonPerM},
+    {"S1", "Сдвигающее усилие на торце", TUnit::NewtonPerM},
+    {"Q1", "Поперечная сила на торце", TUnit::NewtonPerM},
+    {"M1", "Изгибающий момент на торце", TUnit::NewtonMPerM},
+    {"N2", "Окружное усилие", TUnit::NewtonPerM},
+    {"S2", "Сдвигающее усилие на стороне", TUnit::NewtonPerM},
+    {"Q2", "Поперечная сила на стороне", TUnit::NewtonPerM},
+    {"M2", "Изгибающий момент на стороне", TUnit::NewtonMPerM},
+}};
+
+const TFieldTable& Table() {
+    static const TFieldTable table{cyltech::kInputs, cyltech::kResults, kBounds};
+    return table;
+}
+
+}  // namespace cylpanel
+
 }  // namespace zem

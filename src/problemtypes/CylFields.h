@@ -44,4 +44,21 @@ const TFieldTable& Table();
 
 }  // namespace cyltech
 
+// --- The cylindrical panel: the technical-theory shell's inputs and results
+// (Love's terms change values, not names), and the conditions of its ends
+// and of its two straight sides. A side takes u, v, w and dw as an end does
+// (dw there is the slope across the side), or the forces across it.
+namespace cylpanel {
+
+enum TBoundKind : int {
+    bkU, bkV, bkW, bkDw, bkN1, bkS1, bkQ1, bkM1,  // as cyltech's, at the ends
+    bkN2, bkS2, bkQ2, bkM2,                        // across a side
+    bkCount
+};
+
+extern const std::array<TFieldKind, bkCount> kBounds;
+const TFieldTable& Table();
+
+}  // namespace cylpanel
+
 }  // namespace zem

@@ -35,6 +35,7 @@
 #pragma once
 
 #include "domains/DmDim1.h"
+#include "problemtypes/RingFields.h"
 #include "stencils/Tamplets.h"
 
 #include <array>
@@ -86,6 +87,7 @@ public:
     Extended InputValue(int kind) override { return LoadValue(kind); }
     // The TResultKind quantity at the current node; 0 for other kinds.
     Extended ResultValue(int kind) override;
+    const TFieldTable& Fields() const override { return ring::Table(); }
 
     // --- Rows at the current node, every term times C, the free term + C
     // times the load of the row's slot.

@@ -26,6 +26,7 @@
 // Q2 + dM21/dx and M2 as the results give them (Love terms included).
 #pragma once
 
+#include "problemtypes/CylFields.h"
 #include "problemtypes/ElLave.h"
 
 #include <array>
@@ -43,6 +44,7 @@ public:
     void ReadParams(TElemList& params) override;
     // The end conditions, then the side conditions along the axis.
     void SetBoundary(TElemList* list) override;
+    const TFieldTable& Fields() const override { return cylpanel::Table(); }
     // Two columns of points lie beyond each side, as two rows lie beyond
     // each end.
     int VirtualLayers(int d) const override { return 2; }

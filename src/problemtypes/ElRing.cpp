@@ -20,12 +20,12 @@ std::string TElRing::GetCaption() const { return "Плоское кольцо"; 
 std::string TElRing::GetTypeName() const { return "Ring"; }
 
 const std::vector<std::string>& TElRing::InputNames() {
-    static const std::vector<std::string> names = {"t", "s", "q", "mk"};
+    static const std::vector<std::string> names = FieldNames(ring::kInputs);
     return names;
 }
 
 const std::vector<std::string>& TElRing::ResultNames() {
-    static const std::vector<std::string> names = {"u", "v", "w", "fi", "N2", "Qx", "Qr", "Mx", "Mr", "Hk"};
+    static const std::vector<std::string> names = FieldNames(ring::kResults);
     return names;
 }
 

@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <map>
 #include <numbers>
 
 using zem::Extended;
@@ -34,25 +33,11 @@ const zem::TDomain* DomainOf(const zem::TElement& element) {
     return nullptr;
 }
 
-// A ring's section carries whole forces and moments; its domain does not
-// name its fields yet.
-std::string RingUnit(const std::string& name) {
-    static const std::map<std::string, std::string> units = {
-        {"u", "m"},   {"v", "m"},   {"w", "m"},    {"fi", "rad"}, {"N2", "N"},  {"Qx", "N"},  {"Qr", "N"},
-        {"Mx", "N·m"}, {"Mr", "N·m"}, {"Hk", "N·m"}, {"t", "N/m"},  {"s", "N/m"}, {"q", "N/m"}, {"mk", "N·m/m"}};
-    const auto it = units.find(name);
-    return it == units.end() ? std::string() : it->second;
-}
-
 }  // namespace
 
 std::string ResultUnit(const zem::TElement& element, const std::string& name) {
-    if (const zem::TDomain* domain = DomainOf(element)) {
-        for (zem::TFieldGroup group : {zem::TFieldGroup::Result, zem::TFieldGroup::Input})
-            if (zem::FindField(*domain, group, name)) return zem::FieldUnit(*domain, group, name);
-        if (dynamic_cast<const zem::TDmRing*>(domain)) return RingUnit(name);
-    }
-    return {};
+    const zem::TDomain* domain = DomainOf(element);
+    return domain ? zem::FieldUnit(*domain, name) : std::string();
 }
 
 std::string FieldTitle(const zem::TElement& element, const std::string& name) {

@@ -207,10 +207,3 @@ TEST(ExportRing, OneRowPerNodeRoundTheRingAndAClosedPolylineInItsPlane) {
     EXPECT_EQ(arrays.at("w")[24], arrays.at("w")[0]);
     EXPECT_EQ(arrays.at("connectivity").size(), 25u);
 }
-
-TEST(ResultUnits, RingsGiveResultants) {
-    auto ring = MakeProblem("Ring");
-    const TDomain& r = *ring->Domains().at(0)->Domain;
-    for (auto [field, unit] : {std::pair{"N2", "N"}, {"Hk", "N·m"}, {"fi", "rad"}}) EXPECT_EQ(ResultUnit(r, field), unit);
-    EXPECT_EQ(ResultUnit(r, "no such field"), "");
-}
