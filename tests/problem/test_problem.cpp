@@ -141,10 +141,6 @@ TEST_F(ProblemTest, ReaderFindsSectionsAnywhereAndRejectsForeignFiles) {
     };
     expectError({"[ZEM CAD 2] ", "Ring"}, "Неизвестный формат файла: первая строка \"[ZEM CAD 2] \" вместо \"[ZEM CAD 2]\"");
     expectError({}, "Неизвестный формат файла: файл пуст");
-    expectError({"[ZEM CAD 2]", "ring"}, "Ошибка данных: неизвестный тип задачи \"ring\" (строка 2)");
-    expectError({"[ZEM CAD 2]"}, "Ошибка данных: нет строки с типом задачи (строка 2)");
-    expectError({"[ZEM CAD 2]", "Ring", "#OBJECT", "{MESH={mesh_x=[1,2}}"}, "Нарушен баланс скобок");
-    EXPECT_THROW(Data().ReadProblemFile(Path("missing.zem"), t), ZemError);
 }
 
 TEST_F(ProblemTest, ApproximationsAreNumberedAndFoundAfterAMove) {

@@ -39,6 +39,10 @@ const std::pair<const char*, TSettings> kEdited[] = {
     {"CylPanel", {{"PARAMS.Width", "120"}, {"BOUNDS.w_left", ""}, {"BOUNDS.Q2_left", "5"}, {"BOUNDS.M2_right", "1"}}},
     {"CylRing", {{"ELEMS.Ring.PARAMS.E", "1e11"}, {"ELEMS.Ring.LOADS.t", "[0, 0, 300]"}, {"MESH.mesh_y", "8"}}},
     {"CylRingP", {{"PARAMS.Period", "4"}, {"ELEMS.Ring.PARAMS.Jx", "0.2"}, {"ELEMS.Ring.LOADS.mk", "[0, 10]"}}},
+    // The higher-accuracy cylinders print the element text of their parents.
+    {"CylSym2", {{"MESH.mesh_x", "12"}, {"LOADS.Gidr", "[10000, 8]"}}},
+    {"CylTech2_1", {{"MESH.mesh_x", "12"}, {"LOADS.Gidr", "[10000, 8]"}}},
+    {"CylTech2_2", {{"MESH.mesh_x", "12"}, {"LOADS.Gidr", "[10000, 8]"}}},
 };
 
 }  // namespace
@@ -49,6 +53,9 @@ TEST_F(ProblemFile, EveryTypeRoundTripsByteForByte) {
         auto q = WriteAndRead(*p, {"CalcType= single"}, "a.zem");
         EXPECT_EQ(q->Root().GetTypeName(), type);
         EXPECT_EQ(PrintObject(*q), PrintObject(*p)) << type;
+        if (const std::string t = type; t == "CylSym2" || t.starts_with("CylTech2")) {
+            EXPECT_EQ(PrintObject(*p), PrintObject(*MakeProblem(t == "CylSym2" ? "CylSym" : "CylTech", settings)));
+        }
         const std::string first = test::Slurp(path_);
         WriteAndRead(*q, {"CalcType= single"}, "b.zem");
         EXPECT_EQ(test::Slurp(path_), first) << type;
@@ -66,14 +73,15 @@ TEST_F(ProblemFile, EveryTypeRoundTripsByteForByte) {
 TEST_F(ProblemFile, ErrorEstimateRefinesEveryDomainAndKeepsTheApproximation) {
     const TSettings shell = {{"MESH.mesh_x", "8"}, {"LOADS.Wind", "[0, 0, 500]"}};
     const TSettings ring = {{"MESH.mesh", "12"}, {"LOADS.t", "[0, 0, 1000]"}};
-    for (const char* type : {"Ring", "Ring2", "RingP", "CylLave", "CylLaveP", "CylPanel", "CylRing", "CylRingP"}) {
+    for (const char* type : {"Ring", "Ring2", "RingP", "CylLave", "CylLaveP", "CylPanel", "CylRing", "CylRingP",
+                             "CylSym2", "CylTech2_1", "CylTech2_2"}) {
         process_.clear();
         const std::string name = type;
         // With the ring's domain beside the shell's, the characteristics
         // name the shell's type.
         const std::string prefix = name.starts_with("CylRing") ? name + "." : "";
         const bool flat = name.starts_with("Ring");
-        auto p = MakeProblem(type, flat ? ring : shell);
+        auto p = MakeProblem(type, flat ? ring : name == "CylSym2" ? TSettings{{"MESH.mesh_x", "20"}} : shell);
         auto q = WriteAndRead(*p, {"CalcType= astim", "AutoMode",
                                    "AstimList= " + prefix + "w, " + prefix + (flat ? "Mr" : "M1"), "SaveResult"});
         Calculate(*q);
@@ -116,5 +124,20 @@ TEST_F(ProblemFile, MeshSelectionRefinesEveryStageAndTheRingWithTheShell) {
     for (const auto& a : r->Approximations()) {
         auto& stiffened = dynamic_cast<TElCylRing&>(a.Problem->Root());
         EXPECT_EQ(stiffened.Ring().Steps(0), stiffened.Cyl().Steps(1));
+    }
+    // The higher-accuracy cylinders refine where the error is, but
+    // "CylTech2_1", whose stencils need equal steps, refuses the first locally
+    // refined mesh.
+    for (const char* type : {"CylSym2", "CylTech2_2", "CylTech2_1"}) {
+        process_.clear();
+        auto c = WriteAndRead(*MakeProblem(type, {{"MESH.mesh_x", "8"}}),
+                              {"CalcType= choose", "AutoMode", "Prec= 1", "PrecChar= w", "PrecList= mesh_x"});
+        if (std::string(type) == "CylTech2_1") {
+            EXPECT_THAT(test::MessageOf([&] { Calculate(*c); }), HasSubstr("mesh_x"));
+            break;
+        }
+        Calculate(*c);
+        EXPECT_EQ(process_.end()[-2], "Требуемая густота сетки достигнута") << type;
+        EXPECT_GE(c->Approximations().size(), 2u) << type;
     }
 }
