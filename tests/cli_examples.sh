@@ -18,26 +18,22 @@ fail() { echo "FAIL: $*"; exit 1; }
 # csv FILE: the results of a calculated example as FILE.csv, exported once.
 csv() { [ -f "$1.csv" ] || "$zemcalc" -q --export csv "$1.csv" "$1.zem" >/dev/null 2>&1 || fail "$1: export"; }
 
-# check FILE DOMAIN I J FIELD EXACT RELTOL
+# value FILE DOMAIN I J FIELD: the field at a node of a calculated example.
 # A name heads a column per unit (a shell's N2 and its ring's): the field is
 # the one of those with a value on the node's row.
-check() {
-  csv "$1"
-  awk -F, -v d="$2" -v i="$3" -v j="$4" -v f="$5" -v e="$6" -v tol="$7" -v file="$1" '
-    NR == 1 { for (k = 1; k <= NF; ++k) { n = $k; sub(/ \[.*/, "", n); if (n == f) c[++nc] = k }; next }
-    $1 == d && $2 == i && $3 == j {
-      col = c[1]; for (m = 1; m <= nc; ++m) if ($(c[m]) != "") { col = c[m]; break }; v = $col; found = 1
-      err = (v - e) / (e < 0 ? -e : e); if (err < 0) err = -err
-      if (err > tol) { printf "FAIL: %s %s%s(%d,%d) = %.6g, closed form %.6g\n", file, d, f, i, j, v, e; exit 1 }
-    }
-    END { if (!found) { printf "FAIL: %s has no node %s(%d,%d)\n", file, d, i, j; exit 1 } }' "$1.csv" || exit 1
-}
-# value FILE DOMAIN I J FIELD: the field at a node of a calculated example.
 value() {
   csv "$1"
   awk -F, -v d="$2" -v i="$3" -v j="$4" -v f="$5" '
     NR == 1 { for (k = 1; k <= NF; ++k) { n = $k; sub(/ \[.*/, "", n); if (n == f) c[++nc] = k }; next }
     $1 == d && $2 == i && $3 == j { col = c[1]; for (m = 1; m <= nc; ++m) if ($(c[m]) != "") { col = c[m]; break }; print $col; exit }' "$1.csv"
+}
+# check FILE DOMAIN I J FIELD EXACT RELTOL
+check() {
+  local v
+  v=$(value "$1" "$2" "$3" "$4" "$5")
+  [ -n "$v" ] || fail "$1 has no node $2($3,$4)"
+  awk -v v="$v" -v e="$6" -v tol="$7" 'BEGIN { err = (v - e) / (e < 0 ? -e : e); exit !(err <= tol && -err <= tol) }' ||
+    fail "$1 $2$5($3,$4) = $v, closed form $6"
 }
 beta() { awk -v r="$1" -v t="$2" 'BEGIN { printf "%.17g", (3 * (1 - 0.09) / (r * t) ^ 2) ^ 0.25 }'; }
 

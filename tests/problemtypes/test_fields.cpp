@@ -64,48 +64,34 @@ TEST(Fields, EveryFieldOfEveryTypeHasACaptionAndAUnitInKindOrder) {
     }
 }
 
-// The rows the elements register, the columns the domains write and the
-// offsets of the spans all follow from each domain's own count.
+// The columns the domains write follow from each domain's own count (the
+// rows: the direct-row tests).
 TEST(Fields, RowsAndColumnsFollowTheDomainsOwnCount) {
     for (const char* type : {"CylSym", "CompCylSym", "CylTech", "CompCylTech"}) {
         SCOPED_TRACE(type);
         auto p = MakeProblem(type, {});
-        std::size_t unknowns = 0;
         for (TDmElement* dm : p->Domains()) {
             const TDomain& d = *dm->Domain;
-            unknowns += d.UnknownCount();
             // The last node's last component has the last column.
             TNodeIdx last{d.StepCount(0) + d.VirtualLayers(0), d.DimCount > 1 ? d.StepCount(1) - 1 : 0};
             EXPECT_EQ(d.ColumnOf(d.ComponentCount() - 1, last) + 1, static_cast<int>(d.UnknownCount()));
         }
-        p->BuildEquations();
-        EXPECT_EQ(p->UnknownCount(), unknowns);
     }
 }
 
 TEST(Fields, UnitsAndCaptionsByName) {
+    // (The result units of shells and rings are held byte for byte by the
+    // CSV headers below and in the export tests.)
     auto sym = MakeProblem("CylSym");
     auto tech = MakeProblem("CompCylTech");
     auto ring = MakeProblem("Ring");
     auto panel = MakeProblem("CylPanel");
-    const TDomain& s = *sym->Domains()[0]->Domain;
     const TDomain& t = *tech->Domains()[1]->Domain;
-    const TDomain& r = *ring->Domains()[0]->Domain;
-    const TDomain& pn = *panel->Domains()[0]->Domain;
-    EXPECT_EQ(FieldUnit(s, TFieldGroup::Result, "w"), "m");
-    EXPECT_EQ(FieldUnit(s, TFieldGroup::Result, "dwx"), "rad");
-    EXPECT_EQ(FieldUnit(s, TFieldGroup::Result, "M1"), "N·m/m");
-    EXPECT_EQ(FieldUnit(s, TFieldGroup::Input, "Радиальная нагрузка"), "Pa");
-    EXPECT_EQ(FieldUnit(t, TFieldGroup::Result, "N1"), "N/m");
-    EXPECT_EQ(FieldUnit(t, TFieldGroup::Result, "SigEq4"), "Pa");
+    EXPECT_EQ(FieldUnit(*sym->Domains()[0]->Domain, TFieldGroup::Input, "Радиальная нагрузка"), "Pa");
     EXPECT_EQ(FieldUnit(t, TFieldGroup::Bound, "dw"), "rad");
     EXPECT_EQ(FieldCaption(t, TFieldGroup::Result, "u"), "Продольное перемещение");
-    // A ring's forces and moments are whole resultants over its section.
-    EXPECT_EQ(FieldUnit(r, "N2"), "N");
-    EXPECT_EQ(FieldUnit(r, "Hk"), "N·m");
-    EXPECT_EQ(FieldUnit(r, "mk"), "N·m/m") << "an input field when no result has the name";
-    EXPECT_EQ(FieldUnit(pn, TFieldGroup::Bound, "M2"), "N·m/m");
-    EXPECT_EQ(FieldUnit(pn, "Q2"), "N/m");
+    EXPECT_EQ(FieldUnit(*ring->Domains()[0]->Domain, "mk"), "N·m/m") << "an input field when no result has the name";
+    EXPECT_EQ(FieldUnit(*panel->Domains()[0]->Domain, TFieldGroup::Bound, "M2"), "N·m/m");
     // Names are exact: another spelling or group knows nothing.
     EXPECT_EQ(FieldUnit(t, "n1"), "");
     EXPECT_EQ(FindField(t, TFieldGroup::Input, "N1"), nullptr);
