@@ -3,7 +3,13 @@
 #pragma once
 
 #include "domains/model_elements.h"
+#include "platform/progress.h"
+#include "problem/FileNames.h"
+#include "problem/PbData.h"
 #include "problem/PbTypes.h"
+#include "testutil.h"
+
+#include <gtest/gtest.h>
 
 namespace zem::dmtest {
 
@@ -22,6 +28,18 @@ struct TBeamType {
         });
     }
     ~TBeamType() { RegisterProblemType(kBeamType, nullptr); }
+};
+
+// The beam registered, and a work directory for its files.
+class TBeamDirTest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(dir.path / "work"); }
+    std::string Path(const std::string& name) const { return dir / ("work/" + name); }
+    TPbData Data() const { return TPbData(StoredPath(dir / "work")); }
+
+    TBeamType beamType;
+    test::TempDir dir;
+    TProgressLog progress;
 };
 
 }  // namespace zem::dmtest

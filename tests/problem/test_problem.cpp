@@ -26,18 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ProblemTest : public ::testing::Test {
+class ProblemTest : public dmtest::TBeamDirTest {
 protected:
-    void SetUp() override { fs::create_directories(dir.path / "work"); }
-    std::string Path(const std::string& name) const { return dir / ("work/" + name); }
-    TPbData Data() const { return TPbData(StoredPath(dir / "work")); }
     void WriteBeam(const std::string& name, const std::string& object) {
         WriteTextFile(Path(name), {"[ZEM CAD 2]", "Ring", "#OBJECT", object, "#CALCULATION", "CalcType= simple"});
     }
-
-    dmtest::TBeamType beamType;
-    test::TempDir dir;
-    TProgressLog progress;
 };
 
 }  // namespace

@@ -30,11 +30,8 @@ namespace {
 
 const std::string kEnds = "BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Uniform=1}";
 
-class RunFileTest : public ::testing::Test {
+class RunFileTest : public dmtest::TBeamDirTest {
 protected:
-    void SetUp() override { fs::create_directories(dir.path / "work"); }
-    std::string Path(const std::string& name) const { return dir / ("work/" + name); }
-    TPbData Data() const { return TPbData(StoredPath(dir / "work")); }
     void WriteBeam(const std::string& name, const std::string& params, std::vector<std::string> calc,
                    const std::vector<std::string>& approx = {}) {
         std::vector<std::string> lines = {"[ZEM CAD 2]", "Ring", "#OBJECT", "{" + params + ", " + kEnds + "}",
@@ -51,10 +48,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
-
-    dmtest::TBeamType beamType;
-    test::TempDir dir;
-    TProgressLog progress;
 };
 
 }  // namespace

@@ -89,14 +89,6 @@ TEST(CylSym2Rows, MeshTooCoarseForTheEndRowsIsRefused) {
     EXPECT_THAT(test::MessageOf([&] { p->BuildEquations(); }), HasSubstr("mesh_x"));
     Edit(*p, {{"BOUNDS.w_top", "0"}, {"MESH.mesh_x", "2"}});
     EXPECT_THAT(test::MessageOf([&] { p->BuildEquations(); }), HasSubstr("не менее 3 шагов"));
-    // Given values keep their meaning: quantity = value at the end.
-    Edit(*p, {{"BOUNDS.w_top", ""}, {"BOUNDS.Q1_top", "50"}, {"BOUNDS.M1_top", "20"}, {"BOUNDS.w_bot", "0.01"},
-              {"BOUNDS.dw_bot", "0.002"}, {"LOADS.Gidr", ""}, {"MESH.mesh_x", "80"}});
-    Solve(*p);
-    EXPECT_NEAR(Results(*p, TDmCylSym::rkW).front(), 0.01, 1e-12);
-    EXPECT_NEAR(Results(*p, TDmCylSym::rkDwx).front(), 0.002, 1e-12);
-    EXPECT_NEAR(Results(*p, TDmCylSym::rkQ1).back(), 50, 1e-6);
-    EXPECT_NEAR(Results(*p, TDmCylSym::rkM1).back(), 20, 1e-6);
 }
 
 TEST(CylTech2Rows, NineRowsPerCircumferentialNodeAtEachEnd) {
