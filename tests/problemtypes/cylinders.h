@@ -45,6 +45,16 @@ inline TSettings operator+(TSettings a, const TSettings& b) {
     return a;
 }
 
+// Both ends simply supported: v and w held, no N1 and no M1, u free.
+inline TSettings SimplySupportedEnds() {
+    TSettings set;
+    for (const char* e : {"_bot", "_top"}) {
+        for (const char* k : {"u", "dw", "S1", "Q1"}) set.push_back({std::string("BOUNDS.") + k + e, ""});
+        for (const char* k : {"v", "w", "N1", "M1"}) set.push_back({std::string("BOUNDS.") + k + e, "0"});
+    }
+    return set;
+}
+
 inline void Edit(TProblem& p, const TSettings& settings) {
     for (const auto& [path, text] : settings) ItemAt(p.Root(), path).SetText(text);
     p.Root().SetText(std::string(p.Root().Text()));

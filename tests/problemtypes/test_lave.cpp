@@ -93,16 +93,11 @@ std::string WindText(int k, double q) {
 
 // Both ends simply supported, the wind of harmonic K.
 TSettings Navier(const TShell& s) {
-    TSettings set = {{"PARAMS.R", RealToStrGen(17, 0, s.R)}, {"PARAMS.H", RealToStrGen(17, 0, s.H)},
+    return TSettings{{"PARAMS.R", RealToStrGen(17, 0, s.R)}, {"PARAMS.H", RealToStrGen(17, 0, s.H)},
                      {"PARAMS.t", RealToStrGen(17, 0, s.t)}, {"LOADS.Gidr", ""},
                      {"LOADS.Wind", WindText(s.K, s.Q)},     {"MESH.mesh_x", std::to_string(s.N)},
-                     {"MESH.mesh_y", std::to_string(s.M)}};
-    for (const char* end : {"bot", "top"}) {
-        const std::string e = end;
-        for (const char* k : {"u_", "dw_", "S1_", "Q1_"}) set.push_back({std::string("BOUNDS.") + k + e, ""});
-        for (const char* k : {"v_", "w_", "N1_", "M1_"}) set.push_back({std::string("BOUNDS.") + k + e, "0"});
-    }
-    return set;
+                     {"MESH.mesh_y", std::to_string(s.M)}} +
+           SimplySupportedEnds();
 }
 
 double NodeX(TDmCylTech& d, int i) { return static_cast<double>(d.NodeCoord(0, i)); }

@@ -27,12 +27,7 @@ TDmCylPanel& PanelOf(TProblem& p) { return dynamic_cast<TDmCylPanel&>(*p.Domains
 // All four edges simply supported: w = 0, no bending moment, the in-plane
 // displacement along the edge held and no normal force across it.
 TSettings SimplySupported() {
-    TSettings set;
-    for (const char* end : {"bot", "top"}) {
-        const std::string e = end;
-        for (const char* k : {"u_", "dw_", "S1_", "Q1_"}) set.push_back({std::string("BOUNDS.") + k + e, ""});
-        for (const char* k : {"v_", "w_", "N1_", "M1_"}) set.push_back({std::string("BOUNDS.") + k + e, "0"});
-    }
+    TSettings set = SimplySupportedEnds();
     for (int side = 0; side < 2; ++side) {
         for (int k : {1, 3, 5, 6}) set.push_back({SideKey(k, side), ""});
         for (int k : {0, 2, 4, 7}) set.push_back({SideKey(k, side), "0"});

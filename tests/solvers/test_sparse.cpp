@@ -32,12 +32,7 @@ std::vector<Extended> SolveExtended(TProblem& p, int method) {
     return SolutionOf(p);
 }
 
-// Both ends simply supported: w and v held, u free, no N1 and no M1.
-const TSettings kSimplySupported = {
-    {"BOUNDS.u_bot", ""},  {"BOUNDS.dw_bot", ""}, {"BOUNDS.S1_bot", ""}, {"BOUNDS.Q1_bot", ""},
-    {"BOUNDS.v_bot", "0"}, {"BOUNDS.w_bot", "0"}, {"BOUNDS.N1_bot", "0"}, {"BOUNDS.M1_bot", "0"},
-    {"BOUNDS.u_top", ""},  {"BOUNDS.dw_top", ""}, {"BOUNDS.S1_top", ""}, {"BOUNDS.Q1_top", ""},
-    {"BOUNDS.v_top", "0"}, {"BOUNDS.w_top", "0"}, {"BOUNDS.N1_top", "0"}, {"BOUNDS.M1_top", "0"}};
+const TSettings kSimplySupported = SimplySupportedEnds();
 
 TEST(SparseMethod, AgreesWithTheBandMethodInExtendedOnEveryProblemType) {
     const TSettings tank = {{"LOADS.Gidr", "10000"}, {"LOADS.Wind", "[0, 0, 1000]"}};
