@@ -131,20 +131,20 @@ TEST(ProblemForm, RunFailureStaysShownUntilTheNextRun) {
     ASSERT_TRUE(w);
     // A run the calculation cannot do: a message box at the window, and the
     // failed state below its pages.
-    TypeInto(w->CalculMemo, QStringLiteral("CalcType= choose\nPrec= half"));
-    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
-    ASSERT_TRUE(f.WaitIdle());
-    QTest::qWait(0);
+    const auto run = [&](const char* lines) {
+        TypeInto(w->CalculMemo, QString::fromUtf8(lines));
+        f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
+        EXPECT_TRUE(f.WaitIdle());
+        QTest::qWait(0);
+    };
+    run("CalcType= choose\nPrec= half");
     ASSERT_EQ(f.Script.Messages.size(), 1) << MemoText(w->ProcessMemo);
     EXPECT_TRUE(f.Script.Messages[0].startsWith(QStringLiteral("Расчет Shell.zem не выполнен:\n")));
     EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Failed);
     EXPECT_TRUE(w->StatusLabel->text().startsWith(QStringLiteral("Расчет не выполнен: ")));
     EXPECT_TRUE(f.Main().statusBar()->currentMessage().startsWith(QStringLiteral("Shell.zem: Расчет не выполнен")));
     // The next run that finishes says so.
-    TypeInto(w->CalculMemo, QStringLiteral("CalcType= simple"));
-    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
-    ASSERT_TRUE(f.WaitIdle());
-    QTest::qWait(0);
+    run("CalcType= simple");
     EXPECT_EQ(f.Script.Messages.size(), 1);
     EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Done);
     EXPECT_EQ(w->StatusLabel->text(), QStringLiteral("Расчет завершен"));
