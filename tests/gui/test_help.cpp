@@ -97,7 +97,10 @@ TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) 
     TRealDialogs real;
     bool answer = true;
     InspectModal<QMessageBox>([&] { answer = AskOkCancel(nullptr, QStringLiteral("Удалить?"), TMsgKind::Warning); },
-                              [](QMessageBox* box) { EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена")); });
+                              [](QMessageBox* box) {
+                                  EXPECT_EQ(box->icon(), QMessageBox::Question);
+                                  EXPECT_EQ(box->button(QMessageBox::Cancel)->text(), QStringLiteral("Отмена"));
+                              });
     EXPECT_FALSE(answer);
     InspectModal<QFileDialog>(
         [] { AskOpenFileName(nullptr, QStringLiteral("Задача МКР (*.zem)|*.zem|Серия задач МКР (*.zes)|*.zes"), QDir::tempPath()); },
