@@ -139,6 +139,11 @@ public:
     // A cylinder problem file with the calculation lines Calc.
     void WriteCylinder(const QString& name, int mesh = 8,
                        const std::vector<std::string>& calc = {"CalcType= simple", "SaveResult"}) const;
+    // The same file written and opened in its window.
+    TProblemForm* OpenCylinder(const QString& name, int mesh = 8,
+                               const std::vector<std::string>& calc = {"CalcType= simple", "SaveResult"}) {
+        return WriteCylinder(name, mesh, calc), Open(name);
+    }
     TDialogScript Script;
     TMainFixture F;
 };

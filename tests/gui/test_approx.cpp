@@ -1,5 +1,5 @@
 // The approximation window: filled after a mesh selection, deleting, saving
-// and opening approximations, and its panel.
+// and opening approximations.
 #include "GuiTestUtil.h"
 
 #include "views/ApproxForm.h"
@@ -8,9 +8,8 @@ TEST(ApproxForm, MeshSelectionListsItsStagesThatAreDeletedSavedAndOpened) {
     TProblemFixture f;
     InstallViews(f.Main());  // their refresh after a calculation goes with the approximations'
     // A cylinder of 16 steps whose mesh selection refines three times.
-    f.WriteCylinder(QStringLiteral("shell.zem"), 16,
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("shell.zem"), 16,
                     {"CalcType= choose", "AutoMode", "Prec= 2.5", "PrecChar= w", "PrecList= mesh_x", "SaveResult"});
-    TProblemForm* w = f.Open(QStringLiteral("shell.zem"));
     ASSERT_TRUE(w);
     w->ApproxSaveItem->setChecked(false);  // the entries keep their captions
     w->ApproxItem->trigger();
@@ -60,10 +59,9 @@ TEST(ApproxForm, MeshSelectionListsItsStagesThatAreDeletedSavedAndOpened) {
     EXPECT_TRUE(MemoText(a.Memo).isEmpty());
 }
 
-TEST(ApproxForm, SavedApproximationsOpenDirectlyAndThePanelIsKept) {
+TEST(ApproxForm, SavedApproximationsOpenDirectly) {
     TProblemFixture f;
-    f.WriteCylinder(QStringLiteral("tank.zem"), 16, {"CalcType= astim", "AutoMode", "AstimList= w", "SaveResult"});
-    TProblemForm* w = f.Open(QStringLiteral("tank.zem"));
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("tank.zem"), 16, {"CalcType= astim", "AutoMode", "AstimList= w", "SaveResult"});
     ASSERT_TRUE(w);
     w->SolveItem->trigger();
     ASSERT_TRUE(f.WaitIdle());
@@ -73,14 +71,4 @@ TEST(ApproxForm, SavedApproximationsOpenDirectlyAndThePanelIsKept) {
     a.OpenItemClick();
     EXPECT_TRUE(f.Script.ProposedNames.isEmpty()) << "no file is asked for";
     EXPECT_EQ(f.Main().ActiveChild()->windowTitle(), QStringLiteral("tank_01.zem"));
-    // The boundary: dragged from the panel's bottom strip, kept 50 pixels
-    // from either edge, written to the store when the window closes.
-    a.resize(300, 400);
-    QTest::mousePress(a.Panel, Qt::LeftButton, {}, QPoint(20, a.PanelHeight() - 2));
-    QTest::mouseRelease(a.Panel, Qt::LeftButton, {}, QPoint(20, 200));
-    EXPECT_EQ(a.PanelHeight(), 200);
-    a.resize(300, 220);
-    EXPECT_EQ(a.PanelHeight(), 170);
-    a.close();
-    EXPECT_EQ(f.Main().Store().ReadInteger(QStringLiteral("ApproxForm"), QStringLiteral("PanelHeight"), 0), 170);
 }

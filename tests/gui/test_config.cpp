@@ -113,9 +113,4 @@ TEST(Config, ResetForgetsEverything) {
     EXPECT_FALSE(m.Store().ValueExists("MAIN", "FileMenu"));
     EXPECT_TRUE(m.RecentFiles().isEmpty());
     EXPECT_EQ(m.Children().size(), 1) << "open windows stay open";
-    // A run without a stored configuration has the defaults.
-    std::unique_ptr<TMainForm> next = f.NewMain();
-    next->RestoreLastRun();
-    EXPECT_TRUE(next->Children().isEmpty());
-    EXPECT_FALSE(next->ProgressForm->InfoMode()) << "\"&Сведения\" is off until stored on";
 }

@@ -17,18 +17,6 @@ QStringList WindowItemTexts(const TMainForm& main) {
 
 }  // namespace
 
-TEST(MainForm, MenusCaptionsAndShortcuts) {
-    TMainFixture f;
-    TMainForm& m = *f.Main;
-    EXPECT_EQ(MenuBarTitles(m), (QStringList{"&Файл", "&Установки", "&Окно", "&Помощь"}));
-    const std::pair<QMenu*, QStringList> menus[] = {
-        {m.FileMenu, {"&Новая задача", "&Новая серия", "&Открыть\tF3", "Со&хранить\tCtrl+S", "Сохранить &как", "&Выход"}},
-        {m.OptionsMenu, {"&Расчет", "&Числа", "&Графика", "&Сохранить", "&Автосохранение", "С&бросить конфигурацию"}},
-        {m.WindowMenu, {"&Очередь\tF12", "&Каскад", "&Мозаика", "&Закрыть все\tShift+F4"}},
-        {m.HelpMenu, {"&О программе"}}};
-    for (const auto& [menu, captions] : menus) EXPECT_EQ(Captions(menu), captions) << menu->title().toStdString();
-}
-
 TEST(MainForm, RecentFilesKeepFourNewestFirstWithoutDuplicates) {
     TMainFixture f;
     TMainForm& m = *f.Main;

@@ -12,7 +12,6 @@
 TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     TProblemFixture f;
     TPbTypeForm& types = f.Types();
-    EXPECT_EQ(types.DescriptText->text(), QStringLiteral("Цилиндрическая оболочка. Радиальная осесимметричная нагрузка"));
     // "&Новая задача": Cancel makes nothing; a double click on CylSym chooses it.
     QTimer::singleShot(0, &types, [&] { types.reject(); });
     f.Main().NewProblemItem->trigger();
@@ -39,13 +38,8 @@ TEST(ProblemForm, NewProblemCheckedAndSolvedThroughTheQueue) {
     ProblemFormHooks(f.Main()).RefreshViews = [&](TProblemForm&) { refreshed = QThread::currentThread(); };
     f.Script.SaveNames.push_back(f.Path(QStringLiteral("Shell.zem")));
     TCalculForm& dialog = f.Calc();
-    QString runUse;
-    QTimer::singleShot(0, &dialog, [&] {
-        runUse = dialog.windowTitle() + QLatin1Char('|') + dialog.OKButton->text();
-        dialog.accept();
-    });
+    QTimer::singleShot(0, &dialog, [&] { dialog.accept(); });
     w->SolveItem->trigger();
-    EXPECT_EQ(runUse, QStringLiteral("Расчет: Shell.zem|Расчет"));
     EXPECT_EQ(ListTexts(f.Turn().WaitingListBox), QStringList{"Shell.zem"});
     EXPECT_FALSE(w->SolveItem->isEnabled()) << "the window leaves its problem alone meanwhile";
     TSLProgrForm& progress = *f.Main().ProgressForm;
@@ -109,8 +103,7 @@ TEST(ProblemForm, ResultsFileShortOrMissingLeavesTheProblemUnsolved) {
 
 TEST(ProblemForm, EveryTextCountsAsAChangeAndBadValuesAreNamed) {
     TProblemFixture f;
-    f.WriteCylinder(QStringLiteral("Shell.zem"));
-    TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"));
     ASSERT_TRUE(w);
     // The description and the result requests are the user's work too.
     for (QPlainTextEdit* memo : {w->DescriptMemo, w->ResDataMemo}) {
@@ -134,25 +127,24 @@ TEST(ProblemForm, EveryTextCountsAsAChangeAndBadValuesAreNamed) {
 
 TEST(ProblemForm, RunFailureStaysShownUntilTheNextRun) {
     TProblemFixture f;
-    f.WriteCylinder(QStringLiteral("Shell.zem"));
-    TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"));
     ASSERT_TRUE(w);
     // A run the calculation cannot do: a message box at the window, and the
     // failed state below its pages.
-    TypeInto(w->CalculMemo, QStringLiteral("CalcType= choose\nPrec= half"));
-    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
-    ASSERT_TRUE(f.WaitIdle());
-    QTest::qWait(0);
+    const auto run = [&](const char* lines) {
+        TypeInto(w->CalculMemo, QString::fromUtf8(lines));
+        f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
+        EXPECT_TRUE(f.WaitIdle());
+        QTest::qWait(0);
+    };
+    run("CalcType= choose\nPrec= half");
     ASSERT_EQ(f.Script.Messages.size(), 1) << MemoText(w->ProcessMemo);
     EXPECT_TRUE(f.Script.Messages[0].startsWith(QStringLiteral("Расчет Shell.zem не выполнен:\n")));
     EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Failed);
     EXPECT_TRUE(w->StatusLabel->text().startsWith(QStringLiteral("Расчет не выполнен: ")));
     EXPECT_TRUE(f.Main().statusBar()->currentMessage().startsWith(QStringLiteral("Shell.zem: Расчет не выполнен")));
     // The next run that finishes says so.
-    TypeInto(w->CalculMemo, QStringLiteral("CalcType= simple"));
-    f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
-    ASSERT_TRUE(f.WaitIdle());
-    QTest::qWait(0);
+    run("CalcType= simple");
     EXPECT_EQ(f.Script.Messages.size(), 1);
     EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Done);
     EXPECT_EQ(w->StatusLabel->text(), QStringLiteral("Расчет завершен"));
@@ -161,8 +153,7 @@ TEST(ProblemForm, RunFailureStaysShownUntilTheNextRun) {
 
 TEST(ProblemForm, SaveAsTakesTheResultsAlong) {
     TProblemFixture f;
-    f.WriteCylinder(QStringLiteral("Shell.zem"), 8, {"CalcType= astim", "AstimList= w", "SaveResult"});
-    TProblemForm* w = f.Open(QStringLiteral("Shell.zem"));
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8, {"CalcType= astim", "AstimList= w", "SaveResult"});
     ASSERT_TRUE(w);
     f.Turn().AddToQueue(QStringLiteral("Shell.zem"), w);
     ASSERT_TRUE(f.WaitIdle());
@@ -205,15 +196,12 @@ TEST(ProblemForm, SettingsCommandRewritesTheCalculationLines) {
     TProblemFixture f;
     TProblemForm* w = f.NewProblem("CylSym");
     TCalculForm& dialog = f.Calc();
-    QString settingsUse;
     QTimer::singleShot(0, &dialog, [&] {
-        settingsUse = dialog.windowTitle() + QLatin1Char('|') + dialog.OKButton->text();
         dialog.AstRadioButton->setChecked(true);
         dialog.AstListBox->item(0)->setCheckState(Qt::Checked);
         dialog.accept();
     });
     w->MDataCalculItem->trigger();
-    EXPECT_EQ(settingsUse, QStringLiteral("Установки расчета: Noname1.zem|ОК"));
     EXPECT_EQ(MemoLines(w->CalculMemo), (QStringList{"CalcType= astim", "AstimList= w", "ErrorNorma= semisqr",
                                                      "RealType= EXTENDED", "SLAEMethod= Метод Гаусса. Ленточная матрица", "IsSLAEError",
                                                      "SaveResult"}));

@@ -1,6 +1,6 @@
 // The queue window with real calculations on the worker: the list commands
-// while an entry runs, stops through the progress window, and problem windows
-// that close while their runs wait.
+// while an entry runs, stops through the progress window and the main window
+// going, and problem windows that close while their runs wait.
 #include "GuiTestUtil.h"
 
 #include "calc/Turn.h"
@@ -95,13 +95,10 @@ TEST(Queue, StoppedCalculationIsDroppedAndTheQueueGoesOn) {
     EXPECT_TRUE(MemoLines(small->ProcessMemo).contains(QStringLiteral("Порядок системы: 11"))) << "mesh_x=6 was solved";
     EXPECT_EQ(ListTexts(f.Turn().ReadyListBox), QStringList{"Small.zem"});
     EXPECT_TRUE(f.Script.Messages.isEmpty()) << "a dropped run shows no message";
-}
-
-TEST(Queue, MainWindowGoingStopsTheWorker) {
-    TProblemFixture f;
-    AutoWindow(f, QStringLiteral("Big.zem"), true)->SolveItem->trigger();
+    // The main window going while a run goes joins the worker before the windows go.
+    big->SolveItem->trigger();
     ASSERT_TRUE(f.Turn().Turn().Running());
-    f.F.Main.reset();  // joins the worker before the windows go
+    f.F.Main.reset();
     EXPECT_FALSE(QFile::exists(f.Path(QStringLiteral("Big.res"))));
 }
 

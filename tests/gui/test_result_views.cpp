@@ -15,9 +15,7 @@
 #include "views/ReportWriter.h"
 #include "views/ResultField.h"
 
-#include <QClipboard>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -72,13 +70,7 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     const int row = RowOfLargest(t->Grid, largest);
     EXPECT_GT(std::fabs(largest), 0.0);
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row})) << "\"&MinMax\" ran when the table was filled";
-    // The clipboard: the header and every node.
     const int rows = t->Grid->RowCount();
-    t->CopyItem->trigger();
-    const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(copied.size(), rows);
-    EXPECT_EQ(copied[0], QStringLiteral("Коорд.\tЗначение"));
-    EXPECT_EQ(copied[1], t->Grid->Cell(0, 1) + QLatin1Char('\t') + t->Grid->Cell(1, 1));
     // CSV from the bottom up, in full precision: the values read back exactly
     // to the field's. "&Сохранить" proposes the document's name.
     TDialogScript script;
@@ -93,7 +85,6 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
         const QStringList cells = lines[k].split(QLatin1Char(','));
         ASSERT_EQ(cells.size(), 2);
         EXPECT_EQ(zem::StrToReal(Std(cells[1])), w.Blocks[0].V[static_cast<std::size_t>(k - 1)]);
-        ExpectNear(static_cast<double>(zem::StrToReal(Std(cells[1]))), Cell(t, 1, rows - k));
         EXPECT_NEAR(static_cast<double>(zem::StrToReal(Std(cells[0]))), Cell(t, 0, rows - k), 1e-9);
     }
     t->SaveItemClick();
@@ -102,7 +93,6 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     // "&Числа": 5 significant digits, at least 2 exponent digits; stored, and
     // the graph hints follow.
     QTimer::singleShot(0, [&] {
-        EXPECT_EQ(f.Main->TbOptionForm->WidthEdit->value(), 11);
         f.Main->TbOptionForm->WidthEdit->setValue(5);
         f.Main->TbOptionForm->DecimalsEdit->setValue(2);
         f.Main->TbOptionForm->accept();
@@ -253,8 +243,6 @@ TEST(ResultMap, ColourMapMeshAndMeshViewOfATank) {
     int lines = 0;
     for (int y = 8; y < 197; ++y) lines += mesh.pixel(50, y) == qRgb(0, 0, 0);
     EXPECT_EQ(lines, 3);
-    m->close();
-    EXPECT_FALSE(f.Main->Store().ReadString(QStringLiteral("COMMON"), QStringLiteral("MeshForm"), {}).isEmpty());
 }
 
 TEST(ResultMap, LegendHintsAndPictureDrawnOffTheWindowThread) {
@@ -304,20 +292,6 @@ TEST(ResultMap, LegendHintsAndPictureDrawnOffTheWindowThread) {
     EXPECT_TRUE(g->Field().Empty());
     e->GraphItemClick(true, 2);
     ExpectPicturesSaved(g, size);
-}
-
-TEST(ResultMap, GraphOptionsCancelKeepsThePalettes) {
-    TViewsFixture f;
-    TGrOptionForm* o = f.Views->GrOptionForm;
-    QTimer::singleShot(0, [&] {
-        o->SpinEdit->setValue(21);
-        o->RebuildPalettes();
-        o->MeshCheckBox->setChecked(true);
-        o->reject();
-    });
-    EXPECT_FALSE(o->Execute());
-    EXPECT_EQ(o->MinusBox->count(), 80);
-    EXPECT_FALSE(o->MeshVisible());
 }
 
 TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
@@ -411,10 +385,8 @@ TEST(ResultPage, RequestsAreAnsweredWithValuesUnitsAndPlaces) {
     std::vector<std::string> out;
     ComputeResultExpressions(f.Root(), {"w; max M1;", "w(0); foo:", ""}, out);
     ASSERT_EQ(out.size(), 3u);
+    for (const char* part : {" m при x = ", "; max M1 = ", "N·m/m"}) EXPECT_THAT(out[0], ::testing::HasSubstr(part));
     EXPECT_THAT(out[0], ::testing::StartsWith("w = "));
-    EXPECT_THAT(out[0], ::testing::HasSubstr(" m при x = "));
-    EXPECT_THAT(out[0], ::testing::HasSubstr("; max M1 = "));
-    EXPECT_THAT(out[0], ::testing::HasSubstr("N·m/m"));
     EXPECT_THAT(out[1], ::testing::HasSubstr("foo = Неизвестная величина foo"));
     // At a node the value is the node's; between nodes it is interpolated.
     EXPECT_THAT(out[1], ::testing::StartsWith("w(0) = " + zem::RealToStrGen(6, 2, w.Blocks[0].V[0])));

@@ -1,9 +1,9 @@
 // The views with the program's problem window: the element editor opened on
-// "&Объект", the system table on "СЛА&У", and the views refreshed when the
+// "&Объект" and the views refreshed when the
 // queue hands a calculated problem back.
 #include "GuiTestUtil.h"
 
-TEST(ViewsInProgram, EditorTablesAndRefreshThroughTheProblemWindow) {
+TEST(ViewsInProgram, EditorAndRefreshThroughTheProblemWindow) {
     TProblemFixture f;
     TViews& views = InstallViews(f.Main());
     TProblemForm* w = f.NewProblem("CylSym");
@@ -19,11 +19,6 @@ TEST(ViewsInProgram, EditorTablesAndRefreshThroughTheProblemWindow) {
     SetGridValue(e->ParamGrid, QStringLiteral("H"), QStringLiteral("8"));
     e->SaveData();
     EXPECT_TRUE(MemoText(w->ObjectMemo).contains(QStringLiteral("H=8")));
-    // "СЛА&У" fills the system table of this window.
-    w->TableSLAEItem->trigger();
-    ASSERT_TRUE(views.SLAEForm->isVisible());
-    EXPECT_EQ(views.SLAEForm->Owner(), w);
-    EXPECT_EQ(views.SLAEForm->Grid->RowCount(), static_cast<int>(w->Problem->UnknownCount()) + 1);
     // Before any calculation there are no results to show (not zeros); the
     // queue's calculation refreshes an open table and graph.
     EXPECT_THROW(e->TableItemClick(true, 0), zem::ZemError);
