@@ -155,11 +155,9 @@ TEST(SafeRead, OnlyBoundedRegularFilesAreReadAndNothingBlocks) {
     EXPECT_EQ(MessageOf([&] { ReadFileBytes(fifo); }), "Ошибка чтения файла " + fifo + ": это не обычный файл");
     EXPECT_EQ(MessageOf([&] { ReadTextFile("/dev/zero"); }), "Ошибка чтения файла /dev/zero: это не обычный файл");
     EXPECT_FALSE(IsReadableRegularFile("/dev/zero"));
-    EXPECT_EQ(MessageOf([&] { ReadTextFile(dir / ""); }),
-              "Ошибка чтения файла " + dir / "" + ": это каталог, а не файл");
+    // (A directory and a missing file: the messages of every reader, in the
+    // problem reliability tests.)
     EXPECT_FALSE(IsReadableRegularFile(dir / ""));
-    EXPECT_EQ(MessageOf([&] { ReadTextFile(dir / "missing"); }),
-              "Ошибка чтения файла " + dir / "missing" + ": нет такого файла или каталога");
     const std::string longName = dir / std::string(300, 'x');
     EXPECT_FALSE(IsReadableRegularFile(longName));
     EXPECT_EQ(MessageOf([&] { ReadFileBytes(longName); }),

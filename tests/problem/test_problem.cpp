@@ -86,9 +86,6 @@ TEST_F(ProblemTest, CalculatesSavesAndLoadsResults) {
     q.CreateSolver(0, progress);
     q.LoadResults(res);
     for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(q.Solution(i), p.Solution(i));
-    // A results file shorter than the system is refused.
-    fs::resize_file(res, 10 * n - 10);
-    EXPECT_THROW(q.LoadResults(res), ZemError);
 }
 
 TEST_F(ProblemTest, FileRoundTripKeepsEverySection) {
