@@ -15,7 +15,9 @@
 #include "views/ReportWriter.h"
 #include "views/ResultField.h"
 
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QSpinBox>
@@ -71,6 +73,12 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     EXPECT_GT(std::fabs(largest), 0.0);
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row})) << "\"&MinMax\" ran when the table was filled";
     const int rows = t->Grid->RowCount();
+    // The clipboard: the header and every node.
+    t->CopyItem->trigger();
+    const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(copied.size(), rows);
+    EXPECT_EQ(copied[0], QStringLiteral("Коорд.\tЗначение"));
+    EXPECT_EQ(copied[1], t->Grid->Cell(0, 1) + QLatin1Char('\t') + t->Grid->Cell(1, 1));
     // CSV from the bottom up, in full precision: the values read back exactly
     // to the field's. "&Сохранить" proposes the document's name.
     TDialogScript script;
