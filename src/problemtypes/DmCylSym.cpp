@@ -28,14 +28,6 @@ const TItemDecl kParams[] = {
     {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
 };
 
-const TItemDecl kCompParams[] = {
-    {"R", &CreateItem<TElReal>, "Real", "Радиус, м", "1.0", &IsPositive},
-    {"H", &CreateItem<TElReal>, "Real", "Высота пояса (м)", "1.0", &IsPositive},
-    {"t", &CreateItem<TElReal>, "Real", "Толщина пояса (м)", "0.01", &IsPositive},
-    {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.01e11", &IsPositive},
-    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
-};
-
 void DeclareBounds(TElemList& bounds, TItemClass itemClass) {
     bounds.DeclareMany(itemClass, {"w_bot", "dw_bot", "Q1_bot", "M1_bot", "w_top", "dw_top", "Q1_top", "M1_top"},
                        {"Real", "Real", "Real", "Real", "Real", "Real", "Real", "Real"},
@@ -257,7 +249,7 @@ std::string TElCompCylSym::GetCaption() const { return "Cтупенчатый ц
 std::string TElCompCylSym::GetTypeName() const { return "CompCylSym"; }
 
 void TElCompCylSym::DeclareItems() {
-    Params().DeclareAll(kCompParams);
+    Params().DeclareAll(kCompoundParams);
     DeclareBounds(Bounds(), &CreateItem<TElValueList>);
     DeclareLoads(Loads());
     SetCylSymFieldNames(*this);

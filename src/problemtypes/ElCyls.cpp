@@ -27,14 +27,6 @@ const TItemDecl kParams[] = {
     {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
 };
 
-const TItemDecl kCompParams[] = {
-    {"R", &CreateItem<TElReal>, "Real", "Радиус, м", "1.0", &IsPositive},
-    {"H", &CreateItem<TElReal>, "Real", "Высота пояса (м)", "1.0", &IsPositive},
-    {"t", &CreateItem<TElReal>, "Real", "Толщина пояса (м)", "0.01", &IsPositive},
-    {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.01e11", &IsPositive},
-    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
-};
-
 // A quantity writer of the cylinder domain, as the writer of a joint term
 // (the term's weight is the coefficient).
 template <void (TDmCylTech::*Quantity)(Extended)>
@@ -125,7 +117,7 @@ std::string TElCompCylTech::GetTypeName() const { return "CompCylTech"; }
 
 void TElCompCylTech::DeclareItems() {
     TElemList& p = Params();
-    p.DeclareAll(kCompParams);
+    p.DeclareAll(kCompoundParams);
     TElCylTech::DeclareBounds(Bounds());
     TElCylTech::DeclareLoads(Loads());
     DeclareSpans();
