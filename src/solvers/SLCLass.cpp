@@ -309,7 +309,7 @@ void TBGaus::Run() {
     TRowItems items;
     Extended f = 0;
 
-    progress_.BeginStage("Формироваеме матрицы");
+    progress_.BeginStage("Формирование матрицы");
     const bool kept = rows_.B.size() == n;
     for (std::size_t i = 0; i < n; ++i) {
         const TListItem *first, *last;

@@ -113,6 +113,7 @@ public:
     QComboBox* SLAEMethodBox = nullptr;
     QCheckBox* SLAEErrorCheckBox = nullptr;
     QLabel* EstimateLabel = nullptr;  // under the method: the cost of the method
+    QPushButton* UseMethodBtn = nullptr;  // "Использовать «…»": the faster method the estimate names
     QLineEdit* SLAEPrecEdit = nullptr;  // hidden
     QLineEdit* RelaxEdit = nullptr;     // hidden
     QCheckBox* ModeCheckBox = nullptr;
