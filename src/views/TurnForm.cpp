@@ -215,13 +215,13 @@ void TTurnForm::EntryDone(const std::string& text, bool ok, const std::string& e
     t.Finished = QDateTime::currentDateTime();
     if (!t.Started.isValid()) t.Started = t.Finished;
     t.Added = QDateTime();  // queued again later, it waits from then
-    // A calculation that failed leaves the queue; its reason stays in view.
-    StatusLabel->setVisible(!ok);
-    if (!ok)
+    // A calculation that failed leaves the queue; its reason stays in view
+    // until another one fails.
+    if (!ok) {
         StatusLabel->setText(QStringLiteral("Не рассчитана: ") + Q(zem::NativePath(text)) + QStringLiteral(" — ") +
                              Q(error));
-    else
-        StatusLabel->clear();
+        StatusLabel->show();
+    }
     running_.clear();
 }
 

@@ -379,7 +379,10 @@ QPoint PlaceBesideProblem(const TMainForm& main, QSize frame, int kind) {
     } else {
         at = QPoint(std::min(mainFrame.right(), area.right()) - frame.width() - 8, mainFrame.top() + 60);
     }
-    at.ry() += kind * kStep;
+    // Below the windows of the kinds before it where the screen has room,
+    // else a step down from the first, so that every caption shows.
+    const int stacked = at.y() + kind * (frame.height() + kGap);
+    at.setY(stacked + frame.height() <= area.bottom() ? stacked : at.y() + kind * kStep);
     // Whole on the screen where it fits.
     at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - frame.width())));
     at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - frame.height())));

@@ -200,8 +200,9 @@ void MergeMenusWhileActive(TChildForm* window, const QList<QMenu*>& menus);
 // stored for its kind and the user has not moved it: beside the problem
 // window the active child belongs to (to its right where the screen has
 // room, else to its left), otherwise at the right of the main window's work
-// area; windows of different kinds (Kind 0, 1, ...) step down so that they
-// do not cover each other. Gives the top-left corner of the frame (global).
+// area; windows of different kinds (Kind 0, 1, ...) go one below the other
+// where the screen has room, else step down so that their captions show.
+// Gives the top-left corner of the frame (global).
 QPoint PlaceBesideProblem(const TMainForm& main, QSize frame, int kind);
 // Moves Window there unless it has been placed already.
 void PlaceToolWindow(QWidget* window, const TMainForm& main, int kind);
