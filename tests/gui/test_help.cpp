@@ -72,7 +72,7 @@ TEST(Help, F1OpensThePageOfTheWindowOrDialog) {
     THelpForm* help = HelpWindow();
     ShowHelpFor(f.Main().MdiArea);
     EXPECT_TRUE(help->isVisible() && !help->Browser->toPlainText().isEmpty());
-    EXPECT_EQ(help->CurrentTopic(), QStringLiteral("windows.html#main"));
+    EXPECT_EQ(help->CurrentTopic(), QStringLiteral("windows.html"));
     // The modal calculation dialog has F1 of its own, and the help opens over it.
     f.Calc().SetUse(TCalculUse::Settings);
     InspectModal<TCalculForm>([&] { f.Calc().Execute(); },
