@@ -143,6 +143,14 @@ TEST(Help, F1InEveryWindowOpensThatWindowsOwnPage) {
     ASSERT_TRUE(editor);
     auto* series = qobject_cast<TSeriesForm*>(f.Main().NewSeries());
     ASSERT_TRUE(series);
+    // A list value opens the list editor.
+    f.Main().ShowChild(editor);
+    editor->PageControl->setCurrentWidget(editor->MeshSheet);
+    SetGridValue(editor->MeshGrid, QStringLiteral("mesh_x"), QStringLiteral("[30, 0.1], [30, 0.9]"));
+    SelectRow(editor->MeshGrid, QStringLiteral("mesh_x"));
+    editor->OpenItemClick();
+    TListForm* list = DependentOf<TListForm>(editor);
+    ASSERT_TRUE(list);
     struct TCase {
         QWidget* window;  // an MDI document, or a window of its own
         QWidget* focus;
@@ -152,6 +160,7 @@ TEST(Help, F1InEveryWindowOpensThatWindowsOwnPage) {
         {&f.Main(), f.Main().menuBar(), QStringLiteral("windows.html")},
         {w, w->ObjectMemo, QStringLiteral("problem.html")},
         {editor, editor->ParamGrid, QStringLiteral("cylsym.html")},
+        {list, list, QStringLiteral("list.html")},
         {series, series->FileListBox, QStringLiteral("series.html")},
         {&f.Turn(), f.Turn().WaitingListBox, QStringLiteral("queue.html")},
         {views.TableForm, views.TableForm->Grid, QStringLiteral("tables.html")},
@@ -178,17 +187,32 @@ TEST(Help, F1InEveryWindowOpensThatWindowsOwnPage) {
         EXPECT_TRUE(HelpHasTopic(c.page));
         if (!qobject_cast<TChildForm*>(c.window)) c.window->hide();
     }
-    // A modal dialog has F1 too: the type list of a new problem.
-    TPbTypeForm& types = f.Types();
-    bool seen = false;
-    QTimer::singleShot(0, &types, [&] {
-        seen = true;
-        QTest::keyClick(types.ListBox, Qt::Key_F1);
-        EXPECT_EQ(HelpWindow()->CurrentTopic(), QStringLiteral("types.html"));
-        types.reject();
-    });
-    f.Main().NewProblemItem->trigger();
-    EXPECT_TRUE(seen);
+    // The modal dialogs too, though they hold the main window's keys.
+    const std::vector<std::pair<QAction*, QString>> dialogs = {
+        {f.Main().NewProblemItem, QStringLiteral("types.html")},
+        {f.Main().TableOptionsItem, QStringLiteral("tables.html#format")},
+        {f.Main().GraphOptionsItem, QStringLiteral("graph.html#options")},
+        {f.Main().CalcOptionsItem, QStringLiteral("calc.html#dialog")},
+    };
+    for (const auto& [command, topic] : dialogs) {
+        bool seen = false;
+        QTimer::singleShot(0, &f.Main(), [&, topic = topic] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog) << topic.toStdString();
+            seen = true;
+            QWidget* focus = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+            QTest::keyClick(focus, Qt::Key_F1);
+            EXPECT_EQ(HelpWindow()->CurrentTopic(), topic);
+            EXPECT_EQ(HelpWindow()->parentWidget(), dialog) << "usable while the dialog runs";
+            dialog->reject();
+        });
+        command->trigger();
+        EXPECT_TRUE(seen) << topic.toStdString();
+    }
+    ShowHelpFor(f.Main().MdiArea);
+    EXPECT_EQ(HelpWindow()->parentWidget(), &f.Main()) << "back with the main window, which ends the program when it closes";
+    HelpWindow()->ShowTopic(QStringLiteral("nothing.html"));
+    EXPECT_EQ(HelpWindow()->CurrentTopic(), QStringLiteral("index.html")) << "an unknown page shows the contents";
     HelpWindow()->close();
 }
 
