@@ -6,6 +6,7 @@
 #include "app/Dialogs.h"
 #include "app/FChildForm.h"
 #include "app/RegIniFile.h"
+#include "app/Shortcuts.h"
 #include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
 #include "platform/errors.h"
@@ -65,6 +66,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TRegIniFile> store)
 
     CreateActions();
     CreateMenus();
+    InstallOwnShortcuts();
     resize(900, 640);
     LoadConfig();
 }

@@ -31,7 +31,7 @@ protected:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget) return false;
         QWidget* window = widget->window();
-        if (!windows_.contains(window)) return false;
+        if (window->windowType() != Qt::Tool && !windows_.contains(window)) return false;
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         QAction* own = nullptr;
@@ -61,12 +61,14 @@ private:
 
 }  // namespace
 
-void KeepOwnShortcuts(QWidget* window) {
-    TOwnShortcuts& filter = TOwnShortcuts::Instance();
+void InstallOwnShortcuts() {
     static bool installed = false;
-    if (!installed) {
-        qApp->installEventFilter(&filter);
-        installed = true;
-    }
-    filter.Add(window);
+    if (installed) return;
+    qApp->installEventFilter(&TOwnShortcuts::Instance());
+    installed = true;
+}
+
+void KeepOwnShortcuts(QWidget* window) {
+    InstallOwnShortcuts();
+    TOwnShortcuts::Instance().Add(window);
 }

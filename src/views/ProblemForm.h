@@ -67,8 +67,9 @@ public:
     ~TProblemForm() override;
 
     // --- The file window. ---
-    // The root element's text into the object page; the page counts as
-    // changed and the problem as unsolved.
+    // The root element's text into the object page, the problem unsolved.
+    // The page then shows the tree: whether that differs from the file is
+    // judged against the texts last read or written.
     void ShowData() override;
     // Takes the object text, then writes the problem file with its
     // approximations (when "Cохранение" is checked); without a file name the

@@ -126,6 +126,12 @@ TEST(Keyboard, TheDesktopsKeysWorkInTheMainWindow) {
     EXPECT_EQ(f.Main().Children().size(), 2);
     EXPECT_EQ(f.Script.Questions.size(), 1) << "a new problem is unsaved";
     EXPECT_NE(active(), QStringLiteral("Noname1.zem"));
+    // In the queue window in front of them, Ctrl+W closes the queue window.
+    Activate(&f.Turn());
+    QTest::keyClick(f.Turn().WaitingListBox, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(f.Turn().isVisible());
+    EXPECT_EQ(f.Main().Children().size(), 2);
+    Activate(&f.Main());
     // Ctrl+Q ends the program.
     key(Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(f.Main().isVisible());
