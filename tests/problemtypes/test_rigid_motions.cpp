@@ -1,4 +1,4 @@
-// Every two-dimensional shell, left free, moves as a rigid body without
+// A shell by Love's equations, left free, moves as a rigid body without
 // strain: the three translations and the three rotations of the whole
 // structure, sampled at every node (the fictitious ones too) and, for the
 // shell with a ring, carried over to the ring (its displacements those of
@@ -124,17 +124,18 @@ double LargestResidual(TProblem& p, int m, std::string& worst) {
 }
 
 TEST(RigidMotions, EveryShellAdmitsTheSixRigidMotionsToTruncation) {
-    for (const char* type : {"CylLave", "CylLaveP", "CylPanel", "CylRing", "CylRingP"})
+    for (const char* type : {"CylLave", "CylLaveP", "CylPanel", "CylRing", "CylRingP"}) {
+        auto coarse = MakeProblem(type, FreeStructure(type, 16));
+        auto fine = MakeProblem(type, FreeStructure(type, 32));
         for (int m = 0; m < 6; ++m) {
             std::string worstCoarse, worstFine;
-            auto coarse = MakeProblem(type, FreeStructure(type, 16));
-            auto fine = MakeProblem(type, FreeStructure(type, 32));
             const double a = LargestResidual(*coarse, m, worstCoarse), b = LargestResidual(*fine, m, worstFine);
             // The compact operators around: a sixteenth on the doubled mesh
             // (an eighth allowed); the slide and the turn are exact.
             EXPECT_LT(a, 1e-3) << type << " motion " << m << ": " << worstCoarse;
             EXPECT_LT(b, a / 8 + 1e-17) << type << " motion " << m << ": " << worstFine;
         }
+    }
 }
 
 TEST(RigidMotions, TechnicalTheoryShellsSlideAndTurnExactly) {
