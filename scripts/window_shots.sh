@@ -2,8 +2,9 @@
 # Pictures of the program's windows for docs/images, taken from the desktop
 # program on a virtual screen: a problem with its result table and colour map
 # beside it, the progress window with its Stop button, the queue beside a
-# series, and the new-problem list. Needs xvfb-run, xdotool and ImageMagick
-# (scripts/deps.sh).
+# series, and the new-problem list. Needs xvfb-run, xdotool, openbox and
+# ImageMagick (scripts/deps.sh). The clicks assume the program's first start
+# (no stored placements) on the 1280 x 900 screen below.
 #   scripts/window_shots.sh [path of zemcad] [output directory]
 set -euo pipefail
 zemcad=$(realpath "${1:-build/bin/zemcad}")
@@ -33,48 +34,45 @@ cat > "$work/run.sh" <<'INNER'
 set -euo pipefail
 cd "$WORK"
 export HOME="$WORK" XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=xcb
-shot() { sleep "$2"; import -window root "$OUT/$1.png"; }
-wait_for() { for _ in $(seq 60); do w=$(xdotool search --name "$1" 2>/dev/null | head -1) && [ -n "$w" ] && { echo "$w"; return; }; sleep 0.5; done; }
+# A window manager, so that the windows have their captions.
+openbox >/dev/null 2>&1 &
+sleep 1
+shot() { sleep "$2"; import -window root "$WORK/$1.png"; }
+click() { xdotool mousemove "$1" "$2" click 1; sleep 0.6; }
 "$ZEMCAD" tank.zem &
 pid=$!
-main=$(wait_for "^ZEM CAD 2")
-xdotool windowsize "$main" 1270 860 windowmove "$main" 0 0
-sleep 3
-focus() { xdotool windowactivate --sync "$main" 2>/dev/null || true; }
-# The tank calculated, its element editor, and from the editor's menus the
-# table and the map of the deflection. Menus are reached from the menu bar:
-# F10, then the arrows.
-focus; xdotool key F9; sleep 4
+sleep 6
+# The main window opens in the middle of the screen (1280 x 900): its menu
+# bar at y = 158, the problem window below it. The tank is calculated (F9,
+# automatic mode); its element editor (Shift+F3) merges "&Таблицы" and
+# "&Графика" into the menu bar; the table of w and the map of M1 open beside
+# the problem window.
+click 270 300; xdotool key F9; sleep 4
 xdotool key shift+F3; sleep 2
-menu() {  # right-steps in the menu bar, then down-steps to a submenu, then down-steps in it
-  xdotool key F10; sleep 0.4
-  for _ in $(seq "$1"); do xdotool key Right; sleep 0.1; done
-  xdotool key Down; sleep 0.3
-  for _ in $(seq "$2"); do xdotool key Down; sleep 0.1; done
-  xdotool key Right; sleep 0.3
-  for _ in $(seq "$3"); do xdotool key Down; sleep 0.1; done
-  xdotool key Return; sleep 1.5
-}
-[ -n "${MENU_TABLE:-}" ] && menu $MENU_TABLE
-[ -n "${MENU_GRAPH:-}" ] && menu $MENU_GRAPH
-shot result-windows 2
-# A long calculation: the progress window and its Stop button.
-xdotool key F3; sleep 1.5
-xdotool type --delay 40 "slow.zem"; xdotool key Return; sleep 2
-xdotool key F9; sleep 5
-shot progress-window 1
-prog=$(xdotool search --name "^Решение СЛАУ" | head -1)
-xdotool windowactivate --sync "$prog" 2>/dev/null || true
-xdotool key Escape; sleep 1; xdotool key Return; sleep 2
-# The series run, and the queue beside it.
-xdotool key F3; sleep 1.5
-xdotool type --delay 40 "tanks.zes"; xdotool key Return; sleep 2
-xdotool key F9; sleep 6
-xdotool key F12; sleep 2
+click 392 158; xdotool key Down Down Right Return; sleep 1.5
+click 462 158; xdotool key Down Down Down Right Down Down Down Down Return
+shot result-windows 2.5
+convert "$WORK/result-windows.png" -crop 1280x680+0+125 +repage "$OUT/result-windows.png"
+# A long calculation: the progress window and its Stop button, then Esc and OK.
+click 450 181; xdotool key F3; sleep 1.5
+xdotool type --delay 30 "slow.zem"; xdotool key Return; sleep 2.5
+xdotool key F9
+shot progress-window 5
+convert "$WORK/progress-window.png" -crop 1280x680+0+125 +repage "$OUT/progress-window.png"
+click 640 470; xdotool key Escape; sleep 1; xdotool key Return; sleep 2
+# The series run, and the queue beside it (F12); the result windows closed.
+click 450 181; xdotool key F3; sleep 1.5
+xdotool type --delay 30 "tanks.zes"; xdotool key Return; sleep 2.5
+click 1268 190; click 1268 158
+click 640 230; xdotool key F9; sleep 6; xdotool key F12; sleep 2
+click 566 206
 shot queue-series 1
-# The new-problem list: "&Файл", "&Новая задача".
-focus; xdotool key F10 Down Return
-shot new-problem 2
+convert "$WORK/queue-series.png" -crop 1000x640+100+128 +repage "$OUT/queue-series.png"
+# The new-problem list ("&Файл", "&Новая задача"), scrolled to the rings.
+click 217 158; xdotool key Down Return; sleep 2
+for _ in $(seq 13); do xdotool key Down; done
+shot new-problem 1
+convert "$WORK/new-problem.png" -crop 740x560+272+168 +repage "$OUT/new-problem.png"
 xdotool key Escape; sleep 0.5
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
