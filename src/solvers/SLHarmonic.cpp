@@ -93,9 +93,9 @@ double Deviation(const std::vector<TTerm>& a, It b, It bEnd) {
     return big > 0 ? static_cast<double>(diff / big) : std::numeric_limits<double>::infinity();
 }
 
-// A fixed pseudo-random weight in [1, 2) for a column relative to its row:
-// a row's sum of coefficient times weight tells it from any other row but
-// with a chance of 2^-64.
+// A fixed pseudo-random weight in [1, 2): a row's sum of coefficients times
+// the weights of their places tells it from another row but by a chance
+// near the rounding of the sum.
 Extended Weight(std::uint64_t key) {
     std::uint64_t z = key + 0x9e3779b97f4a7c15ULL;
     z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
@@ -104,18 +104,26 @@ Extended Weight(std::uint64_t key) {
     return 1 + static_cast<Extended>(z >> 11) * 0x1p-53L;
 }
 
+[[noreturn]] void NotUnique() {
+    throw ZemError(
+        "Матрица СЛАУ вырождена: система не имеет единственного решения "
+        "(проверьте закрепление конструкции и граничные условия)");
+}
+
 [[noreturn]] void HarmonicSingular(std::size_t k) {
     throw ZemError("Матрица СЛАУ вырождена: гармоника " + std::to_string(k) +
                    " не имеет единственного решения (проверьте закрепление конструкции и граничные условия)");
 }
 
 // Runs Fn(k) for k = 0 .. Count−1 on Threads threads. The calling thread
-// works too and, with Step, advances the progress after each of its
-// harmonics: a stop raised there takes effect between harmonics, the other
-// threads finishing the one they hold. The first error is rethrown.
+// takes the first and, with a progress, advances it after each of its
+// harmonics: a stop raised there takes effect between harmonics; the other
+// threads take no further harmonic once the calculation is stopped. The
+// first error is rethrown when all have finished.
 template <class Fn>
 void ForEachHarmonic(std::size_t count, unsigned threads, TProgress* progress, Fn fn) {
-    std::atomic<std::size_t> next{0}, done{0};
+    if (count == 0) return;
+    std::atomic<std::size_t> next{1}, done{0};
     std::atomic<bool> abort{false};
     std::exception_ptr error;
     std::mutex errorLock;
@@ -124,9 +132,12 @@ void ForEachHarmonic(std::size_t count, unsigned threads, TProgress* progress, F
         if (!error) error = std::current_exception();
         abort = true;
     };
+    auto more = [&](std::size_t& k) {
+        return !abort && (!progress || progress->Running()) && (k = next++) < count;
+    };
     auto work = [&] {
         try {
-            for (std::size_t k; !abort && (k = next++) < count;) {
+            for (std::size_t k; more(k);) {
                 fn(k);
                 ++done;
             }
@@ -135,23 +146,26 @@ void ForEachHarmonic(std::size_t count, unsigned threads, TProgress* progress, F
         }
     };
     std::vector<std::thread> pool;
-    const unsigned extra = static_cast<unsigned>(std::min<std::size_t>(threads, count)) - 1;
+    const unsigned extra = static_cast<unsigned>(std::min<std::size_t>(std::max(threads, 1u), count)) - 1;
     try {
         for (unsigned t = 0; t < extra; ++t) pool.emplace_back(work);
     } catch (...) {
         fail();
     }
     try {
-        for (std::size_t k; !abort && (k = next++) < count;) {
+        std::size_t k = 0;
+        do {
             fn(k);
             const std::size_t d = ++done;
             if (progress) progress->StepProgress(d);
-        }
+        } while (more(k));
     } catch (...) {
         fail();
     }
     for (std::thread& t : pool) t.join();
     if (error) std::rethrow_exception(error);
+    // Stopped while the others finished the last harmonics.
+    if (progress) progress->StepProgress(count);
 }
 
 }  // namespace
@@ -255,6 +269,11 @@ void THarmonicSolver::SolveSystem() {
         }
         pulled_ = lineCount;
 
+        // Weights of a column relative to the row: one factor by line, one
+        // by shift round the circumference.
+        std::vector<Extended> lineWeight(lineCount), shiftWeight(g);
+        for (std::size_t l = 0; l < lineCount; ++l) lineWeight[l] = Weight(l);
+        for (std::size_t t = 0; t < g; ++t) shiftWeight[t] = Weight(lineCount + t);
         std::size_t q = 0;
         Extended sum = 0;
         bool outside = false;
@@ -264,7 +283,7 @@ void THarmonicSolver::SolveSystem() {
                 return;
             }
             const std::size_t q2 = cellOf[col];
-            sum += v * Weight(static_cast<std::uint64_t>(lineOf[col]) * g + (q2 >= q ? q2 - q : q2 + g - q));
+            sum += v * lineWeight[lineOf[col]] * shiftWeight[q2 >= q ? q2 - q : q2 + g - q];
         };
         std::vector<Extended> cellZeroSum(lineCount);
         std::vector<TTerm> image;
@@ -480,7 +499,7 @@ void THarmonicSolver::SolveSystem() {
             dmax = std::max(dmax, std::fabs(static_cast<Extended>(d[i])));
             xmax = std::max(xmax, std::fabs(x[i]));
         }
-        if (!std::isfinite(dmax)) HarmonicSingular(0);
+        if (!std::isfinite(dmax)) NotUnique();
         const bool useful = dmax <= previous;
         if (useful) {
             for (std::size_t i = 0; i < n; ++i) x[i] += d[i];
@@ -494,7 +513,9 @@ void THarmonicSolver::SolveSystem() {
             break;
         previous = dmax;
     }
-    if (!(lastCorrection_ <= 1e-2)) HarmonicSingular(0);
+    // A correction that is still a sizeable part of the solution: the
+    // factors do not describe the system.
+    if (!(lastCorrection_ <= 1e-2)) NotUnique();
     StoreSolution(x);
 }
 

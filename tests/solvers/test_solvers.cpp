@@ -151,12 +151,13 @@ TEST(SolverLog, BandMethodWithErrorEstimate) {
 TEST(SolverLog, MethodNamesAreKeptByteForByte) {
     // "Гауcса" of method 0 has a Latin c as its fifth letter; method 1's name is all Cyrillic.
     const std::vector<std::string>& names = SLAEMethodNames();
-    ASSERT_EQ(names.size(), 12u);
+    ASSERT_EQ(names.size(), 13u);
     EXPECT_EQ(names[0], "Метод Гау\x63са");
     EXPECT_EQ(names[1].find('c'), std::string::npos);
     EXPECT_EQ(names[3], "Метод Гаус\x63а. Подгружаемая матрица");
     EXPECT_EQ(names[10], "Метод последовательной релаксации");
     EXPECT_EQ(names[11].find('c'), std::string::npos) << "the twelfth name is all Cyrillic";
+    EXPECT_EQ(names[12], "Гармонический метод");
 }
 
 TEST(SolverFiles, TridiagonalOrderThousandRecords) {
