@@ -155,6 +155,32 @@ TEST(HarmonicMethod, StopBetweenHarmonicsLeavesNoResultAndNoFile) {
     fs::remove_all(dir);
 }
 
+TEST(HarmonicMethod, ErrorEstimateAndMeshSelectionUseItWhileTheCopiesRepeat) {
+    const std::string harmonic = SLAEMethodNames()[kHarmonicMethod], sparse = SLAEMethodNames()[kSparseMethod];
+    auto count = [](const std::vector<std::string>& lines, const std::string& text) {
+        return std::count(lines.begin(), lines.end(), text);
+    };
+    // The doubled mesh stays uniform round the circumference.
+    auto p = MakeProblem("CylTech", TSettings{{"MESH.mesh_x", "8"}, {"MESH.mesh_y", "8"}} + kWind);
+    TProgressLog log;
+    std::vector<std::string> process;
+    CalculateBySettings("p.zem", *p, process, {"CalcType= astim", "AstimList= w", "SLAEMethod= " + harmonic}, log);
+    EXPECT_EQ(count(process, harmonic), 1) << "the problem itself";
+    EXPECT_EQ(log.Lines().front(), harmonic) << "the doubled copy";
+    // A stage refining the circumference where the error is large makes
+    // the mesh uneven there: that copy is solved by the sparse method.
+    p = MakeProblem("CylTech", TSettings{{"MESH.mesh_x", "8"}, {"MESH.mesh_y", "16"}, {"LOADS.Gidr", ""},
+                                         {"LOADS.q_Rect", "[0, 0, 10, 3, 1000]"}});
+    process.clear();
+    CalculateBySettings("p.zem", *p, process,
+                        {"CalcType= choose", "Prec= 5", "PrecChar= w", "PrecList= mesh_y", "SLAEMethod= " + harmonic},
+                        log);
+    ASSERT_FALSE(p->Approximations().empty());
+    TProblem& refined = *p->Approximations().back().Problem;
+    EXPECT_EQ(count(process, sparse), count(process, "Заключительный расчет:")) << "uneven round the circumference";
+    EXPECT_FALSE(HarmonicApplies(refined));
+}
+
 TEST(HarmonicMethod, ThreadsGiveTheSameSolution) {
     auto p = MakeProblem("CylLave", kMesh + kWind);
     std::vector<std::vector<Extended>> x;
