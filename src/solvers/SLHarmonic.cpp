@@ -253,17 +253,16 @@ void THarmonicSolver::SolveSystem() {
     {
         TRowItems items;
         Extended f = 0;
-        auto toTerm = [&](std::size_t row, const TListItem& it, std::size_t q) {
+        auto toTerm = [&](const TListItem& it, std::size_t q) {
             const std::uint32_t l2 = lineOf[it.Col];
             const std::size_t q2 = cellOf[it.Col];
-            (void)row;
             return TTerm{l2, static_cast<std::uint32_t>(q2 >= q ? q2 - q : q2 + g - q), it.Value};
         };
         for (std::size_t l = 0; l < lineCount; ++l) {
             const std::size_t row = rowOf(l, 0);
             PullRow(row, items, f);
             for (const TListItem& it : items)
-                if (it.Value != 0) terms.push_back(toTerm(row, it, 0));
+                if (it.Value != 0) terms.push_back(toTerm(it, 0));
             std::sort(terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]), terms.end());
             termStart[l + 1] = terms.size();
         }
@@ -294,39 +293,40 @@ void THarmonicSolver::SolveSystem() {
         }
         const std::size_t every = std::max<std::size_t>(lineCount / 100, 1);
         for (std::size_t l = 0; l < lineCount; ++l) {
-          for (q = 1; q < g; ++q) {
-            const std::size_t u = rowOf(l, q);
-            sum = 0;
-            outside = false;
-            b[u] = lay.FreeTerm(u, sink);
-            if (outside) throw ZemError("Строка " + sl::RowNo(u) + " СЛАУ: столбец вне системы порядка " + std::to_string(n));
-            if (sum != cellZeroSum[l]) {
-                // The same coefficients written in another order sum
-                // differently: the row itself decides.
-                PullRow(u, items, f);
-                ++pulled_;
-                image.clear();
-                for (const TListItem& it : items)
-                    if (it.Value != 0) image.push_back(toTerm(u, it, q));
-                std::sort(image.begin(), image.end());
-                const auto first = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]),
-                           last = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l + 1]);
-                if (!std::equal(image.begin(), image.end(), first, last)) {
-                    // Coordinates summed step by step round the circumference
-                    // make an interpolation weight differ in its last bits:
-                    // such a row is kept as it is for the residuals, and the
-                    // refinement removes the difference. Any larger one is a
-                    // different equation.
-                    if (Deviation(image, first, last) > kNearlyRepeating)
-                        throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
-                                                           rowName(rowOf(l, 0))));
-                    exceptionRow_.push_back(u);
-                    for (const TListItem& it : items) exceptionItems_.push_back(it);
-                    exceptionStart_.push_back(exceptionItems_.size());
+            for (q = 1; q < g; ++q) {
+                const std::size_t u = rowOf(l, q);
+                sum = 0;
+                outside = false;
+                b[u] = lay.FreeTerm(u, sink);
+                if (outside)
+                    throw ZemError("Строка " + sl::RowNo(u) + " СЛАУ: столбец вне системы порядка " + std::to_string(n));
+                if (sum != cellZeroSum[l]) {
+                    // The same coefficients written in another order sum
+                    // differently: the row itself decides.
+                    PullRow(u, items, f);
+                    ++pulled_;
+                    image.clear();
+                    for (const TListItem& it : items)
+                        if (it.Value != 0) image.push_back(toTerm(it, q));
+                    std::sort(image.begin(), image.end());
+                    const auto first = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]),
+                               last = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l + 1]);
+                    if (!std::equal(image.begin(), image.end(), first, last)) {
+                        // Coordinates summed step by step round the circumference
+                        // make an interpolation weight differ in its last bits:
+                        // such a row is kept as it is for the residuals, and the
+                        // refinement removes the difference. Any larger one is a
+                        // different equation.
+                        if (Deviation(image, first, last) > kNearlyRepeating)
+                            throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
+                                                               rowName(rowOf(l, 0))));
+                        exceptionRow_.push_back(u);
+                        for (const TListItem& it : items) exceptionItems_.push_back(it);
+                        exceptionStart_.push_back(exceptionItems_.size());
+                    }
                 }
             }
-          }
-          if (l % every == 0) progress_.StepProgress(l * g);
+            if (l % every == 0) progress_.StepProgress(l * g);
         }
     }
 
@@ -435,17 +435,25 @@ void THarmonicSolver::SolveSystem() {
     };
     progress_.SetMaximum(harmonics);
     progress_.BeginStage("Разложение по гармоникам");
+    // Each term once: its place in the band storage, its scaled value and
+    // which of the few shifts round the circumference it has.
+    std::vector<std::size_t> place(terms.size());
+    std::vector<double> scaled(terms.size());
+    std::vector<std::uint32_t> shifts, shiftOf(terms.size());
+    for (std::size_t l = 0; l < lineCount; ++l)
+        for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
+            const std::size_t i = pr[l], j = pc[terms[t].Line];
+            place[t] = static_cast<std::size_t>(kl + ku) + i - j + j * static_cast<std::size_t>(ldab);
+            scaled[t] = static_cast<double>(terms[t].Value) * scale[l];
+            auto at = std::find(shifts.begin(), shifts.end(), terms[t].Shift);
+            if (at == shifts.end()) at = shifts.insert(at, terms[t].Shift);
+            shiftOf[t] = static_cast<std::uint32_t>(at - shifts.begin());
+        }
     ForEachHarmonic(harmonics, threads, &progress_, [&](std::size_t k) {
         Cplx* ab = factors.data() + k * block;
-        for (std::size_t l = 0; l < lineCount; ++l) {
-            const std::size_t i = pr[l];
-            for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
-                const std::size_t j = pc[terms[t].Line];
-                const Cplx w = twiddle[(k * terms[t].Shift) % g];
-                ab[static_cast<std::size_t>(kl + ku) + i - j + j * static_cast<std::size_t>(ldab)] +=
-                    static_cast<double>(terms[t].Value) * scale[l] * w;
-            }
-        }
+        std::vector<Cplx> w(shifts.size());
+        for (std::size_t d = 0; d < shifts.size(); ++d) w[d] = twiddle[(k * shifts[d]) % g];
+        for (std::size_t t = 0; t < terms.size(); ++t) ab[place[t]] += scaled[t] * w[shiftOf[t]];
         int info = 0;
         zgbtrf_(&L, &L, &kl, &ku, ab, &ldab, pivots.data() + k * lineCount, &info);
         if (info != 0) HarmonicSingular(k);
