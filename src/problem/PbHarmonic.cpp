@@ -149,29 +149,63 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
         rowCell[r] = static_cast<std::uint32_t>(cell);
         ++rowCount[at->second];
     }
-    // A line of rows in fewer cells than the others (a prescribed
-    // deflection over a region, a row fixing a mean value) is named.
-    const std::size_t odd = static_cast<std::size_t>(std::min_element(rowCount.begin(), rowCount.end()) - rowCount.begin());
-    if (firstRow.size() != lines || rowCount[odd] != g) {
-        lay.Refusal = "уравнение «" + eq.Name(static_cast<int>(firstRow[odd])) + "» есть не во всех узлах окружности";
+    // The L fullest lines of rows repeat; a row of any other line (a row
+    // fixing a mean value round the circumference) is odd and fills a hole
+    // of a repeating line. Too many of them, or a line of odd rows that is
+    // itself most of a circumference (a prescribed deflection over a
+    // region), and the lines do not repeat.
+    std::vector<std::uint32_t> byCount(firstRow.size());
+    std::iota(byCount.begin(), byCount.end(), 0u);
+    std::stable_sort(byCount.begin(), byCount.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return rowCount[a] > rowCount[b]; });
+    auto odd = [&]() {
+        std::size_t fewest = byCount.back();
+        for (std::size_t i = lines; i < byCount.size(); ++i)
+            if (rowCount[byCount[i]] < rowCount[fewest]) fewest = byCount[i];
+        return "уравнение «" + eq.Name(static_cast<int>(firstRow[fewest])) + "» есть не во всех узлах окружности";
+    };
+    if (firstRow.size() < lines) {
+        lay.Refusal = odd();
         return lay;
     }
-    lay.RowOf.assign(lines * g, n);
+    std::vector<std::uint32_t> slotLine(firstRow.size(), ~0u);
+    for (std::size_t i = 0; i < lines; ++i) slotLine[byCount[i]] = static_cast<std::uint32_t>(i);
+    lay.RowOf.assign(lines * g, THarmonicLayout::kNoRow);
     for (std::size_t r = 0; r < n; ++r) {
-        std::size_t& slot = lay.RowOf[std::size_t{rowLine[r]} * g + rowCell[r]];
-        if (slot != n) {
+        const std::uint32_t line = slotLine[rowLine[r]];
+        if (line == ~0u) {
+            lay.OddRows.push_back(r);
+            continue;
+        }
+        std::size_t& slot = lay.RowOf[std::size_t{line} * g + rowCell[r]];
+        if (slot != THarmonicLayout::kNoRow) {
             lay.Refusal = "уравнение «" + eq.Name(static_cast<int>(r)) + "» не повторяется по окружности";
             lay.RowOf.clear();
             return lay;
         }
         slot = r;
     }
+    // Each hole in a line of its own, which keeps some row.
+    bool shared = false;
+    for (std::size_t i = 0; i < lay.RowOf.size(); ++i)
+        if (lay.RowOf[i] == THarmonicLayout::kNoRow) {
+            shared = shared || (!lay.Holes.empty() && lay.Holes.back() / g == i / g);
+            lay.Holes.push_back(i);
+        }
+    for (std::size_t i = 0; i < lines && !shared; ++i) shared = rowCount[byCount[i]] < 2;
+    if (shared || lay.OddRows.size() > kMaxHarmonicOddRows || lay.OddRows.size() != lay.Holes.size()) {
+        lay.Refusal = odd();
+        lay.RowOf.clear();
+        lay.OddRows.clear();
+        lay.Holes.clear();
+    }
     return lay;
 }
 
 bool HarmonicApplies(TProblem& p) {
     p.BuildEquations();
-    return HarmonicLayout(p).Refusal.empty();
+    const THarmonicLayout lay = HarmonicLayout(p);
+    return lay.Refusal.empty() && lay.OddRows.empty();
 }
 
 int MethodForCopy(TProblem& p, int method) {

@@ -11,16 +11,16 @@ class TProblem;
 // The lines and cells of P's unknowns round its circumference: every domain
 // with unknowns is closed in one direction with equal steps there, the cell
 // being one step of the coarsest circumferential mesh; every row stands in
-// a row line and a cell (RowOf). Otherwise Refusal says why. The equations must have been built (BuildEquations); the
+// a row line and a cell (RowOf) or, up to kMaxHarmonicOddRows of them, in
+// the hole of one (OddRows, Holes). Otherwise Refusal says why. The equations must have been built (BuildEquations); the
 // layout's callbacks refer to P.
 THarmonicLayout HarmonicLayout(TProblem& p);
 
-// Builds P's equations and tells whether its layout has no refusal: every
-// domain closed with equal circumferential steps, and every equation (by
-// name, domain and node) present in every cell, so that a prescribed
-// deflection over a region or a row fixing a mean value rules the method
-// out. A quick test for choosing the method; the method itself checks the
-// coefficients.
+// Builds P's equations and tells whether its layout has no refusal and no
+// odd row: every domain closed with equal circumferential steps, and every
+// equation (by name, domain and node) present in every cell. A quick test
+// for choosing the method; the method itself checks the coefficients and
+// solves a few odd rows of a mean value too.
 bool HarmonicApplies(TProblem& p);
 
 // Method, or the sparse direct method when Method is the harmonic one and

@@ -234,12 +234,34 @@ void THarmonicSolver::SolveSystem() {
     }
     auto unknown = [&](std::size_t l, std::size_t q) { return lay.Base[l] + q * lay.Stride[l]; };
     auto rowOf = [&](std::size_t l, std::size_t q) { return lay.RowOf[l * g + q]; };
+    constexpr std::size_t kNoRow = THarmonicLayout::kNoRow;
+    // The odd rows, each in the hole of a line of its own.
+    const std::size_t odd = lay.OddRows.size();
+    std::vector<std::size_t> holeOf(lineCount, kNoRow);  // the odd row in line l's hole
+    std::vector<std::size_t> firstCell(lineCount, 0);    // the first cell of line l with its row
     {
         std::vector<char> seen(n, 0);
-        for (std::size_t row : lay.RowOf) {
+        auto take = [&](std::size_t row) {
             if (row >= n || seen[row])
                 throw ZemError(HarmonicRefusalText("уравнения задачи не повторяются по окружности"));
             seen[row] = 1;
+        };
+        for (std::size_t row : lay.RowOf)
+            if (row != kNoRow) take(row);
+        for (std::size_t row : lay.OddRows) take(row);
+        bool emptyLine = false;
+        for (std::size_t l = 0; l < lineCount; ++l) {
+            while (firstCell[l] < g && rowOf(l, firstCell[l]) == kNoRow) ++firstCell[l];
+            emptyLine = emptyLine || firstCell[l] == g;
+        }
+        const auto holes = static_cast<std::size_t>(std::count(lay.RowOf.begin(), lay.RowOf.end(), kNoRow));
+        if (emptyLine || lay.Holes.size() != odd || holes != odd || odd > kMaxHarmonicOddRows)
+            throw ZemError(HarmonicRefusalText("уравнения задачи не повторяются по окружности"));
+        for (std::size_t i = 0; i < odd; ++i) {
+            const std::size_t l = lay.Holes[i] / g;
+            if (l >= lineCount || rowOf(l, lay.Holes[i] % g) != kNoRow || holeOf[l] != kNoRow)
+                throw ZemError(HarmonicRefusalText("уравнения задачи не повторяются по окружности"));
+            holeOf[l] = i;
         }
     }
 
@@ -249,6 +271,7 @@ void THarmonicSolver::SolveSystem() {
     progress_.BeginStage("Формирование матрицы");
     std::vector<std::size_t> termStart(lineCount + 1, 0);
     std::vector<TTerm> terms;
+    std::vector<TTerm> gauge;  // the odd rows' coefficients by line, Shift holding the odd row's index
     std::vector<Extended> b(n, 0);
     {
         TRowItems items;
@@ -259,10 +282,10 @@ void THarmonicSolver::SolveSystem() {
             return TTerm{l2, static_cast<std::uint32_t>(q2 >= q ? q2 - q : q2 + g - q), it.Value};
         };
         for (std::size_t l = 0; l < lineCount; ++l) {
-            const std::size_t row = rowOf(l, 0);
+            const std::size_t row = rowOf(l, firstCell[l]);
             PullRow(row, items, f);
             for (const TListItem& it : items)
-                if (it.Value != 0) terms.push_back(toTerm(it, 0));
+                if (it.Value != 0) terms.push_back(toTerm(it, firstCell[l]));
             std::sort(terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]), terms.end());
             termStart[l + 1] = terms.size();
         }
@@ -288,13 +311,15 @@ void THarmonicSolver::SolveSystem() {
         std::vector<TTerm> image;
         for (std::size_t l = 0; l < lineCount; ++l) {
             sum = 0;
-            b[rowOf(l, 0)] = lay.FreeTerm(rowOf(l, 0), sink);
+            q = firstCell[l];
+            b[rowOf(l, q)] = lay.FreeTerm(rowOf(l, q), sink);
             cellZeroSum[l] = sum;
         }
         const std::size_t every = std::max<std::size_t>(lineCount / 100, 1);
         for (std::size_t l = 0; l < lineCount; ++l) {
-            for (q = 1; q < g; ++q) {
+            for (q = firstCell[l] + 1; q < g; ++q) {
                 const std::size_t u = rowOf(l, q);
+                if (u == kNoRow) continue;
                 sum = 0;
                 outside = false;
                 b[u] = lay.FreeTerm(u, sink);
@@ -319,7 +344,7 @@ void THarmonicSolver::SolveSystem() {
                         // different equation.
                         if (Deviation(image, first, last) > kNearlyRepeating)
                             throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
-                                                               rowName(rowOf(l, 0))));
+                                                               rowName(rowOf(l, firstCell[l]))));
                         exceptionRow_.push_back(u);
                         for (const TListItem& it : items) exceptionItems_.push_back(it);
                         exceptionStart_.push_back(exceptionItems_.size());
@@ -327,6 +352,32 @@ void THarmonicSolver::SolveSystem() {
                 }
             }
             if (l % every == 0) progress_.StepProgress(l * g);
+        }
+
+        // An odd row takes one coefficient for every cell of each line it
+        // touches: on the harmonics it acts on harmonic 0 alone.
+        for (std::size_t i = 0; i < odd; ++i) {
+            const std::size_t u = lay.OddRows[i];
+            PullRow(u, items, f);
+            ++pulled_;
+            b[u] = f;
+            std::vector<std::pair<std::uint32_t, Extended>> byLine;
+            std::vector<std::size_t> cells;
+            for (const TListItem& it : items) byLine.emplace_back(lineOf[it.Col], it.Value);
+            std::stable_sort(byLine.begin(), byLine.end(),
+                             [](const auto& a, const auto& c) { return a.first < c.first; });
+            for (std::size_t a = 0; a < byLine.size();) {
+                std::size_t e = a;
+                while (e < byLine.size() && byLine[e].first == byLine[a].first && byLine[e].second == byLine[a].second)
+                    ++e;
+                if (e - a != g || (e < byLine.size() && byLine[e].first == byLine[a].first))
+                    throw ZemError(HarmonicRefusalText(rowName(u) + " не одинаково во всех узлах окружности"));
+                gauge.push_back(TTerm{byLine[a].first, static_cast<std::uint32_t>(i), byLine[a].second});
+                a = e;
+            }
+            exceptionRow_.push_back(u);
+            for (const TListItem& it : items) exceptionItems_.push_back(it);
+            exceptionStart_.push_back(exceptionItems_.size());
         }
     }
 
@@ -350,12 +401,13 @@ void THarmonicSolver::SolveSystem() {
         std::iota(order.begin(), order.end(), 0u);
         std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t c) { return reach[a] < reach[c]; });
         for (std::size_t i = 0; i < lineCount; ++i) pr[order[i]] = static_cast<std::uint32_t>(i);
+        auto widen = [&](std::size_t i, std::size_t j) {
+            if (i > j) kl_ = std::max(kl_, i - j);
+            else ku_ = std::max(ku_, j - i);
+        };
         for (std::size_t l = 0; l < lineCount; ++l)
-            for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
-                const std::size_t i = pr[l], j = pc[terms[t].Line];
-                if (i > j) kl_ = std::max(kl_, i - j);
-                else ku_ = std::max(ku_, j - i);
-            }
+            for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) widen(pr[l], pc[terms[t].Line]);
+        for (const TTerm& t : gauge) widen(pr[lay.Holes[t.Shift] / g], pc[t.Line]);
     }
     std::vector<double> scale(lineCount, 1);
     for (std::size_t l = 0; l < lineCount; ++l) {
@@ -364,6 +416,9 @@ void THarmonicSolver::SolveSystem() {
         if (big == 0) sl::ZeroPivot(rowOf(l, 0));
         scale[l] = static_cast<double>(1 / big);
     }
+    std::vector<double> gaugeScale(odd, 0);
+    for (const TTerm& t : gauge) gaugeScale[t.Shift] = std::max(gaugeScale[t.Shift], static_cast<double>(std::fabs(t.Value)));
+    for (double& x : gaugeScale) x = 1 / x;
 
     const std::size_t harmonics = g / 2 + 1;
     {
@@ -396,7 +451,10 @@ void THarmonicSolver::SolveSystem() {
     auto loadRhs = [&](const std::vector<Extended>& r) {  // −r, rows scaled
         for (std::size_t l = 0; l < lineCount; ++l) {
             const std::size_t p = pr[l];
-            for (std::size_t q = 0; q < g; ++q) real.Data[q * lineCount + p] = -static_cast<double>(r[rowOf(l, q)]) * scale[l];
+            for (std::size_t q = 0; q < g; ++q) {
+                const std::size_t row = rowOf(l, q);
+                real.Data[q * lineCount + p] = row == kNoRow ? 0 : -static_cast<double>(r[row]) * scale[l];
+            }
         }
         fftw_execute(forward.Plan);
     };
@@ -437,13 +495,14 @@ void THarmonicSolver::SolveSystem() {
     progress_.BeginStage("Разложение по гармоникам");
     // Each term once: its place in the band storage, its scaled value and
     // which of the few shifts round the circumference it has.
-    std::vector<std::size_t> place(terms.size());
+    std::vector<std::size_t> place(terms.size()), ownLine(terms.size());
     std::vector<double> scaled(terms.size());
     std::vector<std::uint32_t> shifts, shiftOf(terms.size());
     for (std::size_t l = 0; l < lineCount; ++l)
         for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
             const std::size_t i = pr[l], j = pc[terms[t].Line];
             place[t] = static_cast<std::size_t>(kl + ku) + i - j + j * static_cast<std::size_t>(ldab);
+            ownLine[t] = l;
             scaled[t] = static_cast<double>(terms[t].Value) * scale[l];
             auto at = std::find(shifts.begin(), shifts.end(), terms[t].Shift);
             if (at == shifts.end()) at = shifts.insert(at, terms[t].Shift);
@@ -453,7 +512,19 @@ void THarmonicSolver::SolveSystem() {
         Cplx* ab = factors.data() + k * block;
         std::vector<Cplx> w(shifts.size());
         for (std::size_t d = 0; d < shifts.size(); ++d) w[d] = twiddle[(k * shifts[d]) % g];
-        for (std::size_t t = 0; t < terms.size(); ++t) ab[place[t]] += scaled[t] * w[shiftOf[t]];
+        if (k > 0 || odd == 0) {
+            for (std::size_t t = 0; t < terms.size(); ++t) ab[place[t]] += scaled[t] * w[shiftOf[t]];
+        } else {
+            // Harmonic 0: a line with a hole takes the odd row's sums in
+            // place of its own equation.
+            for (std::size_t t = 0; t < terms.size(); ++t)
+                if (holeOf[ownLine[t]] == kNoRow) ab[place[t]] += scaled[t] * w[shiftOf[t]];
+            for (const TTerm& t : gauge) {
+                const std::size_t i = pr[lay.Holes[t.Shift] / g], j = pc[t.Line];
+                ab[static_cast<std::size_t>(kl + ku) + i - j + j * static_cast<std::size_t>(ldab)] +=
+                    static_cast<double>(t.Value) * gaugeScale[t.Shift];
+            }
+        }
         int info = 0;
         zgbtrf_(&L, &L, &kl, &ku, ab, &ldab, pivots.data() + k * lineCount, &info);
         if (info != 0) HarmonicSingular(k);
@@ -464,9 +535,30 @@ void THarmonicSolver::SolveSystem() {
             large = std::max(large, u);
         }
         if (!(small >= kSingularPivot * large)) HarmonicSingular(k);
-        solveHarmonic(k);
+        if (odd == 0) solveHarmonic(k);
     });
     factored_ = harmonics;
+    // All harmonics against the load in the spectrum. With odd rows:
+    // harmonic 0 first, its hole rows answering the odd rows; then each
+    // hole's equation, which the odd row displaced, leaves a residual λ in
+    // its slot, and λ's transform joins the other harmonics' loads.
+    auto solveAll = [&](const std::vector<Extended>& r) {
+        if (odd == 0) return ForEachHarmonic(harmonics, threads, nullptr, solveHarmonic);
+        const std::vector<Cplx> zero(rhs, rhs + lineCount);
+        for (std::size_t i = 0; i < odd; ++i)
+            rhs[pr[lay.Holes[i] / g]] = -gaugeScale[i] * static_cast<double>(r[lay.OddRows[i]]);
+        solveHarmonic(0);
+        for (std::size_t i = 0; i < odd; ++i) {
+            const std::size_t l = lay.Holes[i] / g, q = lay.Holes[i] % g;
+            Cplx mu = -zero[pr[l]];
+            for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t)
+                mu += static_cast<double>(terms[t].Value) * scale[l] * rhs[pc[terms[t].Line]];
+            for (std::size_t k = 1; k < harmonics; ++k)
+                rhs[k * lineCount + pr[l]] += mu * std::conj(twiddle[(k * q) % g]);
+        }
+        ForEachHarmonic(harmonics - 1, threads, nullptr, [&](std::size_t k) { solveHarmonic(k + 1); });
+    };
+    if (odd > 0) solveAll(b);
     std::vector<double> d(n);
     unloadSolution(d);
     std::vector<Extended> x(d.begin(), d.end());
@@ -483,6 +575,7 @@ void THarmonicSolver::SolveSystem() {
             for (std::size_t l = part; l < lineCount; l += threads)
                 for (std::size_t q = 0; q < g; ++q) {
                     const std::size_t u = rowOf(l, q);
+                    if (u == kNoRow) continue;
                     Extended s = b[u];
                     for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
                         std::size_t q2 = q + terms[t].Shift;
@@ -500,7 +593,7 @@ void THarmonicSolver::SolveSystem() {
             r[u] = s;
         }
         loadRhs(r);
-        ForEachHarmonic(harmonics, threads, nullptr, solveHarmonic);
+        solveAll(r);
         unloadSolution(d);
         Extended dmax = 0, xmax = 0;
         for (std::size_t i = 0; i < n; ++i) {

@@ -15,7 +15,11 @@
 // the image of its cell-0 row is a refusal with the row's name and the
 // method that applies, never a different answer; one that differs from it
 // by rounding only is kept as pulled, and the refinement against the rows
-// as they are solves it exactly.
+// as they are solves it exactly. A few rows that repeat in no line (a row
+// fixing a mean value round the circumference, as a shell free to slide or
+// turn has) take the place of one equation of a line each: harmonic 0 is
+// solved with those rows in place of the displaced equations, whose
+// residuals then join the other harmonics' loads.
 //
 // Stages "Формирование матрицы", "Преобразование нагрузки", "Разложение по
 // гармоникам" (one progress step per harmonic; a stop takes effect between
@@ -34,6 +38,8 @@
 namespace zem {
 
 constexpr int kHarmonicMethod = 12;
+// At most so many rows may stand outside the repeating lines.
+constexpr std::size_t kMaxHarmonicOddRows = 8;
 
 // Receives the coefficients of a row whose free term alone is asked for.
 using TCoefSink = std::function<void(std::size_t col, Extended value)>;
@@ -48,6 +54,13 @@ struct THarmonicLayout {
     // [l·G + q]. A problem may number its rows otherwise than its unknowns;
     // there are as many row lines as lines of unknowns.
     std::vector<std::size_t> RowOf;
+    // Rows that repeat in no line (a row fixing a mean value round the
+    // circumference), each standing in the place of the missing row of a
+    // repeating line: OddRows[i] in slot Holes[i] (l·G + q), where RowOf
+    // holds kNoRow. An odd row must have one coefficient for every cell of
+    // each line it touches, so that it sees harmonic 0 alone.
+    static constexpr std::size_t kNoRow = static_cast<std::size_t>(-1);
+    std::vector<std::size_t> OddRows, Holes;
     // The free term of row R; the coefficients go to Sink, not into a row.
     std::function<Extended(std::size_t row, const TCoefSink& sink)> FreeTerm;
     // The name of the equation of row R, for the refusal.
