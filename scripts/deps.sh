@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev xvfb xauth locales xdotool imagemagick openbox
-          libsuitesparse-dev libmetis-dev liblapack-dev
+          libsuitesparse-dev libmetis-dev liblapack-dev libfftw3-dev
           qt6-charts-dev qt6-svg-dev qt6-translations-l10n desktop-file-utils libxml2-utils
           poppler-utils imagemagick)
 missing=()

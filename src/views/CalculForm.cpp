@@ -8,6 +8,7 @@
 #include "calc/Calcul.h"
 #include "calc/Turn.h"
 #include "platform/numtext.h"
+#include "problem/PbHarmonic.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
 #include "solvers/SLCLass.h"
@@ -272,6 +273,7 @@ bool TCalculForm::SizeProblem() {
         surface_ = false;
         for (const zem::TDmElement* dm : copy->Domains())
             if (dm->Domain && dm->Domain->DimCount == 2) surface_ = true;
+        circulant_ = surface_ && zem::HarmonicApplies(*copy);
         sized_ = unknowns_ > 0;
     } catch (const std::exception&) {
         // A text that does not set up: no estimate until it is mended.
@@ -391,7 +393,7 @@ void TCalculForm::LoadDefaults() {
     LoadStoredDefaults();
     // Without a method of the user's own, the one that suits the size.
     if (store_.ValueExists(kSection, QStringLiteral("SLAEMethod")) || !SizeProblem()) return;
-    const int method = zem::DefaultSLAEMethod(unknowns_, halfBand_, surface_);
+    const int method = zem::DefaultSLAEMethod(unknowns_, halfBand_, surface_, circulant_);
     SLAEMethodBox->setCurrentIndex(method);
     if (!store_.ValueExists(kSection, QStringLiteral("RealType")))
         RealTypeBox->setCurrentIndex(zem::DefaultRealType(method, unknowns_, halfBand_));

@@ -156,5 +156,6 @@ private:
     std::size_t unknowns_ = 0;
     std::size_t halfBand_ = 0;
     bool surface_ = false;
+    bool circulant_ = false;  // the system repeats round a closed circumference
     bool sized_ = false;
 };
