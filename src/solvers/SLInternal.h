@@ -52,11 +52,13 @@ inline void SubtractScaled<double>(double* __restrict dst, const double* __restr
 // of D. That rounding gathers along the elimination: on the shells free to
 // move it comes to about sqrt(N·m) roundings (N unknowns, m the half band)
 // and never beyond N/4, from 20 at a few hundred unknowns to a few thousand
-// at 15 000. A regular matrix keeps its pivots far above it: the worst
+// at 15 000; in a narrow band it stays local (the m updates of a pivot, and
+// theirs). A regular matrix keeps its pivots far above it: the worst
 // conditioned of the program's systems, the long axisymmetric tanks and the
 // finely meshed rings, keep some 1e-5 of D at 2 000 steps and 1e-10 at a
-// 5 000-step ring. So a pivot within the smaller of 64·sqrt(N·m) and 4·N
-// roundings of D, in the arithmetic of the elimination, is taken as zero:
+// 5 000-step ring, a beam whose mesh is graded 4 000 to 1 about 1e-12. So
+// a pivot within the smallest of 64·sqrt(N·m), 4·N and 64·m² roundings of
+// D, in the arithmetic of the elimination, is taken as zero:
 // the system is refused as singular, never solved with an arbitrary part.
 // An exact zero with nothing subtracted (D = 0) is a missing diagonal
 // instead: a method without row exchanges cannot pass it, whether or not
@@ -69,8 +71,9 @@ public:
     template <class T>
     static TPivotTest For(std::size_t n, std::size_t m) {
         const double rows = static_cast<double>(std::max<std::size_t>(n, 1));
-        const double spread = std::min(kRoundings * std::sqrt(rows * static_cast<double>(std::max<std::size_t>(m, 1))),
-                                       kRoundingsPerRow * rows);
+        const double band = static_cast<double>(std::max<std::size_t>(m, 1));
+        const double spread = std::min({kRoundings * std::sqrt(rows * band), kRoundingsPerRow * rows,
+                                        kRoundings * band * band});
         return TPivotTest(static_cast<Extended>(std::numeric_limits<T>::epsilon()) * spread);
     }
     explicit TPivotTest(Extended share) : share_(share) {}
