@@ -94,7 +94,7 @@ void TSLAE::CheckMemory() {
     if (e.Fits) return;
     // Which method fits does depend on the band: find it (a quiet pass over
     // the rows, nothing large allocated).
-    if (!band) e = EstimateSolver(method, n_, HalfBandWidth(n_, getRow_), realType_, available);
+    if (!band) e = EstimateSolver(method, n_, HalfBandWidth(n_, getRow_, &progress_), realType_, available);
     if (!e.Fits) throw ZemError(NotEnoughMemoryText(e));
 }
 

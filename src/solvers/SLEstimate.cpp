@@ -1,6 +1,7 @@
 #include "solvers/SLEstimate.h"
 
 #include "platform/errors.h"
+#include "platform/progress.h"
 
 #include <algorithm>
 #include <cctype>
@@ -251,7 +252,15 @@ std::string NotEnoughMemoryText(const TSolverEstimate& e) {
 int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional) {
     const int method = twoDimensional && n > kSparseDefaultUnknowns ? kSparseMethod : 2;
     const TSolverEstimate e = EstimateSolver(method, n, m, rtExtended);
-    return e.Fits || e.Suggested < 0 ? method : e.Suggested;
+    if (!e.Fits) return e.Suggested < 0 ? method : e.Suggested;
+    // A closed ring couples its last nodes with its first and every node
+    // with its rigid-body conditions: its band is the whole matrix, and the
+    // band method would take hours and gigabytes where the sparse one takes
+    // seconds.
+    if (!twoDimensional && e.Suggested >= 0 && e.Suggested != method &&
+        10 * SolverOperations(e.Suggested, n, m, rtExtended) < e.Operations)
+        return e.Suggested;
+    return method;
 }
 
 int DefaultRealType(int method, std::size_t n, std::size_t m) {
@@ -259,11 +268,12 @@ int DefaultRealType(int method, std::size_t n, std::size_t m) {
     return rtExtended;
 }
 
-std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow) {
+std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow, const TProgress* progress) {
     std::size_t m = 0;
     TRowItems items;
     Extended b = 0;
     for (std::size_t i = 0; i < n; ++i) {
+        if (progress && i % 1024 == 0 && !progress->Running()) throw EBreakCalcule();
         TSLAE::PullRow(getRow, n, i, items, b);
         const std::size_t first = items.front().Col, last = items.back().Col;
         m = std::max({m, i - std::min(i, first), last - std::min(last, i)});

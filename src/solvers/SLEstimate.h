@@ -71,7 +71,8 @@ std::string NotEnoughMemoryText(const TSolverEstimate& e);
 // (axisymmetric) problems and small systems, the sparse direct method for
 // two-dimensional problems above kSparseDefaultUnknowns unknowns; a method
 // that does not fit the available memory is replaced by the fastest that
-// does.
+// does, and so is the band method of a one-dimensional problem whose band is
+// wide (a closed ring) when another is ten times faster.
 constexpr std::size_t kSparseDefaultUnknowns = 3000;
 int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional);
 // The default real type for Method: "EXTENDED" unless extended arithmetic
@@ -80,7 +81,8 @@ int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional);
 int DefaultRealType(int method, std::size_t n, std::size_t m);
 
 // The half band width of the system, as DetermineBandWidth finds it, without
-// stages or log lines.
-std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow);
+// stages or log lines. With Progress, a stopped calculation raises
+// EBreakCalcule within a thousand rows.
+std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow, const TProgress* progress = nullptr);
 
 }  // namespace zem
