@@ -208,7 +208,10 @@ std::optional<std::uint64_t> ParseMemorySize(const std::string& text) {
     std::uint64_t value = std::stoull(text.substr(0, i));
     std::string unit = text.substr(i);
     for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (unit.size() == 2 && (unit[1] == 'B' || unit[1] == 'I')) unit.pop_back();
+    if (unit.size() == 3 && unit.compare(1, 2, "IB") == 0)
+        unit.resize(1);
+    else if (unit.size() == 2 && unit[1] == 'B')
+        unit.resize(1);
     int shift = 0;
     if (unit == "K") shift = 10;
     else if (unit == "M") shift = 20;
