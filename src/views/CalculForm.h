@@ -113,6 +113,7 @@ public:
     QComboBox* SLAEMethodBox = nullptr;
     QCheckBox* SLAEErrorCheckBox = nullptr;
     QLabel* EstimateLabel = nullptr;  // under the method: the cost of the method
+    QLabel* MeshWarningLabel = nullptr;  // the mesh guard's warnings, when any
     QLineEdit* SLAEPrecEdit = nullptr;  // hidden
     QLineEdit* RelaxEdit = nullptr;     // hidden
     QCheckBox* ModeCheckBox = nullptr;
@@ -134,6 +135,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The mesh guard's lines about the problem shown, or nothing.
+    void ShowMeshWarnings();
     int CalcType() const;
     void SetCalcType(int type);
     int ListType() const;

@@ -3,6 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "calc/MeshGuard.h"
 #include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
@@ -307,6 +308,7 @@ void TProblemForm::ShowData() {
 void TProblemForm::ApplyObjectText() {
     CheckProblem();
     if (!TextsChanged()) return;
+    zem::CheckMeshItemsGiven(Std(ObjectMemo->toPlainText()));
     try {
         Problem->Root().SetLines(LinesOf(ObjectMemo));
     } catch (const zem::ZemError& e) {
@@ -505,7 +507,14 @@ void TProblemForm::DataCalcItemClick() {
 
 void TProblemForm::CheckItemClick() {
     ApplyObjectText();
-    ShowMessage(Main, QStringLiteral("Ошибок не найдено !"), TMsgKind::Information);
+    const std::vector<std::string> warnings = zem::MeshGuardLines(*Problem);
+    if (warnings.empty()) {
+        ShowMessage(Main, QStringLiteral("Ошибок не найдено !"), TMsgKind::Information);
+        return;
+    }
+    QString text = QStringLiteral("Ошибок не найдено, но сетка может не разрешать решение:");
+    for (const std::string& line : warnings) text += QStringLiteral("\n") + Q(line);
+    ShowMessage(Main, text, TMsgKind::Warning);
 }
 
 void TProblemForm::TableSLAEItemClick() {
