@@ -7,6 +7,7 @@
 #include "platform/numtext.h"
 #include "platform/progress.h"
 #include "problem/FileNames.h"
+#include "problem/PbData.h"
 #include "problem/PbSeries.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
@@ -128,6 +129,20 @@ std::string LargestDifferenceLine(TProblem& problem, const std::string& characte
     const std::string percent = magnitude > 0 ? RealToStrGen(3, 2, 100 * share) + " %" : "поле равно нулю";
     return characteristic + ": наибольшая разность при " + place + ": " + RealToStrGen(5, 2, found.Coarse) + " -> " +
            RealToStrGen(5, 2, found.Fine) + " (" + percent + ")";
+}
+
+std::vector<std::string> ObjectWithMeshesOf(const TProblem& problem, TProblem& approx) {
+    std::unique_ptr<TProblem> copy = problem.Clone();
+    const std::size_t count = copy->Domains().size();
+    if (approx.Domains().size() != count) throw ZemError("Приближение не соответствует задаче");
+    for (std::size_t i = 0; i < count; ++i) {
+        TElemList& from = approx.Domains()[i]->Mesh();
+        if (copy->Domains().at(i)->Mesh().Count() != from.Count()) throw ZemError("Приближение не соответствует задаче");
+        // Setting an item may rebuild the tree: the domain is found again.
+        for (int j = 0; j < from.Count(); ++j) copy->Domains().at(i)->Mesh().Item(j).SetText(from.ItemText(j));
+    }
+    copy->Root().SetText(std::string(copy->Root().Text()));
+    return PrintObject(*copy);
 }
 
 std::vector<std::size_t> StaleApproximations(TProblem& problem) {

@@ -35,6 +35,12 @@ std::optional<double> MeshErrorPercent(TProblem& problem, int norm, const std::s
 std::string LargestDifferenceLine(TProblem& problem, const std::string& characteristic, TProblem& fine,
                                   int listType);
 
+// The object text of Problem with the meshes of approximation Approx (every
+// mesh item of every domain takes the approximation's text); the problem
+// itself is left as it is. Raises "Приближение не соответствует задаче" when
+// their domains or mesh items differ.
+std::vector<std::string> ObjectWithMeshesOf(const TProblem& problem, TProblem& approx);
+
 // The positions of the approximations not made from Problem as it stands.
 std::vector<std::size_t> StaleApproximations(TProblem& problem);
 

@@ -27,9 +27,9 @@ constexpr double kEdgeZone = 2.5;
 constexpr int kWaveSteps = 16;
 constexpr int kRingWaveStepsHigh = 32;
 constexpr int kRingWaveSteps = 256;
-// A step this much above the limit still passes (the limit itself comes out
-// of a division).
-constexpr double kSlack = 1e-6;
+// A step this much above the limit still passes (the limit comes out of a
+// division, the steps out of printed shares of the length).
+constexpr double kSlack = 1e-4;
 
 std::string Num(double x) { return RealToStrGen(5, 2, x); }
 
@@ -107,10 +107,10 @@ std::string SuggestAxial(double length, double zone, int edgeSteps, bool lo, boo
     };
     std::vector<TGroup> layer;
     double used = 0;
-    // The fine steps cover the zone even after the shares are rounded.
-    for (auto [share, scale] : {std::pair{1.0 + 1e-5, 1.0}, {1.0, 2.0}, {2.0, 4.0}}) {
-        const double len = share * zone;
-        layer.push_back({StepsFor(len, std::min(fine * scale, cap)), len});
+    for (auto [share, scale] : {std::pair{1.0, 1.0}, {1.0, 2.0}, {2.0, 4.0}}) {
+        // The fine steps cover the zone even after the shares are rounded.
+        const double len = share * zone * (scale == 1.0 ? 1 + 1e-5 : 1.0);
+        layer.push_back({StepsFor(share * zone, std::min(fine * scale, cap)), len});
         used += len;
     }
     const double middle = length - ends * used;

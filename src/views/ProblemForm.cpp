@@ -3,7 +3,9 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "calc/Calcul.h"
 #include "calc/MeshGuard.h"
+#include "problem/PbSeries.h"
 #include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
@@ -559,8 +561,13 @@ void TProblemForm::ApproxItemClick() {
 void TProblemForm::ResultCalcItemClick() {
     CheckIdle();
     if (!Problem || !Problem->Calculated()) return;
+    // After a mesh selection, the answer on the selected mesh, and which.
+    const std::vector<std::string> calculation = LinesOf(CalculMemo);
+    std::size_t which = 0;
+    zem::TProblem& shown = zem::FinalSolution(*Problem, calculation, which);
     std::vector<std::string> values;
-    ComputeResultExpressions(Problem->Root(), LinesOf(ResDataMemo), values);
+    ComputeResultExpressions(shown.Root(), LinesOf(ResDataMemo), values);
+    if (which) values.insert(values.begin(), zem::ShownMeshText(*Problem, calculation));
     SetLines(ResultMemo, values);
 }
 
