@@ -20,7 +20,7 @@ namespace {
 // Steps within the edge zone 2.5 sqrt(R t): second-order stencils, and the
 // uniform higher-accuracy stencils of the two-dimensional shells.
 constexpr int kEdgeSteps = 24;
-constexpr int kEdgeStepsHigh = 8;
+constexpr int kEdgeStepsHigh = 6;
 constexpr double kEdgeZone = 2.5;
 // Steps per wave of the highest load harmonic: a shell, the ring with its
 // higher-accuracy stencils, the ring with the second-order ones.

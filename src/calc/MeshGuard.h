@@ -13,7 +13,7 @@
 // error falls as the square of the step with the second-order stencils (12 %
 // at 6 steps within 2.5 sqrt(R t) of the edge): 24 steps keep the edge moment
 // within about 1 %. The uniform higher-accuracy stencils of the
-// two-dimensional shells converge faster: 8 steps, about 0.1 %. Round the circumference 16
+// two-dimensional shells converge faster: 6 steps, about 0.15 %. Round the circumference 16
 // steps per wave of the highest load harmonic keep the ovalising wind within
 // about 1.5 %; the slender stand-alone ring needs 32 per wave with its
 // higher-accuracy stencils and 256 with the second-order ones.
