@@ -5,8 +5,10 @@
 // sections "#OBJECT", "#CALCULATION", "#PROCESS", "#APPROX", "#RESULT DATA",
 // "#RESULTS", "#DESCRIPTION", and in an approximation file "#SOURCE" (the
 // ObjectDigest of the problem it was made from). Each section runs to the next
-// line that begins with "#". Beside it live the results file (.res, 10 bytes per unknown) and
-// the approximation files Name_01 ... Name_09, Name_10, ...
+// line that begins with "#". Beside it live the results file (.res: 10 bytes
+// per unknown, then the digest of the object text solved,
+// TProblem::ResultsBytes) and the approximation files Name_01 ... Name_09,
+// Name_10, ...
 #pragma once
 
 #include "problem/CalcSettings.h"
