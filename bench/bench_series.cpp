@@ -36,7 +36,8 @@ struct TSeriesDir {
             WriteTextFile((Dir / name).string(),
                           {"[ZEM CAD 2]", "CylTech", "#OBJECT",
                            std::string("{PARAMS={R=5, H=8, t=") + t + ", E=2.06e11, mu=0.3},",
-                           " LOADS={Gidr=9810, Wind=[0, 0, 1000]}, MESH={mesh_x=120, mesh_y=32}}",
+                           " BOUNDS={u_bot=0, v_bot=0, w_bot=0, dw_bot=0, N1_top=0, S1_top=0, Q1_top=0, M1_top=0},",
+                           " LOADS={Gidr=9810, Wind=[0, 1000]}, MESH={mesh_x=120, mesh_y=32}}",
                            "#CALCULATION", "CalcType= simple", "SLAEMethod= Метод Гаусса. Ленточная матрица"});
             Series.Files.push_back(name);
         }
