@@ -131,6 +131,7 @@ const char* const kUsage =
     "                      \"Span2.t\", \"mesh_x\") taking COUNT values from FROM to\n"
     "                      TO (twice: every pair), list them in FILE-sweep.zes and\n"
     "                      run it; its RESULT is the table of the requests\n"
+    "  --no-run            with --sweep: only write the members and the series\n"
     "  -h, --help          show this help\n"
     "  --version           show the version\n"
     "\n"
@@ -273,7 +274,7 @@ int main(int argc, char** argv) {
     std::string systemOut, exportFormat, exportOut;
     std::vector<std::string> requests;
     std::vector<zem::TSweepParam> sweeps;
-    bool json = false;
+    bool json = false, noRun = false;
     unsigned workers = 0;
     TConsoleProgress progress;
     for (int i = 1; i < argc; ++i) {
@@ -298,6 +299,8 @@ int main(int argc, char** argv) {
             exportOut = argv[++i];
             if (exportFormat != "csv" && exportFormat != "vtk")
                 return BadUsage("unknown export format: " + exportFormat);
+        } else if (a == "--no-run") {
+            noRun = true;
         } else if (a == "--json") {
             json = true;
         } else if (a == "-r") {
@@ -327,6 +330,7 @@ int main(int argc, char** argv) {
     if (!systemOut.empty() && !exportOut.empty()) return BadUsage("--system and --export exclude each other");
     if ((!systemOut.empty() || !exportOut.empty()) && files.size() != 1)
         return BadUsage("--system and --export take exactly one file");
+    if (noRun && sweeps.empty()) return BadUsage("--no-run goes with --sweep");
     if (!sweeps.empty() && files.size() != 1) return BadUsage("--sweep takes exactly one template file");
     if ((!sweeps.empty() || json || !requests.empty()) && (!systemOut.empty() || !exportOut.empty()))
         return BadUsage("--sweep, --json and -r do not go with --system or --export");
@@ -343,6 +347,7 @@ int main(int argc, char** argv) {
             const std::string series = zem::MakeSweep(data, zem::StoredPath(files.front()), sweeps);
             (json ? std::cerr : std::cout) << files.front() << ": серия " << series << '\n';
             files = {series};
+            if (noRun) return 0;
         } catch (const std::exception& e) {
             std::cerr << files.front() << ": " << zem::ErrorMessage(e) << '\n';
             return 1;
