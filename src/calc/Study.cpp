@@ -225,7 +225,9 @@ std::vector<std::string> WithObjectParameter(const std::vector<std::string>& lin
     return out;
 }
 
-std::string MakeSweep(const TPbData& data, const std::string& templateName, const std::vector<TSweepParam>& params) {
+std::vector<std::string> MakeSweepMembers(const TPbData& data, const std::string& templateName,
+                                          const std::vector<TSweepParam>& params, std::vector<std::string>& requests,
+                                          std::string& base) {
     if (params.empty() || params.size() > 2) throw ZemError("Перебирать можно один или два параметра");
     const std::string full = ToAbsolutePath(data.StartDir(), StoredPath(templateName));
     const std::vector<std::string> file = ReadTextFile(NativePath(full));
@@ -233,16 +235,13 @@ std::string MakeSweep(const TPbData& data, const std::string& templateName, cons
     if (file.size() < 2) throw ZemError("Неизвестный формат файла");
     const std::vector<std::string> object = ReadSection(file, "OBJECT");
     const std::vector<std::string> calculation = ReadSection(file, "CALCULATION");
-    const std::vector<std::string> requests = ReadSection(file, "RESULT DATA");
+    requests = ReadSection(file, "RESULT DATA");
     const std::vector<std::string> description = ReadSection(file, "DESCRIPTION");
     for (const TSweepParam& p : params)
         if (ObjectParameter(object, p.Name).empty()) throw ZemError("В объекте задачи нет параметра " + p.Name);
 
     const std::size_t dot = full.rfind('.');
-    const std::string base = dot != std::string::npos && dot > full.find_last_of("\\/") + 1 ? full.substr(0, dot) : full;
-    TSeriesFile series;
-    series.ResultData = requests;
-    for (const TSweepParam& p : params) series.Parameters.push_back(p.Name);
+    base = dot != std::string::npos && dot > full.find_last_of("\\/") + 1 ? full.substr(0, dot) : full;
     const std::vector<double> first = params[0].Values();
     const std::vector<double> second = params.size() > 1 ? params[1].Values() : std::vector<double>{0};
     // Every member is made before any is written, so that a bad value writes nothing.
@@ -262,10 +261,19 @@ std::string MakeSweep(const TPbData& data, const std::string& templateName, cons
             WriteSection(out, "DESCRIPTION", &description);
             members.emplace_back(name + ".zem", std::move(out));
         }
+    std::vector<std::string> names;
     for (const auto& [name, lines] : members) {
         WriteTextFile(NativePath(name), lines);
-        series.Files.push_back(ToRelativePath(data.StartDir(), name));
+        names.push_back(ToRelativePath(data.StartDir(), name));
     }
+    return names;
+}
+
+std::string MakeSweep(const TPbData& data, const std::string& templateName, const std::vector<TSweepParam>& params) {
+    TSeriesFile series;
+    std::string base;
+    series.Files = MakeSweepMembers(data, templateName, params, series.ResultData, base);
+    for (const TSweepParam& p : params) series.Parameters.push_back(p.Name);
     const std::string seriesName = base + "-sweep.zes";
     WriteSeriesFile(seriesName, series);
     return ToRelativePath(data.StartDir(), seriesName);

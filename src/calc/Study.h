@@ -72,11 +72,19 @@ std::vector<std::string> WithObjectParameter(const std::vector<std::string>& lin
                                              const std::string& value);
 
 // Writes a member file beside the template (a name relative to Data's start
-// directory) for every value of one parameter, or every pair of two, and the
-// series file "<template>-sweep.zes" that lists them, with the template's
-// result requests and the swept parameters. The members keep the template's
-// object, settings, requests and description, not its solution. Returns the
-// series file's name relative to the start directory.
+// directory) for every value of one parameter, or every pair of two, named
+// "<template>_<name><value>.zem", and returns their names relative to the
+// start directory; Requests gets the template's result requests and Base the
+// template's full name without its extension. The members keep the
+// template's object, settings, requests and description, not its solution.
+// Nothing is written when a value cannot be set.
+std::vector<std::string> MakeSweepMembers(const TPbData& data, const std::string& templateName,
+                                          const std::vector<TSweepParam>& params, std::vector<std::string>& requests,
+                                          std::string& base);
+// The members as MakeSweepMembers writes them, and the series file
+// "<template>-sweep.zes" that lists them, with the template's result
+// requests and the swept parameters. Returns the series file's name relative
+// to the start directory.
 std::string MakeSweep(const TPbData& data, const std::string& templateName, const std::vector<TSweepParam>& params);
 
 }  // namespace zem
