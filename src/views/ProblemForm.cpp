@@ -3,6 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "calc/Queries.h"
 #include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
@@ -118,6 +119,13 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     // "Результаты": requests and their values.
     ResultTabSheet = new QWidget(PageControl);
     ResDataMemo = Memo(ResultTabSheet, false);
+    ResDataMemo->setPlaceholderText(QStringLiteral(
+        "Запросы, по одному в строке; F5 - ответы (значение, единица, место):\n"
+        "M1(0)              в точке x = 0 м\n"
+        "max |w|            наибольший модуль; max SigEq4, min M1\n"
+        "w(x=4, угол=90)    на поверхности: x и угол по окружности\n"
+        "Span2.w(1.5)       в пролете, от его начала (Пояс2 - второй пролет)\n"
+        "Ring.N2(90°)       на кольце; Ring.Mr - наибольшее по модулю"));
     ResultMemo = Memo(ResultTabSheet, true);
     auto* resSplit = new QSplitter(Qt::Vertical, ResultTabSheet);
     resSplit->addWidget(ResDataMemo);
@@ -550,9 +558,7 @@ void TProblemForm::ApproxItemClick() {
 void TProblemForm::ResultCalcItemClick() {
     CheckIdle();
     if (!Problem || !Problem->Calculated()) return;
-    std::vector<std::string> values;
-    ComputeResultExpressions(Problem->Root(), LinesOf(ResDataMemo), values);
-    SetLines(ResultMemo, values);
+    SetLines(ResultMemo, zem::AnswerTexts(zem::AnswerRequests(*Problem, LinesOf(ResDataMemo))));
 }
 
 // --- The queue. ------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "calc/Study.h"
 #include "calc/Turn.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -15,6 +16,15 @@
 #include "views/TurnForm.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QTableWidget>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QListWidget>
@@ -59,7 +69,9 @@ QSplitter* Split(QWidget* page, QWidget* top, QWidget* bottom, int topHeight) {
 class TSeriesForm::TMemberRun : public zem::TTurnWindow {
 public:
     TMemberRun(TSeriesForm& series, std::string path, TFChildForm* window)
-        : Path(std::move(path)), series_(series), window_(qobject_cast<TProblemForm*>(window)) {}
+        : Path(std::move(path)), series_(series), window_(qobject_cast<TProblemForm*>(window)) {
+        Row.Member = Path;
+    }
 
     void BeginRun(zem::TTurnJob& job) override {
         try {
@@ -72,6 +84,7 @@ public:
             job.Problem = zem::TPbData(Std(series_.Main->StartDir())).ReadProblemFile(job.FileName, texts_);
             job.Calculation = texts_.Calculation;
         } catch (const std::exception& e) {
+            Row.Failure = zem::ErrorMessage(e);
             series_.MemberDone(*this, {Path + ": " + zem::ErrorMessage(e)});
             throw;  // the queue drops the entry
         }
@@ -90,8 +103,14 @@ public:
                 zem::TPbData(Std(series_.Main->StartDir())).WriteProblemFile(job.FileName, *job.Problem, true, texts_);
             }
             lines = zem::MemberSummary(Path, *job.Problem, job.Calculation);
+            if (!series_.requests_.empty()) {
+                std::size_t which = 0;
+                Row = zem::StudyRow(Path, zem::FinalSolution(*job.Problem, job.Calculation, which),
+                                    zem::PrintObject(*job.Problem), series_.parameters_, series_.requests_);
+            }
         } catch (const std::exception& e) {
             lines = {Path + ": " + zem::ErrorMessage(e)};
+            Row.Failure = zem::ErrorMessage(e);
         }
         job.Problem.reset();
         series_.MemberDone(*this, std::move(lines));
@@ -100,6 +119,7 @@ public:
     const std::string Path;
     bool Done = false;
     std::vector<std::string> Lines;  // its part of the result text
+    zem::TStudyRow Row;              // its row of the study table
 
 private:
     TSeriesForm& series_;
@@ -123,8 +143,28 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     PageControl->addTab(SeriesTabSheet, QStringLiteral("Серия"));
     ResultTabSheet = new QWidget(PageControl);
     ResDataMemo = Memo(ResultTabSheet);
-    ResultMemo = Memo(ResultTabSheet);
-    Split(ResultTabSheet, ResDataMemo, ResultMemo, 90);
+    ResDataMemo->setPlaceholderText(QStringLiteral(
+        "Запросы к каждой задаче серии, по одному в строке; ответы - столбцы таблицы:\n"
+        "M1(0)\nmax |w|\nmax SigEq4\nSpan2.w(1.5)"));
+    ResultPages = new QTabWidget(ResultTabSheet);
+    ResultMemo = Memo(ResultPages);
+    ResultPages->addTab(ResultMemo, QStringLiteral("Текст"));
+    ResultGrid = new QTableWidget(ResultPages);
+    ResultGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ResultPages->addTab(ResultGrid, QStringLiteral("Таблица"));
+    auto* chartPage = new QWidget(ResultPages);
+    ChartFieldBox = new QComboBox(chartPage);
+    auto* chartView = new QChartView(new QChart(), chartPage);
+    chartView->setRenderHint(QPainter::Antialiasing);
+    ResultChart = chartView;
+    auto* chartLayout = new QVBoxLayout(chartPage);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chartLayout->addWidget(ChartFieldBox);
+    chartLayout->addWidget(chartView, 1);
+    ResultPages->addTab(chartPage, QStringLiteral("График"));
+    Split(ResultTabSheet, ResDataMemo, ResultPages, 90);
+    connect(ResultMemo, &QPlainTextEdit::textChanged, this, [this] { RefreshTable(); });
+    connect(ChartFieldBox, &QComboBox::currentIndexChanged, this, [this] { DrawCurve(); });
     PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
 
     auto guarded = [this](void (TSeriesForm::*handler)()) {
@@ -142,6 +182,10 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     CheckItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
     RunItem = CalculMenu->addAction(QStringLiteral("&Выполнить"), guarded(&TSeriesForm::RunItemClick));
     RunItem->setShortcut(QKeySequence(Qt::Key_F9));
+    CalculMenu->addSeparator();
+    SweepItem = CalculMenu->addAction(QStringLiteral("П&еребор параметра..."), guarded(&TSeriesForm::SweepItemClick));
+    ExportTableItem =
+        CalculMenu->addAction(QStringLiteral("Экспорт &таблицы..."), guarded(&TSeriesForm::ExportTableItemClick));
     connect(CalculMenu, &QMenu::aboutToShow, this, [this] { CalculMenuClick(); });
 
     FilePopupMenu = new QMenu(this);
@@ -216,6 +260,7 @@ void TSeriesForm::LoadData() {
         FileListBox->clear();
         for (const std::string& path : s.Files) AddMember(path, nullptr);
     }
+    parameters_ = s.Parameters;
     SetLines(ResDataMemo, s.ResultData);
     SetLines(ResultMemo, s.Result);
     membersChanged_ = false;
@@ -232,6 +277,7 @@ void TSeriesForm::SaveData() {
     for (const TMember& m : members_) s.Files.push_back(m.Path);
     s.ResultData = LinesOf(ResDataMemo);
     s.Result = LinesOf(ResultMemo);
+    s.Parameters = parameters_;
     zem::WriteSeriesFile(Std(FileName), s);
     membersChanged_ = false;
     ResDataMemo->document()->setModified(false);
@@ -430,6 +476,7 @@ void TSeriesForm::RunItemClick() {
     // once must not end the run early.
     runs_.clear();
     stopping_ = false;
+    requests_ = zem::SplitRequests(LinesOf(ResDataMemo));
     for (int i = 0; i < MemberCount(); ++i)
         runs_.push_back(std::make_unique<TMemberRun>(*this, MemberPath(i), MemberWindow(i)));
     pending_ = static_cast<int>(runs_.size());
@@ -453,9 +500,17 @@ void TSeriesForm::FinishRun() {
     if (stopping_) return;
     std::vector<std::string> result;
     for (const auto& run : runs_) result.insert(result.end(), run->Lines.begin(), run->Lines.end());
+    if (!requests_.empty()) {
+        zem::TStudyTable table;
+        table.Parameters = parameters_;
+        table.Requests = requests_;
+        for (const auto& run : runs_) table.Rows.push_back(run->Row);
+        result = table.Csv();
+    }
     SetLines(ResultMemo, result);
     ResultMemo->document()->setModified(true);
     PageControl->setCurrentWidget(ResultTabSheet);
+    if (!requests_.empty()) ResultPages->setCurrentWidget(ResultGrid);
     if (!FileName.isEmpty()) Main->SaveChild(this);
 }
 
@@ -489,6 +544,130 @@ void TSeriesForm::closeEvent(QCloseEvent* event) {
     }
     TFChildForm::closeEvent(event);
     if (Closing()) MergeMenus(false);
+}
+
+// --- The study. ------------------------------------------------------------------------
+
+namespace {
+
+// The result text as a table: its header and rows, when it is one.
+std::vector<std::vector<std::string>> TableOf(const std::vector<std::string>& lines) {
+    if (lines.empty() || lines.front().rfind("member,", 0) != 0) return {};
+    return zem::ReadCsvLines(lines);
+}
+
+}  // namespace
+
+void TSeriesForm::RefreshTable() {
+    const auto rows = TableOf(LinesOf(ResultMemo));
+    ResultGrid->clear();
+    ResultGrid->setRowCount(rows.empty() ? 0 : static_cast<int>(rows.size()) - 1);
+    ResultGrid->setColumnCount(rows.empty() ? 0 : static_cast<int>(rows.front().size()));
+    const QString chosen = ChartFieldBox->currentText();
+    {
+        const QSignalBlocker block(ChartFieldBox);
+        ChartFieldBox->clear();
+        for (std::size_t c = 0; !rows.empty() && c < rows.front().size(); ++c) {
+            const QString title = Q(rows.front()[c]);
+            ResultGrid->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(title));
+            // The request columns: after the member, its parameters and the
+            // two mesh columns, before the error.
+            if (c >= 3 + parameters_.size() && c + 1 < rows.front().size())
+                ChartFieldBox->addItem(title, static_cast<int>(c));
+        }
+        const int keep = ChartFieldBox->findText(chosen);
+        ChartFieldBox->setCurrentIndex(keep >= 0 ? keep : 0);
+    }
+    for (std::size_t r = 1; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            ResultGrid->setItem(static_cast<int>(r - 1), static_cast<int>(c), new QTableWidgetItem(Q(rows[r][c])));
+    ResultGrid->resizeColumnsToContents();
+    DrawCurve();
+}
+
+void TSeriesForm::DrawCurve() {
+    auto* view = static_cast<QChartView*>(ResultChart);
+    auto* chart = new QChart();
+    const auto rows = TableOf(LinesOf(ResultMemo));
+    const int column = ChartFieldBox->currentData().toInt();
+    if (!rows.empty() && column > 0) {
+        // Against the first parameter, or the member's number when none was swept.
+        const bool byParameter = !parameters_.empty();
+        auto* line = new QLineSeries(chart);
+        auto* marks = new QScatterSeries(chart);
+        marks->setMarkerSize(7);
+        line->setName(ChartFieldBox->currentText());
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            const auto& row = rows[r];
+            const auto c = static_cast<std::size_t>(column);
+            if (c >= row.size() || row[c].empty()) continue;
+            bool okX = true, okY = false;
+            const double x = byParameter ? Q(row[1]).toDouble(&okX) : static_cast<double>(r);
+            const double y = Q(row[c]).toDouble(&okY);
+            if (!okX || !okY) continue;
+            line->append(x, y);
+            marks->append(x, y);
+        }
+        chart->addSeries(line);
+        chart->addSeries(marks);
+        chart->createDefaultAxes();
+        const auto horizontal = chart->axes(Qt::Horizontal);
+        if (!horizontal.isEmpty())
+            horizontal.front()->setTitleText(byParameter ? Q(parameters_.front()) : QStringLiteral("Задача"));
+        const auto vertical = chart->axes(Qt::Vertical);
+        if (!vertical.isEmpty()) vertical.front()->setTitleText(ChartFieldBox->currentText());
+        chart->legend()->hide();
+    }
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+void TSeriesForm::Sweep(const std::string& spec) {
+    if (shownRow_ < 0 || shownRow_ >= MemberCount()) throw zem::ZemError("Выберите задачу - образец перебора");
+    std::vector<zem::TSweepParam> params;
+    for (std::size_t start = 0; start < spec.size();) {
+        const std::size_t end = std::min(spec.find(' ', start), spec.size());
+        if (end > start) params.push_back(zem::ParseSweep(spec.substr(start, end - start)));
+        start = end + 1;
+    }
+    if (params.empty()) throw zem::ZemError("Не задан перебор: ИМЯ=от:до:число");
+    const zem::TPbData data(Std(Main->StartDir()));
+    std::vector<std::string> requests;
+    std::string base;
+    const std::vector<std::string> made = zem::MakeSweepMembers(data, MemberPath(shownRow_), params, requests, base);
+    for (const std::string& path : made) AddMember(path, nullptr);
+    parameters_.clear();
+    for (const zem::TSweepParam& p : params) parameters_.push_back(p.Name);
+    if (LinesOf(ResDataMemo).empty() && !requests.empty()) {
+        SetLines(ResDataMemo, requests);
+        ResDataMemo->document()->setModified(true);
+    }
+    membersChanged_ = true;
+    Select(MemberCount() - 1);
+}
+
+void TSeriesForm::SweepItemClick() {
+    bool ok = false;
+    const QString spec = QInputDialog::getText(
+        this, QStringLiteral("Перебор параметра"),
+        QStringLiteral("Образец - выбранная задача. Параметр, диапазон и число значений,\n"
+                       "например t=0.008:0.014:4 (второй параметр через пробел):"),
+        QLineEdit::Normal, QStringLiteral("t=0.008:0.014:4"), &ok);
+    if (ok) Sweep(Std(spec.trimmed()));
+}
+
+void TSeriesForm::ExportTable(const std::string& file) {
+    const std::vector<std::string> lines = LinesOf(ResultMemo);
+    if (TableOf(lines).empty()) throw zem::ZemError("Таблицы результатов нет: задайте запросы и выполните серию");
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    zem::WriteFileAtomic(file, text);
+}
+
+void TSeriesForm::ExportTableItemClick() {
+    const QString chosen = AskSaveFileName(this, {}, QStringLiteral("Таблица CSV (*.csv)|*.csv"), QStringLiteral("csv"));
+    if (!chosen.isEmpty()) ExportTable(Std(chosen));
 }
 
 void InstallSeriesWindow(TMainForm& main) { main.Hooks.SeriesWindow = ChildFactory<TSeriesForm>(); }

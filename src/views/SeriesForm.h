@@ -7,6 +7,13 @@
 // to the series (its dependants: they close with it); a member whose window is
 // saved under another name follows it.
 //
+// With result requests the series is a parametric study: its result text is
+// a table, a CSV row per member with the swept parameters, the mesh and one
+// column per request, shown as a grid and as a curve of any column against
+// the first parameter, and exported as a CSV file. "&Перебор параметра..."
+// adds members made from the selected one by varying one or two of its
+// parameters over a range.
+//
 // The run ("&Выполнить") saves the open members and puts every member file on
 // the calculation queue. Each member is calculated by the queue's worker
 // under its own calculation lines: a member open in a window through that
@@ -24,7 +31,9 @@
 #include <vector>
 
 class QAction;
+class QComboBox;
 class QListWidget;
+class QTableWidget;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -71,6 +80,23 @@ public:
     void FileMemoSaveItemClick();
     // The selected member's text (asking first to keep a changed one).
     void FileListBoxClick();
+    // Asks for the sweep ("t=0.008:0.014:4", a second one after a blank) and
+    // makes its members from the selected member.
+    void SweepItemClick();
+    // Asks for a file and exports the table.
+    void ExportTableItemClick();
+
+    // --- The study. ---
+    // Members from the selected one for every value of Spec's parameters
+    // ("t=0.008:0.014:4" or "t=...:...:4 R=...:...:3"), appended to the list;
+    // the parameters become the table's columns.
+    void Sweep(const std::string& spec);
+    // The table as UTF-8 CSV into File.
+    void ExportTable(const std::string& file);
+    // The parameters the table shows beside each member.
+    const std::vector<std::string>& Parameters() const { return parameters_; }
+    // Fills the grid and the curve from the result text.
+    void RefreshTable();
 
     // --- Controls. ---
     QTabWidget* PageControl = nullptr;
@@ -80,6 +106,12 @@ public:
     QWidget* ResultTabSheet = nullptr;
     QPlainTextEdit* ResDataMemo = nullptr;
     QPlainTextEdit* ResultMemo = nullptr;
+    QTabWidget* ResultPages = nullptr;     // the result as text, grid and curve
+    QTableWidget* ResultGrid = nullptr;
+    QComboBox* ChartFieldBox = nullptr;    // the column the curve draws
+    QWidget* ResultChart = nullptr;        // a QChartView
+    QAction* SweepItem = nullptr;
+    QAction* ExportTableItem = nullptr;
     QMenu* DataMenu = nullptr;
     QAction* NewItem = nullptr;
     QAction* MOpenItem = nullptr;
@@ -118,7 +150,11 @@ private:
     void MergeMenus(bool active);
     void Select(int row);
 
+    void DrawCurve();
+
     std::vector<TMember> members_;
+    std::vector<std::string> parameters_;
+    std::vector<std::string> requests_;  // of the running study
     int shownRow_ = -1;
     bool membersChanged_ = false;
     bool merged_ = false;
