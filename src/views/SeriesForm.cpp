@@ -4,7 +4,9 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "calc/Study.h"
+#include "calc/RunFile.h"
 #include "calc/Turn.h"
+#include "platform/progress.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -16,6 +18,7 @@
 #include "views/TurnForm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -233,6 +236,8 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
 
 // The main window may be going already: only what is still there is touched.
 TSeriesForm::~TSeriesForm() {
+    // Members still on the pool stop at their next step; the pool waits for them.
+    if (stop_) stop_->store(true);
     if (mdi_) disconnect(mdi_, nullptr, this, nullptr);
     MergeMenus(false);
     if (turnForm_)
@@ -480,13 +485,86 @@ void TSeriesForm::RunItemClick() {
     for (int i = 0; i < MemberCount(); ++i)
         runs_.push_back(std::make_unique<TMemberRun>(*this, MemberPath(i), MemberWindow(i)));
     pending_ = static_cast<int>(runs_.size());
-    for (const auto& run : runs_) {
+    // 3. A member open in a window goes through the queue, which hands the
+    // window its result; the others are calculated from their files by the
+    // worker pool, as many at a time as the machine has cores.
+    stop_ = std::make_shared<std::atomic<bool>>(false);
+    ++generation_;
+    for (std::size_t k = 0; k < runs_.size(); ++k) {
+        TMemberRun& run = *runs_[k];
         try {
-            turnForm_->AddToQueue(Q(run->Path), run.get());
+            if (MemberWindow(static_cast<int>(k)))
+                turnForm_->AddToQueue(Q(run.Path), &run);
+            else
+                StartPoolMember(k);
         } catch (const std::exception& e) {
-            MemberDone(*run, {run->Path + ": " + zem::ErrorMessage(e)});
+            MemberDone(run, {run.Path + ": " + zem::ErrorMessage(e)});
         }
     }
+}
+
+namespace {
+
+// The progress of a member on the pool: its own log, stopped with the series.
+class TPoolProgress final : public zem::TProgressLog {
+public:
+    explicit TPoolProgress(std::shared_ptr<std::atomic<bool>> stop) : stop_(std::move(stop)) {}
+
+protected:
+    void Step(std::size_t position) override {
+        if (stop_->load()) {
+            SetRunning(false);
+            throw zem::EBreakCalcule();
+        }
+        zem::TProgressLog::Step(position);
+    }
+
+private:
+    std::shared_ptr<std::atomic<bool>> stop_;
+};
+
+}  // namespace
+
+void TSeriesForm::StartPoolMember(std::size_t k) {
+    // The task gets copies of all it reads and never touches a widget: its
+    // outcome comes back to the main thread, where the window (if it is still
+    // there and still on this run) takes it.
+    const std::string path = runs_[k]->Path, start = Std(Main->StartDir());
+    const std::vector<std::string> requests = requests_, parameters = parameters_;
+    const std::shared_ptr<std::atomic<bool>> stop = stop_;
+    const QPointer<TSeriesForm> self(this);
+    const int generation = generation_;
+    pool_.setMaxThreadCount(static_cast<int>(zem::SeriesWorkers()));
+    pool_.start([=] {
+        std::vector<std::string> lines;
+        zem::TStudyRow row;
+        row.Member = path;
+        try {
+            const zem::TPbData data(start);
+            TPoolProgress progress(stop);
+            std::unique_ptr<zem::TProblem> problem;
+            zem::RunFile(data, path, progress, &problem);
+            const auto file = zem::ReadTextFile(zem::NativePath(zem::ToAbsolutePath(start, zem::StoredPath(path))));
+            const auto calc = zem::ReadSection(file, "CALCULATION");
+            lines = zem::MemberSummary(path, *problem, calc);
+            if (!requests.empty()) {
+                std::size_t which = 0;
+                row = zem::StudyRow(path, zem::FinalSolution(*problem, calc, which), zem::ReadSection(file, "OBJECT"),
+                                    parameters, requests);
+            }
+        } catch (const std::exception& e) {
+            lines = {path + ": " + zem::ErrorMessage(e)};
+            row.Failure = zem::ErrorMessage(e);
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, generation, k, lines = std::move(lines), row = std::move(row)]() mutable {
+                if (!self || self->generation_ != generation || k >= self->runs_.size()) return;
+                self->runs_[k]->Row = std::move(row);
+                self->MemberDone(*self->runs_[k], std::move(lines));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TSeriesForm::MemberDone(TMemberRun& run, std::vector<std::string> lines) {
@@ -516,6 +594,7 @@ void TSeriesForm::FinishRun() {
 
 void TSeriesForm::StopRun() {
     stopping_ = true;
+    if (stop_) stop_->store(true);
     if (!turnForm_) return;
     zem::TTurn& turn = turnForm_->Turn();
     for (const auto& run : runs_) {

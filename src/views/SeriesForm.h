@@ -14,11 +14,12 @@
 // adds members made from the selected one by varying one or two of its
 // parameters over a range.
 //
-// The run ("&Выполнить") saves the open members and puts every member file on
-// the calculation queue. Each member is calculated by the queue's worker
-// under its own calculation lines: a member open in a window through that
-// window (which gets the results as after its own run), any other from its
-// file, which gets the results and the report back. When the last member is
+// The run ("&Выполнить") saves the open members and calculates every member
+// under its own calculation lines: a member open in a window on the
+// calculation queue, through that window (which gets the results as after its
+// own run); the others from their files on a pool of workers beside the
+// queue, one per core, each file getting its results and report back; a
+// member that fails does not stop the others. When the last member is
 // done the result text lists, member by member, the path and the extremes of
 // every result field, or the path and why the member failed.
 #pragma once
@@ -26,6 +27,8 @@
 #include "app/FChildForm.h"
 
 #include <QPointer>
+#include <QThreadPool>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -145,6 +148,7 @@ private:
     // Writes the member text of Row; false when nothing was written.
     bool SaveMemberText(int row);
     void MemberDone(TMemberRun& run, std::vector<std::string> lines);
+    void StartPoolMember(std::size_t k);
     void FinishRun();
     void StopRun();
     void MergeMenus(bool active);
@@ -164,6 +168,9 @@ private:
     std::vector<std::unique_ptr<TMemberRun>> runs_;
     int pending_ = 0;
     bool stopping_ = false;
+    std::shared_ptr<std::atomic<bool>> stop_;  // set to stop the members on the pool
+    int generation_ = 0;                         // of the run the pool's outcomes belong to
+    QThreadPool pool_;                           // last: waits for its members first
 };
 
 // Plugs the series window into the main window.

@@ -123,7 +123,7 @@ TEST(SeriesForm, RunCalculatesEveryMemberAndFillsTheResult) {
     s->RunItemClick();
     EXPECT_THROW(s->RunItemClick(), zem::ZemError) << "one run at a time";
     ASSERT_TRUE(f.WaitIdle());
-    ASSERT_FALSE(s->Running());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     // The members got their results (the window's member in its window), the
     // series its text: each member by name, the one that is gone with why.
     EXPECT_TRUE(a->Problem->Calculated());
@@ -135,7 +135,7 @@ TEST(SeriesForm, RunCalculatesEveryMemberAndFillsTheResult) {
     EXPECT_TRUE(result.last().startsWith(QStringLiteral("gone.zem: "))) << result.last();
     EXPECT_EQ(zem::ReadSeriesFile(f.Path(QStringLiteral("run.zes")).toStdString()).Result.size(),
               static_cast<std::size_t>(result.size()));
-    EXPECT_EQ(f.Turn().Turn().Ready(), (std::vector<std::string>{"a.zem", "b.zem"}));
+    EXPECT_EQ(f.Turn().Turn().Ready(), (std::vector<std::string>{"a.zem"})) << "b went to the pool, not the queue";
 }
 
 TEST(SeriesForm, MemberWindowOpensItsElementEditor) {
@@ -179,7 +179,7 @@ TEST(SeriesForm, ASweepRunsAsAStudyTableWithItsCurve) {
     ASSERT_TRUE(f.Main().SaveChild(s));
     s->RunItemClick();
     ASSERT_TRUE(f.WaitIdle());
-    ASSERT_FALSE(s->Running());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
 
     // A row per member, a column per request with its unit; the failed row says why.
     const QStringList table = MemoLines(s->ResultMemo);
