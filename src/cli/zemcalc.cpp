@@ -127,7 +127,7 @@ const char* const kUsage =
     "                      requests with value, unit and place (a series: its table)\n"
     "  -j N                calculate N members of a series at a time (default: one\n"
     "                      per core)\n"
-    "  --sweep SPEC        make members from the template FILE.zem, NAME (\"t\",\n"
+    "  --sweep RANGE       make members from the template FILE.zem, NAME (\"t\",\n"
     "                      \"Span2.t\", \"mesh_x\") taking COUNT values from FROM to\n"
     "                      TO (twice: every pair), list them in FILE-sweep.zes and\n"
     "                      run it; its RESULT is the table of the requests\n"

@@ -703,12 +703,12 @@ void TSeriesForm::DrawCurve() {
     delete old;
 }
 
-void TSeriesForm::Sweep(const std::string& spec) {
+void TSeriesForm::Sweep(const std::string& ranges) {
     if (shownRow_ < 0 || shownRow_ >= MemberCount()) throw zem::ZemError("Выберите задачу - образец перебора");
     std::vector<zem::TSweepParam> params;
-    for (std::size_t start = 0; start < spec.size();) {
-        const std::size_t end = std::min(spec.find(' ', start), spec.size());
-        if (end > start) params.push_back(zem::ParseSweep(spec.substr(start, end - start)));
+    for (std::size_t start = 0; start < ranges.size();) {
+        const std::size_t end = std::min(ranges.find(' ', start), ranges.size());
+        if (end > start) params.push_back(zem::ParseSweep(ranges.substr(start, end - start)));
         start = end + 1;
     }
     if (params.empty()) throw zem::ZemError("Не задан перебор: ИМЯ=от:до:число");
@@ -729,12 +729,12 @@ void TSeriesForm::Sweep(const std::string& spec) {
 
 void TSeriesForm::SweepItemClick() {
     bool ok = false;
-    const QString spec = QInputDialog::getText(
+    const QString ranges = QInputDialog::getText(
         this, QStringLiteral("Перебор параметра"),
         QStringLiteral("Образец - выбранная задача. Параметр, диапазон и число значений,\n"
                        "например t=0.008:0.014:4 (второй параметр через пробел):"),
         QLineEdit::Normal, QStringLiteral("t=0.008:0.014:4"), &ok);
-    if (ok) Sweep(Std(spec.trimmed()));
+    if (ok) Sweep(Std(ranges.trimmed()));
 }
 
 void TSeriesForm::ExportTable(const std::string& file) {

@@ -90,10 +90,10 @@ public:
     void ExportTableItemClick();
 
     // --- The study. ---
-    // Members from the selected one for every value of Spec's parameters
+    // Members from the selected one for every value of Ranges' parameters
     // ("t=0.008:0.014:4" or "t=...:...:4 R=...:...:3"), appended to the list;
     // the parameters become the table's columns.
-    void Sweep(const std::string& spec);
+    void Sweep(const std::string& ranges);
     // The table as UTF-8 CSV into File.
     void ExportTable(const std::string& file);
     // The parameters the table shows beside each member.
