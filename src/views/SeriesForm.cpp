@@ -16,6 +16,8 @@
 #include "problem/Problems.h"
 #include "views/ProblemForm.h"
 #include "views/TurnForm.h"
+#include "views/ViewForm.h"
+#include "platform/progress.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,7 +31,15 @@
 #include <QtCharts/QScatterSeries>
 #include <QtCharts/QValueAxis>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
@@ -49,6 +59,20 @@ QPlainTextEdit* Memo(QWidget* parent) {
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     return memo;
+}
+
+// Label above Widget, and Extra (a row of buttons) below, in one pane.
+QWidget* Pane(QWidget* page, QLabel* label, QWidget* widget, QLayout* extra = nullptr) {
+    auto* pane = new QWidget(page);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    label->setParent(pane);
+    widget->setParent(pane);
+    layout->addWidget(label);
+    layout->addWidget(widget, 1);
+    if (extra) layout->addLayout(extra);
+    return pane;
 }
 
 QSplitter* Split(QWidget* page, QWidget* top, QWidget* bottom, int topHeight) {
@@ -77,6 +101,8 @@ public:
     }
 
     void BeginRun(zem::TTurnJob& job) override {
+        clock_.start();
+        series_.SetMemberState(Path, QStringLiteral("считается"));
         try {
             if (window_ && !window_->Closing()) {
                 lent_ = true;
@@ -88,6 +114,7 @@ public:
             job.Calculation = texts_.Calculation;
         } catch (const std::exception& e) {
             Row.Failure = zem::ErrorMessage(e);
+            series_.SetMemberState(Path, QStringLiteral("ошибка"));
             series_.MemberDone(*this, {Path + ": " + zem::ErrorMessage(e)});
             throw;  // the queue drops the entry
         }
@@ -116,6 +143,10 @@ public:
             Row.Failure = zem::ErrorMessage(e);
         }
         job.Problem.reset();
+        const QString when = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+        const QString took = Q(zem::ElapsedText(clock_.isValid() ? clock_.elapsed() / 1000 : 0));
+        series_.SetMemberState(Path, (job.Ok ? QStringLiteral("рассчитана ") : QStringLiteral("ошибка ")) + when +
+                                         QStringLiteral(" за ") + took);
         series_.MemberDone(*this, std::move(lines));
     }
 
@@ -129,6 +160,7 @@ private:
     QPointer<TProblemForm> window_;
     zem::TProblemTexts texts_;
     bool lent_ = false;
+    QElapsedTimer clock_;
 };
 
 // --- Creation. -----------------------------------------------------------------------
@@ -140,9 +172,32 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     SeriesTabSheet = new QWidget(PageControl);
     FileListBox = new QListWidget(SeriesTabSheet);
     FileListBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    ShowEntryStates(FileListBox);
+    FileListBox->viewport()->setAcceptDrops(true);
+    FileListBox->viewport()->installEventFilter(this);
+    FileListLabel = ListTitle(QStringLiteral("Задачи серии"), SeriesTabSheet);
+    FileListLabel->setBuddy(FileListBox);
+    auto button = [this](const QString& caption, const QString& tip) {
+        auto* b = new QPushButton(caption, this);
+        b->setToolTip(tip);
+        b->setAutoDefault(false);
+        return b;
+    };
+    AddBtn = button(QStringLiteral("Добавить…"), QStringLiteral("Добавить файлы задач в серию (Ctrl+Ins)"));
+    NewBtn = button(QStringLiteral("Создать…"), QStringLiteral("Создать новую задачу серии"));
+    OpenBtn = button(QStringLiteral("Открыть"), QStringLiteral("Открыть выбранную задачу"));
+    DeleteBtn = button(QStringLiteral("Удалить"), QStringLiteral("Удалить выбранную задачу из серии (Ctrl+Del)"));
+    CheckBtn = button(QStringLiteral("Проверить"), QStringLiteral("Проверить все задачи серии (Ctrl+F9)"));
+    RunBtn = button(QStringLiteral("Выполнить"), QStringLiteral("Рассчитать все задачи серии (F9)"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {AddBtn, NewBtn, OpenBtn, DeleteBtn}) buttons->addWidget(b);
+    buttons->addStretch();
+    for (QPushButton* b : {CheckBtn, RunBtn}) buttons->addWidget(b);
     FileMemo = Memo(SeriesTabSheet);
     FileMemo->setContextMenuPolicy(Qt::CustomContextMenu);
-    Split(SeriesTabSheet, FileListBox, FileMemo, 100);
+    FileMemoLabel = ListTitle(QStringLiteral("Текст выбранной задачи"), SeriesTabSheet);
+    Split(SeriesTabSheet, Pane(SeriesTabSheet, FileListLabel, FileListBox, buttons),
+          Pane(SeriesTabSheet, FileMemoLabel, FileMemo), 150);
     PageControl->addTab(SeriesTabSheet, QStringLiteral("Серия"));
     ResultTabSheet = new QWidget(PageControl);
     ResDataMemo = Memo(ResultTabSheet);
@@ -165,7 +220,10 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     chartLayout->addWidget(ChartFieldBox);
     chartLayout->addWidget(chartView, 1);
     ResultPages->addTab(chartPage, QStringLiteral("График"));
-    Split(ResultTabSheet, ResDataMemo, ResultPages, 90);
+    ResDataLabel = ListTitle(QStringLiteral("Запросы результатов"), ResultTabSheet);
+    ResultLabel = ListTitle(QStringLiteral("Результаты"), ResultTabSheet);
+    Split(ResultTabSheet, Pane(ResultTabSheet, ResDataLabel, ResDataMemo), Pane(ResultTabSheet, ResultLabel, ResultPages),
+          90);
     connect(ResultMemo, &QPlainTextEdit::textChanged, this, [this] { RefreshTable(); });
     connect(ChartFieldBox, &QComboBox::currentIndexChanged, this, [this] { DrawCurve(); });
     PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
@@ -214,6 +272,14 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
         });
     connect(FileListBox, &QListWidget::itemDoubleClicked, this, guarded(&TSeriesForm::OpenItemClick));
     connect(FileListBox, &QListWidget::currentRowChanged, this, [this] { FileListBoxClick(); });
+    connect(FileListBox, &QListWidget::currentRowChanged, this, [this] { UpdateButtons(); });
+    // The buttons run the commands of the menus.
+    connect(AddBtn, &QPushButton::clicked, AddItem, &QAction::trigger);
+    connect(NewBtn, &QPushButton::clicked, NewItem, &QAction::trigger);
+    connect(OpenBtn, &QPushButton::clicked, OpenItem, &QAction::trigger);
+    connect(DeleteBtn, &QPushButton::clicked, DeleteItem, &QAction::trigger);
+    connect(CheckBtn, &QPushButton::clicked, CheckItem, &QAction::trigger);
+    connect(RunBtn, &QPushButton::clicked, RunItem, &QAction::trigger);
 
     // The member text keeps the usual editing menu, with "&Сохранить" first.
     FileMemoSaveItem = new QAction(QStringLiteral("&Сохранить"), this);
@@ -231,7 +297,8 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     connect(Main->MdiArea, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* w) { MergeMenus(w == this && !Closing()); });
     turnForm_ = Main->findChild<TTurnForm*>(QString(), Qt::FindDirectChildrenOnly);
-    resize(520, 360);
+    resize(560, 420);
+    UpdateButtons();
 }
 
 // The main window may be going already: only what is still there is touched.
@@ -306,6 +373,20 @@ void TSeriesForm::AddMember(const std::string& path, TFChildForm* window) {
     members_.push_back(TMember{path, nullptr});
     FileListBox->addItem(Q(zem::NativePath(path)));
     SetWindow(MemberCount() - 1, window);
+    UpdateButtons();
+}
+
+void TSeriesForm::UpdateButtons() {
+    const bool any = MemberCount() > 0, selected = FileListBox->currentRow() >= 0;
+    OpenBtn->setEnabled(selected);
+    DeleteBtn->setEnabled(selected);
+    CheckBtn->setEnabled(any);
+    RunBtn->setEnabled(any && !Running());
+}
+
+void TSeriesForm::SetMemberState(const std::string& path, const QString& state) {
+    for (int i = 0; i < MemberCount(); ++i)
+        if (zem::SameEntryText(MemberPath(i), path)) SetEntryState(FileListBox->item(i), state);
 }
 
 void TSeriesForm::SetWindow(int i, TFChildForm* window) {
@@ -395,15 +476,45 @@ void TSeriesForm::NewItemClick() {
 }
 
 bool TSeriesForm::AddMemberFile() {
-    const QString chosen =
-        AskOpenFileName(Main, QLatin1String(kMemberFilter), Q(zem::NativePath(Std(Main->StartDir()))));
-    if (chosen.isEmpty()) return false;
-    const std::string stored = zem::StoredPath(Std(chosen));
-    if (!zem::FileCanOpen(stored)) return false;  // existing files only
-    AddMember(Std(Main->ToRelativePath(Q(stored))), nullptr);
-    membersChanged_ = true;
-    FileListBox->setCurrentRow(MemberCount() - 1);
-    return true;
+    return AddMemberFiles(
+        AskOpenFileNames(Main, QLatin1String(kMemberFilter), Q(zem::NativePath(Std(Main->StartDir())))));
+}
+
+bool TSeriesForm::AddMemberFiles(const QStringList& files) {
+    bool added = false;
+    for (const QString& chosen : files) {
+        const std::string stored = zem::StoredPath(Std(chosen));
+        if (!zem::FileCanOpen(stored)) continue;  // existing files only
+        AddMember(Std(Main->ToRelativePath(Q(stored))), nullptr);
+        membersChanged_ = true;
+        added = true;
+    }
+    if (added) FileListBox->setCurrentRow(MemberCount() - 1);
+    return added;
+}
+
+bool TSeriesForm::eventFilter(QObject* watched, QEvent* event) {
+    // The window filters its widget's events from before the list exists.
+    if (FileListBox && watched == FileListBox->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            if (!e->source() && !DroppedProblemFiles(e->mimeData()).isEmpty()) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* e = static_cast<QDropEvent*>(event);
+            const QStringList files = e->source() ? QStringList() : DroppedProblemFiles(e->mimeData());
+            if (!files.isEmpty()) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                AddMemberFiles(files);
+                return true;
+            }
+        }
+    }
+    return TFChildForm::eventFilter(watched, event);
 }
 
 void TSeriesForm::AddItemClick() { AddMemberFile(); }
@@ -436,6 +547,7 @@ void TSeriesForm::DeleteItemClick() {
     }
     membersChanged_ = true;
     Select(std::min(row, MemberCount() - 1));
+    UpdateButtons();
     if (window) {
         disconnect(window, &QWidget::windowTitleChanged, this, nullptr);
         window->close();
@@ -486,6 +598,8 @@ void TSeriesForm::RunItemClick() {
     for (int i = 0; i < MemberCount(); ++i)
         runs_.push_back(std::make_unique<TMemberRun>(*this, MemberPath(i), MemberWindow(i)));
     pending_ = static_cast<int>(runs_.size());
+    for (int i = 0; i < MemberCount(); ++i) SetEntryState(FileListBox->item(i), QStringLiteral("в очереди"));
+    UpdateButtons();
     // 3. A member open in a window goes through the queue, which hands the
     // window its result; the others are calculated from their files by the
     // worker pool, as many at a time as the machine has cores.
@@ -499,6 +613,7 @@ void TSeriesForm::RunItemClick() {
             else
                 StartPoolMember(k);
         } catch (const std::exception& e) {
+            SetMemberState(run.Path, QStringLiteral("ошибка"));
             MemberDone(run, {run.Path + ": " + zem::ErrorMessage(e)});
         }
     }
@@ -561,6 +676,9 @@ void TSeriesForm::StartPoolMember(std::size_t k) {
             qApp,
             [self, generation, k, lines = std::move(lines), row = std::move(row)]() mutable {
                 if (!self || self->generation_ != generation || k >= self->runs_.size()) return;
+                const QString when = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+                self->SetMemberState(self->runs_[k]->Path, (row.Failure.empty() ? QStringLiteral("рассчитана ")
+                                                                                 : QStringLiteral("ошибка ")) + when);
                 self->runs_[k]->Row = std::move(row);
                 self->MemberDone(*self->runs_[k], std::move(lines));
             },
@@ -573,6 +691,7 @@ void TSeriesForm::MemberDone(TMemberRun& run, std::vector<std::string> lines) {
     run.Done = true;
     run.Lines = std::move(lines);
     if (--pending_ == 0) FinishRun();
+    UpdateButtons();
 }
 
 void TSeriesForm::FinishRun() {
