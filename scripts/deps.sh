@@ -5,7 +5,7 @@ packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev libgl-dev libgtes
           libbenchmark-dev xvfb xauth locales xdotool imagemagick openbox
           libsuitesparse-dev libmetis-dev liblapack-dev libfftw3-dev
           qt6-charts-dev qt6-svg-dev qt6-translations-l10n desktop-file-utils libxml2-utils
-          poppler-utils imagemagick)
+          poppler-utils imagemagick parallel jq)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

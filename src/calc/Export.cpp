@@ -32,16 +32,7 @@ namespace {
 // facets round the circumference.
 constexpr int kSweepFacets = 36;
 
-// The shortest text that reads back to X, locale-free ("nan" and "inf" as
-// VTK and spreadsheets read them).
-std::string Num(Extended x) {
-    if (std::isnan(x)) return "nan";
-    if (std::isinf(x)) return x > 0 ? "inf" : "-inf";
-    if (x == 0) x = 0;  // no "-0"
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x);
-    return std::string(buf, r.ptr);
-}
+std::string Num(Extended x) { return ExactText(x); }
 
 // Writes through Fill into a file beside FileName, then renames it over
 // FileName.
@@ -311,6 +302,15 @@ void WritePolyData(std::ostream& out, const std::vector<TPatch>& patches, const 
 }
 
 }  // namespace
+
+std::string ExactText(Extended x) {
+    if (std::isnan(x)) return "nan";
+    if (std::isinf(x)) return x > 0 ? "inf" : "-inf";
+    if (x == 0) x = 0;  // no "-0"
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, x);
+    return std::string(buf, r.ptr);
+}
 
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress) {

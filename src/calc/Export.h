@@ -21,6 +21,10 @@ namespace zem {
 class TProblem;
 class TProgress;
 
+// The shortest text that reads back to X, locale-free ("nan" and "inf" as
+// VTK and spreadsheets read them).
+std::string ExactText(Extended x);
+
 // Gives a problem just read from its file the solution kept in its results
 // file ResFile (native path), solved by the method its calculation lines
 // name: equations, solver, values; the problem is then calculated. Raises

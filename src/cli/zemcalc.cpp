@@ -12,7 +12,9 @@
 // SIGHUP stop the running calculation.
 #include "calc/Export.h"
 #include "calc/MeshGuard.h"
+#include "calc/Queries.h"
 #include "calc/RunFile.h"
+#include "calc/Study.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/progress.h"
@@ -22,6 +24,8 @@
 #include "problem/PbSeries.h"
 #include "problemtypes/Register.h"
 #include "solvers/SLEstimate.h"
+#include "elements/MyStr.h"
+#include "platform/cp1251.h"
 
 #include <unistd.h>
 
@@ -99,6 +103,8 @@ const char* const kUsage =
     "usage: zemcalc [-q] [-C DIR] [--memory-limit SIZE] FILE.zem|FILE.zes ...\n"
     "       zemcalc [-C DIR] --system OUT FILE.zem|FILE.zes\n"
     "       zemcalc [-q] [-C DIR] --export csv|vtk OUT FILE.zem\n"
+    "       zemcalc [-q] [-C DIR] [--json] [-r REQUEST ...] [-j N] FILE.zem|FILE.zes ...\n"
+    "       zemcalc [-q] [-C DIR] [-j N] --sweep NAME=FROM:TO:COUNT [--sweep ...] FILE.zem\n"
     "\n"
     "Calculates each problem file under its own calculation settings and writes it\n"
     "back with its report, approximations and results file; a series file runs its\n"
@@ -118,6 +124,19 @@ const char* const kUsage =
     "  --memory-limit SIZE use at most SIZE of memory for a solution (bytes, or\n"
     "                      with K, M, G); a method that needs more is refused\n"
     "                      with its figures and the method that fits\n"
+    "  -r REQUEST          answer REQUEST instead of the file's result requests\n"
+    "                      (repeatable): w, max SigEq4, max |w|, min M1, M1(0),\n"
+    "                      w(x=4, угол=90), Span2.w(1.5), Ring.N2(90°)\n"
+    "  --json              print one JSON object per file instead of the report:\n"
+    "                      file, type, method, mesh, unknowns, seconds, warnings,\n"
+    "                      requests with value, unit and place (a series: its table)\n"
+    "  -j N                calculate N members of a series at a time (default: one\n"
+    "                      per core)\n"
+    "  --sweep RANGE       make members from the template FILE.zem, NAME (\"t\",\n"
+    "                      \"Span2.t\", \"mesh_x\") taking COUNT values from FROM to\n"
+    "                      TO (twice: every pair), list them in FILE-sweep.zes and\n"
+    "                      run it; its RESULT is the table of the requests\n"
+    "  --no-run            with --sweep: only write the members and the series\n"
     "  -h, --help          show this help\n"
     "  --version           show the version\n"
     "\n"
@@ -185,12 +204,88 @@ void WriteResults(const zem::TPbData& data, const std::string& file, const std::
     std::cout << file << ": результаты записаны в " << out << '\n';
 }
 
+// --- Answers and the machine-readable report -------------------------------------
+
+// The value of key Key in calculation lines ("SLAEMethod= ...").
+std::string CalcValue(const std::vector<std::string>& lines, const std::string& key) {
+    for (const std::string& line : lines)
+        if (line.rfind(key + "=", 0) == 0) return zem::Trimmed(line.substr(key.size() + 1));
+    return {};
+}
+
+struct TAnswered {
+    std::vector<zem::TQueryAnswer> Answers;
+    std::string Type, Method, CalcType, Mesh;
+    std::size_t Unknowns = 0;
+    std::vector<std::string> Warnings;
+    std::vector<std::string> Guard;  // the mesh guard's lines
+};
+
+// Runs one problem file and answers Requests (the file's own when empty).
+TAnswered RunAndAnswer(const zem::TPbData& data, const std::string& stored, const std::vector<std::string>& requests,
+                       zem::TProgress& progress) {
+    std::unique_ptr<zem::TProblem> problem;
+    zem::RunFile(data, stored, progress, &problem);
+    const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
+    const std::vector<std::string> file = zem::ReadTextFile(zem::NativePath(full));
+    const std::vector<std::string> calc = zem::ReadSection(file, "CALCULATION");
+    TAnswered a;
+    a.Type = file.size() > 1 ? file[1] : std::string();
+    a.Method = CalcValue(calc, "SLAEMethod");
+    a.CalcType = CalcValue(calc, "CalcType");
+    std::size_t which = 0;
+    zem::TProblem& final = zem::FinalSolution(*problem, calc, which);
+    a.Answers = zem::AnswerRequests(final, requests.empty() ? zem::ReadSection(file, "RESULT DATA") : requests);
+    a.Mesh = zem::MeshText(zem::QueryResults(final));
+    a.Unknowns = final.UnknownCount();
+    a.Guard = zem::MeshGuardLines(*problem);
+    a.Warnings = a.Guard;
+    for (const std::string& line : progress.Lines())
+        if (line.find("редупрежд") != std::string::npos &&
+            std::find(a.Warnings.begin(), a.Warnings.end(), line) == a.Warnings.end())
+            a.Warnings.push_back(line);
+    return a;
+}
+
+std::string JsonStrings(const std::vector<std::string>& texts) {
+    std::string j = "[";
+    for (std::size_t i = 0; i < texts.size(); ++i) j += (i ? ", " : "") + zem::JsonText(texts[i]);
+    return j + "]";
+}
+
+std::string ProblemJson(const std::string& file, const TAnswered& a, double seconds) {
+    std::string j = "{\"file\": " + zem::JsonText(file) + ", \"type\": " + zem::JsonText(a.Type) +
+                    ", \"method\": " + zem::JsonText(a.Method) + ", \"calc_type\": " + zem::JsonText(a.CalcType) +
+                    ", \"mesh\": " + zem::JsonText(a.Mesh) + ", \"unknowns\": " + std::to_string(a.Unknowns) +
+                    ", \"seconds\": " + zem::ExactText(seconds) + ", \"warnings\": " + JsonStrings(a.Warnings) +
+                    ", \"requests\": [";
+    for (std::size_t i = 0; i < a.Answers.size(); ++i) j += (i ? ", " : "") + zem::AnswerJson(a.Answers[i]);
+    return j + "], \"error\": null}";
+}
+
+std::string FailureJson(const std::string& file, const std::string& message) {
+    return "{\"file\": " + zem::JsonText(file) + ", \"requests\": [], \"error\": " + zem::JsonText(message) + "}";
+}
+
+// A series' table (CSV lines) as JSON: the header and the rows of cells.
+std::string SeriesJson(const std::string& file, const std::vector<std::string>& table, int failed, double seconds) {
+    std::string j = "{\"file\": " + zem::JsonText(file) + ", \"failed\": " + std::to_string(failed) +
+                    ", \"seconds\": " + zem::ExactText(seconds) + ", \"table\": [";
+    const auto rows = zem::ReadCsvLines(table);
+    for (std::size_t i = 0; i < rows.size(); ++i) j += (i ? ", " : "") + JsonStrings(rows[i]);
+    return j + "]}";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> files;
     std::string startDir = std::filesystem::current_path().string();
     std::string systemOut, exportFormat, exportOut;
+    std::vector<std::string> requests;
+    std::vector<zem::TSweepParam> sweeps;
+    bool json = false, noRun = false;
+    unsigned workers = 0;
     TConsoleProgress progress;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -219,6 +314,27 @@ int main(int argc, char** argv) {
             exportOut = argv[++i];
             if (exportFormat != "csv" && exportFormat != "vtk")
                 return BadUsage("unknown export format: " + exportFormat);
+        } else if (a == "--no-run") {
+            noRun = true;
+        } else if (a == "--json") {
+            json = true;
+        } else if (a == "-r") {
+            if (i + 1 >= argc) return BadUsage("-r needs a request");
+            requests.push_back(argv[++i]);
+        } else if (a == "-j") {
+            if (i + 1 >= argc) return BadUsage("-j needs a number");
+            const std::string n = argv[++i];
+            if (n.empty() || n.size() > 3 || n.find_first_not_of("0123456789") != std::string::npos || std::stoi(n) == 0)
+                return BadUsage("-j needs a number from 1 to 999");
+            workers = static_cast<unsigned>(std::stoi(n));
+        } else if (a == "--sweep") {
+            if (i + 1 >= argc) return BadUsage("--sweep needs NAME=FROM:TO:COUNT");
+            try {
+                sweeps.push_back(zem::ParseSweep(argv[++i]));
+            } catch (const std::exception& e) {
+                return BadUsage(e.what());
+            }
+            if (sweeps.size() > 2) return BadUsage("--sweep varies at most two parameters");
         } else if (!a.empty() && a[0] == '-') {
             return BadUsage("unknown option: " + a);
         } else {
@@ -229,6 +345,10 @@ int main(int argc, char** argv) {
     if (!systemOut.empty() && !exportOut.empty()) return BadUsage("--system and --export exclude each other");
     if ((!systemOut.empty() || !exportOut.empty()) && files.size() != 1)
         return BadUsage("--system and --export take exactly one file");
+    if (noRun && sweeps.empty()) return BadUsage("--no-run goes with --sweep");
+    if (!sweeps.empty() && files.size() != 1) return BadUsage("--sweep takes exactly one template file");
+    if ((!sweeps.empty() || json || !requests.empty()) && (!systemOut.empty() || !exportOut.empty()))
+        return BadUsage("--sweep, --json and -r do not go with --system or --export");
     while (startDir.size() > 1 && startDir.back() == '/') startDir.pop_back();
 
     zem::RegisterProblemTypes();
@@ -237,6 +357,17 @@ int main(int argc, char** argv) {
     zem::OnStopSignals(OnInterrupt);
     const zem::TPbData data(zem::StoredPath(startDir));
     int failed = 0;
+    if (!sweeps.empty()) {
+        try {
+            const std::string series = zem::MakeSweep(data, zem::StoredPath(files.front()), sweeps);
+            (json ? std::cerr : std::cout) << files.front() << ": серия " << series << '\n';
+            files = {series};
+            if (noRun) return 0;
+        } catch (const std::exception& e) {
+            std::cerr << files.front() << ": " << zem::ErrorMessage(e) << '\n';
+            return 1;
+        }
+    }
     for (const std::string& file : files) {
         if (progress.Verbose) std::cerr << "== " << file << '\n';
         progress.SetCaption("Решение СЛАУ: " + file);
@@ -250,12 +381,20 @@ int main(int argc, char** argv) {
                 continue;
             }
             const std::string stored = zem::StoredPath(file);
+            const auto started = std::chrono::steady_clock::now();
+            const auto seconds = [&] {
+                return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+            };
             if (LowerExt(stored) == "zes") {
                 const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
                 zem::TSeriesFile series = zem::ReadSeriesFile(full);
-                const int bad = zem::RunSeries(data, series, progress);
+                if (!requests.empty()) series.ResultData = requests;
+                const int bad = zem::RunSeries(data, series, progress, workers);
                 zem::WriteSeriesFile(full, series);
-                for (const std::string& line : series.Result) std::cout << "  " << line << '\n';
+                if (json)
+                    std::cout << SeriesJson(file, series.Result, bad, seconds()) << '\n';
+                else
+                    for (const std::string& line : series.Result) std::cout << "  " << line << '\n';
                 if (bad) {
                     ++failed;
                     progress.ClearLine();
@@ -263,14 +402,19 @@ int main(int argc, char** argv) {
                     continue;
                 }
             } else {
-                std::unique_ptr<zem::TProblem> problem;
-                zem::RunFile(data, stored, progress, &problem);
+                const TAnswered answered = RunAndAnswer(data, stored, requests, progress);
                 progress.ClearLine();
-                for (const std::string& line : zem::MeshGuardLines(*problem)) std::cerr << file << ": " << line << '\n';
+                for (const std::string& line : answered.Guard) std::cerr << file << ": " << line << '\n';
+                if (json) {
+                    std::cout << ProblemJson(file, answered, seconds()) << '\n';
+                    continue;
+                }
+                for (const zem::TQueryAnswer& a : answered.Answers) std::cout << "  " << zem::AnswerText(a) << '\n';
             }
-            std::cout << file << ": Расчет закончен\n";
+            if (!json) std::cout << file << ": Расчет закончен\n";
         } catch (const std::exception& e) {
             ++failed;
+            if (json) std::cout << FailureJson(file, zem::ErrorMessage(e)) << '\n';
             progress.ClearLine();
             std::cerr << file << ": " << zem::ErrorMessage(e) << '\n';
         }

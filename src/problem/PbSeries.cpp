@@ -20,11 +20,12 @@ TSeriesFile ReadSeriesFile(const std::string& fileName) {
     s.Files = ReadSection(lines, "FILES");
     s.ResultData = ReadSection(lines, "RESULT DATA");
     s.Result = ReadSection(lines, "RESULT");
+    s.Parameters = ReadSection(lines, "PARAMETERS");
     return s;
 }
 
 void WriteSeriesFile(const std::string& fileName, const TSeriesFile& series) {
-    for (const auto* list : {&series.Files, &series.ResultData, &series.Result})
+    for (const auto* list : {&series.Files, &series.ResultData, &series.Result, &series.Parameters})
         for (const std::string& line : *list)
             if (!line.empty() && line[0] == '#')
                 throw ZemError("Строка серии не может начинаться с \"#\": " + line);
@@ -32,6 +33,7 @@ void WriteSeriesFile(const std::string& fileName, const TSeriesFile& series) {
     WriteSection(out, "FILES", &series.Files);
     WriteSection(out, "RESULT DATA", &series.ResultData);
     WriteSection(out, "RESULT", &series.Result);
+    if (!series.Parameters.empty()) WriteSection(out, "PARAMETERS", &series.Parameters);
     WriteTextFile(NativePath(StoredPath(fileName)), out);
 }
 

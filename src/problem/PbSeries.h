@@ -14,13 +14,15 @@ struct TSeriesFile {
     std::vector<std::string> Files;       // member paths relative to the start directory
     std::vector<std::string> ResultData;  // the series' result requests
     std::vector<std::string> Result;      // the series' result text
+    std::vector<std::string> Parameters;  // object parameters a sweep varies (a column each in the table)
 };
 
 // Reads a series file; raises "Неизвестный формат файла" unless its first
 // line is "[ZEM SERIES]", or the read error of the file.
 TSeriesFile ReadSeriesFile(const std::string& fileName);
-// Writes "[ZEM SERIES]" and the sections FILES, RESULT DATA, RESULT; the old
-// file is replaced only when the new one is complete.
+// Writes "[ZEM SERIES]" and the sections FILES, RESULT DATA, RESULT, and
+// PARAMETERS when a sweep made the series; the old file is replaced only
+// when the new one is complete.
 void WriteSeriesFile(const std::string& fileName, const TSeriesFile& series);
 
 // The extremes of every result field of every domain of a calculated problem,

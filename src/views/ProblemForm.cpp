@@ -6,6 +6,7 @@
 #include "calc/Calcul.h"
 #include "calc/MeshGuard.h"
 #include "problem/PbSeries.h"
+#include "calc/Queries.h"
 #include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
@@ -121,6 +122,13 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     // "Результаты": requests and their values.
     ResultTabSheet = new QWidget(PageControl);
     ResDataMemo = Memo(ResultTabSheet, false);
+    ResDataMemo->setPlaceholderText(QStringLiteral(
+        "Запросы, по одному в строке; F5 - ответы (значение, единица, место):\n"
+        "M1(0)              в точке x = 0 м\n"
+        "max |w|            наибольший модуль; max SigEq4, min M1\n"
+        "w(x=4, угол=90)    на поверхности: x и угол по окружности\n"
+        "Span2.w(1.5)       в пролете, от его начала (Пояс2 - второй пролет)\n"
+        "Ring.N2(90°)       на кольце; Ring.Mr - наибольшее по модулю"));
     ResultMemo = Memo(ResultTabSheet, true);
     auto* resSplit = new QSplitter(Qt::Vertical, ResultTabSheet);
     resSplit->addWidget(ResDataMemo);
@@ -593,8 +601,7 @@ void TProblemForm::ResultCalcItemClick() {
     const std::vector<std::string> calculation = LinesOf(CalculMemo);
     std::size_t which = 0;
     zem::TProblem& shown = zem::FinalSolution(*Problem, calculation, which);
-    std::vector<std::string> values;
-    ComputeResultExpressions(shown.Root(), LinesOf(ResDataMemo), values);
+    std::vector<std::string> values = zem::AnswerTexts(zem::AnswerRequests(shown, LinesOf(ResDataMemo)));
     if (which) values.insert(values.begin(), zem::ShownMeshText(*Problem, calculation));
     SetLines(ResultMemo, values);
 }

@@ -120,17 +120,3 @@ std::string FullText(zem::Extended x);
 // spreadsheets set up for Russian read numbers (with ';' between fields).
 std::vector<std::string> FieldCsv(const TResultField& field, char separator = ',', bool decimalComma = false);
 
-// The answer to one result request of the results page: "w" gives the
-// largest magnitude of field w with its place; "max w" and "min w" the
-// largest or the smallest value; "w(x)" the value at axial coordinate x
-// (interpolated between nodes; for a surface along the first node around),
-// "w(x, θ)" the value at the node nearest to (x, θ). Unknown names and bad
-// coordinates raise ZemError with a Russian message.
-std::string EvaluateRequest(zem::TElement& element, const std::string& request);
-// The results page: the requests of Source cut at ';' and ':' as the result
-// listing cuts them (a request may continue over lines), each written
-// "request = answer" on the line where it ends; a request that cannot be
-// answered gets the reason instead of a value. Text left after the last
-// separator raises "Ошибка в формате результатов".
-void ComputeResultExpressions(zem::TElement& element, const std::vector<std::string>& source,
-                              std::vector<std::string>& dest);

@@ -3,7 +3,10 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "calc/Study.h"
+#include "calc/RunFile.h"
 #include "calc/Turn.h"
+#include "platform/progress.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -17,6 +20,16 @@
 #include "platform/progress.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QTableWidget>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QScatterSeries>
+#include <QtCharts/QValueAxis>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDragEnterEvent>
@@ -83,7 +96,9 @@ QSplitter* Split(QWidget* page, QWidget* top, QWidget* bottom, int topHeight) {
 class TSeriesForm::TMemberRun : public zem::TTurnWindow {
 public:
     TMemberRun(TSeriesForm& series, std::string path, TFChildForm* window)
-        : Path(std::move(path)), series_(series), window_(qobject_cast<TProblemForm*>(window)) {}
+        : Path(std::move(path)), series_(series), window_(qobject_cast<TProblemForm*>(window)) {
+        Row.Member = Path;
+    }
 
     void BeginRun(zem::TTurnJob& job) override {
         clock_.start();
@@ -98,6 +113,7 @@ public:
             job.Problem = zem::TPbData(Std(series_.Main->StartDir())).ReadProblemFile(job.FileName, texts_);
             job.Calculation = texts_.Calculation;
         } catch (const std::exception& e) {
+            Row.Failure = zem::ErrorMessage(e);
             series_.SetMemberState(Path, QStringLiteral("ошибка"));
             series_.MemberDone(*this, {Path + ": " + zem::ErrorMessage(e)});
             throw;  // the queue drops the entry
@@ -117,8 +133,14 @@ public:
                 zem::TPbData(Std(series_.Main->StartDir())).WriteProblemFile(job.FileName, *job.Problem, true, texts_);
             }
             lines = zem::MemberSummary(Path, *job.Problem, job.Calculation);
+            if (!series_.requests_.empty()) {
+                std::size_t which = 0;
+                Row = zem::StudyRow(Path, zem::FinalSolution(*job.Problem, job.Calculation, which),
+                                    zem::PrintObject(*job.Problem), series_.parameters_, series_.requests_);
+            }
         } catch (const std::exception& e) {
             lines = {Path + ": " + zem::ErrorMessage(e)};
+            Row.Failure = zem::ErrorMessage(e);
         }
         job.Problem.reset();
         const QString when = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
@@ -131,6 +153,7 @@ public:
     const std::string Path;
     bool Done = false;
     std::vector<std::string> Lines;  // its part of the result text
+    zem::TStudyRow Row;              // its row of the study table
 
 private:
     TSeriesForm& series_;
@@ -178,11 +201,31 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     PageControl->addTab(SeriesTabSheet, QStringLiteral("Серия"));
     ResultTabSheet = new QWidget(PageControl);
     ResDataMemo = Memo(ResultTabSheet);
-    ResultMemo = Memo(ResultTabSheet);
+    ResDataMemo->setPlaceholderText(QStringLiteral(
+        "Запросы к каждой задаче серии, по одному в строке; ответы - столбцы таблицы:\n"
+        "M1(0)\nmax |w|\nmax SigEq4\nSpan2.w(1.5)"));
+    ResultPages = new QTabWidget(ResultTabSheet);
+    ResultMemo = Memo(ResultPages);
+    ResultPages->addTab(ResultMemo, QStringLiteral("Текст"));
+    ResultGrid = new QTableWidget(ResultPages);
+    ResultGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ResultPages->addTab(ResultGrid, QStringLiteral("Таблица"));
+    auto* chartPage = new QWidget(ResultPages);
+    ChartFieldBox = new QComboBox(chartPage);
+    auto* chartView = new QChartView(new QChart(), chartPage);
+    chartView->setRenderHint(QPainter::Antialiasing);
+    ResultChart = chartView;
+    auto* chartLayout = new QVBoxLayout(chartPage);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chartLayout->addWidget(ChartFieldBox);
+    chartLayout->addWidget(chartView, 1);
+    ResultPages->addTab(chartPage, QStringLiteral("График"));
     ResDataLabel = ListTitle(QStringLiteral("Запросы результатов"), ResultTabSheet);
     ResultLabel = ListTitle(QStringLiteral("Результаты"), ResultTabSheet);
-    Split(ResultTabSheet, Pane(ResultTabSheet, ResDataLabel, ResDataMemo), Pane(ResultTabSheet, ResultLabel, ResultMemo),
+    Split(ResultTabSheet, Pane(ResultTabSheet, ResDataLabel, ResDataMemo), Pane(ResultTabSheet, ResultLabel, ResultPages),
           90);
+    connect(ResultMemo, &QPlainTextEdit::textChanged, this, [this] { RefreshTable(); });
+    connect(ChartFieldBox, &QComboBox::currentIndexChanged, this, [this] { DrawCurve(); });
     PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
 
     auto guarded = [this](void (TSeriesForm::*handler)()) {
@@ -200,6 +243,10 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     CheckItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F9));
     RunItem = CalculMenu->addAction(QStringLiteral("&Выполнить"), guarded(&TSeriesForm::RunItemClick));
     RunItem->setShortcut(QKeySequence(Qt::Key_F9));
+    CalculMenu->addSeparator();
+    SweepItem = CalculMenu->addAction(QStringLiteral("П&еребор параметра..."), guarded(&TSeriesForm::SweepItemClick));
+    ExportTableItem =
+        CalculMenu->addAction(QStringLiteral("Экспорт &таблицы..."), guarded(&TSeriesForm::ExportTableItemClick));
     connect(CalculMenu, &QMenu::aboutToShow, this, [this] { CalculMenuClick(); });
 
     FilePopupMenu = new QMenu(this);
@@ -256,6 +303,8 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
 
 // The main window may be going already: only what is still there is touched.
 TSeriesForm::~TSeriesForm() {
+    // Members still on the pool stop at their next step; the pool waits for them.
+    if (stop_) stop_->store(true);
     if (mdi_) disconnect(mdi_, nullptr, this, nullptr);
     MergeMenus(false);
     if (turnForm_)
@@ -283,6 +332,7 @@ void TSeriesForm::LoadData() {
         FileListBox->clear();
         for (const std::string& path : s.Files) AddMember(path, nullptr);
     }
+    parameters_ = s.Parameters;
     SetLines(ResDataMemo, s.ResultData);
     SetLines(ResultMemo, s.Result);
     membersChanged_ = false;
@@ -299,6 +349,7 @@ void TSeriesForm::SaveData() {
     for (const TMember& m : members_) s.Files.push_back(m.Path);
     s.ResultData = LinesOf(ResDataMemo);
     s.Result = LinesOf(ResultMemo);
+    s.Parameters = parameters_;
     zem::WriteSeriesFile(Std(FileName), s);
     membersChanged_ = false;
     ResDataMemo->document()->setModified(false);
@@ -543,19 +594,96 @@ void TSeriesForm::RunItemClick() {
     // once must not end the run early.
     runs_.clear();
     stopping_ = false;
+    requests_ = zem::SplitRequests(LinesOf(ResDataMemo));
     for (int i = 0; i < MemberCount(); ++i)
         runs_.push_back(std::make_unique<TMemberRun>(*this, MemberPath(i), MemberWindow(i)));
     pending_ = static_cast<int>(runs_.size());
     for (int i = 0; i < MemberCount(); ++i) SetEntryState(FileListBox->item(i), QStringLiteral("в очереди"));
     UpdateButtons();
-    for (const auto& run : runs_) {
+    // 3. A member open in a window goes through the queue, which hands the
+    // window its result; the others are calculated from their files by the
+    // worker pool, as many at a time as the machine has cores.
+    stop_ = std::make_shared<std::atomic<bool>>(false);
+    ++generation_;
+    for (std::size_t k = 0; k < runs_.size(); ++k) {
+        TMemberRun& run = *runs_[k];
         try {
-            turnForm_->AddToQueue(Q(run->Path), run.get());
+            if (MemberWindow(static_cast<int>(k)))
+                turnForm_->AddToQueue(Q(run.Path), &run);
+            else
+                StartPoolMember(k);
         } catch (const std::exception& e) {
-            SetMemberState(run->Path, QStringLiteral("ошибка"));
-            MemberDone(*run, {run->Path + ": " + zem::ErrorMessage(e)});
+            SetMemberState(run.Path, QStringLiteral("ошибка"));
+            MemberDone(run, {run.Path + ": " + zem::ErrorMessage(e)});
         }
     }
+}
+
+namespace {
+
+// The progress of a member on the pool: its own log, stopped with the series.
+class TPoolProgress final : public zem::TProgressLog {
+public:
+    explicit TPoolProgress(std::shared_ptr<std::atomic<bool>> stop) : stop_(std::move(stop)) {}
+
+protected:
+    void Step(std::size_t position) override {
+        if (stop_->load()) {
+            SetRunning(false);
+            throw zem::EBreakCalcule();
+        }
+        zem::TProgressLog::Step(position);
+    }
+
+private:
+    std::shared_ptr<std::atomic<bool>> stop_;
+};
+
+}  // namespace
+
+void TSeriesForm::StartPoolMember(std::size_t k) {
+    // The task gets copies of all it reads and never touches a widget: its
+    // outcome comes back to the main thread, where the window (if it is still
+    // there and still on this run) takes it.
+    const std::string path = runs_[k]->Path, start = Std(Main->StartDir());
+    const std::vector<std::string> requests = requests_, parameters = parameters_;
+    const std::shared_ptr<std::atomic<bool>> stop = stop_;
+    const QPointer<TSeriesForm> self(this);
+    const int generation = generation_;
+    pool_.setMaxThreadCount(static_cast<int>(zem::SeriesWorkers()));
+    pool_.start([=] {
+        std::vector<std::string> lines;
+        zem::TStudyRow row;
+        row.Member = path;
+        try {
+            const zem::TPbData data(start);
+            TPoolProgress progress(stop);
+            std::unique_ptr<zem::TProblem> problem;
+            zem::RunFile(data, path, progress, &problem);
+            const auto file = zem::ReadTextFile(zem::NativePath(zem::ToAbsolutePath(start, zem::StoredPath(path))));
+            const auto calc = zem::ReadSection(file, "CALCULATION");
+            lines = zem::MemberSummary(path, *problem, calc);
+            if (!requests.empty()) {
+                std::size_t which = 0;
+                row = zem::StudyRow(path, zem::FinalSolution(*problem, calc, which), zem::ReadSection(file, "OBJECT"),
+                                    parameters, requests);
+            }
+        } catch (const std::exception& e) {
+            lines = {path + ": " + zem::ErrorMessage(e)};
+            row.Failure = zem::ErrorMessage(e);
+        }
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, generation, k, lines = std::move(lines), row = std::move(row)]() mutable {
+                if (!self || self->generation_ != generation || k >= self->runs_.size()) return;
+                const QString when = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+                self->SetMemberState(self->runs_[k]->Path, (row.Failure.empty() ? QStringLiteral("рассчитана ")
+                                                                                 : QStringLiteral("ошибка ")) + when);
+                self->runs_[k]->Row = std::move(row);
+                self->MemberDone(*self->runs_[k], std::move(lines));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void TSeriesForm::MemberDone(TMemberRun& run, std::vector<std::string> lines) {
@@ -570,14 +698,23 @@ void TSeriesForm::FinishRun() {
     if (stopping_) return;
     std::vector<std::string> result;
     for (const auto& run : runs_) result.insert(result.end(), run->Lines.begin(), run->Lines.end());
+    if (!requests_.empty()) {
+        zem::TStudyTable table;
+        table.Parameters = parameters_;
+        table.Requests = requests_;
+        for (const auto& run : runs_) table.Rows.push_back(run->Row);
+        result = table.Csv();
+    }
     SetLines(ResultMemo, result);
     ResultMemo->document()->setModified(true);
     PageControl->setCurrentWidget(ResultTabSheet);
+    if (!requests_.empty()) ResultPages->setCurrentWidget(ResultGrid);
     if (!FileName.isEmpty()) Main->SaveChild(this);
 }
 
 void TSeriesForm::StopRun() {
     stopping_ = true;
+    if (stop_) stop_->store(true);
     if (!turnForm_) return;
     zem::TTurn& turn = turnForm_->Turn();
     for (const auto& run : runs_) {
@@ -606,6 +743,130 @@ void TSeriesForm::closeEvent(QCloseEvent* event) {
     }
     TFChildForm::closeEvent(event);
     if (Closing()) MergeMenus(false);
+}
+
+// --- The study. ------------------------------------------------------------------------
+
+namespace {
+
+// The result text as a table: its header and rows, when it is one.
+std::vector<std::vector<std::string>> TableOf(const std::vector<std::string>& lines) {
+    if (lines.empty() || lines.front().rfind("member,", 0) != 0) return {};
+    return zem::ReadCsvLines(lines);
+}
+
+}  // namespace
+
+void TSeriesForm::RefreshTable() {
+    const auto rows = TableOf(LinesOf(ResultMemo));
+    ResultGrid->clear();
+    ResultGrid->setRowCount(rows.empty() ? 0 : static_cast<int>(rows.size()) - 1);
+    ResultGrid->setColumnCount(rows.empty() ? 0 : static_cast<int>(rows.front().size()));
+    const QString chosen = ChartFieldBox->currentText();
+    {
+        const QSignalBlocker block(ChartFieldBox);
+        ChartFieldBox->clear();
+        for (std::size_t c = 0; !rows.empty() && c < rows.front().size(); ++c) {
+            const QString title = Q(rows.front()[c]);
+            ResultGrid->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(title));
+            // The request columns: after the member, its parameters and the
+            // two mesh columns, before the error.
+            if (c >= 3 + parameters_.size() && c + 1 < rows.front().size())
+                ChartFieldBox->addItem(title, static_cast<int>(c));
+        }
+        const int keep = ChartFieldBox->findText(chosen);
+        ChartFieldBox->setCurrentIndex(keep >= 0 ? keep : 0);
+    }
+    for (std::size_t r = 1; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            ResultGrid->setItem(static_cast<int>(r - 1), static_cast<int>(c), new QTableWidgetItem(Q(rows[r][c])));
+    ResultGrid->resizeColumnsToContents();
+    DrawCurve();
+}
+
+void TSeriesForm::DrawCurve() {
+    auto* view = static_cast<QChartView*>(ResultChart);
+    auto* chart = new QChart();
+    const auto rows = TableOf(LinesOf(ResultMemo));
+    const int column = ChartFieldBox->currentData().toInt();
+    if (!rows.empty() && column > 0) {
+        // Against the first parameter, or the member's number when none was swept.
+        const bool byParameter = !parameters_.empty();
+        auto* line = new QLineSeries(chart);
+        auto* marks = new QScatterSeries(chart);
+        marks->setMarkerSize(7);
+        line->setName(ChartFieldBox->currentText());
+        for (std::size_t r = 1; r < rows.size(); ++r) {
+            const auto& row = rows[r];
+            const auto c = static_cast<std::size_t>(column);
+            if (c >= row.size() || row[c].empty()) continue;
+            bool okX = true, okY = false;
+            const double x = byParameter ? Q(row[1]).toDouble(&okX) : static_cast<double>(r);
+            const double y = Q(row[c]).toDouble(&okY);
+            if (!okX || !okY) continue;
+            line->append(x, y);
+            marks->append(x, y);
+        }
+        chart->addSeries(line);
+        chart->addSeries(marks);
+        chart->createDefaultAxes();
+        const auto horizontal = chart->axes(Qt::Horizontal);
+        if (!horizontal.isEmpty())
+            horizontal.front()->setTitleText(byParameter ? Q(parameters_.front()) : QStringLiteral("Задача"));
+        const auto vertical = chart->axes(Qt::Vertical);
+        if (!vertical.isEmpty()) vertical.front()->setTitleText(ChartFieldBox->currentText());
+        chart->legend()->hide();
+    }
+    QChart* old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+void TSeriesForm::Sweep(const std::string& ranges) {
+    if (shownRow_ < 0 || shownRow_ >= MemberCount()) throw zem::ZemError("Выберите задачу - образец перебора");
+    std::vector<zem::TSweepParam> params;
+    for (std::size_t start = 0; start < ranges.size();) {
+        const std::size_t end = std::min(ranges.find(' ', start), ranges.size());
+        if (end > start) params.push_back(zem::ParseSweep(ranges.substr(start, end - start)));
+        start = end + 1;
+    }
+    if (params.empty()) throw zem::ZemError("Не задан перебор: ИМЯ=от:до:число");
+    const zem::TPbData data(Std(Main->StartDir()));
+    std::vector<std::string> requests;
+    std::string base;
+    const std::vector<std::string> made = zem::MakeSweepMembers(data, MemberPath(shownRow_), params, requests, base);
+    for (const std::string& path : made) AddMember(path, nullptr);
+    parameters_.clear();
+    for (const zem::TSweepParam& p : params) parameters_.push_back(p.Name);
+    if (LinesOf(ResDataMemo).empty() && !requests.empty()) {
+        SetLines(ResDataMemo, requests);
+        ResDataMemo->document()->setModified(true);
+    }
+    membersChanged_ = true;
+    Select(MemberCount() - 1);
+}
+
+void TSeriesForm::SweepItemClick() {
+    bool ok = false;
+    const QString ranges = QInputDialog::getText(
+        this, QStringLiteral("Перебор параметра"),
+        QStringLiteral("Образец - выбранная задача. Параметр, диапазон и число значений,\n"
+                       "например t=0.008:0.014:4 (второй параметр через пробел):"),
+        QLineEdit::Normal, QStringLiteral("t=0.008:0.014:4"), &ok);
+    if (ok) Sweep(Std(ranges.trimmed()));
+}
+
+void TSeriesForm::ExportTable(const std::string& file) {
+    const std::vector<std::string> lines = LinesOf(ResultMemo);
+    if (TableOf(lines).empty()) throw zem::ZemError("Таблицы результатов нет: задайте запросы и выполните серию");
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    zem::WriteFileAtomic(file, text);
+}
+
+void TSeriesForm::ExportTableItemClick() {
+    const QString chosen = AskSaveFileName(this, {}, QStringLiteral("Таблица CSV (*.csv)|*.csv"), QStringLiteral("csv"));
+    if (!chosen.isEmpty()) ExportTable(Std(chosen));
 }
 
 void InstallSeriesWindow(TMainForm& main) { main.Hooks.SeriesWindow = ChildFactory<TSeriesForm>(); }

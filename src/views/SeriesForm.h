@@ -10,11 +10,19 @@
 // to the series (its dependants: they close with it); a member whose window is
 // saved under another name follows it.
 //
-// The run ("&Выполнить") saves the open members and puts every member file on
-// the calculation queue. Each member is calculated by the queue's worker
-// under its own calculation lines: a member open in a window through that
-// window (which gets the results as after its own run), any other from its
-// file, which gets the results and the report back. When the last member is
+// With result requests the series is a parametric study: its result text is
+// a table, a CSV row per member with the swept parameters, the mesh and one
+// column per request, shown as a grid and as a curve of any column against
+// the first parameter, and exported as a CSV file. "&Перебор параметра..."
+// adds members made from the selected one by varying one or two of its
+// parameters over a range.
+//
+// The run ("&Выполнить") saves the open members and calculates every member
+// under its own calculation lines: a member open in a window on the
+// calculation queue, through that window (which gets the results as after its
+// own run); the others from their files on a pool of workers beside the
+// queue, one per core, each file getting its results and report back; a
+// member that fails does not stop the others. When the last member is
 // done the result text lists, member by member, the path and the extremes of
 // every result field, or the path and why the member failed.
 #pragma once
@@ -22,14 +30,18 @@
 #include "app/FChildForm.h"
 
 #include <QPointer>
+#include <QThreadPool>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 class QAction;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QTableWidget;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -76,6 +88,23 @@ public:
     void FileMemoSaveItemClick();
     // The selected member's text (asking first to keep a changed one).
     void FileListBoxClick();
+    // Asks for the sweep ("t=0.008:0.014:4", a second one after a blank) and
+    // makes its members from the selected member.
+    void SweepItemClick();
+    // Asks for a file and exports the table.
+    void ExportTableItemClick();
+
+    // --- The study. ---
+    // Members from the selected one for every value of Ranges' parameters
+    // ("t=0.008:0.014:4" or "t=...:...:4 R=...:...:3"), appended to the list;
+    // the parameters become the table's columns.
+    void Sweep(const std::string& ranges);
+    // The table as UTF-8 CSV into File.
+    void ExportTable(const std::string& file);
+    // The parameters the table shows beside each member.
+    const std::vector<std::string>& Parameters() const { return parameters_; }
+    // Fills the grid and the curve from the result text.
+    void RefreshTable();
 
     // --- Controls. ---
     QTabWidget* PageControl = nullptr;
@@ -95,6 +124,12 @@ public:
     QWidget* ResultTabSheet = nullptr;
     QPlainTextEdit* ResDataMemo = nullptr;
     QPlainTextEdit* ResultMemo = nullptr;
+    QTabWidget* ResultPages = nullptr;     // the result as text, grid and curve
+    QTableWidget* ResultGrid = nullptr;
+    QComboBox* ChartFieldBox = nullptr;    // the column the curve draws
+    QWidget* ResultChart = nullptr;        // a QChartView
+    QAction* SweepItem = nullptr;
+    QAction* ExportTableItem = nullptr;
     QMenu* DataMenu = nullptr;
     QAction* NewItem = nullptr;
     QAction* MOpenItem = nullptr;
@@ -134,12 +169,17 @@ private:
     // Writes the member text of Row; false when nothing was written.
     bool SaveMemberText(int row);
     void MemberDone(TMemberRun& run, std::vector<std::string> lines);
+    void StartPoolMember(std::size_t k);
     void FinishRun();
     void StopRun();
     void MergeMenus(bool active);
     void Select(int row);
 
+    void DrawCurve();
+
     std::vector<TMember> members_;
+    std::vector<std::string> parameters_;
+    std::vector<std::string> requests_;  // of the running study
     int shownRow_ = -1;
     bool membersChanged_ = false;
     bool merged_ = false;
@@ -149,6 +189,9 @@ private:
     std::vector<std::unique_ptr<TMemberRun>> runs_;
     int pending_ = 0;
     bool stopping_ = false;
+    std::shared_ptr<std::atomic<bool>> stop_;  // set to stop the members on the pool
+    int generation_ = 0;                         // of the run the pool's outcomes belong to
+    QThreadPool pool_;                           // last: waits for its members first
 };
 
 // Plugs the series window into the main window.

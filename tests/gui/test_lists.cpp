@@ -95,6 +95,7 @@ TEST(SeriesWindow, LabelledListButtonsSeveralFilesAndMemberStates) {
     EXPECT_EQ(EntryState(s->FileListBox->item(2)), QStringLiteral("в очереди"));
     EXPECT_FALSE(s->RunBtn->isEnabled()) << "one run at a time";
     ASSERT_TRUE(f.WaitIdle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000)) << "members on the worker pool";
     for (const QString& state : States(s->FileListBox)) EXPECT_TRUE(state.startsWith(QStringLiteral("рассчитана "))) << state;
     EXPECT_TRUE(s->RunBtn->isEnabled());
     EXPECT_FALSE(MemoText(s->ResultMemo).isEmpty());

@@ -395,21 +395,3 @@ TEST(ResultReport, PdfHasTheTextPagesAndOnePagePerPicture) {
     EXPECT_THROW(WriteReport(dir.filePath(QStringLiteral("no/such/dir/r.pdf")), input), zem::ZemError);
 }
 
-TEST(ResultPage, RequestsAreAnsweredWithValuesUnitsAndPlaces) {
-    TViewsFixture f;
-    f.Calculate();
-    const TResultField w = ResultField(f.Root(), 0);
-    std::vector<std::string> out;
-    ComputeResultExpressions(f.Root(), {"w; max M1;", "w(0); foo:", ""}, out);
-    ASSERT_EQ(out.size(), 3u);
-    for (const char* part : {" м при x = ", "; max M1 = ", "Н·м/м"}) EXPECT_THAT(out[0], ::testing::HasSubstr(part));
-    EXPECT_THAT(out[0], ::testing::StartsWith("w = "));
-    EXPECT_THAT(out[1], ::testing::HasSubstr("foo = Неизвестная величина foo"));
-    // At a node the value is the node's; between nodes it is interpolated.
-    EXPECT_THAT(out[1], ::testing::StartsWith("w(0) = " + zem::RealToStrGen(6, 2, w.Blocks[0].V[0])));
-    const zem::Extended mid = (w.Blocks[0].X[1] + w.Blocks[0].X[2]) / 2;
-    EXPECT_EQ(EvaluateRequest(f.Root(), "w(" + zem::RealToStrGen(18, 2, mid) + ")"),
-              zem::RealToStrGen(6, 2, (w.Blocks[0].V[1] + w.Blocks[0].V[2]) / 2) + " м");
-    EXPECT_THROW(EvaluateRequest(f.Root(), "w(1000)"), zem::ZemError);
-    EXPECT_THROW(ComputeResultExpressions(f.Root(), {"w; M1"}, out), zem::ZemError) << "text after the last separator";
-}

@@ -5,6 +5,11 @@
 #include "problem/PbSeries.h"
 #include "views/SeriesForm.h"
 
+#include <QComboBox>
+#include <QTableWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QLineSeries>
+
 namespace {
 
 struct TSeriesFixture : TProblemFixture {
@@ -120,7 +125,7 @@ TEST(SeriesForm, RunCalculatesEveryMemberAndFillsTheResult) {
     s->RunItemClick();
     EXPECT_THROW(s->RunItemClick(), zem::ZemError) << "one run at a time";
     ASSERT_TRUE(f.WaitIdle());
-    ASSERT_FALSE(s->Running());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
     // The members got their results (the window's member in its window), the
     // series its text: each member by name, the one that is gone with why.
     EXPECT_TRUE(a->Problem->Calculated());
@@ -132,7 +137,7 @@ TEST(SeriesForm, RunCalculatesEveryMemberAndFillsTheResult) {
     EXPECT_TRUE(result.last().startsWith(QStringLiteral("gone.zem: "))) << result.last();
     EXPECT_EQ(zem::ReadSeriesFile(f.Path(QStringLiteral("run.zes")).toStdString()).Result.size(),
               static_cast<std::size_t>(result.size()));
-    EXPECT_EQ(f.Turn().Turn().Ready(), (std::vector<std::string>{"a.zem", "b.zem"}));
+    EXPECT_EQ(f.Turn().Turn().Ready(), (std::vector<std::string>{"a.zem"})) << "b went to the pool, not the queue";
 }
 
 TEST(SeriesForm, MemberWindowOpensItsElementEditor) {
@@ -152,4 +157,65 @@ TEST(SeriesForm, MemberWindowOpensItsElementEditor) {
     QTest::qWait(1);
     ASSERT_TRUE(editor) << "the editor stays open";
     EXPECT_EQ(editor->ProblemForm, member);
+}
+
+TEST(SeriesForm, ASweepRunsAsAStudyTableWithItsCurve) {
+    TSeriesFixture f;
+    TSeriesForm* s = f.NewSeries({"a.zem"});
+    s->FileListBox->setCurrentRow(0);
+    EXPECT_THROW(s->Sweep("t=1:2"), zem::ZemError);
+    EXPECT_THROW(s->Sweep("nosuch=1:2:2"), zem::ZemError);
+    ASSERT_EQ(s->MemberCount(), 1) << "a refused sweep adds nothing";
+    s->Sweep("t=0.01:0.02:3");
+    ASSERT_EQ(Paths(*s), (std::vector<std::string>{"a.zem", "a_t0.01.zem", "a_t0.015.zem", "a_t0.02.zem"}));
+    EXPECT_EQ(s->Parameters(), std::vector<std::string>{"t"});
+    // The template leaves; a member that cannot be read joins.
+    s->FileListBox->setCurrentRow(0);
+    f.Script.Answers = {true};
+    s->DeleteItemClick();
+    zem::WriteTextFile(f.Path(QStringLiteral("gone.zem")).toStdString(), {"[ZEM CAD 2]"});
+    f.Script.OpenNames = {f.Path(QStringLiteral("gone.zem"))};
+    s->AddItemClick();
+    TypeInto(s->ResDataMemo, QStringLiteral("max |w|\nw(0)"));
+    f.Script.SaveNames = {f.Path(QStringLiteral("study.zes"))};
+    ASSERT_TRUE(f.Main().SaveChild(s));
+    s->RunItemClick();
+    ASSERT_TRUE(f.WaitIdle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 30000));
+
+    // A row per member, a column per request with its unit; the failed row says why.
+    const QStringList table = MemoLines(s->ResultMemo);
+    ASSERT_EQ(table.size(), 5) << table.join('\n').toStdString();
+    EXPECT_EQ(table[0], QStringLiteral("member,t,mesh,mesh guard,max |w| [m],w(0) [m],error"));
+    std::vector<double> wmax;
+    for (int r = 1; r <= 3; ++r) {
+        const QStringList cells = table[r].split(',');
+        EXPECT_EQ(cells[1].toDouble(), 0.01 + 0.005 * (r - 1)) << table[r].toStdString();
+        wmax.push_back(cells[4].toDouble());
+        EXPECT_TRUE(cells[6].isEmpty()) << table[r].toStdString();
+    }
+    EXPECT_GT(wmax[0], wmax[1]);
+    EXPECT_GT(wmax[1], wmax[2]) << "a thicker wall bends less";
+    EXPECT_TRUE(table[4].startsWith(QStringLiteral("gone.zem,,,,,,"))) << table[4].toStdString();
+    EXPECT_GT(table[4].size(), QStringLiteral("gone.zem,,,,,,").size()) << "the reason is given";
+
+    // The grid and the curve of the chosen request against t, the failed member left out.
+    EXPECT_EQ(s->ResultGrid->rowCount(), 4);
+    EXPECT_EQ(s->ResultGrid->columnCount(), 7);
+    ASSERT_EQ(s->ChartFieldBox->count(), 2);
+    EXPECT_EQ(s->ChartFieldBox->currentText(), QStringLiteral("max |w| [m]"));
+    const auto series = static_cast<QChartView*>(s->ResultChart)->chart()->series();
+    ASSERT_FALSE(series.isEmpty());
+    const QList<QPointF> points = static_cast<QLineSeries*>(series.front())->points();
+    ASSERT_EQ(points.size(), 3);
+    EXPECT_EQ(points[2], QPointF(0.02, wmax[2]));
+
+    // Saved with the series, parameters included; exported as it stands.
+    const zem::TSeriesFile saved = zem::ReadSeriesFile(f.Path(QStringLiteral("study.zes")).toStdString());
+    EXPECT_EQ(saved.Parameters, std::vector<std::string>{"t"});
+    EXPECT_EQ(saved.Result.size(), 5u);
+    s->ExportTable(f.Path(QStringLiteral("t.csv")).toStdString());
+    QFile csv(f.Path(QStringLiteral("t.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(csv.readAll()), table.join('\n') + '\n');
 }
