@@ -186,6 +186,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
     // 1.-2. Settings, and the real type of the matrices made from now on.
     process.clear();
     const TCalcSettings s = ReadCalcSettings(calcLines);
+    CheckCalcSettings(s);
     CheckCharacteristics(problem, s);
     TRealTypeScope realType(s.RealType);
     const char* normText = s.ErrorNorma == enSemiSqr ? "Среднеквадратичная норма" : "Равномерная норма";

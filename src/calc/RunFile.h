@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zem {
 
@@ -14,17 +15,39 @@ struct TSeriesFile;
 
 // Runs one file (a name relative to Data's start directory): read, calculate
 // under its own settings, reprint the object, write back with approximations.
-// A read-only problem or results file, or a name the APPROX section cannot
-// hold, is refused before the calculation; the results, approximation and
-// problem files are written only when the whole calculation has succeeded.
+// Before the calculation every file the run may write (problem, results,
+// approximations and their results) is checked: a read-only one, or a name
+// the APPROX section cannot hold, is refused. The files are written only when
+// the whole calculation has succeeded and its solutions and results are
+// finite. A stop requested on Progress (RequestStop) is checked between the
+// stages and before the writing, and raises EBreakCalcule.
 // With Keep, the calculated problem is handed over instead of being freed.
-void RunFile(const TPbData& data, const std::string& relativeName, TProgress& progress,
-             std::unique_ptr<TProblem>* keep = nullptr);
+// Returns the line of a mesh selection that its stage limit stopped before it
+// reached the accepted error ("Подбор остановлен: ..."), or an empty text.
+std::string RunFile(const TPbData& data, const std::string& relativeName, TProgress& progress,
+                    std::unique_ptr<TProblem>* keep = nullptr);
 
 // Runs every member as RunFile does and fills the series' result text: per
-// member its MemberSummary, or "<path>: <message>" when it failed. Returns the
-// number of failures. Stopping the calculation (EBreakCalcule) ends the run
-// and is passed on.
+// member its MemberSummary, or "<path>: <message>" when it failed (a member
+// whose selection ran out of stages counts as failed, its summary followed by
+// the stop line). Returns the number of failures. Stopping the calculation
+// (EBreakCalcule) ends the run and is passed on.
 int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress);
+
+// Raises "Слишком большое значение параметра NAME: VALUE" for the first
+// number of the element tree (a parameter, boundary value, load or mesh
+// entry) whose magnitude exceeds kMaxInputMagnitude, which would overflow
+// the difference scheme.
+constexpr double kMaxInputMagnitude = 1e100;
+void CheckInputMagnitudes(const TProblem& problem);
+
+// Raises an error when the solution of the problem or of one of its
+// approximations holds an infinity or a NaN: the text names the parameter of
+// largest magnitude as the likely cause.
+void CheckFiniteSolution(TProblem& problem);
+
+// The number of the element tree with the largest magnitude, as
+// "LOADS.Gidr = 1e+308"; empty when the tree holds no number.
+std::string LargestParameter(const TProblem& problem);
 
 }  // namespace zem

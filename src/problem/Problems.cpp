@@ -123,6 +123,7 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
+    progress.CheckStop();
     CheckEquationMemory();
     try {
         BuildEquations();
