@@ -55,7 +55,7 @@ void ForEachNumber(const TElemItem& item, const std::string& name,
         }
 }
 
-std::string NumberText(double x) { return RealToStrGen(5, 3, x); }
+std::string NumberText(double x) { return RealToStrGen(6, 1, x); }
 
 // Finite and within the range of a double, as a results file must hold it.
 bool InRange(Extended x) { return std::fabs(x) <= std::numeric_limits<double>::max(); }
