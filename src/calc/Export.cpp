@@ -1,5 +1,6 @@
 #include "calc/Export.h"
 
+#include "calc/RunFile.h"
 #include "problem/CalcSettings.h"
 #include "domains/ElDomain.h"
 #include "domains/FieldKinds.h"
@@ -316,6 +317,8 @@ void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calcula
         problem.CreateSolver(s.SLAEMethod, progress);
         problem.LoadResults(resFile);
         problem.SetCalculated(true);
+        // Values a calculation could not have given: the file is damaged.
+        CheckFiniteSolution(problem);
     } catch (const std::exception& e) {
         problem.SetCalculated(false);
         RethrowFileFailure(kLoadFailure, resFile, e);

@@ -26,7 +26,9 @@ class TProgress;
 // file ResFile (native path), solved by the method its calculation lines
 // name: equations, solver, values; the problem is then calculated. Raises
 // "Ошибка загрузки файла " + ResFile + ": " and the cause when the file is
-// missing, unreadable or of another length, or the problem cannot take it.
+// missing, unreadable or of another length, holds values no calculation
+// gives (not finite, beyond the range of a double, or result fields that
+// overflow from them), or the problem cannot take it.
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress);
 

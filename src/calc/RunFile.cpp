@@ -23,9 +23,6 @@
 namespace zem {
 namespace {
 
-// The most stages a mesh selection in the automatic mode runs (Calcul).
-constexpr std::size_t kMaxSelectionStages = 12;
-const std::string kSelectionStopped = "Подбор остановлен";
 
 // The calculation lines without the results switch: the results file is
 // written together with the problem file, after the calculation.
@@ -91,7 +88,7 @@ void CheckOutputs(const TPbData& data, const std::string& full, const TProblem& 
     if (settings.SaveResult) CheckWritable(NativePath(ChangeFileExtension(full, "res")));
     std::size_t approx = problem.Approximations().size();
     if (settings.CalcType == ctAstim) approx += 1;
-    if (settings.CalcType == ctChoose) approx += settings.AutoMode ? kMaxSelectionStages : 1;
+    if (settings.CalcType == ctChoose) approx += settings.AutoMode ? kMaxAutoStages : 1;
     if (approx == 0) return;
     data.CheckStorable(full);
     for (std::size_t i = 0; i < approx; ++i) {
@@ -148,11 +145,8 @@ std::string RunFile(const TPbData& data, const std::string& relativeName, TProgr
     texts.Object = PrintObject(*problem);
     progress.CheckStop();
     data.WriteCalculated(full, *problem, settings.SaveResult, texts);
-    std::string stopped;
-    for (const std::string& line : texts.Process)
-        if (line.starts_with(kSelectionStopped)) stopped = line;
     if (keep) *keep = std::move(problem);
-    return stopped;
+    return UnfinishedSelection(texts.Process);
 }
 
 int RunSeries(const TPbData& data, TSeriesFile& series, TProgress& progress) {

@@ -12,6 +12,7 @@
 // file was calculated, 1 when some failed, 2 on bad usage. Ctrl+C, SIGTERM and
 // SIGHUP stop the whole run: the stop holds from the signal on, nothing
 // further is written, and the exit status is 1.
+#include "calc/Calcul.h"
 #include "calc/Export.h"
 #include "calc/RunFile.h"
 #include "platform/errors.h"
@@ -139,7 +140,6 @@ std::string NativeOut(const std::string& out) { return std::filesystem::absolute
 // of it may add), each with its results.
 void GuardOutput(const std::string& out, const zem::TPbData& data, const std::string& problemFull) {
     namespace fs = std::filesystem;
-    constexpr std::size_t kMoreApproximations = 12;  // a selection's stage limit
     std::vector<std::string> own = {problemFull};
     std::size_t count = 0;
     try {
@@ -151,7 +151,7 @@ void GuardOutput(const std::string& out, const zem::TPbData& data, const std::st
     } catch (const std::exception&) {
         // An unreadable problem fails later with its own message.
     }
-    for (std::size_t i = 0; i < count + kMoreApproximations; ++i)
+    for (std::size_t i = 0; i < count + zem::kMaxAutoStages; ++i)
         own.push_back(zem::TPbData::ApproxFileName(problemFull, i));
     const fs::path target = fs::weakly_canonical(out);
     for (const std::string& file : own)
