@@ -5,15 +5,18 @@
 #include "domains/ElDomain.h"
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
+#include "elements/MyStr.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/extended.h"
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <cstdint>
 #include <fstream>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 namespace zem {
 
@@ -187,14 +190,86 @@ Extended TProblem::Solution(std::size_t i) const {
     return solver_->X().GetItem(i);
 }
 
+namespace {
+constexpr std::string_view kDigestTag = "ZEMDIGST";
+constexpr std::size_t kDigestTail = kDigestTag.size() + 16;
+}  // namespace
+
+std::string TProblem::ObjectDigest() const {
+    std::uint64_t h = 14695981039346656037ull;
+    auto add = [&h](std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+    };
+    for (const std::string& line : TextToLines(root_->Text())) {
+        add(line);
+        add("\r\n");
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string digest(16, '0');
+    for (int i = 15; i >= 0; --i, h >>= 4) digest[static_cast<std::size_t>(i)] = kHex[h & 0xF];
+    return digest;
+}
+
+std::string TProblem::ResultsBytes() const {
+    if (!solver_) throw ZemError("Задача не рассчитана");
+    const std::size_t n = solver_->N();
+    std::string data;
+    data.reserve(n * kExtendedSize + kDigestTail);
+    unsigned char rec[kExtendedSize];
+    for (std::size_t i = 0; i < n; ++i) {
+        PackExtended(Solution(i), rec);
+        data.append(reinterpret_cast<const char*>(rec), kExtendedSize);
+    }
+    data += kDigestTag;
+    data += ObjectDigest();
+    return data;
+}
+
 void TProblem::SaveResults(const std::string& nativeFileName) const {
     if (!solver_) RaiseFileFailure(kWriteFailure, nativeFileName, "задача не рассчитана");
-    solver_->X().SaveToFile(nativeFileName);
+    WriteFileAtomic(nativeFileName, ResultsBytes());
 }
 
 void TProblem::LoadResults(const std::string& nativeFileName) {
     if (!solver_) RaiseFileFailure(kLoadFailure, nativeFileName, "система уравнений задачи не построена");
-    solver_->X().LoadFromFile(nativeFileName);
+    TLineItem& x = solver_->X();
+    // A file that ends in the digest tail holds as many values as the
+    // unknowns of the problem solved, for the object text of the digest.
+    // Any other file is one of bare values, checked by their count.
+    std::string tail;
+    std::uintmax_t size = 0;
+    {
+        std::ifstream f(nativeFileName, std::ios::binary | std::ios::ate);
+        if (f) {
+            size = static_cast<std::uintmax_t>(f.tellg());
+            if (size >= kDigestTail && size % kExtendedSize == kDigestTail % kExtendedSize) {
+                tail.resize(kDigestTail);
+                f.seekg(static_cast<std::streamoff>(size - kDigestTail));
+                if (!f.read(tail.data(), static_cast<std::streamsize>(kDigestTail))) tail.clear();
+            }
+        }
+    }
+    if (tail.compare(0, kDigestTag.size(), kDigestTag) != 0) {
+        x.LoadFromFile(nativeFileName);
+        return;
+    }
+    const std::uintmax_t count = (size - kDigestTail) / kExtendedSize;
+    if (count != x.Count())
+        RaiseFileFailure(kLoadFailure, nativeFileName,
+                         "результаты другой задачи (в файле " + std::to_string(count) + " значений, в задаче " +
+                             std::to_string(x.Count()) + " неизвестных)");
+    if (tail.compare(kDigestTag.size(), 16, ObjectDigest()) != 0)
+        RaiseFileFailure(kLoadFailure, nativeFileName,
+                         "результаты получены для другого текста задачи (задача изменена после расчета)");
+    std::string data, cause;
+    if (!TryReadFileBytes(nativeFileName, static_cast<std::size_t>(size), data, cause))
+        RaiseFileFailure(kLoadFailure, nativeFileName, cause);
+    if (data.size() != size) RaiseFileFailure(kLoadFailure, nativeFileName, "файл изменился при чтении");
+    for (std::size_t i = 0; i < x.Count(); ++i)
+        x.SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
 }
 
 void TProblem::DoubleMesh() {

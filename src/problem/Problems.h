@@ -105,9 +105,18 @@ public:
     bool Calculated() const { return calculated_; }
     void SetCalculated(bool on) { calculated_ = on; }
 
-    // The solution vector as a results file (10 bytes per unknown), and back
-    // into the current solver. Loading raises ZemError when the file is
-    // missing or shorter than the number of unknowns.
+    // 16 lowercase hex digits: the 64-bit FNV-1a hash of the object text as
+    // the problem file holds it (every line followed by CR LF, UTF-8).
+    std::string ObjectDigest() const;
+
+    // The results file: 10 bytes per unknown, then the tag "ZEMDIGST" and the
+    // object digest of the problem solved (files without the tail, written
+    // before it existed, hold the values alone).
+    std::string ResultsBytes() const;
+    // The solution vector as a results file, and back into the current
+    // solver. Loading raises ZemError when the file is missing, holds another
+    // number of values than there are unknowns, or was written for another
+    // object text; the solution is then left as it was.
     void SaveResults(const std::string& nativeFileName) const;
     void LoadResults(const std::string& nativeFileName);
 

@@ -404,7 +404,8 @@ void TSeriesForm::CloseAllItemClick() {
 void TSeriesForm::CheckItemClick() {
     for (int i = 0; i < MemberCount(); ++i) {
         TFChildForm* w = MemberWindow(i);
-        const bool opened = !w;
+        // A member open in a window of its own stays open after the check.
+        const bool opened = !w && !Main->FileWindow(Main->ToAbsolutePath(Q(MemberPath(i))));
         if (opened) {
             w = Main->OpenFile(this, Q(MemberPath(i)));
             if (!w || w->Closing()) continue;  // the reading error is shown

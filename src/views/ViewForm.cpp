@@ -5,6 +5,7 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/RegIniFile.h"
+#include "app/Shortcuts.h"
 #include "app/TbOptionForm.h"
 #include "domains/ElDomain.h"
 #include "elements/Elements.h"
@@ -287,6 +288,7 @@ TViewForm::TViewForm(TMainForm* main, const QString& ident)
     : QWidget(main, Qt::Tool | Qt::WindowStaysOnTopHint), Main(main), PlacementIdent(ident) {
     resize(544, 375);
     PopupMenu = new QMenu(this);
+    KeepOwnShortcuts(this);
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu->popup(mapToGlobal(pos)); });
