@@ -128,6 +128,12 @@ void TLineItem::LoadFromFile(const std::string& fileName) {
         RaiseFileFailure(kLoadFailure, fileName,
                          "файл короче ожидаемого (" + std::to_string(data.size()) + " байт вместо " +
                              std::to_string(expected) + ")");
+    LoadRecords(data, fileName);
+}
+
+void TLineItem::LoadRecords(std::string_view data, const std::string& fileName) {
+    if (data.size() < count_ * kExtendedSize)
+        RaiseFileFailure(kLoadFailure, fileName, "файл короче ожидаемого");
     // A solution never holds an infinity, a NaN or a value beyond the range
     // of a double: such a record means the file is damaged, and nothing is
     // taken from it.
