@@ -23,7 +23,7 @@ namespace {
 // error still exceeds the accepted one: where the mesh steps change abruptly
 // the composed higher differences stop converging, and the selection would
 // otherwise refine the same spot until memory runs out.
-constexpr int kMaxAutoStages = 12;
+const std::string kSelectionStopped = "Подбор остановлен: выполнено этапов ";
 
 int CharacteristicIndex(const TDmElement& dm, const std::string& name) {
     const auto& names = dm.TableResults;
@@ -265,6 +265,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
     // 1.-2. Settings, and the real type of the matrices made from now on.
     process.clear();
     const TCalcSettings s = ReadCalcSettings(calcLines);
+    CheckCalcSettings(s);
     CheckCharacteristics(problem, s);
     TRealTypeScope realType(s.RealType);
     for (const std::string& line : MeshGuardLines(problem)) process.push_back(line);
@@ -342,13 +343,19 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
             process.push_back(std::string(22, '-'));
             ++stage;
             if (s.AutoMode && produced && stage > kMaxAutoStages) {
-                process.push_back("Подбор остановлен: выполнено этапов " + std::to_string(kMaxAutoStages));
+                process.push_back(kSelectionStopped + std::to_string(kMaxAutoStages));
                 break;
             }
         } while (s.AutoMode && produced);
         progress.SetCaption(caption);
     }
     if (solved && s.SaveResult) problem.SaveResults(NativePath(ChangeFileExtension(StoredPath(fileName), "res")));
+}
+
+std::string UnfinishedSelection(const std::vector<std::string>& process) {
+    for (const std::string& line : process)
+        if (line.starts_with(kSelectionStopped)) return line;
+    return {};
 }
 
 }  // namespace zem

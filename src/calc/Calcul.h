@@ -21,6 +21,15 @@ class TProgress;
 void CalculateBySettings(const std::string& fileName, TProblem& problem, std::vector<std::string>& process,
                          const std::vector<std::string>& calcLines, TProgress& progress);
 
+// The most stages a mesh selection in the automatic mode runs.
+constexpr int kMaxAutoStages = 12;
+
+// The line of the report that tells a mesh selection in the automatic mode
+// ran out of stages while they still refined the mesh, so the accepted error
+// was not reached ("Подбор остановлен: выполнено этапов 12"); empty when
+// the report has none.
+std::string UnfinishedSelection(const std::vector<std::string>& process);
+
 // The mesh error of a characteristic ("w", or "Span1.w" / "CylSym.w" with
 // several domains) of Problem against the solved problem Fine, in percent.
 // Norm 0 is the mean-square norm, 1 the uniform norm. Empty when the field is

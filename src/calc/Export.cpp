@@ -1,5 +1,6 @@
 #include "calc/Export.h"
 
+#include "calc/RunFile.h"
 #include "problem/CalcSettings.h"
 #include "domains/ElDomain.h"
 #include "domains/FieldKinds.h"
@@ -14,15 +15,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <numbers>
+#include <sstream>
 
 namespace zem {
 
@@ -34,27 +33,18 @@ constexpr int kSweepFacets = 36;
 
 std::string Num(Extended x) { return ExactText(x); }
 
-// Writes through Fill into a file beside FileName, then renames it over
-// FileName.
+// Writes the text Fill makes to FileName through the program's atomic
+// writer (a read-only target is refused, a link written through).
+void WriteWhole(TFileBatch& batch, const std::string& fileName, const std::function<void(std::ostream&)>& fill) {
+    std::ostringstream out;
+    fill(out);
+    batch.Stage(fileName, std::move(out).str());
+}
+
 void WriteWhole(const std::string& fileName, const std::function<void(std::ostream&)>& fill) {
-    const std::string tmp = fileName + ".part";
-    try {
-        {
-            errno = 0;
-            std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-            if (!out) RaiseFileFailure(kWriteFailure, fileName, errno);
-            fill(out);
-            out.flush();
-            if (!out) RaiseFileFailure(kWriteFailure, fileName, errno);
-        }
-        std::error_code ec;
-        std::filesystem::rename(tmp, fileName, ec);
-        if (ec) RaiseFileFailure(kWriteFailure, fileName, ec.value());
-    } catch (...) {
-        std::error_code ec;
-        std::filesystem::remove(tmp, ec);
-        throw;
-    }
+    TFileBatch batch;
+    WriteWhole(batch, fileName, fill);
+    batch.Commit();
 }
 
 // The result names of a domain element: its table names, or its graph names
@@ -148,16 +138,21 @@ struct TPatch {
     std::map<std::string, std::vector<Extended>> Fields;
 };
 
+// The points of a patch round the circumference: an axisymmetric shell is
+// swept, a closed direction repeats its first node.
+bool Swept(const TDomainResults& d) { return d.Shape == TDomainResults::TShape::Cylinder && d.Cols == 1; }
+int PatchCols(const TDomainResults& d) { return Swept(d) ? kSweepFacets + 1 : (d.ClosedCols ? d.Cols + 1 : d.Cols); }
+
 TPatch MakePatch(const TDomainResults& d, const std::vector<std::string>& names) {
     using TShape = TDomainResults::TShape;
     constexpr Extended kTwoPi = 2 * std::numbers::pi_v<Extended>;
     TPatch p;
     // A closed direction gets its first node again at the end, so that the
     // picture closes; an axisymmetric shell is swept round its axis.
-    const bool swept = d.Shape == TShape::Cylinder && d.Cols == 1;
+    const bool swept = Swept(d);
     p.Surface = d.Shape == TShape::Cylinder || d.Cols > 1;
     p.Rows = d.ClosedRows ? d.Rows + 1 : d.Rows;
-    p.Cols = swept ? kSweepFacets + 1 : (d.ClosedCols ? d.Cols + 1 : d.Cols);
+    p.Cols = PatchCols(d);
     const TNodeField* u = FindField(d, "u");
     const TNodeField* v = FindField(d, "v");
     const TNodeField* w = FindField(d, "w");
@@ -230,11 +225,7 @@ void WritePoints(std::ostream& out, const std::vector<TPatch>& patches) {
 
 void WriteStructured(std::ostream& out, const std::vector<TPatch>& patches, const std::vector<std::string>& names) {
     int rows = 0;
-    for (const TPatch& p : patches) {
-        if (p.Cols != patches.front().Cols)
-            throw ZemError("Области имеют разное число узлов по окружности: сохраните результаты в файл .vtp");
-        rows += p.Rows;
-    }
+    for (const TPatch& p : patches) rows += p.Rows;
     const std::string extent =
         "0 " + std::to_string(patches.front().Cols - 1) + " 0 " + std::to_string(rows - 1) + " 0 0";
     out << "<?xml version=\"1.0\"?>\n"
@@ -326,6 +317,8 @@ void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calcula
         problem.CreateSolver(s.SLAEMethod, progress);
         problem.LoadResults(resFile);
         problem.SetCalculated(true);
+        // Values a calculation could not have given: the file is damaged.
+        CheckFiniteSolution(problem);
     } catch (const std::exception& e) {
         problem.SetCalculated(false);
         RethrowFileFailure(kLoadFailure, resFile, e);
@@ -339,7 +332,8 @@ void ExportSystem(TProblem& problem, const std::string& fileName) {
     // One pass over the rows: the entries are written as the rows come and
     // the size line, whose room is kept before them, is filled in at the end.
     std::vector<Extended> free(n);
-    WriteWhole(fileName, [&](std::ostream& out) {
+    TFileBatch batch;
+    WriteWhole(batch, fileName, [&](std::ostream& out) {
         out << "%%MatrixMarket matrix coordinate real general\n"
                "% Row r: sum of a(r,c) x(c) + f(r) = 0; the free terms f are in the .rhs file.\n";
         const std::streampos sizeLine = out.tellp();
@@ -355,12 +349,44 @@ void ExportSystem(TProblem& problem, const std::string& fileName) {
         out.seekp(sizeLine);
         out << n << ' ' << n << ' ' << nonZeros;
     });
-    WriteWhole(fileName + ".rhs", [&](std::ostream& out) {
+    WriteWhole(batch, fileName + ".rhs", [&](std::ostream& out) {
         out << "%%MatrixMarket matrix array real general\n"
                "% The free terms f of the rows sum of a x + f = 0.\n"
             << n << " 1\n";
         for (Extended f : free) out << Num(f) << '\n';
     });
+    batch.Commit();
+}
+
+namespace {
+
+// The nodes and shape of a domain, without values.
+TDomainResults Layout(TProblem& problem, TDmElement& element) {
+    TDomain& dm = *element.Domain;
+    TDomainResults d;
+    d.Domain = &element == &problem.Root() ? std::string() : element.Key();
+    d.ClosedRows = dm.Periodic[0];
+    d.ClosedCols = dm.DimCount > 1 && dm.Periodic[1];
+    d.Rows = dm.StepCount(0) + (d.ClosedRows ? 0 : 1);
+    d.Cols = dm.DimCount > 1 ? dm.StepCount(1) + (d.ClosedCols ? 0 : 1) : 1;
+    d.Length = dm.Extent(0);
+    SetShape(dm, d);
+    return d;
+}
+
+}  // namespace
+
+void CheckExportTarget(TProblem& problem, const std::string& fileName, bool vtk) {
+    CheckWritable(fileName);
+    if (!vtk || (fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ".vtp") == 0)) return;
+    // A structured grid has one number of points round the circumference.
+    int cols = -1;
+    for (TDmElement* element : problem.Domains()) {
+        const int c = PatchCols(Layout(problem, *element));
+        if (cols >= 0 && c != cols)
+            throw ZemError("Области имеют разное число узлов по окружности: сохраните результаты в файл .vtp");
+        cols = c;
+    }
 }
 
 std::vector<TDomainResults> CollectResults(TProblem& problem) {
@@ -370,14 +396,7 @@ std::vector<TDomainResults> CollectResults(TProblem& problem) {
     Extended offset = 0;
     for (TDmElement* element : problem.Domains()) {
         TDomain& dm = *element->Domain;
-        TDomainResults d;
-        d.Domain = element == &problem.Root() ? std::string() : element->Key();
-        d.ClosedRows = dm.Periodic[0];
-        d.ClosedCols = dm.DimCount > 1 && dm.Periodic[1];
-        d.Rows = dm.StepCount(0) + (d.ClosedRows ? 0 : 1);
-        d.Cols = dm.DimCount > 1 ? dm.StepCount(1) + (d.ClosedCols ? 0 : 1) : 1;
-        d.Length = dm.Extent(0);
-        SetShape(dm, d);
+        TDomainResults d = Layout(problem, *element);
         d.AxialOffset = stacked ? offset : 0;
         offset += dm.Extent(0);
         const std::vector<std::string>& names = FieldNames(*element);
@@ -441,6 +460,7 @@ void ExportVtk(TProblem& problem, const std::string& fileName) {
     std::vector<TPatch> patches;
     for (const TDomainResults& d : domains) patches.push_back(MakePatch(d, names));
     const bool poly = fileName.size() >= 4 && fileName.compare(fileName.size() - 4, 4, ".vtp") == 0;
+    if (!poly) CheckExportTarget(problem, fileName, true);
     WriteWhole(fileName, [&](std::ostream& out) {
         if (poly)
             WritePolyData(out, patches, names);

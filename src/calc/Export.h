@@ -6,9 +6,10 @@
 // Every file is UTF-8 text (units such as "N·m/m") with a point as decimal
 // mark whatever the locale;
 // numbers carry the shortest text that reads back to the same extended real.
-// A file is written beside its target and renamed over it only when complete,
-// so a failure leaves an existing file as it was. Failures raise ZemError
-// with "Ошибка записи в файл ", the file name and the system's reason.
+// Every file goes through the program's atomic writer (WriteFileAtomic): a
+// failure or a kill leaves an existing file as it was, a read-only target is
+// refused and a link is written through. Failures raise ZemError with
+// "Ошибка записи в файл ", the file name and the system's reason.
 #pragma once
 
 #include "platform/extended.h"
@@ -29,7 +30,9 @@ std::string ExactText(Extended x);
 // file ResFile (native path), solved by the method its calculation lines
 // name: equations, solver, values; the problem is then calculated. Raises
 // "Ошибка загрузки файла " + ResFile + ": " and the cause when the file is
-// missing, unreadable or of another length, or the problem cannot take it.
+// missing, unreadable or of another length, holds values no calculation
+// gives (not finite, beyond the range of a double, or result fields that
+// overflow from them), or the problem cannot take it.
 void LoadSavedResults(TProblem& problem, const std::vector<std::string>& calculation, const std::string& resFile,
                       TProgress& progress);
 
@@ -66,6 +69,13 @@ struct TDomainResults {
     std::vector<TNodeField> Fields;  // in the element's order
 };
 std::vector<TDomainResults> CollectResults(TProblem& problem);
+
+// Raises what writing an export of the problem into FileName would raise,
+// before anything is calculated: a target that cannot be written (read-only,
+// a directory, a missing directory), and for a VTK structured grid (Vtk and
+// a name not ending in ".vtp") domains with different numbers of nodes round
+// the circumference.
+void CheckExportTarget(TProblem& problem, const std::string& fileName, bool vtk);
 
 // One row per node: domain, node indices, coordinates (x along the whole
 // shell from its bottom, or along a ring; y the arc around a shell), then every result field met in

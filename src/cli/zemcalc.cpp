@@ -7,9 +7,12 @@
 // Relative names are resolved against the start directory (the current one,
 // or DIR). Standard output carries the reports, standard error the failures
 // ("FILE: message"), the calculation log and, on a terminal, a progress line.
-// A file that fails does not stop the run. Exit status: 0 when every file
-// was calculated, 1 when some failed, 2 on bad usage. Ctrl+C, SIGTERM and
-// SIGHUP stop the running calculation.
+// A file that fails does not stop the run. Every file a run writes (an export
+// too) is checked before anything is calculated. Exit status: 0 when every
+// file was calculated, 1 when some failed, 2 on bad usage. Ctrl+C, SIGTERM and
+// SIGHUP stop the whole run: the stop holds from the signal on, nothing
+// further is written, and the exit status is 1.
+#include "calc/Calcul.h"
 #include "calc/Export.h"
 #include "calc/MeshGuard.h"
 #include "calc/Queries.h"
@@ -22,6 +25,7 @@
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
+#include "problem/Problems.h"
 #include "problemtypes/Register.h"
 #include "solvers/SLEstimate.h"
 #include "elements/MyStr.h"
@@ -95,8 +99,8 @@ private:
 
 TConsoleProgress* gProgress = nullptr;
 
-extern "C" void OnInterrupt(int) {
-    if (gProgress) gProgress->SetRunning(false);  // an atomic store
+void OnInterrupt(int) {
+    if (gProgress) gProgress->RequestStop();  // atomic stores
 }
 
 const char* const kUsage =
@@ -155,13 +159,29 @@ std::string LowerExt(const std::string& stored) {
 
 std::string NativeOut(const std::string& out) { return std::filesystem::absolute(out).string(); }
 
-// An output file must not replace the problem it is made from, nor its results.
-void GuardOutput(const std::string& out, const std::string& problemFull) {
+// An output file must not replace the problem it is made from, its results,
+// nor any of its approximation files (those it has and those a calculation
+// of it may add), each with its results.
+void GuardOutput(const std::string& out, const zem::TPbData& data, const std::string& problemFull) {
     namespace fs = std::filesystem;
+    std::vector<std::string> own = {problemFull};
+    std::size_t count = 0;
+    try {
+        zem::TProblemTexts texts;
+        const std::unique_ptr<zem::TProblem> problem = data.ReadProblemFile(problemFull, texts);
+        for (const zem::TApproximation& a : problem->Approximations())
+            if (!a.Text.empty()) own.push_back(zem::ToAbsolutePath(data.StartDir(), a.Text));
+        count = problem->Approximations().size();
+    } catch (const std::exception&) {
+        // An unreadable problem fails later with its own message.
+    }
+    for (std::size_t i = 0; i < count + zem::kMaxAutoStages; ++i)
+        own.push_back(zem::TPbData::ApproxFileName(problemFull, i));
     const fs::path target = fs::weakly_canonical(out);
-    for (const std::string& own : {problemFull, zem::ChangeFileExtension(problemFull, "res")})
-        if (target == fs::weakly_canonical(zem::NativePath(own)))
-            throw zem::ZemError("Файл " + out + " нельзя записать поверх файлов задачи");
+    for (const std::string& file : own)
+        for (const std::string& name : {file, zem::ChangeFileExtension(file, "res")})
+            if (target == fs::weakly_canonical(zem::NativePath(name)))
+                throw zem::ZemError("Файл " + out + " нельзя записать поверх файлов задачи");
 }
 
 // --system: the first problem's linear system, nothing calculated or written back.
@@ -173,30 +193,35 @@ void WriteSystem(const zem::TPbData& data, const std::string& file, const std::s
         stored = series.Files.front();
     }
     const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
-    GuardOutput(out, full);
-    GuardOutput(out + ".rhs", full);
+    GuardOutput(out, data, full);
+    GuardOutput(out + ".rhs", data, full);
+    zem::CheckWritable(out);
+    zem::CheckWritable(out + ".rhs");
     zem::TProblemTexts texts;
     std::unique_ptr<zem::TProblem> problem = data.ReadProblemFile(full, texts);
     zem::ExportSystem(*problem, out);
     std::cout << file << ": " << problem->UnknownCount() << " неизвестных, система записана в " << out << '\n';
 }
 
-// --export: the results of one problem, read back or calculated.
+// --export: the results of one problem, read back or calculated. The target
+// is checked before anything is calculated or written back.
 void WriteResults(const zem::TPbData& data, const std::string& file, const std::string& format,
                   const std::string& out, zem::TProgress& progress) {
     const std::string stored = zem::StoredPath(file);
     const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
     const std::string res = zem::ChangeFileExtension(full, "res");
-    GuardOutput(out, full);
-    std::unique_ptr<zem::TProblem> problem;
+    GuardOutput(out, data, full);
+    zem::TProblemTexts texts;
+    std::unique_ptr<zem::TProblem> problem = data.ReadProblemFile(full, texts);
+    zem::CheckExportTarget(*problem, out, format == "vtk");
     if (zem::FileCanOpen(res)) {
-        zem::TProblemTexts texts;
-        problem = data.ReadProblemFile(full, texts);
         zem::LoadSavedResults(*problem, texts.Calculation, zem::NativePath(res), progress);
     } else {
-        zem::RunFile(data, stored, progress, &problem);
+        const std::string stopped = zem::RunFile(data, stored, progress, &problem);
+        if (!stopped.empty()) throw zem::ZemError(stopped);
         std::cout << file << ": Расчет закончен\n";
     }
+    progress.CheckStop();
     if (format == "csv")
         zem::ExportCsv(*problem, out);
     else
@@ -219,17 +244,19 @@ struct TAnswered {
     std::size_t Unknowns = 0;
     std::vector<std::string> Warnings;
     std::vector<std::string> Guard;  // the mesh guard's lines
+    std::string Stopped;             // a selection its stage limit stopped short of the error
 };
 
 // Runs one problem file and answers Requests (the file's own when empty).
 TAnswered RunAndAnswer(const zem::TPbData& data, const std::string& stored, const std::vector<std::string>& requests,
                        zem::TProgress& progress) {
     std::unique_ptr<zem::TProblem> problem;
-    zem::RunFile(data, stored, progress, &problem);
+    const std::string stopped = zem::RunFile(data, stored, progress, &problem);
     const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
     const std::vector<std::string> file = zem::ReadTextFile(zem::NativePath(full));
     const std::vector<std::string> calc = zem::ReadSection(file, "CALCULATION");
     TAnswered a;
+    a.Stopped = stopped;
     a.Type = file.size() > 1 ? file[1] : std::string();
     a.Method = CalcValue(calc, "SLAEMethod");
     a.CalcType = CalcValue(calc, "CalcType");
@@ -306,12 +333,13 @@ int main(int argc, char** argv) {
             if (!bytes) return BadUsage(std::string("bad memory size: ") + argv[i]);
             zem::SetMemoryLimit(*bytes);
         } else if (a == "--system") {
-            if (i + 1 >= argc) return BadUsage("--system needs an output file");
+            if (i + 1 >= argc || !*argv[i + 1]) return BadUsage("--system needs an output file");
             systemOut = argv[++i];
         } else if (a == "--export") {
             if (i + 2 >= argc) return BadUsage("--export needs a format and an output file");
             exportFormat = argv[++i];
             exportOut = argv[++i];
+            if (exportOut.empty()) return BadUsage("--export needs an output file");
             if (exportFormat != "csv" && exportFormat != "vtk")
                 return BadUsage("unknown export format: " + exportFormat);
         } else if (a == "--no-run") {
@@ -369,6 +397,7 @@ int main(int argc, char** argv) {
         }
     }
     for (const std::string& file : files) {
+        if (progress.StopRequested()) break;
         if (progress.Verbose) std::cerr << "== " << file << '\n';
         progress.SetCaption("Решение СЛАУ: " + file);
         try {
@@ -389,12 +418,17 @@ int main(int argc, char** argv) {
                 const std::string full = zem::ToAbsolutePath(data.StartDir(), stored);
                 zem::TSeriesFile series = zem::ReadSeriesFile(full);
                 if (!requests.empty()) series.ResultData = requests;
+                zem::CheckWritable(zem::NativePath(full));
                 const int bad = zem::RunSeries(data, series, progress, workers);
-                zem::WriteSeriesFile(full, series);
+                // The members' lines come first: they stand even when the
+                // series file then cannot be written.
                 if (json)
                     std::cout << SeriesJson(file, series.Result, bad, seconds()) << '\n';
                 else
                     for (const std::string& line : series.Result) std::cout << "  " << line << '\n';
+                std::cout << std::flush;
+                progress.CheckStop();
+                zem::WriteSeriesFile(full, series);
                 if (bad) {
                     ++failed;
                     progress.ClearLine();
@@ -405,10 +439,14 @@ int main(int argc, char** argv) {
                 const TAnswered answered = RunAndAnswer(data, stored, requests, progress);
                 progress.ClearLine();
                 for (const std::string& line : answered.Guard) std::cerr << file << ": " << line << '\n';
-                if (json) {
-                    std::cout << ProblemJson(file, answered, seconds()) << '\n';
+                if (json) std::cout << ProblemJson(file, answered, seconds()) << '\n';
+                if (!answered.Stopped.empty()) {
+                    // Written back, but short of the accepted error.
+                    ++failed;
+                    std::cerr << file << ": " << answered.Stopped << '\n';
                     continue;
                 }
+                if (json) continue;
                 for (const zem::TQueryAnswer& a : answered.Answers) std::cout << "  " << zem::AnswerText(a) << '\n';
             }
             if (!json) std::cout << file << ": Расчет закончен\n";
@@ -419,5 +457,5 @@ int main(int argc, char** argv) {
             std::cerr << file << ": " << zem::ErrorMessage(e) << '\n';
         }
     }
-    return failed ? 1 : 0;
+    return failed || progress.StopRequested() ? 1 : 0;
 }

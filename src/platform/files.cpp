@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -62,8 +64,21 @@ private:
 };
 
 // The prefix of the temporary names of a target: ".NAME." then the writer's
-// process id, a random part and ".tmp".
-std::string TempPrefix(const std::string& target) { return "." + NameOf(target) + "."; }
+// process id, a random part and ".tmp". A long name is cut (at a character
+// boundary) and followed by a hash of the whole, so that the temporary name
+// stays within the 255 bytes a directory entry takes.
+std::string TempPrefix(const std::string& target) {
+    constexpr std::size_t kKeep = 80;
+    const std::string name = NameOf(target);
+    if (name.size() <= kKeep + 20) return "." + name + ".";
+    std::size_t cut = kKeep;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+    for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return "." + name.substr(0, cut) + "~" + hex + ".";
+}
 
 std::string RandomPart() {
     static std::atomic<unsigned> counter{0};

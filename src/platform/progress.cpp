@@ -20,8 +20,12 @@ std::string ElapsedText(std::int64_t seconds) {
 }
 
 void TProgress::StepProgress(std::size_t position) {
-    if (!Running()) throw EBreakCalcule();
+    if (!Running() || StopRequested()) throw EBreakCalcule();
     Step(position);
+}
+
+void TProgress::CheckStop() const {
+    if (StopRequested()) throw EBreakCalcule();
 }
 
 TProgressLog::TProgressLog(Clock clock) : clock_(std::move(clock)) {

@@ -36,6 +36,18 @@ public:
     bool Running() const noexcept { return running_.load(std::memory_order_acquire); }
     void SetRunning(bool on) noexcept { running_.store(on, std::memory_order_release); }
 
+    // A stop that holds for the whole run (a signal to the batch runner):
+    // unlike a cleared running flag, no new calculation, solver thread or
+    // log sets it back. May be called from any thread.
+    void RequestStop() noexcept {
+        stopRequested_.store(true, std::memory_order_release);
+        SetRunning(false);
+    }
+    bool StopRequested() const noexcept { return stopRequested_.load(std::memory_order_acquire); }
+    // Raises EBreakCalcule when a stop was requested; called between the
+    // stages of a run, where no progress step comes.
+    virtual void CheckStop() const;
+
     // Starts a calculation of N rows: bar maximum N-1, time 00:00, empty log,
     // Running set.
     virtual void StartCalculation(std::size_t n) = 0;
@@ -47,8 +59,8 @@ public:
     // sweep and residual there).
     virtual void SetStageLabel(const std::string& text) = 0;
     virtual void SetMaximum(std::size_t maximum) = 0;
-    // Raises EBreakCalcule when Running is cleared; then position 0 advances
-    // the bar by one, any other position sets it.
+    // Raises EBreakCalcule when Running is cleared or a stop was requested;
+    // then position 0 advances the bar by one, any other position sets it.
     void StepProgress(std::size_t position = 0);
     // Ends the calculation: stage Message, total time line, 47 hyphens,
     // Running cleared.
@@ -64,6 +76,7 @@ protected:
 
 private:
     std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
 };
 
 // What a progress display shows at one moment.

@@ -8,6 +8,7 @@
 #include "solvers/SLEstimate.h"
 
 #include <cctype>
+#include <cmath>
 
 namespace zem {
 namespace {
@@ -139,6 +140,11 @@ TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines) {
     }
     if (FindValue(lines, "PrecChar", value)) s.PrecChar = value;
     return s;
+}
+
+void CheckCalcSettings(const TCalcSettings& s) {
+    if (s.CalcType == ctChoose && !(s.Prec > 0 && std::isfinite(s.Prec)))
+        throw ZemError("Prec: допустимая погрешность должна быть больше нуля");
 }
 
 void ApplySizeDefaults(TCalcSettings& s, const std::vector<std::string>& lines, std::size_t n, std::size_t m,

@@ -37,6 +37,12 @@ const std::vector<std::string>& ListTypeNames();    // "by type", "by domain"
 // that is not a number raises "Ошибка численного значения".
 TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines);
 
+// Refuses settings a calculation cannot run under: a mesh selection whose
+// accepted error is not a positive number (0, the value of a missing "Prec",
+// would refine until the stage limit) raises
+// "Prec: допустимая погрешность должна быть больше нуля".
+void CheckCalcSettings(const TCalcSettings& s);
+
 // The method and real type of a problem whose lines do not name them (a new
 // problem): chosen for its size, N unknowns with half band M, whether it
 // is two-dimensional and whether its system repeats round a closed

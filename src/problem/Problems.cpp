@@ -134,6 +134,7 @@ void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
         TProgress*& progress;
         ~TRunning() { progress = nullptr; }
     } running{progress_ = &progress};
+    progress.CheckStop();
     CheckEquationMemory();
     try {
         BuildEquations();
@@ -311,8 +312,7 @@ void TProblem::LoadResults(const std::string& nativeFileName) {
     if (!TryReadFileBytes(nativeFileName, static_cast<std::size_t>(size), data, cause))
         RaiseFileFailure(kLoadFailure, nativeFileName, cause);
     if (data.size() != size) RaiseFileFailure(kLoadFailure, nativeFileName, "файл изменился при чтении");
-    for (std::size_t i = 0; i < x.Count(); ++i)
-        x.SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
+    x.LoadRecords(data, nativeFileName);
 }
 
 void TProblem::DoubleMesh() {

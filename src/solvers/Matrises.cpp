@@ -5,9 +5,11 @@
 #include "platform/files.h"
 #include "platform/numtext.h"
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <limits>
 
 namespace zem {
 
@@ -126,8 +128,23 @@ void TLineItem::LoadFromFile(const std::string& fileName) {
         RaiseFileFailure(kLoadFailure, fileName,
                          "файл короче ожидаемого (" + std::to_string(data.size()) + " байт вместо " +
                              std::to_string(expected) + ")");
-    for (std::size_t i = 0; i < count_; ++i)
-        SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
+    LoadRecords(data, fileName);
+}
+
+void TLineItem::LoadRecords(std::string_view data, const std::string& fileName) {
+    if (data.size() < count_ * kExtendedSize)
+        RaiseFileFailure(kLoadFailure, fileName, "файл короче ожидаемого");
+    // A solution never holds an infinity, a NaN or a value beyond the range
+    // of a double: such a record means the file is damaged, and nothing is
+    // taken from it.
+    std::vector<Extended> values(count_);
+    for (std::size_t i = 0; i < count_; ++i) {
+        values[i] = UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize);
+        if (!(std::fabs(values[i]) <= std::numeric_limits<double>::max()))
+            RaiseFileFailure(kLoadFailure, fileName,
+                             "файл поврежден (запись " + std::to_string(i + 1) + " не является допустимым числом)");
+    }
+    for (std::size_t i = 0; i < count_; ++i) SetItem(i, values[i]);
 }
 
 // --- TXLineItem ----------------------------------------------------------------

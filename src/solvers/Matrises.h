@@ -25,6 +25,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zem {
@@ -96,6 +97,11 @@ public:
     // shorter or longer than Count records).
     void SaveToFile(const std::string& fileName) const;
     void LoadFromFile(const std::string& fileName);
+    // Takes the first Count records of Data (read from FileName). A record
+    // that is not finite or lies beyond the range of a double raises
+    // "Ошибка загрузки файла <name>: файл поврежден ..." and leaves the row
+    // as it was.
+    void LoadRecords(std::string_view data, const std::string& fileName);
 
 protected:
     TLineItem() = default;

@@ -2,6 +2,7 @@
 #include "app/QtText.h"
 
 #include "app/Dialogs.h"
+#include "calc/Calcul.h"
 #include "app/MainForm.h"
 #include "calc/Calcul.h"
 #include "calc/MeshGuard.h"
@@ -628,7 +629,8 @@ void TProblemForm::BeginRun(zem::TTurnJob& job) {
 void TProblemForm::EndRun(zem::TTurnJob& job) {
     SetBusy(false);
     if (job.Ok) {
-        SetRunState(TRunState::Done);
+        const std::string unfinished = zem::UnfinishedSelection(job.Process);
+        SetRunState(unfinished.empty() ? TRunState::Done : TRunState::Unfinished, Q(unfinished));
         AfterCalculation(job.Process);
         return;
     }
@@ -660,13 +662,14 @@ void TProblemForm::SetRunState(TRunState state, const QString& error) {
     case TRunState::None: break;
     case TRunState::Running: text = QStringLiteral("Идет расчет"); break;
     case TRunState::Done: text = QStringLiteral("Расчет завершен"); break;
+    case TRunState::Unfinished: text = QStringLiteral("Расчет завершен: ") + error; break;
     case TRunState::Stopped: text = QStringLiteral("Расчет прерван"); break;
     case TRunState::Failed: text = QStringLiteral("Расчет не выполнен: ") + error; break;
     }
     StatusLabel->setText(text);
     StatusLabel->setVisible(!text.isEmpty());
-    StatusLabel->setStyleSheet(state == TRunState::Failed ? QStringLiteral("color: #b00000; font-weight: bold")
-                                                          : QString());
+    const bool warn = state == TRunState::Failed || state == TRunState::Unfinished;
+    StatusLabel->setStyleSheet(warn ? QStringLiteral("color: #b00000; font-weight: bold") : QString());
     if (state != TRunState::None && state != TRunState::Running)
         Main->statusBar()->showMessage(windowTitle() + QStringLiteral(": ") + text);
 }

@@ -155,7 +155,9 @@ public:
     // the cause stays until the next run).
     QLabel* StatusLabel = nullptr;
 
-    enum class TRunState { None, Running, Done, Stopped, Failed };
+    // Unfinished: done and written, but a mesh selection ran out of stages
+    // before it reached the accepted error.
+    enum class TRunState { None, Running, Done, Unfinished, Stopped, Failed };
     TRunState RunState() const { return runState_; }
 
 protected:

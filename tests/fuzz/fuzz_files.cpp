@@ -1,28 +1,42 @@
-// The readers of the program on mutated input: problem files, element texts
-// and series files. A fixed-seed mutation driver takes the files of a corpus,
-// changes them at random (bytes, lines, tokens, splices of two entries) and
-// feeds them to the reader for a bounded time. Every input must give a result
-// or the program's own error; any other exception fails the run, and in the
-// sanitizer build every memory or undefined-behaviour fault aborts it. An
-// accepted element tree must print and read back to the same text. Inputs the
-// readers accept join the corpus in memory, so later mutations reach deeper.
+// The readers of the program on mutated input: problem files, element texts,
+// series files and results files. A fixed-seed mutation driver takes the
+// files of a corpus, changes them at random (bytes, lines, tokens, splices of
+// two entries) and feeds them to the reader for a bounded time. Every input
+// must give a result or the program's own error; any other exception fails
+// the run, and in the sanitizer build every memory or undefined-behaviour
+// fault aborts it. An accepted element tree must print and read back to the
+// same text; accepted results must give finite fields. Inputs the readers
+// accept join the corpus in memory, so later mutations reach deeper.
 //
-//   fuzz_files [--seconds S] [--seed N] CORPUS_DIR
+// The long mode (--long, for hours; see tests/fuzz/long.sh) adds whole runs
+// from file to file (calculation lines, estimates, selections, series
+// members, every problem type) and, with --zemcalc, the batch runner's
+// command lines (options, exports, systems, series, missing and odd files).
+// A run that passes its time limit is stopped and counted as a time-out.
 //
-// CORPUS_DIR holds the subdirectories problem, element and series: a default
-// problem file and element text of every type, and a series file.
+//   fuzz_files [--seconds S] [--seed N] [--long] [--zemcalc PATH] CORPUS_DIR
+//
+// CORPUS_DIR holds the subdirectories problem, element and series: problem
+// files and element texts of the types, and a series file. The default
+// problem of every type is added to them.
+#include "calc/Export.h"
+#include "calc/RunFile.h"
 #include "elements/Elements.h"
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
+#include "platform/progress.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
 #include "problem/PbTypes.h"
 #include "problem/Problems.h"
 #include "problemtypes/Register.h"
+#include "solvers/SLCLass.h"
 
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -31,6 +45,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -132,8 +147,51 @@ struct TTarget {
     std::vector<std::string> Corpus;
     std::function<bool(const std::string&)> Run;  // true when the input was accepted
     std::size_t Seeds = 0;  // the entries read from disk, run unchanged first
+    int Every = 1;          // runs on one of this many of its turns (the slow ones)
+    long Turns = 0;
     long Executions = 0;
     long Accepted = 0;
+    long TimedOut = 0;
+};
+
+// A progress that stops the run when it passes its time limit.
+class TLimitedProgress : public TProgressLog {
+public:
+    explicit TLimitedProgress(double seconds)
+        : deadline_(std::chrono::steady_clock::now() +
+                    std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds))) {}
+    bool TimedOut() const { return timedOut_; }
+
+protected:
+    void Step(std::size_t position) override {
+        if (std::chrono::steady_clock::now() > deadline_) {
+            timedOut_ = true;
+            RequestStop();
+        }
+        TProgressLog::Step(position);
+    }
+
+private:
+    std::chrono::steady_clock::time_point deadline_;
+    bool timedOut_ = false;
+};
+
+// The calculation lines a run may take, and a choice among them.
+const std::vector<std::string> kCalculations = {
+    "CalcType= simple\r\n",
+    "CalcType= astim\r\nAstimList= w\r\n",
+    "AutoMode\r\nCalcType= choose\r\nPrec= 5\r\nPrecChar= w\r\nPrecList= mesh_x\r\n",
+    "CalcType= choose\r\nPrec= 0\r\nPrecChar= w\r\n",
+    "CalcType= choose\r\nPrec= 1e-300\r\nPrecChar= M1\r\nPrecList= mesh_x, mesh_y\r\n",
+    "SaveResult\r\nIsSLAEError\r\nRealType= REAL\r\n",
+    "RealType= EXTENDED\r\nErrorNorma= uniform\r\nListType= by domain\r\n",
+};
+
+// The words a batch runner's command line is made of.
+const std::vector<std::string> kArguments = {
+    "-q", "-C", ".", "sub", "--system", "--export", "csv", "vtk", "pdf", "", "-h", "--version", "--bogus",
+    "Shell.zem", "Shell.zem", "Shell.zem", "s.zes", "s.zes", "Shell.res", "missing.zem", "sub", "out.csv",
+    "out.vts", "out.vtp", "out.mtx", "Shell_01.zem", "/dev/null", "ro.csv", "link.csv", "-",
 };
 
 // True when F gives a result, false on the program's error; anything else is
@@ -167,22 +225,28 @@ std::string Shown(const std::string& s) {
 int main(int argc, char** argv) {
     double seconds = 10;
     unsigned seed = 20261207;
+    bool longMode = false;
+    std::string zemcalc;
     fs::path corpus;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seconds" && i + 1 < argc) seconds = std::stod(argv[++i]);
         else if (a == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::stoul(argv[++i]));
+        else if (a == "--long") longMode = true;
+        else if (a == "--zemcalc" && i + 1 < argc) zemcalc = fs::absolute(argv[++i]).string();
         else corpus = a;
     }
     if (corpus.empty()) {
-        std::cerr << "usage: fuzz_files [--seconds S] [--seed N] CORPUS_DIR\n";
+        std::cerr << "usage: fuzz_files [--seconds S] [--seed N] [--long] [--zemcalc PATH] CORPUS_DIR\n";
         return 2;
     }
     RegisterProblemTypes();
 
     // A scratch directory: the current input, and the approximation files
-    // that inputs may name.
-    const fs::path scratch = fs::temp_directory_path() / ("zem-fuzz-" + std::to_string(::getpid()));
+    // that inputs may name. In memory when the system has it: the runs of
+    // the long mode flush every file they write.
+    const fs::path tmp = longMode && fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    const fs::path scratch = tmp / ("zem-fuzz-" + std::to_string(::getpid()));
     fs::create_directories(scratch);
     const TPbData data(StoredPath(scratch.string()));
     const std::string input = (scratch / "Shell.zem").string();
@@ -191,7 +255,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < kProblemTypeCount; ++i)
         if (ProblemTypeAvailable(i)) types.push_back(i);
 
-    std::vector<TTarget> targets(3);
+    std::vector<TTarget> targets(longMode ? 6 : 4);
     targets[0].Name = "problem";
     targets[0].Run = [&](const std::string& s) {
         WriteAll(input, s);
@@ -225,7 +289,139 @@ int main(int argc, char** argv) {
                 throw std::logic_error("series file does not read back");
         });
     };
+    // Results files: the solution of every type's default problem, loaded
+    // into that problem as the batch runner's export loads it.
+    struct TSolved {
+        std::unique_ptr<TProblem> Problem;
+        std::string Res;
+    };
+    std::vector<TSolved> solved;
+    {
+        TProgressLog quiet;
+        for (int type : types) {
+            TSolved s{std::make_unique<TProblem>(type, "F"), {}};
+            try {
+                s.Problem->Calculate(2, false, quiet);
+                s.Problem->SaveResults((scratch / "seed.res").string());
+                s.Res = ReadAll(scratch / "seed.res");
+                solved.push_back(std::move(s));
+            } catch (const ZemError&) {
+                // A default problem that does not solve has no results to mutate.
+            }
+        }
+    }
+    if (solved.empty()) {
+        std::cerr << "no default problem solves\n";
+        return 2;
+    }
+    targets[3].Name = "results";
+    for (const TSolved& s : solved) targets[3].Corpus.push_back(s.Res);
+    targets[3].Run = [&](const std::string& s) {
+        // The problem is chosen by the length the file has (or the first).
+        TProblem* problem = solved.front().Problem.get();
+        for (TSolved& t : solved)
+            if (t.Res.size() == s.size()) problem = t.Problem.get();
+        WriteAll(scratch / "in.res", s);
+        TProgressLog quiet;
+        return Accepts([&] {
+            LoadSavedResults(*problem, {"SLAEMethod= " + SLAEMethodNames()[2]}, (scratch / "in.res").string(), quiet);
+            for (const TDomainResults& d : CollectResults(*problem))
+                for (const TNodeField& f : d.Fields)
+                    for (Extended v : f.Values)
+                        if (!std::isfinite(v)) throw std::logic_error("results loaded with a non-finite " + f.Name);
+        });
+    };
+    long runs = 0;
+    if (longMode) {
+        // Whole runs: a problem file under calculation lines of its own,
+        // calculated and written back, now and then as a series member.
+        targets[4].Name = "run";
+        targets[4].Every = 4;
+        targets[4].Run = [&](const std::string& s) {
+            std::string file = s;
+            const std::size_t calc = file.find("#CALCULATION");
+            if (calc != std::string::npos && runs % 2 == 0)
+                file.insert(calc + 14 > file.size() ? file.size() : calc + 14,
+                            kCalculations[static_cast<std::size_t>(runs / 2) % kCalculations.size()]);
+            WriteAll(input, file);
+            for (const char* stale : {"Shell.res", "Shell_02.zem", "Shell_02.res"}) fs::remove(scratch / stale);
+            TLimitedProgress progress(2.0);
+            bool ok = false;
+            try {
+                ok = Accepts([&] {
+                    if (runs++ % 8 == 0) {
+                        TSeriesFile series;
+                        series.Files = {"Shell.zem", "missing.zem"};
+                        RunSeries(data, series, progress);
+                        WriteSeriesFile((scratch / "s.zes").string(), series);
+                    } else {
+                        RunFile(data, "Shell.zem", progress);
+                    }
+                });
+            } catch (...) {
+                if (!progress.TimedOut()) throw;
+            }
+            if (progress.TimedOut()) ++targets[4].TimedOut;
+            return ok && !progress.TimedOut();
+        };
+        // The batch runner's command lines on the files a run left.
+        targets[5].Name = "command";
+        targets[5].Every = zemcalc.empty() ? 0 : 16;  // 0: never
+        targets[5].Run = [&](const std::string& s) {
+            std::vector<std::string> args = {zemcalc};
+            for (unsigned char c : s.substr(0, 6)) args.push_back(kArguments[c % kArguments.size()]);
+            fs::create_directories(scratch / "sub");
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                if (::chdir(scratch.c_str()) != 0 || !std::freopen("/dev/null", "w", stdout) ||
+                    !std::freopen("/dev/null", "w", stderr))
+                    ::_exit(99);
+                ::alarm(20);
+                std::vector<char*> argvOut;
+                for (std::string& a : args) argvOut.push_back(a.data());
+                argvOut.push_back(nullptr);
+                ::execv(argvOut[0], argvOut.data());
+                ::_exit(98);
+            }
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            std::string line;
+            for (std::size_t i = 1; i < args.size(); ++i) line += " '" + args[i] + "'";
+            if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
+                ++targets[5].TimedOut;
+                return false;
+            }
+            if (!WIFEXITED(status) || WEXITSTATUS(status) > 2)
+                throw std::logic_error("zemcalc" + line + ": status " + std::to_string(status));
+            return WEXITSTATUS(status) == 0;
+        };
+        // Every byte of the six picks one argument.
+        for (int i = 0; i < 64; ++i) {
+            std::string a;
+            for (int k = 0; k < 6; ++k) a += static_cast<char>((i * 7 + k * 13) % 256);
+            targets[5].Corpus.push_back(a);
+        }
+    }
+    // The default problem of every type joins the corpus of problem files.
+    for (int type : types) {
+        TProblem p(type, "Shell");
+        TProblemTexts texts;
+        texts.Object = PrintObject(p);
+        data.WriteProblemFile((scratch / "seed.zem").string(), p, false, texts);
+        const std::string text = ReadAll(scratch / "seed.zem");
+        targets[0].Corpus.push_back(text);
+        if (longMode) targets[4].Corpus.push_back(text);
+    }
     for (TTarget& t : targets) {
+        if (t.Name == "results" || t.Name == "command") {
+            t.Seeds = t.Corpus.size();
+            continue;
+        }
+        if (t.Name == "run") {
+            for (const auto& e : fs::directory_iterator(corpus / "problem")) t.Corpus.push_back(ReadAll(e.path()));
+            t.Seeds = t.Corpus.size();
+            continue;
+        }
         for (const auto& e : fs::directory_iterator(corpus / t.Name)) {
             t.Corpus.push_back(ReadAll(e.path()));
             // An element text is one line: its line end is no part of it.
@@ -237,6 +433,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    // Targets the command lines name: a read-only file and a link.
+    WriteAll(scratch / "ro.csv", "keep\n");
+    fs::permissions(scratch / "ro.csv", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::create_symlink("out.csv", scratch / "link.csv");
     // Problem files may name approximations beside them.
     WriteAll(scratch / "Shell_01.zem", targets[0].Corpus.front());
 
@@ -246,7 +446,8 @@ int main(int argc, char** argv) {
     int faults = 0;
     for (long round = 0; faults < 10; ++round) {
         if (round % 16 == 0 && std::chrono::steady_clock::now() >= deadline) break;
-        TTarget& t = targets[static_cast<std::size_t>(round % 3)];
+        TTarget& t = targets[static_cast<std::size_t>(round) % targets.size()];
+        if (t.Every == 0 || t.Turns++ % t.Every != 0) continue;
         // The unchanged corpus first, then mutations.
         const std::string in = t.Executions < static_cast<long>(t.Seeds)
                                    ? t.Corpus[static_cast<std::size_t>(t.Executions)]
@@ -265,7 +466,10 @@ int main(int argc, char** argv) {
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     long total = 0;
     for (const TTarget& t : targets) {
-        std::cout << t.Name << ": " << t.Executions << " executions, " << t.Accepted << " accepted\n";
+        if (t.Executions == 0) continue;
+        std::cout << t.Name << ": " << t.Executions << " executions, " << t.Accepted << " accepted";
+        if (t.TimedOut) std::cout << ", " << t.TimedOut << " stopped at the time limit";
+        std::cout << '\n';
         total += t.Executions;
     }
     std::cout << "total: " << total << " executions in " << took << " s, seed " << seed << ", faults " << faults

@@ -152,6 +152,14 @@ TEST(ProblemForm, RunFailureStaysShownUntilTheNextRun) {
     EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Done);
     EXPECT_EQ(w->StatusLabel->text(), QStringLiteral("Расчет завершен"));
     EXPECT_EQ(f.Main().statusBar()->currentMessage(), QStringLiteral("Shell.zem: Расчет завершен"));
+    // A selection whose stages ran out before the accepted error: written,
+    // but the status says the accuracy was not reached.
+    run("AutoMode\nCalcType= choose\nPrec= 1e-12\nPrecChar= w\nPrecList= mesh_x\n"
+        "SLAEMethod= Метод Гаусса. Ленточная матрица");
+    EXPECT_EQ(f.Script.Messages.size(), 1);
+    EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Unfinished);
+    EXPECT_EQ(f.Main().statusBar()->currentMessage(),
+              QStringLiteral("Shell.zem: Расчет завершен: Подбор остановлен: выполнено этапов 12"));
 }
 
 TEST(ProblemForm, SaveAsTakesTheResultsAlong) {
