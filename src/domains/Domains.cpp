@@ -188,28 +188,43 @@ void TDomain::MeshDataError(int d) const {
 
 // --- Rows and results -----------------------------------------------------------
 
+void TDomain::PlaceColumns(TElementHost& host, std::size_t base) {
+    columnHost_ = &host;
+    columnBase_ = base;
+    placedAt_ = host.TreeVersion();
+}
+
+void TDomain::NoRow() const { throw std::logic_error("no equation row is being written"); }
+
 // A negative column would land in a neighbouring domain's unknowns: the
 // domain's numbering and its writers disagree.
 void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
     const int column = ColumnOf(c, idx);
     ZEM_ASSERT(column >= 0, "a column of this domain");
-    if (rowHost_)
-        rowHost_->AddCoef(rowOffset_ + static_cast<std::size_t>(column), x);
-    else
-        Owner->DomainAddCoef(column, x);
+    if (!row_) NoRow();
+    row_->AddCoef(columnBase_ + static_cast<std::size_t>(column), x);
 }
 
 Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
     const int column = ColumnOf(c, idx);
     ZEM_ASSERT(column >= 0, "a column of this domain");
-    return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
+    return solutionProbe_ ? (*solutionProbe_)(column) : Unknown(column);
+}
+
+Extended TDomain::Unknown(int column) {
+    if (!columnHost_ || columnHost_->TreeVersion() != placedAt_) {
+        // The tree changed shape since the columns were placed: a mesh
+        // rebuilt here or in a domain before this one moves them.
+        if (TElementHost* host = Owner ? Owner->ColumnHost() : nullptr) host->PlaceColumns();
+        if (!columnHost_ || columnHost_->TreeVersion() != placedAt_)
+            throw std::logic_error("the domain's unknowns are in no system");
+    }
+    return columnHost_->GetUnknown(columnBase_ + static_cast<std::size_t>(column));
 }
 
 void TDomain::AddFree(Extended x) {
-    if (rowHost_)
-        rowHost_->AddFree(x);
-    else
-        Owner->DomainAddFree(x);
+    if (!row_) NoRow();
+    row_->AddFree(x);
 }
 
 std::string TDomain::EquationName(const std::string& prefix, const TNodeIdx& nodeIdx) const {
@@ -563,7 +578,7 @@ bool TDomain::ResultIsRoundingZero(int comp, int kinds) {
     // an unknown only makes the measure stricter.
     Extended largest = 0, field = 0;
     const std::function<Extended(int)> record = [&](int column) {
-        const Extended v = Owner->DomainUnknown(column);
+        const Extended v = Unknown(column);
         largest = std::max(largest, std::fabs(v));
         return v;
     };

@@ -8,10 +8,10 @@ namespace zem {
 TSLAEEquat::TSLAEEquat(TDomain* domain, const TNodeIdx& nodeIdx, TEquatWriter writer, double weight)
     : Domain(domain), NodeIdx(nodeIdx), Writer(std::move(writer)), Weight(weight) {}
 
-void TSLAEEquat::Write(TElementHost* host) const {
+void TSLAEEquat::Write(TRowSink& row) const {
     assert(Domain && Writer && "a term names its domain and writer");
     for (int d = 0; d < Domain->DimCount; ++d) Domain->SetPos(d, NodeIdx[static_cast<std::size_t>(d)]);
-    TDomain::TDirectRow direct(*Domain, host);
+    const TDomain::TRowScope scope(*Domain, row);
     Writer(*Domain, Weight);
 }
 
@@ -40,10 +40,10 @@ int TEquationList::TermCount(int row) const {
     return static_cast<int>(firstTerm_[r + 1] - firstTerm_[r]);
 }
 
-bool TEquationList::WriteRow(int row, TElementHost* host) const {
+bool TEquationList::WriteRow(int row, TRowSink& sink) const {
     const int count = TermCount(row);
     const std::size_t first = firstTerm_[static_cast<std::size_t>(row)];
-    for (std::size_t k = first; k < first + static_cast<std::size_t>(count); ++k) terms_[k].Write(host);
+    for (std::size_t k = first; k < first + static_cast<std::size_t>(count); ++k) terms_[k].Write(sink);
     return count > 0;
 }
 

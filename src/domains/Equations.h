@@ -3,7 +3,8 @@
 // A row of the linear system is never stored as numbers: it is a small object
 // that names a domain, a node and the writer that emits the row's coefficients
 // and free term. Whenever the solver asks for a row, the writer runs again and
-// its coefficients travel through the element tree into the row being built.
+// its coefficients go, at the domain's column base, into the row sink the
+// caller hands it.
 #pragma once
 
 #include "domains/Domains.h"
@@ -28,9 +29,8 @@ public:
     double Weight;
 
     // Moves the domain to the node, direction by direction, and runs the
-    // writer with the weight. Given the host whose row is being built, the
-    // domain writes into it directly where it knows its offset there.
-    void Write(TElementHost* host = nullptr) const;
+    // writer with the weight into Row.
+    void Write(TRowSink& row) const;
 };
 
 // The problem's equation list: one entry per unknown, in row order. An entry
@@ -55,9 +55,9 @@ public:
     // The number of terms of the row.
     int TermCount(int row) const;
     bool HasEquation(int row) const { return TermCount(row) > 0; }
-    // Runs every term of the row in order (see TSLAEEquat::Write); false
-    // when the row has none.
-    bool WriteRow(int row, TElementHost* host = nullptr) const;
+    // Runs every term of the row in order into Sink (see TSLAEEquat::Write);
+    // false when the row has none.
+    bool WriteRow(int row, TRowSink& sink) const;
     // The position of the first entry with this name, or -1.
     int IndexOf(const std::string& name) const;
     void Clear();

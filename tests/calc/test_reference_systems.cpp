@@ -131,6 +131,7 @@ std::vector<std::pair<std::string, TCase>> ExampleCases() {
 }
 
 TEST(ReferenceSystems, EveryTypeAndExampleAssemblesAndSolvesAsBefore) {
+    ASSERT_TRUE(std::getenv("ZEM_TEST_DATA")) << "ZEM_TEST_DATA names tests/data (ctest sets it)";
     auto cases = TypeCases();
     auto examples = ExampleCases();
     cases.insert(cases.end(), examples.begin(), examples.end());
