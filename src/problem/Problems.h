@@ -1,3 +1,17 @@
+// Glossary of the names used throughout the core, for a newcomer:
+//   Pb problem; El element of the parameter tree; ElComp compound element
+//   (a shell of several spans, a shell with its ring); Dm domain (the mesh
+//   over one structural element); Tamplet stencil (finite-difference
+//   operator); SLAE system of linear algebraic equations, the linear system;
+//   SLAEEquat a deferred equation row; Gaus Gauss elimination; Zejdel
+//   Gauss-Seidel iteration; SecRelax successive relaxation; Matrises
+//   matrices and number rows; Progr progress window; Turn the queue of
+//   calculations; Approx approximation (a refined copy of a problem);
+//   Calcul calculation settings and modes; Cyl cylinder; Sym axisymmetric;
+//   Tech technical theory of shells; Lave Love's equations; Pnl panel;
+//   Gidr hydrostatic load; Cnt continuity row joining two domains; Bound
+//   boundary condition.
+//
 // One problem in memory: the element tree of its parameters, the domains found
 // in it, the equations of its linear system, the solver that solves them and
 // the approximations (refined copies) made by the error estimate and the mesh
