@@ -100,6 +100,11 @@ using TLoadSlot = std::vector<std::unique_ptr<TLoadFuncItem>>;
 // row's weight.
 using TEquatWriter = std::function<void(TDomain&, double)>;
 
+// How a domain lies in space, for pictures and exports: flat; a cylinder,
+// direction 0 along its axis and direction 1 (if any) round it; or a ring,
+// direction 0 round it.
+enum class TDomainShape { Flat, Cylinder, Ring };
+
 template <class D>
 TEquatWriter EquatWriter(void (D::*writer)(double)) {
     return [writer](TDomain& domain, double weight) { (static_cast<D&>(domain).*writer)(weight); };
@@ -169,6 +174,10 @@ public:
     // The named input fields, results and boundary conditions, in kind
     // order; none here.
     virtual const TFieldTable& Fields() const;
+    // The domain's shape and the radius of a cylinder or a ring (0 when
+    // flat); flat here.
+    virtual TDomainShape Shape() const { return TDomainShape::Flat; }
+    virtual double Radius() const { return 0; }
 
     // --- Mesh. --------------------------------------------------------------
     int GetPos(int d) const { return Pos[static_cast<std::size_t>(d)]; }
