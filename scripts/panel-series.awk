@@ -12,7 +12,7 @@
 function wave(l, b, q,    k, a, c, r, f, e, x, s) {
   k = t * t / 12
   a[0,0] = -l*l - (1-mu)/2*b*b; a[0,1] = (1+mu)/2*l*b; a[0,2] = mu/R*l; a[0,3] = 0
-  a[1,0] = (1+mu)/2*l*b; a[1,1] = -b*b - (1-mu)/2*l*l; a[1,2] = -b/R - k/R*(b*b*b + l*l*b); a[1,3] = 0
+  a[1,0] = (1+mu)/2*l*b; a[1,1] = -b*b - (1-mu)/2*l*l - k/(R*R)*((1-mu)*l*l + b*b); a[1,2] = -b/R - k/R*(b*b*b + l*l*b); a[1,3] = 0
   a[2,0] = -mu/R*l; a[2,1] = b/R + k/R*(b*b*b + (2-mu)*l*l*b)
   a[2,2] = k*(l*l + b*b)*(l*l + b*b) + 1/(R*R); a[2,3] = q * (1 - mu*mu) / (E * t)
   for (c = 0; c < 3; ++c)

@@ -210,6 +210,28 @@ three CylRingP "$(ringed CylRingP ", Period=2" "[0, 1000]" 8)" "" N2 2 20 40 80
 row "Резервуар с кольцом жесткости, половина (CylRingP)" "безмоментное состояние [1]" \
   "N2 при x = 4 м, theta = 0, Н/м" 201200 "${v[@]}" "20×8 / 40×8 / 80×8 на период"
 
+# --- 18. The ring coupling: a short tank with a stiff ring on its top under an
+# ovalising wind q cos(2 theta). R = 2 m, H = 1 m, t = 20 mm, the ring of
+# F = 200 cm^2, Jx = Jr = 1e-3 m^4, Jk = 1e-4 m^4. The exact solution of the
+# second harmonic (the shell's eight exponentials, the ring's four amplitudes
+# and the twelve conditions of the clamped bottom and the joint); the moment
+# at the top passes through every row of the joint.
+ring_params="G=8e10, F=0.02, Jx=1e-3, Jr=1e-3, Jxr=0, Jk=1e-4"
+exact=$(awk -v R=2 -v H=1 -v t=0.02 -v E=2.06e11 -v mu=0.3 -v n=2 -v q=1000 -v G=8e10 -v F=0.02 -v Jx=1e-3 \
+  -v Jr=1e-3 -v Jxr=0 -v Jk=1e-4 -v what=M1top -f "$root/scripts/ring-harmonic.awk")
+three CylRing "{PARAMS={R=2, H=1, t=0.02, E=2.06e11, mu=0.3}, BOUNDS={u_bot=0, v_bot=0, w_bot=0, dw_bot=0}, LOADS={Gidr=, Wind=[0, 0, 1000]}, MESH={mesh_x=@, mesh_y=@}, ELEMS={Ring={PARAMS={$ring_params}}}}" \
+  "" M1 1 16 32 64
+row "Короткий резервуар с жестким кольцом, овализующий ветер (CylRing)" "точное решение гармоники n = 2 [3]" \
+  "M1 у кольца, theta = 0, Н·м/м" "$exact" "${v[@]}" "16×16 / 32×32 / 64×64"
+
+# --- 19. A deep panel: R = 1 m, an arc of 100 degrees, 1 m along the generator,
+# t = 10 mm, simply supported on all four edges, q = 1 kPa; the double series.
+exact=$(awk -v R=1 -v t=0.01 -v E=2.06e11 -v mu=0.3 -v H=1 -v width=100 -v q=1000 -f "$root/scripts/panel-series.awk")
+three CylPanel "{PARAMS={R=1, H=1, t=0.01, E=2.06e11, mu=0.3, Width=100}, BOUNDS={$ss}, LOADS={Gidr=, Wind=[1000]}, MESH={mesh_x=@, mesh_y=@}}" \
+  "" w 2,2 16 32 64
+row "Глубокая панель, R = 1 м, 100°, шарнирно опертая по контуру (CylPanel)" "двойной ряд Навье [2]" "w в центре, м" \
+  "$exact" "${v[@]}" "16×16 / 32×32 / 64×64"
+
 page() {
   cat <<'EOF'
 # Verification
@@ -244,6 +266,11 @@ shells (a cylinder under a load varying round the circumference).
 [2] The same book: the simply supported cylindrical panel by the double
 trigonometric series (Navier's method) applied to the shell's equations.
 
+[3] The shell's equations of one circumferential harmonic solved exactly
+(`scripts/ring-harmonic.awk`): the roots of the characteristic polynomial
+with their null vectors, the constant particular solution, and the ring's
+four equations of the same harmonic in the conditions of the joint.
+
 Notes on the cases:
 
 - The long-shell edge solutions (β⁴ = 3(1 − μ²)/(R t)², βL > 30 in every case)
@@ -267,6 +294,15 @@ Notes on the cases:
   edge effect decays as e^(−βx) with 1/β = 0.16 m.
 - In the ring-stiffened tank the hoop force at mid-height is the membrane one
   to about 10⁻⁶ on every mesh, so no order of convergence shows.
+- The short tank with a stiff ring bends at its top: the ring holds the edge
+  against ovalisation and twisting, and the moment there is carried through the
+  joint (the ring's twist against the wall's slope, the wall's moment against
+  the ring's twisting equation). Both directions are refined together, since
+  the second harmonic needs the circumferential mesh as much as the edge zone
+  (1/β = 0.16 m) needs the axial one.
+- The deep panel's deflection in the middle is a small remainder of the arch's
+  stretching and bending, so the coarse meshes miss it by far; the edge zones
+  (1/β = 0.08 m) need some ten steps each.
 EOF
 }
 

@@ -19,8 +19,10 @@ namespace zem {
 void TDmCylLave::WriteEqII(double weight) {
     TDmCylTech::WriteEqII(weight);
     const Extended k = T2_12 * InvR;
-    MixW().AddDerivLow({0, 3}, -k);  // -k/R w_yyy, compact
-    W().AddDeriv({2, 1}, -k);        // -k/R w_xxy
+    MixW().AddDerivLow({0, 3}, -k);                // -k/R w_yyy, compact
+    W().AddDeriv({2, 1}, -k);                      // -k/R w_xxy
+    V().AddDeriv({0, 2}, k * InvR);                // k/R^2 v_yy
+    V().AddDeriv({2, 0}, k * InvR * (1 - mu));     // k/R^2 (1 - mu) v_xx
 }
 
 void TDmCylLave::WriteEqIII(double weight) {
@@ -193,12 +195,14 @@ void TElCylRing::BuildEquations(TEquationList& equations) {
                    n - 1, j);
         cyl.AddRow(equations, "DfBT(v)", [](TDomain& d, double) { static_cast<TDmCylTech2_1&>(d).WriteDfBTRow(1); },
                    n - 1, j);
-        displacement("dw0", j, Term<TDmCylTech, Extended, &TDmCylTech::AddDw>(),
-                     Term<TDmRing, double, &TDmRing::AddFi>());
+        // The ring's twist plus the shell's slope.
+        AddCouplingRow(equations, "dw0", j, Term<TDmCylTech, Extended, &TDmCylTech::AddDw>(),
+                       [](TDomain& d, double w) { static_cast<TDmRing&>(d).AddFi(-w); });
     }
     for (int j = 0; j < m; ++j)
         for (int e = 1; e <= 3; ++e) cyl.AddEqRow(equations, e, n, j);
-    // Forces: the shell's edge force minus the ring's equilibrium row.
+    // Forces: the shell's edge force minus the ring's equilibrium row; the
+    // moment, which the ring takes on its twist, plus it.
     for (int j = 0; j < m; ++j) {
         AddCouplingRow(equations, "N1", j, Term<TDmCylTech, Extended, &TDmCylTech::AddN1>(),
                        Term<TDmRing, double, &TDmRing::WriteQxEq>());
@@ -207,7 +211,7 @@ void TElCylRing::BuildEquations(TEquationList& equations) {
         AddCouplingRow(equations, "Q1", j, Term<TDmCylTech, Extended, &TDmCylTech::AddQ1g>(),
                        Term<TDmRing, double, &TDmRing::WriteQrEq>());
         AddCouplingRow(equations, "M1", j, Term<TDmCylTech, Extended, &TDmCylTech::AddM1t>(),
-                       Term<TDmRing, double, &TDmRing::WriteMkEq>());
+                       [](TDomain& d, double w) { static_cast<TDmRing&>(d).WriteMkEq(-w); });
     }
 }
 

@@ -24,7 +24,8 @@ class TElRing;
 class TDmRing;
 
 // The Love-equation shell; k = t^2/12 below.
-//   EqII  += -k/R (w_yyy + w_xxy)             (Q2/R, divided by B)
+//   EqII  += -k/R (w_yyy + w_xxy)
+//            + k/R^2 ((1 - mu) v_xx + v_yy)   (Q2/R, divided by B)
 //   EqIII += -k/R (v_yyy + (2 - mu) v_xxy)
 //   M1 -= D mu/R v_y, M2 -= D/R v_y, M12 += (1 - mu) D/R v_x,
 //   Q1 += D/R v_xy, Q2 += D ((1 - mu)/R v_xx + v_yy/R),
@@ -88,12 +89,18 @@ public:
 //   1. Cnt(u[j]), Cnt(v[j]), Cnt(w[j]): the ring's displacement equals the
 //      shell's at (N, j);
 //   2. "DfBT(u)", "DfBT(v)" at (N - 1, j); Cnt(dw0[j]): the ring's twist
-//      equals the shell's slope dw/dx at (N, j);
+//      plus the shell's slope dw/dx at (N, j) vanishes;
 //   3. "EqI", "EqII", "EqIII" at (N, j);
-//   4. Cnt(N1[j]), Cnt(S1[j]), Cnt(Q1[j]), Cnt(M1[j]): the shell's edge
-//      force (N1, S1 + M12/R, Q1 + dM12/dy, M1) equals the ring's
-//      equilibrium row (out of plane, around, radial, twisting) with its
-//      load: the edge force is what the shell puts on the ring.
+//   4. Cnt(N1[j]), Cnt(S1[j]), Cnt(Q1[j]): the shell's edge force (N1,
+//      S1 + M12/R, Q1 + dM12/dy) equals the ring's equilibrium row (out of
+//      plane, around, radial) with its load; Cnt(M1[j]): the shell's M1
+//      plus the ring's twisting row vanishes.
+// The twist: a tilt of the whole structure turns the ring's section by
+// fi = u/R (u along the axis, R the radius) while the shell's wall turns by
+// dw/dx = -u/R, so the ring's twist is minus the shell's slope. The shell
+// puts on the ring minus its edge forces, each on the displacement it does
+// work on: -N1 on u, -(S1 + M12/R) on v, -(Q1 + dM12/dy) on w and -M1 on
+// dw/dx, that is +M1 on fi.
 // That is 3 M (N + 5) + 4 M rows for as many unknowns.
 class TElCylRing : public TElCylLave {
 public:

@@ -7,7 +7,8 @@
 // cosine with V of the other sign) of the wave number b around, and the
 // radial pressure q sin(l x) f(y), the three equations (divided by
 // B = E t/(1 - mu^2), k = t^2/12) become a 3 x 3 system in U, V, W; `love`
-// adds the Love terms.
+// adds the Love terms: Q2/R in the circumferential equation (both its w-
+// and its v-part) and the v-part of the curvature changes in the radial one.
 #pragma once
 
 #include <array>
@@ -20,7 +21,8 @@ inline std::array<Real, 3> Amplitudes(double R, double t, double E, double mu, R
     const Real k = Real(t) * t / 12, B = E * t / (1 - mu * mu), L = love ? 1 : 0;
     Real a[3][4] = {
         {-l * l - (1 - mu) / 2 * b * b, (1 + mu) / 2 * l * b, mu / R * l, 0},
-        {(1 + mu) / 2 * l * b, -b * b - (1 - mu) / 2 * l * l, -b / R - L * k / R * (b * b * b + l * l * b), 0},
+        {(1 + mu) / 2 * l * b, -b * b - (1 - mu) / 2 * l * l - L * k / (Real(R) * R) * ((1 - mu) * l * l + b * b),
+         -b / R - L * k / R * (b * b * b + l * l * b), 0},
         {-mu / R * l, b / R + L * k / R * (b * b * b + (2 - mu) * l * l * b),
          k * (l * l + b * b) * (l * l + b * b) + 1 / (Real(R) * R), q / B}};
     for (int c = 0; c < 3; ++c)
