@@ -1,6 +1,5 @@
 // Time and memory of the technical-theory cylinder "CylTech" at production
-// size: assembly of the rows (the equations listed, every row written once
-// through the element tree) and the whole calculation (assembly, band width,
+// size: assembly of the rows (the equations listed, every row written once) and the whole calculation (assembly, band width,
 // elimination, back substitution) by the band and windowed methods 2, 3, 4,
 // 6 and 7.
 //
