@@ -1,6 +1,7 @@
 // Time and memory of the technical-theory cylinder "CylTech" at production
-// size: assembly of the rows (the equations listed, every row written once) and the whole calculation (assembly, band width,
-// elimination, back substitution) by the band and windowed methods 2, 3, 4,
+// size: assembly of the rows (the equations listed, every row written once)
+// and the whole calculation (assembly, band width, elimination, back
+// substitution) by the band and windowed methods 2, 3, 4,
 // 6 and 7.
 //
 // The shell: R = 10 m, H = 10 m, t = 0.01 m, clamped bottom, free top, full
