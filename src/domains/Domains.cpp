@@ -6,7 +6,6 @@
 #include "platform/errors.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -227,27 +226,12 @@ void TDomain::AddFree(Extended x) {
     row_->AddFree(x);
 }
 
-std::string TDomain::EquationName(const std::string& prefix, const TNodeIdx& nodeIdx) const {
-    // Eq(5) on a line, EqI(3,7) on a surface; Span2.Eq(5) inside a compound.
-    std::string name = Owner ? Owner->EquationPrefix() : std::string();
-    name.reserve(name.size() + prefix.size() + 2 + 12 * static_cast<std::size_t>(DimCount));
-    name += prefix;
-    name += '(';
-    for (int d = 0; d < DimCount; ++d) {
-        if (d > 0) name += ',';
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, nodeIdx[static_cast<std::size_t>(d)]).ptr;
-        name.append(digits, end);
-    }
-    name += ')';
-    return name;
-}
-
 void TDomain::AddEquation(TEquationList& list, const std::string& prefix, double weight, TEquatWriter writer,
                           const TNodeIdx& nodeIdx) {
     TNodeIdx node{};
     for (int d = 0; d < DimCount; ++d) node[static_cast<std::size_t>(d)] = nodeIdx[static_cast<std::size_t>(d)];
-    list.Add(EquationName(prefix, node), TSLAEEquat(this, node, std::move(writer), weight));
+    list.AddAtNode(Owner ? Owner->EquationPrefix() : std::string(), prefix, node, DimCount,
+                   TSLAEEquat(this, node, std::move(writer), weight));
 }
 
 // --- Loads ----------------------------------------------------------------------

@@ -232,8 +232,6 @@ public:
     // inside a compound element.
     void AddEquation(TEquationList& list, const std::string& prefix, double weight, TEquatWriter writer,
                      const TNodeIdx& nodeIdx);
-    // The row name AddEquation gives.
-    std::string EquationName(const std::string& prefix, const TNodeIdx& nodeIdx) const;
 
     // --- Loads. --------------------------------------------------------------
     // Sum of the functions of a slot at the current node (0 for an empty or

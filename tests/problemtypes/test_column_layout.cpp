@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace zem::cyltest {
 namespace {
 
@@ -35,6 +37,22 @@ TEST(ColumnLayout, EveryTypePlacesItsDomainsOneAfterAnother) {
             for (const TListItem& item : items) ASSERT_LT(item.Col, p->UnknownCount()) << type << " row " << r;
         }
     }
+}
+
+TEST(ColumnLayout, RowNamesWrittenOnDemandAreThoseOfTheirNodes) {
+    // The rows of a span carry the span's key before the equation's prefix
+    // and node; a name reads back to its row.
+    auto p = MakeProblem("CompCylSym", {{"ELEMS.Span1.MESH.mesh_x", "3"}, {"ELEMS.Span2.MESH.mesh_x", "2"}});
+    const std::vector<std::string> names = RowNames(*p);
+    const int inner = p->Equations().IndexOf("Span2.Eq(1)");
+    ASSERT_GE(inner, 0) << "the inner row of the second span";
+    EXPECT_EQ(p->Equations().Name(inner), "Span2.Eq(1)");
+    EXPECT_LT(p->Equations().IndexOf("Span1.Eq(1)"), inner);
+    EXPECT_EQ(p->Equations().IndexOf(names.back()), static_cast<int>(names.size()) - 1);
+    EXPECT_EQ(p->Equations().IndexOf("Span3.Eq(1)"), -1);
+    auto surface = MakeProblem("CylTech", {{"MESH.mesh_x", "4"}, {"MESH.mesh_y", "6"}});
+    const std::vector<std::string> rows = RowNames(*surface);
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "EqIII(2,5)"), rows.end()) << "both indices of a surface node";
 }
 
 TEST(ColumnLayout, FollowsTheTreeWhenItChangesShape) {
