@@ -6,7 +6,9 @@
 #include "platform/files.h"
 
 #include <QCloseEvent>
+#include <QAction>
 #include <QIcon>
+#include <QMenu>
 #include <QPixmap>
 #include <exception>
 
@@ -16,6 +18,12 @@ TChildForm::TChildForm(TMainForm* main) : Main(main) {
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
+    // Ctrl+W (and the other keys of closing) belong to the main window's
+    // "&Закрыть", which closes the active window whichever has the focus.
+    if (QMenu* menu = systemMenu())
+        for (QAction* a : menu->actions())
+            for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Close))
+                if (a->shortcuts().contains(key)) a->setShortcuts({});
 }
 
 TChildForm::~TChildForm() = default;
@@ -80,8 +88,9 @@ void TChildForm::RefreshFamily(TChildForm* window, TChildForm* except) {
 bool TChildForm::AskSave() {
     if (!IsModified()) return true;
     Main->ShowChild(this);
-    const QString text =
-        windowTitle() + QStringLiteral(":\nДанные были изменены. Желаете сохранить?");
+    QString text = windowTitle() + QStringLiteral(":\nДанные были изменены. Желаете сохранить?");
+    if (const QStringList parts = ChangedParts(); !parts.isEmpty())
+        text += QStringLiteral("\nИзменено: ") + parts.join(QStringLiteral(", ")) + QLatin1Char('.');
     switch (AskSaveChanges(Main, text)) {
     case TSaveAnswer::Save: return SaveForClose();
     case TSaveAnswer::Discard: return true;

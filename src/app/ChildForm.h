@@ -15,6 +15,7 @@
 #include <QList>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <stdexcept>
 
@@ -64,6 +65,9 @@ public:
     virtual void SaveData() {}
     // True when the window holds unsaved changes.
     virtual bool IsModified() const { return false; }
+    // What they are, in words for the question before closing ("текст
+    // объекта"); empty when the window cannot tell.
+    virtual QStringList ChangedParts() const { return {}; }
 
     // The dependant with exactly this caption is brought to the front;
     // otherwise a new window is made by the factory with this window as
@@ -82,7 +86,8 @@ public:
 
     // When modified: brings the window to the front and asks
     // "<caption>:\nДанные были изменены. Желаете сохранить?" with save,
-    // discard and cancel. False when the user cancelled, or asked to save
+    // discard and cancel; the changed parts, when the window names them,
+    // follow on a line of their own. False when the user cancelled, or asked to save
     // and the save did not happen: the caller then keeps the window open
     // with its data unchanged.
     bool AskSave();

@@ -5,12 +5,19 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QPointer>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QDir>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTextDocumentFragment>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <map>
@@ -25,24 +32,27 @@ QString PageOf(const QString& topic) { return topic.section(QLatin1Char('#'), 0,
 // The window classes without a topic of their own.
 QString TopicOfClass(const char* className) {
     static const std::map<std::string, QString> topics{
-        {"TMainForm", QStringLiteral("windows.html#main")},
-        {"TProblemForm", QStringLiteral("windows.html#problem")},
-        {"TElemForm", QStringLiteral("windows.html#element")},
-        {"TListForm", QStringLiteral("windows.html#list")},
-        {"TMemoForm", QStringLiteral("windows.html#list")},
-        {"TSeriesForm", QStringLiteral("windows.html#series")},
-        {"TTurnForm", QStringLiteral("windows.html#queue")},
-        {"TTableForm", QStringLiteral("windows.html#tables")},
-        {"TGraphForm", QStringLiteral("windows.html#graph")},
-        {"TGrOptionForm", QStringLiteral("windows.html#graph")},
-        {"TMeshForm", QStringLiteral("windows.html#mesh")},
-        {"TApproxForm", QStringLiteral("windows.html#approx")},
-        {"TSLAEForm", QStringLiteral("windows.html#slae")},
-        {"TGrSLAEForm", QStringLiteral("windows.html#slae")},
-        {"TSLProgrForm", QStringLiteral("windows.html#progress")},
-        {"TTbOptionForm", QStringLiteral("windows.html#tbopt")},
+        {"TMainForm", QStringLiteral("windows.html")},
+        {"TAllDataForm", QStringLiteral("windows.html#list")},
+        {"TProblemForm", QStringLiteral("problem.html")},
+        {"TElemForm", QStringLiteral("element.html")},
+        {"TListForm", QStringLiteral("list.html")},
+        {"TMemoForm", QStringLiteral("list.html#memo")},
+        {"TSeriesForm", QStringLiteral("series.html")},
+        {"TTurnForm", QStringLiteral("queue.html")},
+        {"TTableForm", QStringLiteral("tables.html")},
+        {"TTbOptionForm", QStringLiteral("tables.html#format")},
+        {"TGraphForm", QStringLiteral("graph.html")},
+        {"TGrOptionForm", QStringLiteral("graph.html#options")},
+        {"TPlotForm", QStringLiteral("plot.html")},
+        {"TMeshForm", QStringLiteral("mesh.html")},
+        {"TApproxForm", QStringLiteral("approx.html")},
+        {"TSLAEForm", QStringLiteral("slae.html")},
+        {"TGrSLAEForm", QStringLiteral("slae.html")},
+        {"TSLProgrForm", QStringLiteral("progress.html")},
         {"TCalculForm", QStringLiteral("calc.html#dialog")},
-        {"TPbTypeForm", QStringLiteral("index.html")},
+        {"TPbTypeForm", QStringLiteral("types.html")},
+        {"THelpForm", QStringLiteral("index.html")},
     };
     const auto it = topics.find(className);
     return it == topics.end() ? QString() : it->second;
@@ -53,6 +63,49 @@ QString PageText(const QString& page) {
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromUtf8(file.readAll());
 }
+
+// Every page of the manual, the contents first, then in the order the
+// contents page links them, then the rest by name.
+QStringList AllPages() {
+    static QStringList pages;
+    if (!pages.isEmpty()) return pages;
+    pages << kContents;
+    static const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
+    for (auto m = link.globalMatch(PageText(kContents)); m.hasNext();) {
+        const QString page = m.next().captured(1);
+        if (!pages.contains(page) && HelpHasTopic(page)) pages << page;
+    }
+    QStringList rest = QDir(kRoot).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
+    for (const QString& page : rest)
+        if (!pages.contains(page)) pages << page;
+    return pages;
+}
+
+// The words of a page, for the search.
+const QString& PlainText(const QString& page) {
+    static std::map<QString, QString> texts;
+    auto it = texts.find(page);
+    if (it == texts.end()) it = texts.emplace(page, QTextDocumentFragment::fromHtml(PageText(page)).toPlainText()).first;
+    return it->second;
+}
+
+// F1 wherever the focus is, modal dialogs included (they block the main
+// window's shortcuts): the help about the widget that has the key.
+class THelpKey : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() != Qt::Key_F1 || key->modifiers() != Qt::NoModifier || !widget) return false;
+        key->accept();
+        if (event->type() == QEvent::KeyPress) ShowHelpFor(widget);
+        return true;
+    }
+};
 
 QPointer<THelpForm> gHelp;
 // The window the help belongs to between uses: the main window, so that the
@@ -85,9 +138,32 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(HomeBtn, &QToolButton::clicked, this, [this] { ShowTopic(kContents); });
     connect(Browser, &QTextBrowser::backwardAvailable, BackBtn, &QWidget::setEnabled);
     connect(Browser, &QTextBrowser::forwardAvailable, ForwardBtn, &QWidget::setEnabled);
+    SearchEdit = new QLineEdit(this);
+    SearchEdit->setPlaceholderText(QStringLiteral("Поиск"));
+    SearchEdit->setClearButtonEnabled(true);
+    SearchEdit->setToolTip(QStringLiteral("Страницы, где есть этот текст; Enter — найти на странице"));
+    connect(SearchEdit, &QLineEdit::textChanged, this, [this](const QString& text) { Search(text); });
+    connect(SearchEdit, &QLineEdit::returnPressed, this, [this] { FindNext(); });
+    Contents = new QTreeWidget(this);
+    Contents->setHeaderHidden(true);
+    Contents->setColumnCount(1);
+    FillContents();
+    connect(Contents, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { ShowTopic(item->data(0, Qt::UserRole).toString()); });
+    connect(Contents, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { ShowTopic(item->data(0, Qt::UserRole).toString()); });
     connect(Browser, &QTextBrowser::sourceChanged, this, [this] {
         const QString title = Browser->documentTitle();
         setWindowTitle(title.isEmpty() ? QStringLiteral("Помощь") : QStringLiteral("Помощь: ") + title);
+        // The page shown is the current one in the contents.
+        const QString page = PageOf(CurrentTopic());
+        for (int i = 0; i < Contents->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = Contents->topLevelItem(i);
+            if (item->data(0, Qt::UserRole).toString() != page) continue;
+            const QSignalBlocker block(Contents);
+            Contents->setCurrentItem(item);
+            break;
+        }
     });
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(2, 2, 2, 0);
@@ -95,11 +171,69 @@ THelpForm::THelpForm(QWidget* parent) : QWidget(parent, Qt::Window) {
     bar->addWidget(ForwardBtn);
     bar->addWidget(HomeBtn);
     bar->addStretch();
+    bar->addWidget(SearchEdit);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(Contents);
+    split->addWidget(Browser);
+    split->setStretchFactor(1, 1);
+    split->setSizes({220, 600});
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(bar);
-    layout->addWidget(Browser, 1);
-    resize(720, 600);
+    layout->addWidget(split, 1);
+    resize(900, 600);
+}
+
+void THelpForm::FillContents() {
+    static const QRegularExpression heading(QStringLiteral("<h([12]) id=\"([^\"]+)\">(.*?)</h\\1>"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    for (const QString& page : AllPages()) {
+        const QString text = PageText(page);
+        static const QRegularExpression title(QStringLiteral("<title>(.*?)</title>"));
+        auto* item = new QTreeWidgetItem(Contents, {title.match(text).captured(1)});
+        item->setData(0, Qt::UserRole, page);
+        for (auto m = heading.globalMatch(text); m.hasNext();) {
+            const QRegularExpressionMatch h = m.next();
+            const QString caption = QTextDocumentFragment::fromHtml(h.captured(3)).toPlainText();
+            if (caption == item->text(0)) continue;  // the page's own heading
+            auto* section = new QTreeWidgetItem(item, {caption});
+            section->setData(0, Qt::UserRole, page + QLatin1Char('#') + h.captured(2));
+        }
+    }
+}
+
+void THelpForm::Search(const QString& text) {
+    const QString wanted = text.trimmed();
+    for (int i = 0; i < Contents->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = Contents->topLevelItem(i);
+        const QString page = item->data(0, Qt::UserRole).toString();
+        const bool found = wanted.isEmpty() || PlainText(page).contains(wanted, Qt::CaseInsensitive) ||
+                           item->text(0).contains(wanted, Qt::CaseInsensitive);
+        item->setHidden(!found);
+        item->setExpanded(!wanted.isEmpty() && found);
+    }
+}
+
+QStringList THelpForm::ShownPages() const {
+    QStringList pages;
+    for (int i = 0; i < Contents->topLevelItemCount(); ++i)
+        if (!Contents->topLevelItem(i)->isHidden()) pages << Contents->topLevelItem(i)->data(0, Qt::UserRole).toString();
+    return pages;
+}
+
+void THelpForm::FindNext() {
+    const QString wanted = SearchEdit->text().trimmed();
+    if (wanted.isEmpty()) return;
+    const QStringList pages = ShownPages();
+    if (pages.isEmpty()) return;
+    // On a page found: the next place on it, then the next page found.
+    const QString page = PageOf(CurrentTopic());
+    if (pages.contains(page) && Browser->find(wanted)) return;
+    const int at = pages.indexOf(page);
+    const QString next = pages.value(at < 0 ? 0 : (at + 1) % pages.size());
+    ShowTopic(next);
+    Browser->moveCursor(QTextCursor::Start);
+    Browser->find(wanted);
 }
 
 void THelpForm::ShowTopic(const QString& topic) {
@@ -174,6 +308,11 @@ void ShowHelpFor(const QWidget* context) {
 
 void InstallHelp(TMainForm& main) {
     gHome = &main;
+    static THelpKey* key = nullptr;
+    if (!key) {
+        key = new THelpKey(qApp);
+        qApp->installEventFilter(key);
+    }
     auto* contents = new QAction(QStringLiteral("&Содержание"), &main);
     contents->setShortcut(QKeySequence(Qt::Key_F1));
     contents->setShortcutContext(Qt::ApplicationShortcut);

@@ -1,4 +1,6 @@
-// "Помощь": the user manual in a window of its own.
+// "Помощь": the user manual in a window of its own, with the contents (every
+// page and its headed sections) beside the page and a search field over
+// them.
 //
 // The manual is a set of Russian HTML pages built into the program. A topic
 // is a page name with an optional anchor ("cyltech.html#bounds"). F1 opens
@@ -12,8 +14,10 @@
 #include <QWidget>
 #include <string>
 
+class QLineEdit;
 class QTextBrowser;
 class QToolButton;
+class QTreeWidget;
 class TMainForm;
 
 class THelpForm : public QWidget {
@@ -25,11 +29,24 @@ public:
     void ShowTopic(const QString& topic);
     // The topic shown now ("calc.html#dialog").
     QString CurrentTopic() const;
+    // The contents keep only the pages whose text holds Text (any case), the
+    // contents page first; all of them for an empty text.
+    void Search(const QString& text);
+    // The pages the contents show now, by file name, in order.
+    QStringList ShownPages() const;
 
+    QTreeWidget* Contents = nullptr;
+    QLineEdit* SearchEdit = nullptr;
     QTextBrowser* Browser = nullptr;
     QToolButton* BackBtn = nullptr;
     QToolButton* ForwardBtn = nullptr;
     QToolButton* HomeBtn = nullptr;
+
+private:
+    void FillContents();
+    // Enter in the search field: the first page found, the text marked in it
+    // (the next place at every further Enter).
+    void FindNext();
 };
 
 // The page (with the anchor) about a problem type, by its type name; the

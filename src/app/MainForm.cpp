@@ -6,6 +6,7 @@
 #include "app/Dialogs.h"
 #include "app/FChildForm.h"
 #include "app/RegIniFile.h"
+#include "app/Shortcuts.h"
 #include "app/TbOptionForm.h"
 #include "app/WindowsMenuItem.h"
 #include "platform/errors.h"
@@ -65,6 +66,7 @@ TMainForm::TMainForm(QWidget* parent, std::unique_ptr<TRegIniFile> store)
 
     CreateActions();
     CreateMenus();
+    InstallOwnShortcuts();
     resize(900, 640);
     LoadConfig();
 }
@@ -89,14 +91,19 @@ void TMainForm::CreateActions() {
         connect(a, &QAction::triggered, this, [this, handler] { RunGuarded(this, [this, handler] { (this->*handler)(); }); });
         return a;
     };
-    NewProblemItem = action(QStringLiteral("&Новая задача"), &TMainForm::NewProblemItemClick);
+    // The desktop's usual keys where the program has none of its own: Ctrl+N,
+    // Ctrl+O beside F3, Ctrl+W, Ctrl+Tab and Ctrl+Shift+Tab, Ctrl+Q.
+    NewProblemItem = action(QStringLiteral("&Новая задача"), &TMainForm::NewProblemItemClick,
+                            QKeySequence(Qt::CTRL | Qt::Key_N));
     NewSeriesItem = action(QStringLiteral("&Новая серия"), &TMainForm::NewSeriesItemClick);
     OpenItem = action(QStringLiteral("&Открыть"), &TMainForm::OpenClick, QKeySequence(Qt::Key_F3));
+    OpenItem->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_O)});
     SaveItem = action(QStringLiteral("Со&хранить"), &TMainForm::SaveItemClick, QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAsItem = action(QStringLiteral("Сохранить &как"), &TMainForm::SaveAsItemClick);
     SaveItem->setEnabled(false);
     SaveAsItem->setEnabled(false);
     ExitItem = new QAction(QStringLiteral("&Выход"), this);
+    ExitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(ExitItem, &QAction::triggered, this, &QWidget::close);
 
     CalcOptionsItem = action(QStringLiteral("&Расчет"), &TMainForm::CalcOptionsItemClick);
@@ -112,6 +119,12 @@ void TMainForm::CreateActions() {
     CascadItem = action(QStringLiteral("&Каскад"), &TMainForm::CascadItemClick);
     TileItem = action(QStringLiteral("&Мозаика"), &TMainForm::TileItemClick);
     AllWindowsItem = action(QStringLiteral("Вс&е окна ..."), &TMainForm::AllWindowsItemClick);
+    NextWindowItem = action(QStringLiteral("С&ледующее"), &TMainForm::NextWindowItemClick);
+    NextWindowItem->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Tab)});
+    PrevWindowItem = action(QStringLiteral("&Предыдущее"), &TMainForm::PrevWindowItemClick);
+    PrevWindowItem->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                  QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)});
+    CloseItem = action(QStringLiteral("&Закрыть"), &TMainForm::CloseItemClick, QKeySequence(Qt::CTRL | Qt::Key_W));
     CloseAllItem =
         action(QStringLiteral("&Закрыть все"), &TMainForm::CloseAllClick, QKeySequence(Qt::SHIFT | Qt::Key_F4));
     AboutItem = action(QStringLiteral("&О программе"), &TMainForm::AboutItemClick);
@@ -149,6 +162,8 @@ void TMainForm::CreateMenus() {
     WindowMenu->addSeparator();
     WindowMenu->addAction(CascadItem);
     WindowMenu->addAction(TileItem);
+    WindowMenu->addAction(NextWindowItem);
+    WindowMenu->addAction(PrevWindowItem);
     WindowSeparator = WindowMenu->addSeparator();
     WindowSeparator->setVisible(false);
     AllWindowsSeparator = WindowMenu->addSeparator();
@@ -156,6 +171,7 @@ void TMainForm::CreateMenus() {
     WindowMenu->addAction(AllWindowsItem);
     AllWindowsItem->setVisible(false);
     CloseAllSeparator = WindowMenu->addSeparator();
+    WindowMenu->addAction(CloseItem);
     WindowMenu->addAction(CloseAllItem);
 
     HelpMenu = menuBar()->addMenu(QStringLiteral("&Помощь"));
@@ -256,9 +272,28 @@ TFChildForm* TMainForm::CreateFileWindow(TFChildForm* owner, const QString& full
     return nullptr;
 }
 
+TFChildForm* TMainForm::FileWindow(const QString& fullPath) const {
+    const std::string stored = zem::StoredPath(Std(fullPath));
+    const QString canonical = QFileInfo(DisplayPath(fullPath)).canonicalFilePath();
+    for (TChildForm* child : Children()) {
+        auto* file = qobject_cast<TFChildForm*>(child);
+        if (!file || file->FileName.isEmpty()) continue;
+        if (zem::StoredPath(Std(file->FileName)) == stored) return file;
+        if (!canonical.isEmpty() && QFileInfo(DisplayPath(file->FileName)).canonicalFilePath() == canonical)
+            return file;
+    }
+    return nullptr;
+}
+
 TFChildForm* TMainForm::OpenFile(TFChildForm* owner, const QString& relativePath) {
-    // 1. The full path.
+    // 1. The full path. Two windows of one file would overwrite each other's
+    // saves: an open file is shown, not read again.
     const QString full = ToAbsolutePath(relativePath);
+    if (TFChildForm* open = FileWindow(full)) {
+        ShowChild(open);
+        AddRecentFile(relativePath);
+        return open;
+    }
     TFChildForm* window = nullptr;
     try {
         // 2. The window reads its file; the file becomes the newest recent one.
@@ -348,6 +383,11 @@ bool TMainForm::SaveChildAs(TFChildForm* window) {
     if (chosen.isEmpty()) return false;
     const QString stored = Q(zem::StoredPath(Std(chosen)));
     const QString relative = ToRelativePath(stored);
+    if (TFChildForm* other = FileWindow(stored); other && other != window) {
+        ShowMessage(this, QStringLiteral("Ошибка записи в файл ") + DisplayPath(relative) +
+                              QStringLiteral("\nФайл открыт в другом окне: сохраните или закройте его там"));
+        return false;
+    }
     const QString previous = window->FileName;
     try {
         // 2. The window writes under the chosen name.
@@ -614,6 +654,20 @@ void TMainForm::TurnItemClick() {
 void TMainForm::CascadItemClick() { MdiArea->cascadeSubWindows(); }
 
 void TMainForm::TileItemClick() { MdiArea->tileSubWindows(); }
+
+void TMainForm::NextWindowItemClick() {
+    MdiArea->activateNextSubWindow();
+    if (TChildForm* active = ActiveChild()) ShowChild(active);
+}
+
+void TMainForm::PrevWindowItemClick() {
+    MdiArea->activatePreviousSubWindow();
+    if (TChildForm* active = ActiveChild()) ShowChild(active);
+}
+
+void TMainForm::CloseItemClick() {
+    if (TChildForm* active = ActiveChild()) active->close();
+}
 
 void TMainForm::AllWindowsItemClick() {
     AllDataForm->Clear();

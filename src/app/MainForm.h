@@ -88,12 +88,15 @@ public:
     // --- Child windows. ---
     // Opens the file (a stored path relative to the start directory) in a new
     // file window; on failure shows "Ошибка чтения файла <path>" and gives
-    // none.
+    // none. A file open already is not read twice: its window comes to the
+    // front and is given.
     TFChildForm* OpenFile(TFChildForm* owner, const QString& relativePath);
     // A problem window for "zem", a series window for "zes" (exact
     // lower-case extension), none otherwise. The caption is the path made
     // relative, shown with native separators.
     TFChildForm* CreateFileWindow(TFChildForm* owner, const QString& fullPath);
+    // The open file window of the file (a full path), or none.
+    TFChildForm* FileWindow(const QString& fullPath) const;
     TChildForm* CreateChild(const TChildFactory& factory, const QString& caption, int number,
                             zem::TElemList* elemList, TChildForm* parent);
     // A new problem "Noname<n>.zem" in the start directory, after the
@@ -152,6 +155,11 @@ public:
     void TurnItemClick();
     void CascadItemClick();
     void TileItemClick();
+    // Ctrl+Tab, Ctrl+Shift+Tab: the next or previous child window; Ctrl+W
+    // closes the active one.
+    void NextWindowItemClick();
+    void PrevWindowItemClick();
+    void CloseItemClick();
     void AllWindowsItemClick();
     void CloseAllClick();
     void AboutItemClick();
@@ -182,6 +190,9 @@ public:
     QAction* TurnItem = nullptr;
     QAction* CascadItem = nullptr;
     QAction* TileItem = nullptr;
+    QAction* NextWindowItem = nullptr;
+    QAction* PrevWindowItem = nullptr;
+    QAction* CloseItem = nullptr;
     QAction* WindowSeparator = nullptr;     // before the window items; hidden while there are none
     QAction* AllWindowsSeparator = nullptr;  // shown with "Вс&е окна ..."
     QAction* AllWindowsItem = nullptr;

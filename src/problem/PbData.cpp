@@ -4,7 +4,6 @@
 #include "elements/MyStr.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
-#include "platform/extended.h"
 #include "platform/files.h"
 #include "platform/progress.h"
 #include "problem/FileNames.h"
@@ -38,19 +37,6 @@ std::string Shortened(const std::string& line) {
         ++chars;
     }
     return end < line.size() ? line.substr(0, end) + "..." : line;
-}
-
-// The solution vector as the results file holds it: 10 bytes per unknown.
-std::string ResultsData(const TProblem& problem) {
-    const std::size_t n = problem.Solver()->N();
-    std::string data;
-    data.reserve(n * kExtendedSize);
-    unsigned char rec[kExtendedSize];
-    for (std::size_t i = 0; i < n; ++i) {
-        PackExtended(problem.Solution(i), rec);
-        data.append(reinterpret_cast<const char*>(rec), kExtendedSize);
-    }
-    return data;
 }
 
 // The progress of a solver that only holds loaded results: it never runs,
@@ -213,7 +199,7 @@ void TPbData::StageProblemFile(TFileBatch& batch, const std::string& fileName, T
             StageProblemFile(batch, name, *approx[i].Problem, false, sub, none);
             TProblem& ap = *approx[i].Problem;
             if (ap.Calculated() && ap.Solver())
-                batch.Stage(NativePath(ChangeFileExtension(name, "res")), ResultsData(ap));
+                batch.Stage(NativePath(ChangeFileExtension(name, "res")), ap.ResultsBytes());
         }
     }
 
@@ -247,7 +233,7 @@ void TPbData::WriteCalculated(const std::string& fileName, TProblem& problem, bo
     TFileBatch batch;
     std::vector<std::string> approxTexts;
     if (saveResults && problem.Calculated() && problem.Solver())
-        batch.Stage(NativePath(ChangeFileExtension(full, "res")), ResultsData(problem));
+        batch.Stage(NativePath(ChangeFileExtension(full, "res")), problem.ResultsBytes());
     StageProblemFile(batch, full, problem, true, texts, approxTexts);
     batch.Commit();
     Adopt(problem, approxTexts);

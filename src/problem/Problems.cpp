@@ -1,17 +1,23 @@
 #include "problem/Problems.h"
+#include "problem/PbHarmonic.h"
 
 #include "solvers/SLEstimate.h"
 
 #include "domains/ElDomain.h"
 #include "elements/ElComp.h"
 #include "elements/Elements.h"
+#include "elements/MyStr.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/extended.h"
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
+#include <optional>
+#include <string_view>
 
 namespace zem {
 
@@ -91,11 +97,16 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
     solver_ = NewSolver(method, UnknownCount(),
                         [this](std::size_t r, TRowItems& items, Extended& freeTerm) { freeTerm = GetRow(r, items); },
                         progress);
+    if (auto* harmonic = dynamic_cast<THarmonicSolver*>(solver_.get())) harmonic->SetLayout(HarmonicLayout(*this));
 }
 
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
+    struct TRunning {
+        TProgress*& progress;
+        ~TRunning() { progress = nullptr; }
+    } running{progress_ = &progress};
     CheckEquationMemory();
     try {
         BuildEquations();
@@ -130,26 +141,62 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
     // are about as long as the last one.
     if (items.capacity() == 0) items.reserve(lastRowSize_);
     row_ = &items;
+    rowSorted_ = true;
     freeTerm_ = 0;
     struct TReset {
         TRowItems*& row;
         ~TReset() { row = nullptr; }
     } reset{row_};
     write();
+    if (!rowSorted_) {
+        // Coefficients came out of column order: put them in order once
+        // (stably, so that a column's additions are summed in the order they
+        // came) and merge each column's into one item.
+        std::stable_sort(items.begin(), items.end(),
+                         [](const TListItem& a, const TListItem& b) { return a.Col < b.Col; });
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (kept > 0 && items[kept - 1].Col == items[i].Col)
+                items[kept - 1].Value += items[i].Value;
+            else
+                items[kept++] = items[i];
+        }
+        items.resize(kept);
+    }
     lastRowSize_ = items.size();
     return freeTerm_;
 }
 
+Extended TProblem::FreeTermOf(std::size_t r, const TCoefSink& sink) {
+    TRowItems unused;
+    coefSink_ = &sink;
+    struct TReset {
+        const TCoefSink*& sink;
+        ~TReset() { sink = nullptr; }
+    } reset{coefSink_};
+    return GetRow(r, unused);
+}
+
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
+    if (coefSink_) return (*coefSink_)(c, x);
     if (!row_) throw std::logic_error("no equation row is being built");
     ZEM_ASSERT(c < UnknownCount(), "a column of the system");
-    auto it = row_->begin();
-    while (it != row_->end() && it->Col < c) ++it;
-    if (it != row_->end() && it->Col == c)
-        it->Value += x;
-    else
-        row_->insert(it, TListItem{c, x});
+    // Appended; BuildRow orders the row once it is written. Most rows come in
+    // column order, or add to their last column again.
+    if (!row_->empty()) {
+        TListItem& last = row_->back();
+        if (last.Col == c && rowSorted_) {
+            last.Value += x;
+            return;
+        }
+        if (last.Col > c) rowSorted_ = false;
+    }
+    row_->push_back(TListItem{c, x});
+    // A row with a coefficient at every node (a ring's rigid-body condition)
+    // is long: a stop need not wait for its end.
+    if (progress_ && (row_->size() & (kStopCheckItems - 1)) == 0 && !progress_->Running())
+        throw EBreakCalcule();
 }
 
 Extended TProblem::Solution(std::size_t i) const {
@@ -159,14 +206,86 @@ Extended TProblem::Solution(std::size_t i) const {
     return solver_->X().GetItem(i);
 }
 
+namespace {
+constexpr std::string_view kDigestTag = "ZEMDIGST";
+constexpr std::size_t kDigestTail = kDigestTag.size() + 16;
+}  // namespace
+
+std::string TProblem::ObjectDigest() const {
+    std::uint64_t h = 14695981039346656037ull;
+    auto add = [&h](std::string_view bytes) {
+        for (unsigned char c : bytes) {
+            h ^= c;
+            h *= 1099511628211ull;
+        }
+    };
+    for (const std::string& line : TextToLines(root_->Text())) {
+        add(line);
+        add("\r\n");
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string digest(16, '0');
+    for (int i = 15; i >= 0; --i, h >>= 4) digest[static_cast<std::size_t>(i)] = kHex[h & 0xF];
+    return digest;
+}
+
+std::string TProblem::ResultsBytes() const {
+    if (!solver_) throw ZemError("Задача не рассчитана");
+    const std::size_t n = solver_->N();
+    std::string data;
+    data.reserve(n * kExtendedSize + kDigestTail);
+    unsigned char rec[kExtendedSize];
+    for (std::size_t i = 0; i < n; ++i) {
+        PackExtended(Solution(i), rec);
+        data.append(reinterpret_cast<const char*>(rec), kExtendedSize);
+    }
+    data += kDigestTag;
+    data += ObjectDigest();
+    return data;
+}
+
 void TProblem::SaveResults(const std::string& nativeFileName) const {
     if (!solver_) RaiseFileFailure(kWriteFailure, nativeFileName, "задача не рассчитана");
-    solver_->X().SaveToFile(nativeFileName);
+    WriteFileAtomic(nativeFileName, ResultsBytes());
 }
 
 void TProblem::LoadResults(const std::string& nativeFileName) {
     if (!solver_) RaiseFileFailure(kLoadFailure, nativeFileName, "система уравнений задачи не построена");
-    solver_->X().LoadFromFile(nativeFileName);
+    TLineItem& x = solver_->X();
+    // A file that ends in the digest tail holds as many values as the
+    // unknowns of the problem solved, for the object text of the digest.
+    // Any other file is one of bare values, checked by their count.
+    std::string tail;
+    std::uintmax_t size = 0;
+    {
+        std::ifstream f(nativeFileName, std::ios::binary | std::ios::ate);
+        if (f) {
+            size = static_cast<std::uintmax_t>(f.tellg());
+            if (size >= kDigestTail && size % kExtendedSize == kDigestTail % kExtendedSize) {
+                tail.resize(kDigestTail);
+                f.seekg(static_cast<std::streamoff>(size - kDigestTail));
+                if (!f.read(tail.data(), static_cast<std::streamsize>(kDigestTail))) tail.clear();
+            }
+        }
+    }
+    if (tail.compare(0, kDigestTag.size(), kDigestTag) != 0) {
+        x.LoadFromFile(nativeFileName);
+        return;
+    }
+    const std::uintmax_t count = (size - kDigestTail) / kExtendedSize;
+    if (count != x.Count())
+        RaiseFileFailure(kLoadFailure, nativeFileName,
+                         "результаты другой задачи (в файле " + std::to_string(count) + " значений, в задаче " +
+                             std::to_string(x.Count()) + " неизвестных)");
+    if (tail.compare(kDigestTag.size(), 16, ObjectDigest()) != 0)
+        RaiseFileFailure(kLoadFailure, nativeFileName,
+                         "результаты получены для другого текста задачи (задача изменена после расчета)");
+    std::string data, cause;
+    if (!TryReadFileBytes(nativeFileName, static_cast<std::size_t>(size), data, cause))
+        RaiseFileFailure(kLoadFailure, nativeFileName, cause);
+    if (data.size() != size) RaiseFileFailure(kLoadFailure, nativeFileName, "файл изменился при чтении");
+    for (std::size_t i = 0; i < x.Count(); ++i)
+        x.SetItem(i, UnpackExtended(reinterpret_cast<const unsigned char*>(data.data()) + i * kExtendedSize));
 }
 
 void TProblem::DoubleMesh() {

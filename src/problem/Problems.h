@@ -29,6 +29,7 @@
 #include "domains/Equations.h"
 #include "elements/ElementHost.h"
 #include "solvers/SLCLass.h"
+#include "solvers/SLHarmonic.h"
 
 #include <cstdint>
 #include <functional>
@@ -108,12 +109,19 @@ public:
     // has changed shape since the equations were built, they are built again
     // first (their terms point into the domains).
     Extended GetRow(std::size_t r, TRowItems& items);
+    // The free term of row R alone: the coefficients the row writes go to
+    // Sink instead of into a row (the harmonic method's pass over the rows).
+    Extended FreeTermOf(std::size_t r, const TCoefSink& sink);
     // Makes Items the row being built, runs Write (which adds through
     // AddToRow and AddFreeTerm) and returns the free term.
     Extended BuildRow(TRowItems& items, const std::function<void()>& write);
-    // Adds X to column C of the row being built (ignores X = 0; keeps the
-    // row sorted by column, one item per column).
+    // Adds X to column C of the row being built (ignores X = 0). The row
+    // BuildRow gives back is sorted by column with one item per column, each
+    // column's additions summed in the order they came. While a calculation
+    // runs, a long row checks the stop request every kStopCheckItems
+    // coefficients and raises EBreakCalcule when the calculation is stopped.
     void AddToRow(std::size_t c, Extended x);
+    static constexpr std::size_t kStopCheckItems = std::size_t{1} << 16;
     void AddFreeTerm(Extended x) { freeTerm_ += x; }
     // Component I of the solution; ZemError "Задача не рассчитана" before
     // any solution or results load.
@@ -122,9 +130,18 @@ public:
     bool Calculated() const { return calculated_; }
     void SetCalculated(bool on) { calculated_ = on; }
 
-    // The solution vector as a results file (10 bytes per unknown), and back
-    // into the current solver. Loading raises ZemError when the file is
-    // missing or shorter than the number of unknowns.
+    // 16 lowercase hex digits: the 64-bit FNV-1a hash of the object text as
+    // the problem file holds it (every line followed by CR LF, UTF-8).
+    std::string ObjectDigest() const;
+
+    // The results file: 10 bytes per unknown, then the tag "ZEMDIGST" and the
+    // object digest of the problem solved (files without the tail, written
+    // before it existed, hold the values alone).
+    std::string ResultsBytes() const;
+    // The solution vector as a results file, and back into the current
+    // solver. Loading raises ZemError when the file is missing, holds another
+    // number of values than there are unknowns, or was written for another
+    // object text; the solution is then left as it was.
     void SaveResults(const std::string& nativeFileName) const;
     void LoadResults(const std::string& nativeFileName);
 
@@ -163,7 +180,10 @@ private:
     std::unique_ptr<TSLAE> solver_;
     TEquationList equations_;
     TRowItems* row_ = nullptr;
+    const TCoefSink* coefSink_ = nullptr;
+    bool rowSorted_ = true;  // the row being built is in column order so far
     Extended freeTerm_ = 0;
+    TProgress* progress_ = nullptr;  // of the calculation running
     std::size_t lastRowSize_ = 0;
     bool calculated_ = false;
     std::vector<TApproximation> approx_;

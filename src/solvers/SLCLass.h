@@ -6,7 +6,7 @@
 // with no two items of one column, plus the free term b(i); the provider must
 // give the same row each time it is asked.
 //
-// Twelve methods, created by their index in SLAEMethodNames() (the
+// Thirteen methods, created by their index in SLAEMethodNames() (the
 // "SLAEMethod" setting) through NewSolver:
 //   0 TDGaus      full matrix                    5 TDAGaus   full matrix of double rows
 //   1 TDMainGaus  full matrix, partial pivoting  6 TDAOGaus  normalised band window, doubles, file
@@ -15,7 +15,7 @@
 //   4 TOGaus      normalised band window, file   9 TZejdel   Gauss–Seidel iteration
 //                                               10 TSecRelax successive relaxation
 //                                               11 TSparseLU sparse LU, nested dissection
-// Methods 0–4, 9, 10 and 11 keep the solution X in the real type of the
+// Methods 0–4 and 9–12 keep the solution X in the real type of the
 // calculation (the real type current on the creating thread: double for
 // "REAL"/"DOUBLE", 80-bit extended for "EXTENDED"), methods 0–4, 9 and 10
 // their matrix and free terms too; the others work in doubles. X and every
@@ -67,9 +67,9 @@ using TRowItems = std::vector<TListItem>;
 // FreeTerm to b(Row).
 using TGetRow = std::function<void(std::size_t row, TRowItems& items, Extended& freeTerm)>;
 
-constexpr int kSLAEMethodCount = 12;
+constexpr int kSLAEMethodCount = 13;
 constexpr int kSparseMethod = 11;
-// The twelve method names in index order, byte for byte as the settings and
+// The thirteen method names in index order, byte for byte as the settings and
 // the log show them.
 const std::vector<std::string>& SLAEMethodNames();
 
@@ -106,6 +106,12 @@ public:
     static void PullRow(const TGetRow& getRow, std::size_t n, std::size_t i, TRowItems& items,
                         Extended& freeTerm);
 
+    // Direct methods: the smallest pivot of the last solution relative to
+    // the magnitude of the numbers it was computed from (1 when nothing
+    // cancelled). A singular system is refused when this falls to the
+    // rounding of the elimination.
+    Extended SmallestPivotShare() const { return smallestPivot_; }
+
     // The half band width when the method has determined it (band methods
     // after Prepare), otherwise none.
     virtual std::optional<std::size_t> KnownHalfBand() const { return std::nullopt; }
@@ -138,6 +144,7 @@ protected:
     std::unique_ptr<TLineItem> x_;
     bool prepared_ = false;
     bool solved_ = false;
+    Extended smallestPivot_ = 1;
 
 private:
     std::unique_ptr<TSLTempDir> tempDir_;
@@ -146,7 +153,7 @@ private:
     std::filesystem::path lastTempDir_;
 };
 
-// Creates the solver of method Index (0..11) for N unknowns; another index
+// Creates the solver of method Index (0..12) for N unknowns; another index
 // raises ZemError.
 std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProgress& progress);
 
@@ -318,10 +325,14 @@ protected:
 // residual of a sweep is at most Eps. Each sweep pulls every row again. The
 // iteration stops with an error when the residual is not finite, when it has
 // grown in kDivergingSweeps sweeps in a row beyond that of the first sweep,
-// or after MaxSweeps sweeps.
+// or after MaxSweeps sweeps. Along with X the same sweeps run on A·z = 0
+// from a start of unit size; a matrix with a null vector keeps z from
+// falling to half its start (within the sweeps X took, and again as many,
+// at least kNullSweeps), and the system is refused as singular.
 class TZejdel : public TSLAE {
 public:
     static constexpr int kDivergingSweeps = 100;
+    static constexpr int kNullSweeps = 200;
 
     TZejdel(std::size_t n, TGetRow getRow, TProgress& progress) : TSLAE(n, std::move(getRow), progress, false) {}
     std::string GetMethodName() const override { return SLAEMethodNames()[9]; }

@@ -18,6 +18,7 @@
 #include "views/ListForm.h"
 #include "views/MemoForm.h"
 #include "views/MeshForm.h"
+#include "views/ResultField.h"
 #include "views/ViewForm.h"
 
 #include <QAction>
@@ -166,6 +167,12 @@ TElemForm::TElemForm(TMainForm* main) : TChildForm(main) {
     texts->setContentsMargins(4, 2, 4, 2);
     texts->addWidget(HintLabel);
     texts->addWidget(TypeLabel);
+    // The message about a value refused, beside its cell.
+    CellError = new QLabel(this);
+    CellError->setObjectName(QStringLiteral("CellError"));
+    CellError->setWordWrap(true);
+    CellError->setStyleSheet(QStringLiteral("background: #fff0f0; color: #b00000; border: 1px solid #b00000; padding: 1px 3px"));
+    CellError->hide();
     ApplyBtn = new QPushButton(QStringLiteral("Применить"), Panel1);
     ApplyBtn->setToolTip(QStringLiteral("Перенести правки в задачу (Ctrl+Enter)"));
     auto* panel = new QHBoxLayout(Panel1);
@@ -261,8 +268,11 @@ QTableWidget* TElemForm::MakeGrid(QWidget* sheet) {
     connect(grid, &QTableWidget::currentCellChanged, this, [this, grid](int row) {
         if (!filling_ && grid == ActiveGrid()) ShowEntryInfo(ListOf(grid), row);
     });
-    connect(grid, &QTableWidget::itemChanged, this, [this] {
-        if (!filling_) GridsChanged = true;
+    connect(grid, &QTableWidget::itemChanged, this, [this, grid](QTableWidgetItem* item) {
+        if (filling_) return;
+        GridsChanged = true;
+        // The value typed is checked as the cell is left.
+        if (item->column() == 1) CheckCell(grid, item->row());
     });
     auto* layout = new QVBoxLayout(sheet);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -375,8 +385,10 @@ void TElemForm::FillGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* lis
 
 void TElemForm::FillMenu(QMenu* menu, const std::vector<std::string>& names, bool table, bool result) {
     menu->clear();
+    const zem::TElement* element = Element();
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-        menu->addAction(Q(names[static_cast<std::size_t>(i)]), this, [this, table, result, i] {
+        const std::string& name = names[static_cast<std::size_t>(i)];
+        menu->addAction(Q(element ? FieldMenuText(*element, name) : name), this, [this, table, result, i] {
             RunGuarded(Main, [this, table, result, i] { table ? TableItemClick(result, i) : GraphItemClick(result, i); });
         });
     }
@@ -400,7 +412,7 @@ void TElemForm::FillGrids() {
     FillMenu(GraphResultItem, element->GraphResults, false, true);
     PlotResultItem->clear();
     for (int i = 0; i < static_cast<int>(element->GraphResults.size()); ++i)
-        PlotResultItem->addAction(Q(element->GraphResults[static_cast<std::size_t>(i)]), this, [this, i] {
+        PlotResultItem->addAction(Q(FieldMenuText(*element, element->GraphResults[static_cast<std::size_t>(i)])), this, [this, i] {
             RunGuarded(Main, [this, i] {
                 if (TViews* views = Views()) views->PlotForm->ShowPlot(views->RefTo(ElementForCommand()), i);
             });
@@ -411,6 +423,7 @@ void TElemForm::FillGrids() {
     FillPresets();
     filling_ = false;
     GridsChanged = false;
+    CellError->hide();
 }
 
 void TElemForm::FillPresets() {
@@ -489,6 +502,56 @@ void TElemForm::PageControlChange() {
 
 bool TElemForm::IsModified() const { return GridsChanged || DataMemo->document()->isModified(); }
 
+QStringList TElemForm::ChangedParts() const {
+    if (!IsModified()) return {};
+    return {QStringLiteral("правки элемента, не перенесенные в задачу")};
+}
+
+void TElemForm::CheckCell(QTableWidget* grid, int row) {
+    zem::TProblem* problem = Problem();
+    zem::TElemList* list = ListOf(grid);
+    bool busy = false;
+    try {
+        CheckIdle(this);
+    } catch (const zem::ZemError&) {
+        busy = true;  // the worker has the problem: checked when applied
+    }
+    if (busy || !problem || !list || row < 0 || row >= list->Count()) return;
+    // The value goes into a copy of the problem: the element itself takes
+    // it only when the edits are applied.
+    QString error;
+    try {
+        const std::unique_ptr<zem::TProblem> copy = problem->Clone();
+        if (zem::TElemItem* item = TElementRef::Resolve(copy->Root(), TElementRef::PathOf(list->Item(row))))
+            item->SetText(zem::Bracket(Value(grid, row).toStdString()));
+    } catch (const std::exception& e) {
+        error = Q(list->ItemKey(row)) + QStringLiteral(" = ") + Value(grid, row) + QStringLiteral(": ") +
+                QString::fromUtf8(e.what());
+    }
+    ShowCellError(grid, row, error);
+}
+
+void TElemForm::ShowCellError(QTableWidget* grid, int row, const QString& error) {
+    if (error.isEmpty()) {
+        // Only the message of this cell goes.
+        if (CellError->parentWidget() == grid->viewport() && CellError->property("row").toInt() == row)
+            CellError->hide();
+        return;
+    }
+    CellError->setParent(grid->viewport());
+    CellError->setProperty("row", row);
+    CellError->setText(error);
+    CellError->setMaximumWidth(std::max(grid->viewport()->width() - 8, 120));
+    CellError->adjustSize();
+    // Under the value, or above it in the last visible row.
+    const QRect cell = grid->visualRect(grid->model()->index(row, 1));
+    int y = cell.bottom() + 1;
+    if (y + CellError->height() > grid->viewport()->height()) y = std::max(cell.top() - CellError->height() - 1, 0);
+    CellError->move(cell.left() + 4, y);
+    CellError->show();
+    CellError->raise();
+}
+
 void TElemForm::ReadGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* list) {
     if (!list || !PageControl->isTabVisible(PageControl->indexOf(sheet))) return;
     for (int r = 0; r < grid->rowCount() && r < list->Count(); ++r) {
@@ -548,9 +611,20 @@ bool TElemForm::Commit(const std::function<void(zem::TElement&)>& change) {
 
 void TElemForm::ApplyItemClick() { SaveData(); }
 
-void TElemForm::Restore(std::vector<std::string>& from, std::vector<std::string>& to) {
-    // Edits not applied yet become a step of their own, the one undone.
-    SaveData();
+void TElemForm::Restore(std::vector<std::string>& from, std::vector<std::string>& to, bool dropInvalid) {
+    // Edits not applied yet become a step of their own, the one undone. A
+    // value the element refuses never blocks undo: the edits are dropped and
+    // the editor shows the last state the element took.
+    CheckIdle(this);
+    try {
+        SaveData();
+    } catch (const zem::ZemError&) {
+        if (!dropInvalid) throw;
+        GridsChanged = false;
+        FillGrids();
+        ShowText();
+        return;
+    }
     if (from.empty()) return;
     CheckIdle(this);
     zem::TProblem* problem = Problem();
@@ -567,7 +641,7 @@ void TElemForm::Restore(std::vector<std::string>& from, std::vector<std::string>
     AfterChange();
 }
 
-void TElemForm::UndoItemClick() { Restore(undo_, redo_); }
+void TElemForm::UndoItemClick() { Restore(undo_, redo_, true); }
 
 void TElemForm::RedoItemClick() {
     // An edit made after the undo starts a new history: nothing to redo.
@@ -575,7 +649,7 @@ void TElemForm::RedoItemClick() {
         SaveData();
         return;
     }
-    Restore(redo_, undo_);
+    Restore(redo_, undo_, false);
 }
 
 void TElemForm::PresetClick(int end, int preset) {

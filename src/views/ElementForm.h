@@ -80,6 +80,7 @@ public:
     // "Объект" is read into the element.
     void SaveData() override;
     bool IsModified() const override;
+    QStringList ChangedParts() const override;
 
     // The element edited; null when it has gone.
     zem::TElement* Element() const;
@@ -129,7 +130,8 @@ public:
     void ApplyItemClick();
     // "&Отменить", "&Повторить": the element's text before (after) the last
     // applied change; pending edits are applied first, so that they are
-    // what is undone.
+    // what is undone (pending edits the element refuses are simply dropped
+    // by undo).
     void UndoItemClick();
     void RedoItemClick();
     bool CanUndo() const { return !undo_.empty(); }
@@ -160,6 +162,9 @@ public:
     QWidget* Panel4 = nullptr;
     QLabel* HintLabel = nullptr;
     QLabel* TypeLabel = nullptr;
+    // Beside the cell whose value was refused as it was left; hidden while
+    // every value left reads.
+    QLabel* CellError = nullptr;
 
     QMenu* EditMenu = nullptr;
     QAction* ApplyItem = nullptr;
@@ -219,8 +224,14 @@ private:
     // text before becomes an undo step and the family is refreshed. False
     // when nothing changed (the results stay).
     bool Commit(const std::function<void(zem::TElement&)>& change);
-    // Restores Text as one step, moving the current text to Other.
-    void Restore(std::vector<std::string>& from, std::vector<std::string>& to);
+    // Restores the last text of From as one step, moving the current text to
+    // To. Pending edits that do not read are dropped when DropInvalid, and
+    // raise otherwise.
+    void Restore(std::vector<std::string>& from, std::vector<std::string>& to, bool dropInvalid);
+    // Reads the value of the row into a copy of the problem and shows or
+    // hides the message beside the cell.
+    void CheckCell(QTableWidget* grid, int row);
+    void ShowCellError(QTableWidget* grid, int row, const QString& error);
     void FillPresets();
     bool Surface() const;
     TViews* Views() const;

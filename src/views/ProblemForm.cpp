@@ -255,6 +255,9 @@ void TProblemForm::CheckProblem() const {
 }
 
 void TProblemForm::SetBusy(bool on) {
+    // The worker reads the problem meanwhile: whether its text differs from
+    // the file is taken now.
+    if (on) busyObjectChanged_ = ObjectChanged();
     busy_ = on;
     for (QPlainTextEdit* memo : {ObjectMemo, CalculMemo}) memo->setReadOnly(on);
     TypeComboBox->setEnabled(!on);
@@ -267,9 +270,33 @@ bool TProblemForm::TextsChanged() const {
     return ObjectMemo->document()->isModified() || CalculMemo->document()->isModified();
 }
 
-bool TProblemForm::IsModified() const {
-    return TextsChanged() || DescriptMemo->document()->isModified() || ResDataMemo->document()->isModified() ||
-           approxChanged_;
+bool TProblemForm::ObjectChanged() const {
+    if (!Problem) return false;
+    if (ObjectMemo->document()->isModified()) return true;  // typed, not taken yet
+    if (busy_) return busyObjectChanged_;
+    return Problem->TypeIndex() != savedType_ || zem::PrintObject(*Problem) != saved_.Object;
+}
+
+QStringList TProblemForm::ChangedParts() const {
+    QStringList parts;
+    if (ObjectChanged()) parts << QStringLiteral("текст объекта");
+    if (LinesOf(CalculMemo) != saved_.Calculation) parts << QStringLiteral("установки расчета");
+    if (LinesOf(DescriptMemo) != saved_.Description) parts << QStringLiteral("описание");
+    if (LinesOf(ResDataMemo) != saved_.ResultData) parts << QStringLiteral("запросы результатов");
+    if (approxChanged_) parts << QStringLiteral("список приближений");
+    return parts;
+}
+
+bool TProblemForm::IsModified() const { return !ChangedParts().isEmpty(); }
+
+void TProblemForm::MarkSaved() {
+    saved_.Object = Problem ? zem::PrintObject(*Problem) : std::vector<std::string>{};
+    savedType_ = Problem ? Problem->TypeIndex() : -1;
+    saved_.Calculation = LinesOf(CalculMemo);
+    saved_.Description = LinesOf(DescriptMemo);
+    saved_.ResultData = LinesOf(ResDataMemo);
+    for (QPlainTextEdit* memo : {ObjectMemo, CalculMemo, DescriptMemo, ResDataMemo}) memo->document()->setModified(false);
+    approxChanged_ = false;
 }
 
 void TProblemForm::MarkApproxChanged() { approxChanged_ = true; }
@@ -299,8 +326,9 @@ void TProblemForm::RewriteCalculMemo(bool fromDefaults) {
 
 void TProblemForm::ShowData() {
     if (!Problem || busy_) return;
+    // The memo now shows the tree as it is: nothing typed is waiting. Whether
+    // the tree differs from the file is judged against what was saved.
     SetLines(ObjectMemo, zem::PrintObject(*Problem));
-    ObjectMemo->document()->setModified(true);
     Problem->SetCalculated(false);
 }
 
@@ -359,8 +387,7 @@ void TProblemForm::SaveData() {
     zem::TPbData(startDir).WriteProblemFile(name, *Problem, ApproxSaveItem->isChecked(), texts);
     if (renamed) CopyResults(zem::StoredPath(Std(savedName_)), name, oldApprox);
     savedName_ = FileName;
-    for (QPlainTextEdit* memo : {ObjectMemo, CalculMemo, DescriptMemo, ResDataMemo}) memo->document()->setModified(false);
-    approxChanged_ = false;
+    MarkSaved();
 }
 
 void TProblemForm::CopyResults(const std::string& from, const std::string& to,
@@ -404,6 +431,7 @@ void TProblemForm::LoadData() {
     SetLines(ResultMemo, texts.Results);
     SetLines(DescriptMemo, texts.Description);
     savedName_ = FileName;
+    MarkSaved();
 
     // 2. Its results, solved by the method of its own calculation lines.
     const std::string res = zem::ChangeFileExtension(zem::StoredPath(Std(FileName)), "res");
@@ -518,9 +546,9 @@ void TProblemForm::TableSLAEItemClick() {
 }
 
 void TProblemForm::SolveItemClick(bool withWindow) {
-    // 1.-2. The object text, and the file as it stands.
+    // 1. The object text. The file is written only once the run is
+    // confirmed: a cancelled dialog leaves it as it was.
     ApplyObjectText();
-    if (!Main->SaveChild(this)) return;
     TCalculForm* dialog = CalculForm();
     TTurnForm* turn = TurnForm();
     if (!dialog || !turn) throw zem::ZemError("Очереди расчетов в этой сборке программы нет.");
@@ -530,7 +558,7 @@ void TProblemForm::SolveItemClick(bool withWindow) {
     dialog->FillLists(Problem);
     dialog->LoadLines(LinesOf(CalculMemo));
     if (!dialog->AutoMode() && !dialog->Execute()) return;
-    // 5. The lines, the file again, and the queue.
+    // 5. The lines, the file, and the queue.
     SetCalculLines(dialog->WriteLines());
     CalculMemo->moveCursor(QTextCursor::Start);
     if (!Main->SaveChild(this)) return;

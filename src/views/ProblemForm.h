@@ -20,6 +20,7 @@
 
 #include "app/FChildForm.h"
 #include "calc/Turn.h"
+#include "problem/PbData.h"
 
 #include <QPointer>
 #include <functional>
@@ -66,15 +67,19 @@ public:
     ~TProblemForm() override;
 
     // --- The file window. ---
-    // The root element's text into the object page; the page counts as
-    // changed and the problem as unsolved.
+    // The root element's text into the object page, the problem unsolved.
+    // The page then shows the tree: whether that differs from the file is
+    // judged against the texts last read or written.
     void ShowData() override;
     // Takes the object text, then writes the problem file with its
     // approximations (when "Cохранение" is checked); without a file name the
     // main window asks for one.
     void SaveData() override;
-    // Any text of the window but the report and the values was changed, or
-    // the approximations were deleted.
+    // What the file would take differently from what it holds: the object
+    // text (or type), the calculation lines, the description, the result
+    // requests, the approximation list. The report and the computed values
+    // do not count.
+    QStringList ChangedParts() const override;
     bool IsModified() const override;
     // The approximation window deleted approximations: the file is to be
     // saved again.
@@ -173,6 +178,11 @@ private:
     // The object text or the calculation lines were changed (what the
     // problem has to read again).
     bool TextsChanged() const;
+    // The object differs from the file: typed and not taken yet, or the tree
+    // changed (by the element editor, the type selector).
+    bool ObjectChanged() const;
+    // What the window shows is what the file holds now.
+    void MarkSaved();
     // After a save under a new name: the results of the problem and of its
     // approximations beside the new files, from the problem when it is
     // solved, otherwise copied from beside the old ones.
@@ -185,6 +195,11 @@ private:
     bool busy_ = false;
     TRunState runState_ = TRunState::None;
     bool approxChanged_ = false;
+    // The texts as last read or written (the object as printed from the
+    // tree), and the type; a new problem has none.
+    zem::TProblemTexts saved_;
+    int savedType_ = -1;
+    bool busyObjectChanged_ = false;
     // The file the window last read or wrote; empty for a new problem.
     QString savedName_;
     bool merged_ = false;

@@ -1,5 +1,5 @@
 // The manual and Qt's own dialogs: a page for every problem type, links that
-// lead somewhere, F1 from each window to its page, Russian standard dialogs.
+// lead somewhere, Russian standard dialogs. F1 in each window: test_keyboard.
 #include "GuiTestUtil.h"
 
 #include "app/HelpForm.h"
@@ -10,9 +10,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
-#include <QShortcut>
-#include <QTextBrowser>
-#include <QMdiArea>
 
 namespace {
 
@@ -63,33 +60,6 @@ TEST(Help, EveryTypeHasItsPageAndEveryLinkLeadsSomewhere) {
         }
     }
     EXPECT_GE(pages, 10);
-}
-
-TEST(Help, F1OpensThePageOfTheWindowOrDialog) {
-    TProblemFixture f;
-    InstallViews(f.Main());
-    InstallHelp(f.Main());
-    THelpForm* help = HelpWindow();
-    ShowHelpFor(f.Main().MdiArea);
-    EXPECT_TRUE(help->isVisible() && !help->Browser->toPlainText().isEmpty());
-    EXPECT_EQ(help->CurrentTopic(), QStringLiteral("windows.html#main"));
-    // The modal calculation dialog has F1 of its own, and the help opens over it.
-    f.Calc().SetUse(TCalculUse::Settings);
-    InspectModal<TCalculForm>([&] { f.Calc().Execute(); },
-                              [&](TCalculForm* dialog) {
-                                  QShortcut* f1 = nullptr;
-                                  for (QShortcut* s : dialog->findChildren<QShortcut*>())
-                                      if (s->key() == QKeySequence(Qt::Key_F1)) f1 = s;
-                                  ASSERT_TRUE(f1);
-                                  emit f1->activated();
-                                  EXPECT_EQ(help->CurrentTopic(), QStringLiteral("calc.html#dialog"));
-                                  EXPECT_EQ(help->parentWidget(), dialog) << "usable while the dialog runs";
-                              });
-    ShowHelpFor(f.Main().MdiArea);
-    EXPECT_EQ(help->parentWidget(), &f.Main()) << "back with the main window, which ends the program when it closes";
-    help->ShowTopic(QStringLiteral("nothing.html"));
-    EXPECT_EQ(help->CurrentTopic(), QStringLiteral("index.html")) << "an unknown page shows the contents";
-    help->close();
 }
 
 TEST(QtDialogs, SpeakRussianAskWithAQuestionMarkAndOpenWithTheDefaultExtension) {

@@ -21,6 +21,7 @@
 
 using namespace zem;
 using dmtest::kBeamType;
+using test::MessageOf;
 using test::Slurp;
 namespace fs = std::filesystem;
 
@@ -53,6 +54,18 @@ TEST_F(ProblemTest, RowsAreSortedSummedAndKeepNoAddedZeros) {
     EXPECT_EQ(row[1].Value, 0) << "a sum that reaches zero stays in the row";
     EXPECT_EQ(f, 4);
     EXPECT_THROW(p.AddToRow(1, 1), std::logic_error) << "no row is being built";
+    // A column's additions are summed in the order they came, however the
+    // row's columns came: (1e20 + 1) − 1e20 is 0 in 80 bits, not 1.
+    p.BuildRow(row, [&] {
+        for (std::size_t c : {6, 2, 6, 4, 6}) p.AddToRow(c, c == 6 ? 1e20L : 1);
+        p.AddToRow(6, 1);
+        p.AddToRow(3, 1);
+        p.AddToRow(6, -3e20L);
+    });
+    ASSERT_EQ(row.size(), 4u);
+    EXPECT_EQ(row[0].Col * 100 + row[1].Col * 10 + row[2].Col, 234u);
+    EXPECT_EQ(row[3].Col, 6u);
+    EXPECT_EQ(row[3].Value, 0);
 
     // An unknown without an equation gets the identity row.
     p.BuildEquations();
@@ -80,12 +93,46 @@ TEST_F(ProblemTest, CalculatesSavesAndLoadsResults) {
 
     const std::string res = Path("beam.res");
     p.SaveResults(res);
-    EXPECT_EQ(fs::file_size(res), 10 * n);
-    TProblem q(kBeamType, "Beam");
-    q.BuildEquations();
-    q.CreateSolver(0, progress);
-    q.LoadResults(res);
-    for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(q.Solution(i), p.Solution(i));
+    const std::string saved = Slurp(res);
+    const std::string values = saved.substr(0, 10 * n);
+    ASSERT_EQ(saved.size(), 10 * n + 24);
+    EXPECT_EQ(saved.substr(10 * n), "ZEMDIGST" + p.ObjectDigest()) << "the values, then the digest of the text";
+    EXPECT_EQ(p.ObjectDigest().find_first_not_of("0123456789abcdef"), std::string::npos);
+
+    // The same number of unknowns with another text is another problem.
+    TProblem other(kBeamType, "Beam");
+    other.Root().SetText(std::string(p.Root().Text()).replace(p.Root().Text().find("EI="), 3, "EI=7"));
+    ASSERT_NE(other.ObjectDigest(), p.ObjectDigest());
+    const std::string tail = saved.substr(10 * n);
+    struct TCase {
+        const char* what;
+        std::string bytes;
+        std::string error;  // empty: the file loads as the problem's results
+    };
+    const std::vector<TCase> cases = {
+        {"with its digest", saved, ""},
+        {"written before digests were kept", values, ""},
+        {"of another object text", values + "ZEMDIGST" + other.ObjectDigest(),
+         "результаты получены для другого текста задачи"},
+        {"of another number of unknowns", saved.substr(0, 10 * (n - 1)) + tail,
+         "в файле " + std::to_string(n - 1) + " значений, в задаче " + std::to_string(n) + " неизвестных"},
+        {"of bare values, too many", values + values.substr(0, 10), "файл длиннее ожидаемого"},
+        {"with a broken tag", values + "ZEMDIGSX" + p.ObjectDigest(), "файл длиннее ожидаемого"},
+    };
+    for (const TCase& c : cases) {
+        std::ofstream(res, std::ios::binary | std::ios::trunc) << c.bytes;
+        TProblem q(kBeamType, "Beam");
+        q.BuildEquations();
+        q.CreateSolver(0, progress);
+        const std::string error = MessageOf([&] { q.LoadResults(res); });
+        if (c.error.empty()) {
+            EXPECT_EQ(error, "") << c.what;
+            for (std::size_t i = 0; i < n; ++i) EXPECT_EQ(q.Solution(i), p.Solution(i)) << c.what;
+        } else {
+            EXPECT_NE(error.find(c.error), std::string::npos) << c.what << ": " << error;
+            EXPECT_EQ(q.Solution(0), 0) << c.what << ": nothing of a foreign file is taken";
+        }
+    }
 }
 
 TEST_F(ProblemTest, FileRoundTripKeepsEverySection) {
