@@ -1,7 +1,7 @@
 // Time and memory of the technical-theory cylinder "CylTech" at production
-// size: assembly of the rows (the equations listed, every row written once
-// through the element tree) and the whole calculation (assembly, band width,
-// elimination, back substitution) by the band and windowed methods 2, 3, 4,
+// size: assembly of the rows (the equations listed, every row written once)
+// and the whole calculation (assembly, band width, elimination, back
+// substitution) by the band and windowed methods 2, 3, 4,
 // 6 and 7.
 //
 // The shell: R = 10 m, H = 10 m, t = 0.01 m, clamped bottom, free top, full
@@ -27,9 +27,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <ctime>
 #include <malloc.h>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "cyltech_shell.h"
 #include "heap_counter.h"
@@ -70,6 +72,39 @@ void Assemble(benchmark::State& state, const char* type) {
 }
 
 void BM_Assembly(benchmark::State& state) { Assemble(state, "CylTech"); }
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// args: N, M. One pass of the row provider over every row of "CylTech", the
+// equations listed before it: CPU time of the process, median of five
+// passes, and per coefficient.
+void BM_RowPass(benchmark::State& state) {
+    auto p = Shell(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    p->BuildEquations();
+    std::vector<double> times;
+    std::size_t entries = 0;
+    TRowItems items;
+    for (auto _ : state) {
+        for (int rep = 0; rep < 5; ++rep) {
+            entries = 0;
+            const double t = CpuSeconds();
+            for (std::size_t r = 0; r < p->UnknownCount(); ++r) {
+                benchmark::DoNotOptimize(p->GetRow(r, items));
+                entries += items.size();
+            }
+            times.push_back(CpuSeconds() - t);
+        }
+    }
+    std::sort(times.begin(), times.end());
+    const double median = times[times.size() / 2];
+    state.counters["pass_ms"] = median * 1e3;
+    state.counters["ns_per_coef"] = median * 1e9 / static_cast<double>(entries);
+    state.counters["N"] = static_cast<double>(p->UnknownCount());
+}
 // The five-point stencils with the compact three-point highest derivatives.
 void BM_AssemblyHiAcc(benchmark::State& state) { Assemble(state, "CylTech2_2"); }
 
@@ -105,6 +140,7 @@ void MethodsAndMeshes(benchmark::internal::Benchmark* b) {
 }  // namespace
 
 BENCHMARK(BM_Assembly)->Apply(Meshes)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_RowPass)->Args({300, 192})->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_AssemblyHiAcc)->Apply(Meshes)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_Calculate)->Apply(MethodsAndMeshes)->Unit(benchmark::kMillisecond)->Iterations(1);
 

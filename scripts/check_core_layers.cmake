@@ -2,6 +2,8 @@
 # LAYERS are the core directories, lowest first, in the order CMakeLists.txt
 # links them: a directory may include its own headers and those of the layers
 # before it, never the windows (or any other directory of SRC) above the core.
+# Also fails on a relative include ("../views/X.h", "./X.h") anywhere under
+# SRC: every header is named from SRC, so that the checks here see it.
 if(NOT LAYERS)
   message(FATAL_ERROR "Give the core layers, lowest first, in LAYERS")
 endif()
@@ -30,5 +32,16 @@ endforeach()
 if(bad)
   string(REPLACE ";" "\n" bad "${bad}")
   message(FATAL_ERROR "A core layer includes a layer above it:\n${bad}")
+endif()
+file(GLOB_RECURSE all RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
+foreach(f ${all})
+  file(STRINGS ${SRC}/${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"\\.\\.?/")
+  foreach(line ${lines})
+    list(APPEND bad "${f}: ${line}")
+  endforeach()
+endforeach()
+if(bad)
+  string(REPLACE ";" "\n" bad "${bad}")
+  message(FATAL_ERROR "Headers included by a relative path:\n${bad}")
 endif()
 message(STATUS "core layers include only downward")

@@ -3,14 +3,12 @@
 #include "calc/RunFile.h"
 #include "problem/CalcSettings.h"
 #include "domains/ElDomain.h"
+#include "domains/ElSeries.h"
 #include "domains/FieldKinds.h"
 #include "elements/ElComp.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "problem/Problems.h"
-#include "problemtypes/DmCylSym.h"
-#include "problemtypes/DmCylTech.h"
-#include "problemtypes/DmRing.h"
 #include "solvers/Matrises.h"
 
 #include <algorithm>
@@ -51,17 +49,6 @@ void WriteWhole(const std::string& fileName, const std::function<void(std::ostre
 // when it has no tables.
 const std::vector<std::string>& FieldNames(const TDmElement& element) {
     return element.TableResults.empty() ? element.GraphResults : element.TableResults;
-}
-
-// The shape and radius of the known domains; anything else is drawn flat.
-void SetShape(const TDomain& domain, TDomainResults& d) {
-    using TShape = TDomainResults::TShape;
-    if (const auto* c = dynamic_cast<const TDmCylSym*>(&domain))
-        d.Shape = TShape::Cylinder, d.Radius = c->R;
-    else if (const auto* t = dynamic_cast<const TDmCylTech*>(&domain))
-        d.Shape = TShape::Cylinder, d.Radius = t->R;
-    else if (const auto* r = dynamic_cast<const TDmRing*>(&domain))
-        d.Shape = TShape::Ring, d.Radius = r->R;
 }
 
 const TNodeField* FindField(const TDomainResults& d, const std::string& name) {
@@ -370,7 +357,8 @@ TDomainResults Layout(TProblem& problem, TDmElement& element) {
     d.Rows = dm.StepCount(0) + (d.ClosedRows ? 0 : 1);
     d.Cols = dm.DimCount > 1 ? dm.StepCount(1) + (d.ClosedCols ? 0 : 1) : 1;
     d.Length = dm.Extent(0);
-    SetShape(dm, d);
+    d.Shape = dm.Shape();
+    d.Radius = d.Shape == TDomainShape::Flat ? 0 : dm.Radius();
     return d;
 }
 

@@ -12,6 +12,7 @@
 // "Ошибка записи в файл ", the file name and the system's reason.
 #pragma once
 
+#include "domains/Domains.h"
 #include "platform/extended.h"
 
 #include <string>
@@ -52,7 +53,7 @@ struct TNodeField {
 struct TDomainResults {
     // How the domain lies in space: a cylinder's axis along z with the arc
     // round it, a flat ring in the xy plane with the arc along it, or flat.
-    enum class TShape { Flat, Cylinder, Ring };
+    using TShape = TDomainShape;
 
     std::string Domain;              // the domain element's name ("Span2"), empty at the root
     TShape Shape = TShape::Flat;

@@ -6,7 +6,6 @@
 #include "platform/errors.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -188,51 +187,51 @@ void TDomain::MeshDataError(int d) const {
 
 // --- Rows and results -----------------------------------------------------------
 
+void TDomain::PlaceColumns(TElementHost& host, std::size_t base) {
+    columnHost_ = &host;
+    columnBase_ = base;
+    placedAt_ = host.TreeVersion();
+}
+
+void TDomain::NoRow() const { throw std::logic_error("no equation row is being written"); }
+
 // A negative column would land in a neighbouring domain's unknowns: the
 // domain's numbering and its writers disagree.
 void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
     const int column = ColumnOf(c, idx);
     ZEM_ASSERT(column >= 0, "a column of this domain");
-    if (rowHost_)
-        rowHost_->AddCoef(rowOffset_ + static_cast<std::size_t>(column), x);
-    else
-        Owner->DomainAddCoef(column, x);
+    if (!row_) NoRow();
+    row_->AddCoef(columnBase_ + static_cast<std::size_t>(column), x);
 }
 
 Extended TDomain::SolutionAt(int c, const TNodeIdx& idx) {
     const int column = ColumnOf(c, idx);
     ZEM_ASSERT(column >= 0, "a column of this domain");
-    return solutionProbe_ ? (*solutionProbe_)(column) : Owner->DomainUnknown(column);
+    return solutionProbe_ ? (*solutionProbe_)(column) : Unknown(column);
+}
+
+Extended TDomain::Unknown(int column) {
+    if (!columnHost_ || columnHost_->TreeVersion() != placedAt_) {
+        // The tree changed shape since the columns were placed: a mesh
+        // rebuilt here or in a domain before this one moves them.
+        if (TElementHost* host = Owner ? Owner->ColumnHost() : nullptr) host->PlaceColumns();
+        if (!columnHost_ || columnHost_->TreeVersion() != placedAt_)
+            throw std::logic_error("the domain's unknowns are in no system");
+    }
+    return columnHost_->GetUnknown(columnBase_ + static_cast<std::size_t>(column));
 }
 
 void TDomain::AddFree(Extended x) {
-    if (rowHost_)
-        rowHost_->AddFree(x);
-    else
-        Owner->DomainAddFree(x);
-}
-
-std::string TDomain::EquationName(const std::string& prefix, const TNodeIdx& nodeIdx) const {
-    // Eq(5) on a line, EqI(3,7) on a surface; Span2.Eq(5) inside a compound.
-    std::string name = Owner ? Owner->EquationPrefix() : std::string();
-    name.reserve(name.size() + prefix.size() + 2 + 12 * static_cast<std::size_t>(DimCount));
-    name += prefix;
-    name += '(';
-    for (int d = 0; d < DimCount; ++d) {
-        if (d > 0) name += ',';
-        char digits[16];
-        const auto end = std::to_chars(digits, digits + sizeof digits, nodeIdx[static_cast<std::size_t>(d)]).ptr;
-        name.append(digits, end);
-    }
-    name += ')';
-    return name;
+    if (!row_) NoRow();
+    row_->AddFree(x);
 }
 
 void TDomain::AddEquation(TEquationList& list, const std::string& prefix, double weight, TEquatWriter writer,
                           const TNodeIdx& nodeIdx) {
     TNodeIdx node{};
     for (int d = 0; d < DimCount; ++d) node[static_cast<std::size_t>(d)] = nodeIdx[static_cast<std::size_t>(d)];
-    list.Add(EquationName(prefix, node), TSLAEEquat(this, node, std::move(writer), weight));
+    list.AddAtNode(Owner ? Owner->EquationPrefix() : std::string(), prefix, node, DimCount,
+                   TSLAEEquat(this, node, std::move(writer), weight));
 }
 
 // --- Loads ----------------------------------------------------------------------
@@ -580,7 +579,7 @@ bool TDomain::ResultIsRoundingZero(int comp, int kinds) {
     // an unknown only makes the measure stricter.
     Extended largest = 0, field = 0;
     const std::function<Extended(int)> record = [&](int column) {
-        const Extended v = Owner->DomainUnknown(column);
+        const Extended v = Unknown(column);
         largest = std::max(largest, std::fabs(v));
         return v;
     };

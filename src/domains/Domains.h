@@ -4,9 +4,11 @@
 //
 // A domain never stores a matrix. Its writers emit coefficients through the
 // stencils into AddCoef, which maps (component, node) to a local column and
-// hands it to the owner element; the element tree adds the offsets of the
-// compound levels on the way up to the problem's row buffer. Results are read
-// back the same way (SolutionAt).
+// adds the domain's column base: the first column of its unknowns in the
+// whole system, placed once per shape of the element tree by the problem
+// (TElementHost::PlaceColumns). The coefficients go into the row sink the
+// equation being written hands the domain (TRowScope); results are read back
+// as the solution at the base plus the local column (SolutionAt).
 //
 // Directions: 1 or 2 (TDmDim1, TDmDim2). Direction d has StepCount(d) steps
 // and nodes 0 ... StepCount(d); step k joins node k and node k + 1. Virtual
@@ -22,6 +24,8 @@
 #include "platform/tablemodel.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,17 +50,23 @@ using TCoords = std::array<double, kMaxDims>;
 // Marks of the steps of one direction that are to be split (nonzero = split).
 using TStepMarks = std::vector<unsigned char>;
 
-// What a domain needs from the element that owns it. The domain element
-// implements it by passing the calls up the element tree.
+// The row of the linear system being built: coefficients by column of the
+// whole system, and the free term.
+class TRowSink {
+public:
+    virtual ~TRowSink() = default;
+    // Adds x to the coefficient of a column; x = 0 adds nothing.
+    virtual void AddCoef(std::size_t column, Extended x) = 0;
+    virtual void AddFree(Extended x) = 0;
+};
+
+// What a domain needs from the element that owns it.
 class TDomainOwner {
 public:
     virtual ~TDomainOwner() = default;
-    // Adds x to the coefficient of a local column in the row being built.
-    virtual void DomainAddCoef(int column, Extended x) = 0;
-    // The solved value of a local column.
-    virtual Extended DomainUnknown(int column) = 0;
-    // Adds x to the free term of the row being built.
-    virtual void DomainAddFree(Extended x) = 0;
+    // The problem whose system holds the domain's unknowns; null when the
+    // element hangs in no problem.
+    virtual TElementHost* ColumnHost() const { return nullptr; }
     // The key of mesh item d ("mesh_x", "mesh_y"), for the mesh-data message.
     virtual std::string MeshItemKey(int d) const = 0;
     // Empty for the problem's root element; the element key and "." for an
@@ -89,6 +99,11 @@ using TLoadSlot = std::vector<std::unique_ptr<TLoadFuncItem>>;
 // The writer of an equation row: runs on the domain at the row's node with the
 // row's weight.
 using TEquatWriter = std::function<void(TDomain&, double)>;
+
+// How a domain lies in space, for pictures and exports: flat; a cylinder,
+// direction 0 along its axis and direction 1 (if any) round it; or a ring,
+// direction 0 round it.
+enum class TDomainShape { Flat, Cylinder, Ring };
 
 template <class D>
 TEquatWriter EquatWriter(void (D::*writer)(double)) {
@@ -159,6 +174,10 @@ public:
     // The named input fields, results and boundary conditions, in kind
     // order; none here.
     virtual const TFieldTable& Fields() const;
+    // The domain's shape and the radius of a cylinder or a ring (0 when
+    // flat); flat here.
+    virtual TDomainShape Shape() const { return TDomainShape::Flat; }
+    virtual double Radius() const { return 0; }
 
     // --- Mesh. --------------------------------------------------------------
     int GetPos(int d) const { return Pos[static_cast<std::size_t>(d)]; }
@@ -185,36 +204,34 @@ public:
     void BuildSteps(const TObject* meshValue, int d);
 
     // --- Row emission and results. -----------------------------------------
-    // Coefficients and free terms go to the owner, which passes them up the
-    // element tree, each level adding its offset. The problem that built the
-    // equations finds once where the domain's columns start in its system
-    // (RowOffset, kNoRowOffset while unknown); while a TDirectRow is open
-    // the domain writes into that host's row itself.
-    static constexpr std::size_t kNoRowOffset = static_cast<std::size_t>(-1);
-    void SetRowOffset(std::size_t offset) { rowOffset_ = offset; }
-    std::size_t RowOffset() const { return rowOffset_; }
-    class TDirectRow {
+    // Where the domain's columns start in the system of Host, placed at the
+    // host's present tree version (see SolutionAt).
+    void PlaceColumns(TElementHost& host, std::size_t base);
+    std::size_t ColumnBase() const { return columnBase_; }
+    // Makes Sink the row the domain writes into while the scope lasts.
+    class TRowScope {
     public:
-        // Nothing changes when Host is null or the offset is unknown.
-        TDirectRow(TDomain& domain, TElementHost* host) : domain_(domain) {
-            if (host && domain.rowOffset_ != kNoRowOffset) domain.rowHost_ = host;
-        }
-        ~TDirectRow() { domain_.rowHost_ = nullptr; }
-        TDirectRow(const TDirectRow&) = delete;
-        TDirectRow& operator=(const TDirectRow&) = delete;
+        TRowScope(TDomain& domain, TRowSink& sink) : domain_(domain), outer_(domain.row_) { domain.row_ = &sink; }
+        ~TRowScope() { domain_.row_ = outer_; }
+        TRowScope(const TRowScope&) = delete;
+        TRowScope& operator=(const TRowScope&) = delete;
 
     private:
         TDomain& domain_;
+        TRowSink* outer_;
     };
+    // Adds x to the coefficient of unknown c at node idx in the row being
+    // written; without one, std::logic_error.
     void AddCoef(int c, const TNodeIdx& idx, Extended x);
+    // The solved value of unknown c at node idx. When the tree has changed
+    // shape since the columns were placed, the owner's problem places them
+    // again first; a domain in no problem raises std::logic_error.
     Extended SolutionAt(int c, const TNodeIdx& idx);
     void AddFree(Extended x);
     // Registers one row under prefix(node indices), with the element prefix
     // inside a compound element.
     void AddEquation(TEquationList& list, const std::string& prefix, double weight, TEquatWriter writer,
                      const TNodeIdx& nodeIdx);
-    // The row name AddEquation gives.
-    std::string EquationName(const std::string& prefix, const TNodeIdx& nodeIdx) const;
 
     // --- Loads. --------------------------------------------------------------
     // Sum of the functions of a slot at the current node (0 for an empty or
@@ -311,11 +328,17 @@ private:
     // Runs Visit at every node, each once (direction 1 outer, as the tables).
     void ForEachNode(const std::function<void()>& visit);
 
-    // While set, SolutionAt answers from it instead of the owner.
+    // The solved value of a local column.
+    Extended Unknown(int column);
+    [[noreturn]] void NoRow() const;
+
+    // While set, SolutionAt answers from it instead of the system.
     const std::function<Extended(int column)>* solutionProbe_ = nullptr;
-    // See TDirectRow.
-    std::size_t rowOffset_ = kNoRowOffset;
-    TElementHost* rowHost_ = nullptr;
+    // See PlaceColumns and TRowScope.
+    TElementHost* columnHost_ = nullptr;
+    std::size_t columnBase_ = 0;
+    std::uint64_t placedAt_ = 0;
+    TRowSink* row_ = nullptr;
 
     std::array<std::vector<double>, kMaxDims> steps_;
     // coords_[d][i] = sum of the first i steps, i = 0 ... n.

@@ -83,30 +83,11 @@ void TDmElement::RefineMesh(int d, const TStepMarks* marks) {
     Mesh().Item(d).SetText(MeshText(d));
     Parse();
     // A span's parse alone drops what its compound added to the domain.
-    if (TElemList* list = OwnerList())
+    if (auto* list = dynamic_cast<TElemList*>(Owner()))
         if (auto* compound = dynamic_cast<TElComp*>(list->Owner())) compound->SubElementRebuilt(*this);
 }
 
-// --- The way up to the problem -------------------------------------------------------
-
-void TDmElement::AddCoef(TElement*, std::size_t index, Extended x) {
-    if (TElemList* list = OwnerList())
-        list->AddCoef(this, index, x);
-    else if (TElementHost* host = OwnerHost(); host && x != 0)
-        host->AddCoef(index, x);
-}
-
-Extended TDmElement::GetUnknown(TElement*, std::size_t index) {
-    if (TElemList* list = OwnerList()) return list->GetUnknown(this, index);
-    if (TElementHost* host = OwnerHost()) return host->GetUnknown(index);
-    return 0;
-}
-
-void TDmElement::DomainAddCoef(int column, Extended x) { AddCoef(nullptr, static_cast<std::size_t>(column), x); }
-
-Extended TDmElement::DomainUnknown(int column) { return GetUnknown(nullptr, static_cast<std::size_t>(column)); }
-
-void TDmElement::DomainAddFree(Extended x) { AddFree(x); }
+// --- The domain's owner --------------------------------------------------------------
 
 std::string TDmElement::MeshItemKey(int d) const { return d < Mesh().Count() ? Mesh().ItemKey(d) : std::string(); }
 

@@ -1,8 +1,7 @@
 // Domain elements: elements of the tree that own exactly one domain. Every
 // parse of the element's text rebuilds the domain (parameters, mesh, boundary
-// conditions, loads); during assembly the element passes the domain's
-// coefficients, free terms and solution requests up the tree; for the views
-// it forwards tables, drawings and hints to the domain. TDmElementD1 and
+// conditions, loads); for the views the element forwards tables, drawings and
+// hints to the domain. TDmElementD1 and
 // TDmElementD2 add the table layouts, the automatic colour scale and the text
 // export of line and surface domains.
 //
@@ -35,10 +34,6 @@ public:
     // propagates; what was set up before it stays.
     void Parse() override;
 
-    // A compound owner adds this element's offset; at the root the column
-    // goes to the problem's row as it is.
-    void AddCoef(TElement* element, std::size_t index, Extended x) override;
-    Extended GetUnknown(TElement* element, std::size_t index) override;
     void ApplyLoad(const std::string& key, const TObject* value) override;
     void BuildEquations(TEquationList& equations) override;
     void DrawGraph(TCanvas& canvas, const TRect& rect, Extended step, const TObject* values,
@@ -63,9 +58,7 @@ public:
     std::string MeshText(int d) const;
 
     // TDomainOwner.
-    void DomainAddCoef(int column, Extended x) override;
-    Extended DomainUnknown(int column) override;
-    void DomainAddFree(Extended x) override;
+    TElementHost* ColumnHost() const override { return FindProblem(); }
     std::string MeshItemKey(int d) const override;
     std::string EquationPrefix() const override;
     void DomainReshaped() override { NoteReshaped(); }

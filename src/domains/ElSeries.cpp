@@ -2,7 +2,6 @@
 
 #include "domains/ElDomain.h"
 #include "domains/Equations.h"
-#include "elements/ElementHost.h"
 #include "elements/MyObjecs.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -32,25 +31,8 @@ double TElCompSeries::HeightUpTo(int i) const {
 }
 
 std::size_t TElCompSeries::UnknownOffset(const TElement* child, std::size_t index) const {
-    const TElementHost* host = Host();
-    if (host == nullptr) {
-        // A detached tree keeps no cache: its shape may change unannounced.
-        for (int i = 0; i < ChildCount() && &Child(i) != child; ++i) index += SpanDomain(i).UnknownCount();
-        return index;
-    }
-    if (host != offsetsHost_ || host->TreeVersion() != offsetsVersion_ || offsets_.empty()) {
-        offsets_.clear();
-        std::size_t offset = 0;
-        for (int i = 0; i < ChildCount(); ++i) {
-            offsets_.emplace(&Child(i), offset);
-            offset += SpanDomain(i).UnknownCount();
-        }
-        offsetsHost_ = host;
-        offsetsVersion_ = host->TreeVersion();
-    }
-    const auto at = offsets_.find(child);
-    ZEM_ASSERT(at != offsets_.end(), "a span asks for its offset");
-    return at == offsets_.end() ? index : index + at->second;
+    for (int i = 0; i < ChildCount() && &Child(i) != child; ++i) index += SpanDomain(i).UnknownCount();
+    return index;
 }
 
 void TElCompSeries::SpanRect(int i, const TRect& r, TRect& s) const {

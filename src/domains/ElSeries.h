@@ -10,10 +10,8 @@
 #include "domains/Domains.h"
 #include "elements/ElComp.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 namespace zem {
 
@@ -29,8 +27,7 @@ public:
     // Sum of the heights (Lengths[0]) of spans 0 ... i; 0 for i < 0.
     double HeightUpTo(int i) const;
     // Index plus the unknowns of every span before Child, each span's domain
-    // counting its own. Constant time per call while the tree keeps its
-    // shape.
+    // counting its own.
     std::size_t UnknownOffset(const TElement* child, std::size_t index) const override;
 
     // Span 0 at the bottom of R, each span's height in proportion.
@@ -60,12 +57,6 @@ public:
 protected:
     // The largest magnitude of the spans' values (lines or matrices).
     static Extended LargestMagnitude(const TObject* values);
-
-private:
-    // The offset of every span, valid for one shape of the tree of one host.
-    mutable std::unordered_map<const TElement*, std::size_t> offsets_;
-    mutable const TElementHost* offsetsHost_ = nullptr;
-    mutable std::uint64_t offsetsVersion_ = 0;
 };
 
 class TElCompSeriesD2 : public TElCompSeries {

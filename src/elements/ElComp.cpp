@@ -1,6 +1,5 @@
 #include "elements/ElComp.h"
 
-#include "elements/ElementHost.h"
 #include "elements/MyObjecs.h"
 #include "platform/errors.h"
 
@@ -28,21 +27,6 @@ bool TElComp::IsRoot() const { return dynamic_cast<TElemItem*>(Owner()) == nullp
 const TObject* TElComp::ChildValues(const TObject* values, int i) {
     const auto* list = dynamic_cast<const TValueList*>(values);
     return list && i < list->Count() ? list->Items(i) : nullptr;
-}
-
-void TElComp::AddCoef(TElement* element, std::size_t index, Extended x) {
-    const std::size_t global = UnknownOffset(element, index);
-    if (TElemList* list = OwnerList())
-        list->AddCoef(this, global, x);
-    else if (TElementHost* host = OwnerHost(); host && x != 0)
-        host->AddCoef(global, x);
-}
-
-Extended TElComp::GetUnknown(TElement* element, std::size_t index) {
-    const std::size_t global = UnknownOffset(element, index);
-    if (TElemList* list = OwnerList()) return list->GetUnknown(this, global);
-    if (TElementHost* host = OwnerHost()) return host->GetUnknown(global);
-    return 0;
 }
 
 void TElComp::DeclareItems() {

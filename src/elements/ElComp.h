@@ -1,7 +1,7 @@
 // Compound elements: an element made of sub-elements, held in a fifth section
 // ELEMS (children 0-3 are PARAMS, BOUNDS, LOADS, MESH). TElComp fans the
-// element operations out to its sub-elements and adds each child's unknown
-// offset on the way up to the problem. Compounds whose sub-elements own
+// element operations out to its sub-elements; where each child's unknowns
+// start among the compound's is its UnknownOffset. Compounds whose sub-elements own
 // domains (the series of spans) are in domains/ElSeries.h.
 #pragma once
 
@@ -24,10 +24,6 @@ public:
     // child is not an element.
     TElement& Child(int i) const;
     TElement& AddChild(std::unique_ptr<TElement> element);
-
-    // The child's local index plus its offset (UnknownOffset), passed on up.
-    void AddCoef(TElement* element, std::size_t index, Extended x) override;
-    Extended GetUnknown(TElement* element, std::size_t index) override;
 
     void DeclareItems() override;
     void ApplyLoad(const std::string& key, const TObject* value) override;

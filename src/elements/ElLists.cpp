@@ -1,6 +1,5 @@
 #include "elements/ElLists.h"
 
-#include "elements/ElementHost.h"
 #include "elements/MyStr.h"
 #include "platform/errors.h"
 
@@ -15,8 +14,6 @@ bool Enclosed(const std::string& s, char open, char close) {
 }
 
 bool Bracketed(const std::string& s) { return Enclosed(s, '{', '}') || Enclosed(s, '[', ']'); }
-
-[[noreturn]] void NotAttached() { throw std::logic_error("element tree is not attached to a problem"); }
 
 }  // namespace
 
@@ -250,36 +247,6 @@ void TElemList::CheckEntries(const std::vector<TEntry>& entries) const {
         if (!known) throw ZemError("Неизвестное имя " + e.Name + " в " + Key());
         if (FindEntry(entries, e.Name) != &e) throw ZemError("Повторное имя " + e.Name + " в " + Key());
     }
-}
-
-// --- Assembly requests -----------------------------------------------------------
-
-TElemList* TElemList::OwnerList() const { return dynamic_cast<TElemList*>(Owner()); }
-
-TElementHost* TElemList::OwnerHost() const { return dynamic_cast<TElementHost*>(Owner()); }
-
-void TElemList::AddCoef(TElement* element, std::size_t index, Extended x) {
-    if (TElemList* list = OwnerList())
-        list->AddCoef(element, index, x);
-    else if (TElementHost* host = OwnerHost())
-        host->AddCoef(index, x);
-    else
-        NotAttached();
-}
-
-Extended TElemList::GetUnknown(TElement* element, std::size_t index) {
-    if (TElemList* list = OwnerList()) return list->GetUnknown(element, index);
-    if (TElementHost* host = OwnerHost()) return host->GetUnknown(index);
-    NotAttached();
-}
-
-void TElemList::AddFree(Extended x) {
-    if (TElemList* list = OwnerList())
-        list->AddFree(x);
-    else if (TElementHost* host = OwnerHost())
-        host->AddFree(x);
-    else
-        NotAttached();
 }
 
 // --- Arrays ------------------------------------------------------------------------

@@ -17,7 +17,6 @@
 #pragma once
 
 #include "elements/ElItems.h"
-#include "platform/extended.h"
 
 #include <functional>
 #include <memory>
@@ -28,8 +27,6 @@
 
 namespace zem {
 
-class TElement;
-class TElementHost;
 
 // One item as a table declares it: its key, its class, the type hint and
 // caption the editor shows, its default text and, for a number, the test a
@@ -111,12 +108,6 @@ public:
     virtual TElemItem& AddItem(std::unique_ptr<TElemItem> item);
     // Frees the child with Key (exact) and rebuilds the text.
     virtual void DeleteItem(std::string_view key);
-    // Assembly requests on their way up to the problem: a list passes them to
-    // its owner list unchanged, or to the problem when the owner is one.
-    // Without either, std::logic_error (the tree is not attached).
-    virtual void AddCoef(TElement* element, std::size_t index, Extended x);
-    virtual Extended GetUnknown(TElement* element, std::size_t index);
-    virtual void AddFree(Extended x);
 
 protected:
     // The text in the list's current form, built from the children.
@@ -144,9 +135,6 @@ protected:
     // "Неизвестное имя " + name + " в " + key, a name given twice
     // "Повторное имя " + name + " в " + key.
     void CheckEntries(const std::vector<TEntry>& entries) const;
-
-    TElemList* OwnerList() const;
-    TElementHost* OwnerHost() const;
 
     std::vector<std::unique_ptr<TElemItem>> items_;
     bool positional_ = false;

@@ -1,8 +1,7 @@
 // What the element tree needs from the problem that owns its root element:
-// the row of the linear system being assembled, the solution, and the table
-// and graph windows. The problem object implements it; the root element's
-// Owner points to it, and every request from deeper in the tree reaches it by
-// walking up the owners (TElement::FindProblem, TElemList::AddCoef).
+// the placing of every domain's columns in the linear system, the solution,
+// and the table and graph windows. The problem object implements it; the
+// root element's Owner points to it (TElement::FindProblem).
 #pragma once
 
 #include "platform/extended.h"
@@ -19,11 +18,10 @@ class TElement;
 
 class TElementHost : public TObject {
 public:
-    // Adds X to the coefficient of unknown GlobalIndex in the row being built;
-    // X = 0 is ignored.
-    virtual void AddCoef(std::size_t globalIndex, Extended x) = 0;
-    // Adds X to the free term of the row being built.
-    virtual void AddFree(Extended x) = 0;
+    // Gives every domain of the tree its column base in the system (summed
+    // top-down through the compound elements), stamped with the present
+    // tree version.
+    virtual void PlaceColumns() = 0;
     // The solution value of unknown GlobalIndex.
     virtual Extended GetUnknown(std::size_t globalIndex) = 0;
     // Shows a table of Element (filled by its FillTable from Data) in the
@@ -37,8 +35,9 @@ public:
 
     // Told by the tree whenever it changes shape: an item created, replaced
     // or freed, a domain's mesh rebuilt. Whoever keeps pointers into the tree
-    // (the problem's domain list and equations, a compound's offsets) keeps
-    // the count it was built at and rebuilds when the count has moved on.
+    // (the problem's domain list and equations, the domains' column bases)
+    // keeps the count it was built at and rebuilds when the count has moved
+    // on.
     void TreeReshaped() { ++treeVersion_; }
     std::uint64_t TreeVersion() const { return treeVersion_; }
 

@@ -40,10 +40,6 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
                 lay.Refusal = "сетка области «" + dm->GetTypeName() + "» по окружности неравномерна";
                 return lay;
             }
-        if (d->RowOffset() == TDomain::kNoRowOffset) {
-            lay.Refusal = "столбцы области «" + dm->GetTypeName() + "» в системе не найдены";
-            return lay;
-        }
         parts.push_back({d, dir, steps.size()});
         g = std::gcd(g, steps.size());
     }
@@ -78,7 +74,7 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
                     lay.Refusal = "неизвестные задачи не повторяются по окружности";
                     return lay;
                 }
-                lay.Base.push_back(d.RowOffset() + static_cast<std::size_t>(base));
+                lay.Base.push_back(d.ColumnBase() + static_cast<std::size_t>(base));
                 lay.Stride.push_back(static_cast<std::size_t>(step));
             }
             more = false;

@@ -17,7 +17,6 @@
 #include <cmath>
 #include <cstdint>
 #include <fstream>
-#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -51,57 +50,32 @@ const std::vector<TDmElement*>& TProblem::Domains() const {
 void TProblem::CollectDomains() {
     domainsVersion_ = TreeVersion();
     domains_.clear();
-    // Depth first: a domain element is listed, a compound is descended into.
-    auto walk = [this](auto&& self, TElement& e) -> void {
-        if (auto* dm = dynamic_cast<TDmElement*>(&e)) domains_.push_back(dm);
+    // Depth first: a domain element is listed and its columns placed after
+    // those of the domains before it in its compound; a compound is
+    // descended into, each child starting at its UnknownOffset.
+    auto walk = [this](auto&& self, TElement& e, std::size_t base) -> void {
+        if (auto* dm = dynamic_cast<TDmElement*>(&e)) {
+            domains_.push_back(dm);
+            if (dm->Domain) dm->Domain->PlaceColumns(*this, base);
+        }
         if (auto* comp = dynamic_cast<TElComp*>(&e))
-            for (int i = 0; i < comp->ChildCount(); ++i) self(self, comp->Child(i));
+            for (int i = 0; i < comp->ChildCount(); ++i) {
+                TElement& child = comp->Child(i);
+                self(self, child, e.UnknownOffset(&child, base));
+            }
     };
-    walk(walk, *root_);
+    walk(walk, *root_, 0);
 }
 
 void TProblem::BuildEquations() {
+    CollectDomains();
     equations_.Clear();
     std::size_t unknowns = 0;
-    for (TDmElement* dm : Domains())
+    for (TDmElement* dm : domains_)
         if (dm->Domain) unknowns += dm->Domain->UnknownCount();
     equations_.Reserve(unknowns);
     root_->BuildEquations(equations_);
     equationsVersion_ = TreeVersion();
-    FindRowOffsets();
-}
-
-void TProblem::FindRowOffsets() {
-    // Each domain sends its first and last column and a free term up the
-    // tree once; where they arrive as its offset plus the column, and the
-    // free term as it is, the domain's rows go straight into the row being
-    // built (GetRow), skipping the climb through the tree for every
-    // coefficient. Anything else keeps the climb.
-    TRowItems probe;
-    const std::size_t rowSize = lastRowSize_;
-    for (TDmElement* dm : Domains()) {
-        TDomain* domain = dm->Domain.get();
-        if (!domain || !domain->Owner) continue;
-        domain->SetRowOffset(TDomain::kNoRowOffset);
-        const std::size_t count = domain->UnknownCount();
-        if (count == 0 || count > static_cast<std::size_t>(std::numeric_limits<int>::max())) continue;
-        auto arrives = [&](int column) -> std::optional<std::size_t> {
-            const Extended f = BuildRow(probe, [&] {
-                domain->Owner->DomainAddCoef(column, 1);
-                domain->Owner->DomainAddFree(1);
-            });
-            if (probe.size() != 1 || probe[0].Value != 1 || f != 1 || probe[0].Col < std::size_t(column))
-                return std::nullopt;
-            return probe[0].Col - static_cast<std::size_t>(column);
-        };
-        try {
-            const auto first = arrives(0), last = arrives(static_cast<int>(count - 1));
-            if (first && last && *first == *last && *first + count <= UnknownCount()) domain->SetRowOffset(*first);
-        } catch (const std::exception&) {
-            // A tree that cannot take the probe says so again on the way up.
-        }
-    }
-    lastRowSize_ = rowSize;  // a probe is no guide to the rows' length
 }
 
 void TProblem::CheckEquationMemory() {
@@ -158,7 +132,7 @@ void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
 Extended TProblem::GetRow(std::size_t r, TRowItems& items) {
     if (equationsVersion_ != TreeVersion()) BuildEquations();
     return BuildRow(items, [&] {
-        if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r), this))
+        if (r >= UnknownCount() || !equations_.WriteRow(static_cast<int>(r), *this))
             items.push_back(TListItem{r, 1});  // an unknown no equation defines
     });
 }

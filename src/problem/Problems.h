@@ -1,12 +1,28 @@
+// Glossary of the names used throughout the core, for a newcomer:
+//   Pb problem; El element of the parameter tree; ElComp compound element
+//   (a shell of several spans, a shell with its ring); Dm domain (the mesh
+//   over one structural element); Tamplet stencil (finite-difference
+//   operator); SLAE system of linear algebraic equations, the linear system;
+//   SLAEEquat a deferred equation row; Gaus Gauss elimination; Zejdel
+//   Gauss-Seidel iteration; SecRelax successive relaxation; Matrises
+//   matrices and number rows; Progr progress window; Turn the queue of
+//   calculations; Approx approximation (a refined copy of a problem);
+//   Calcul calculation settings and modes; Cyl cylinder; Sym axisymmetric;
+//   Tech technical theory of shells; Lave Love's equations; Pnl panel;
+//   Gidr hydrostatic load; Cnt continuity row joining two domains; Bound
+//   boundary condition.
+//
 // One problem in memory: the element tree of its parameters, the domains found
 // in it, the equations of its linear system, the solver that solves them and
 // the approximations (refined copies) made by the error estimate and the mesh
 // selection.
 //
-// The problem is the element tree's host: the root element's owner. While the
-// solver assembles the system it pulls row r through GetRow; the equation of
-// row r writes its coefficients, which climb the element tree and land here in
-// AddToRow. After the solution the elements read values back through
+// The problem is the element tree's host: the root element's owner. It places
+// every domain's columns in the system (PlaceColumns, summing the compounds'
+// offsets top-down). While the solver assembles the system it pulls row r
+// through GetRow; the equation of row r writes its coefficients at its
+// domain's column base into the problem, its row sink, and they land in
+// AddToRow. After the solution the domains read values back through
 // Solution.
 #pragma once
 
@@ -47,7 +63,7 @@ struct TApproximation {
     std::unique_ptr<TProblem> Problem;
 };
 
-class TProblem : public TElementHost {
+class TProblem : public TElementHost, public TRowSink {
 public:
     // A problem of catalogue type TypeIndex named Name, with the defaults of
     // its type applied; not calculated, no solver.
@@ -68,10 +84,11 @@ public:
     // parameters; no solver, no approximations, not calculated.
     std::unique_ptr<TProblem> Clone() const;
 
-    // Rebuilds the list of domain elements now (Domains does it when needed).
+    // Rebuilds the list of domain elements now and places their columns
+    // (Domains does it when needed).
     void CollectDomains();
-    // Clears the equation list and lets the root element fill it; then tells
-    // every domain where its columns start (TDomain::RowOffset).
+    // Places the columns and clears the equation list and lets the root
+    // element fill it.
     void BuildEquations();
     // Refuses, with the figures, a problem whose equation rows would not fit
     // in the available memory.
@@ -147,17 +164,18 @@ public:
     void SetViews(TProblemViews* views) { views_ = views; }
 
     // The element host.
-    void AddCoef(std::size_t globalIndex, Extended x) override { AddToRow(globalIndex, x); }
-    void AddFree(Extended x) override { AddFreeTerm(x); }
+    void PlaceColumns() override { CollectDomains(); }
     Extended GetUnknown(std::size_t globalIndex) override { return Solution(globalIndex); }
     void ShowTable(TElement& element, int selector, const std::string& caption, const std::string& extension,
                    std::unique_ptr<TObject> data) override;
     void ShowGraph(TElement& element, int selector, const std::string& caption,
                    std::unique_ptr<TObject> data) override;
 
-private:
-    void FindRowOffsets();
+    // The row sink of the equations.
+    void AddCoef(std::size_t column, Extended x) override { AddToRow(column, x); }
+    void AddFree(Extended x) override { AddFreeTerm(x); }
 
+private:
     int typeIndex_;
     std::unique_ptr<TElement> root_;
     mutable std::vector<TDmElement*> domains_;

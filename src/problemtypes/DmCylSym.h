@@ -51,6 +51,8 @@ public:
     // replace it by their own stencil.
     std::unique_ptr<TTamplet> Tamplet;
     double R = 10;             // radius, m
+    TDomainShape Shape() const override { return TDomainShape::Cylinder; }
+    double Radius() const override { return R; }
     double E = 2.06e11;        // Young's modulus, Pa
     double mu = 0.3;           // Poisson's ratio
     double t = 0.01;           // wall thickness, m

@@ -65,6 +65,8 @@ public:
 
     // Parameters (m, Pa) and the thickness at the current node.
     double R = 10;
+    TDomainShape Shape() const override { return TDomainShape::Cylinder; }
+    double Radius() const override { return R; }
     double E = 2.06e11;
     double mu = 0.3;
     double t = 0.01;

@@ -57,6 +57,8 @@ public:
     // The stencils of u, v, w, fi. A variant puts its own stencil class here.
     std::array<std::unique_ptr<TTamplet>, 4> Tamplets;
     double R = 10;       // radius, m
+    TDomainShape Shape() const override { return TDomainShape::Ring; }
+    double Radius() const override { return R; }
     double E = 2.06e11;  // modulus in bending, Pa
     double G = 8.0e10;   // modulus in torsion, Pa
     double F = 0.01;     // cross-section area, m^2

@@ -164,14 +164,6 @@ std::size_t TElCylRing::UnknownOffset(const TElement* child, std::size_t index) 
     return index + static_cast<std::size_t>(3 * cyl.StepCount(1) * (cyl.StepCount(0) + 5));
 }
 
-void TElCylRing::AddCoef(TElement* element, std::size_t index, Extended x) {
-    TElCylLave::AddCoef(nullptr, UnknownOffset(element, index), x);
-}
-
-Extended TElCylRing::GetUnknown(TElement* element, std::size_t index) {
-    return TElCylLave::GetUnknown(nullptr, UnknownOffset(element, index));
-}
-
 void TElCylRing::AddCouplingRow(TEquationList& equations, const std::string& name, int j, TEquatWriter shell,
                                 TEquatWriter ring) {
     TDmCylTech& cyl = Cyl();

@@ -114,9 +114,6 @@ public:
     void BuildEquations(TEquationList& equations) override;
     // The ring's unknowns follow the shell's 3 M (N + 5).
     std::size_t UnknownOffset(const TElement* child, std::size_t index) const override;
-    // The ring's coefficients and unknowns take its offset on the way up.
-    void AddCoef(TElement* element, std::size_t index, Extended x) override;
-    Extended GetUnknown(TElement* element, std::size_t index) override;
 
     TElRing& RingElement() const;
     TDmRing& Ring() const;

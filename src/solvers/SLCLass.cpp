@@ -151,6 +151,13 @@ std::size_t DetermineBandWidth(std::size_t n, const TGetRow& getRow, TProgress& 
     for (std::size_t i = 0; i < n; ++i) {
         TSLAE::PullRow(getRow, n, i, items, b);
         if (keep) {
+            // The store grows to the size the rows so far promise for all n,
+            // once or twice in all, rather than doubling and copying.
+            const std::size_t need = keep->Items.size() + items.size();
+            if (need > keep->Items.capacity()) {
+                const std::size_t projected = need / (i + 1) * n + need % (i + 1) * n / (i + 1);
+                keep->Items.reserve(std::max(need, projected + projected / 16));
+            }
             keep->Items.insert(keep->Items.end(), items.begin(), items.end());
             keep->Start.push_back(keep->Items.size());
             keep->B.push_back(b);

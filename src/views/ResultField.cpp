@@ -10,8 +10,6 @@
 #include "elements/MyStr.h"
 #include "platform/errors.h"
 #include "platform/numtext.h"
-#include "problemtypes/DmCylTech.h"
-#include "problemtypes/DmRing.h"
 #include "solvers/Matrises.h"
 
 #include <algorithm>
@@ -96,13 +94,6 @@ std::string TResultField::Title() const { return Unit.empty() ? Name : Name + ",
 
 namespace {
 
-// The radius of a domain whose direction goes round a circle; 0 otherwise.
-double RadiusOf(const zem::TDomain& domain) {
-    if (const auto* ring = dynamic_cast<const zem::TDmRing*>(&domain)) return ring->R;
-    if (const auto* cyl = dynamic_cast<const zem::TDmCylTech*>(&domain)) return cyl->R;
-    return 0;
-}
-
 Extended Coord(const zem::TDomain& domain, int d, int i, bool angular, double radius) {
     const Extended c = domain.NodeCoord(d, i);
     return angular ? c / radius * 180 / std::numbers::pi_v<Extended> : c;
@@ -111,7 +102,7 @@ Extended Coord(const zem::TDomain& domain, int d, int i, bool angular, double ra
 // One block from a domain and its values (a line or a matrix); false when the
 // values have another shape.
 bool FillBlock(const zem::TDomain& domain, const zem::TObject* values, Extended offset, TFieldBlock& block) {
-    const double radius = RadiusOf(domain);
+    const double radius = domain.Radius();
     block.Offset = offset;
     if (const auto* line = dynamic_cast<const zem::TLineItem*>(values)) {
         block.Rows = static_cast<int>(line->Count());

@@ -1,11 +1,12 @@
 // A domain for tests: any number of steps in one or two directions, every node
 // (virtual ones beyond the ends included) with its own column, and an owner
-// that records the row being built and answers solution values from a
-// function of the node coordinates.
+// that is at once the row being built, which it records, and the system,
+// which answers solution values from a function of the node coordinates.
 #pragma once
 
 #include "domains/Domains.h"
 #include "domains/Equations.h"
+#include "elements/ElementHost.h"
 
 #include <functional>
 #include <map>
@@ -13,18 +14,22 @@
 
 namespace zem::dmtest {
 
-class TRecordingOwner : public TDomainOwner {
+class TRecordingOwner : public TDomainOwner, public TRowSink, public TElementHost {
 public:
     std::map<int, Extended> Row;
     Extended Free = 0;
     std::function<Extended(int column)> Unknown = [](int) { return Extended(0); };
     std::string Prefix;
 
-    void DomainAddCoef(int column, Extended x) override {
-        if (x != 0) Row[column] += x;
+    void AddCoef(std::size_t column, Extended x) override {
+        if (x != 0) Row[static_cast<int>(column)] += x;
     }
-    Extended DomainUnknown(int column) override { return Unknown(column); }
-    void DomainAddFree(Extended x) override { Free += x; }
+    void AddFree(Extended x) override { Free += x; }
+    TElementHost* ColumnHost() const override { return const_cast<TRecordingOwner*>(this); }
+    void PlaceColumns() override {}
+    Extended GetUnknown(std::size_t column) override { return Unknown(static_cast<int>(column)); }
+    void ShowTable(TElement&, int, const std::string&, const std::string&, std::unique_ptr<TObject>) override {}
+    void ShowGraph(TElement&, int, const std::string&, std::unique_ptr<TObject>) override {}
     std::string MeshItemKey(int d) const override { return d == 0 ? "mesh_x" : "mesh_y"; }
     std::string EquationPrefix() const override { return Prefix; }
     void ClearRow() {
@@ -40,7 +45,10 @@ public:
     static constexpr int kPad = 16;
     static constexpr int kWidth = 4096;
 
-    TProbeDomain(TRecordingOwner* owner, int dims) : TDomain(owner, dims), owner_(owner) {}
+    // Its columns from 0 in the owner's system, every row written into the owner.
+    TProbeDomain(TRecordingOwner* owner, int dims) : TDomain(owner, dims), owner_(owner), row_(*this, *owner) {
+        PlaceColumns(*owner, 0);
+    }
 
     // The value the unknowns hold: a function of the node coordinates.
     void SetSolution(std::function<Extended(Extended x, Extended y)> f) {
@@ -77,6 +85,7 @@ public:
 
 private:
     TRecordingOwner* owner_;
+    TRowScope row_;
 };
 
 // Uniform steps: n steps over the length.

@@ -36,7 +36,6 @@ public:
     std::vector<std::string> applied;
 };
 
-// A span passes its own identity upward, so the compound can add its offset.
 class TElTestSpan : public TElement {
 public:
     using TElement::TElement;
@@ -47,16 +46,11 @@ public:
         Loads().Declare<TElValueList>("Uniform", "Real", "", "");
         Mesh().Declare<TElValueList>("mesh_x", "Integer/RealList", "", "4");
     }
-    void AddCoef(TElement*, std::size_t index, Extended x) override { TElemList::AddCoef(this, index, x); }
-    Extended GetUnknown(TElement*, std::size_t index) override { return TElemList::GetUnknown(this, index); }
 };
 
-// Spans in ELEMS (an element array); every span before a child adds
-// kSpanUnknowns to the child's unknown numbers.
+// Spans in ELEMS (an element array).
 class TElTestComp : public TElement {
 public:
-    static constexpr std::size_t kSpanUnknowns = 10;
-
     TElTestComp(TObject* owner, std::string key) : TElement(owner, std::move(key)) {
         auto elems = std::make_unique<TElemArray>(this, "ELEMS");
         elems->OnAddItem = [this] { AddSpan(); };
@@ -77,16 +71,6 @@ public:
         TElemArray& elems = Elems();
         elems.AddItem(std::make_unique<TElTestSpan>(&elems, "Span" + std::to_string(elems.Count() + 1)));
         Span(elems.Count() - 1).DeclareItems();
-    }
-    std::size_t UnknownOffset(const TElement* child, std::size_t index) const override {
-        for (int i = 0; i < Elems().Count() && &Elems().Item(i) != child; ++i) index += kSpanUnknowns;
-        return index;
-    }
-    void AddCoef(TElement* element, std::size_t index, Extended x) override {
-        TElemList::AddCoef(this, UnknownOffset(element, index), x);
-    }
-    Extended GetUnknown(TElement* element, std::size_t index) override {
-        return TElemList::GetUnknown(this, UnknownOffset(element, index));
     }
 };
 
@@ -272,21 +256,11 @@ TEST(Element, AssignCopiesEveryValueAndEverySpan) {
     EXPECT_THROW(cyl->Assign(cyl->Params().Item(0)), std::bad_cast);
 }
 
-TEST(Element, RequestsTravelUpToTheProblem) {
+TEST(Element, EveryLevelFindsTheProblem) {
     TTestHost host;
     auto comp = NewElement<TElTestComp>(&host, "Steps");
-    comp->Span(1).AddCoef(nullptr, 3, 1.5L);
-    comp->Span(0).AddCoef(nullptr, 3, 0.5L);
-    comp->Span(1).AddCoef(nullptr, 3, 1.0L);
-    EXPECT_EQ(host.Row, (std::map<std::size_t, Extended>{{3, 0.5L}, {13, 2.5L}}));
-    comp->Span(1).AddFree(-2);
-    comp->AddFree(0.5);
-    EXPECT_EQ(host.Free, -1.5L);
-    host.Solution.assign(20, 0);
-    host.Solution[12] = 7;
-    EXPECT_EQ(comp->Span(1).GetUnknown(nullptr, 2), 7);
+    EXPECT_EQ(comp->Span(1).FindProblem(), &host);
     TElTestCyl loose(nullptr, "Loose");
-    EXPECT_THROW(loose.AddCoef(nullptr, 0, 1), std::logic_error);
     EXPECT_EQ(loose.FindProblem(), nullptr);
 }
 

@@ -78,7 +78,7 @@ double LargestResidual(TProblem& p, int m, std::string& worst) {
     Real base = 0;  // the height of the current shell's bottom
     for (TDmElement* element : p.Domains()) {
         TDomain& d = *element->Domain;
-        const std::size_t offset = d.RowOffset();
+        const std::size_t offset = d.ColumnBase();
         if (auto* shell = dynamic_cast<TDmCylTech*>(&d)) {
             const int n = shell->StepCount(0), lines = shell->LineNodeCount();
             const int around = shell->VirtualLayers(1);
