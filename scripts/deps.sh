@@ -2,8 +2,8 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 packages=(g++ cmake ninja-build pkg-config ccache qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev xvfb xauth locales xdotool imagemagick
-          libsuitesparse-dev libmetis-dev liblapack-dev
+          libbenchmark-dev xvfb xauth locales xdotool imagemagick openbox
+          libsuitesparse-dev libmetis-dev liblapack-dev libfftw3-dev
           qt6-charts-dev qt6-svg-dev qt6-translations-l10n desktop-file-utils libxml2-utils
           poppler-utils imagemagick)
 missing=()

@@ -95,6 +95,16 @@ QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& d
     return dialog.selectedFiles().first();
 }
 
+QStringList AskOpenFileNames(QWidget* parent, const QString& filter, const QString& dir) {
+    if (DialogHandlers().OpenName)
+        return DialogHandlers().OpenName(parent, filter, dir).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QFileDialog dialog(parent, QString(), dir, QtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
 QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,
                         const QString& defaultExt) {
     if (DialogHandlers().SaveName) return DialogHandlers().SaveName(parent, proposed, filter, defaultExt);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QWidget;
@@ -40,6 +41,9 @@ bool AskOkCancel(QWidget* parent, const QString& text, TMsgKind kind = TMsgKind:
 TSaveAnswer AskSaveChanges(QWidget* parent, const QString& text);
 // Filters are written as "Описание (*.ext)|*.ext|..." pairs.
 QString AskOpenFileName(QWidget* parent, const QString& filter, const QString& dir);
+// Several existing files at once (native paths; empty on Cancel). A
+// replaced OpenName handler answers for it, with the names on separate lines.
+QStringList AskOpenFileNames(QWidget* parent, const QString& filter, const QString& dir);
 // Asks before overwriting an existing file; adds defaultExt when the name has
 // no extension.
 QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,

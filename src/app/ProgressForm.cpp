@@ -4,11 +4,13 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -16,7 +18,7 @@
 #include <limits>
 
 namespace {
-constexpr int kPanel1Height = 53;
+constexpr int kPanel1Height = 62;
 constexpr int kPanel2Height = 150;
 constexpr int kClientWidth = 349;
 
@@ -50,8 +52,17 @@ TSLProgrForm::TSLProgrForm(QWidget* parent, Clock clock)
     auto* panel1Layout = new QVBoxLayout(Panel1);
     panel1Layout->setContentsMargins(6, 4, 6, 4);
     panel1Layout->setSpacing(3);
+    // "Остановить" (Esc) does what closing the window does: during a
+    // calculation it asks first, otherwise it hides the window.
+    StopBtn = new QPushButton(QStringLiteral("Остановить"), Panel1);
+    StopBtn->setToolTip(QStringLiteral("Прервать расчет (Esc)"));
+    StopBtn->setAutoDefault(false);
+    connect(StopBtn, &QPushButton::clicked, this, &QWidget::close);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(ProgressBar, 1);
+    bar->addWidget(StopBtn);
     panel1Layout->addLayout(labels);
-    panel1Layout->addWidget(ProgressBar);
+    panel1Layout->addLayout(bar);
 
     Panel2 = new QWidget(this);
     Panel2->setFixedHeight(kPanel2Height);
@@ -180,6 +191,14 @@ void TSLProgrForm::FitHeight() {
     const bool info = InfoItem->isChecked();
     Panel2->setVisible(info);
     setFixedSize(kClientWidth, info ? kPanel1Height + kPanel2Height : kPanel1Height);
+}
+
+void TSLProgrForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        StopBtn->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TSLProgrForm::closeEvent(QCloseEvent* event) {

@@ -6,7 +6,8 @@
 // and post one queued update to the window; the update runs on the
 // user-interface thread and shows the state of that moment. The worker never
 // touches a widget and never waits for the user interface. The running flag
-// is atomic; closing the window during a calculation asks
+// is atomic; closing the window (or its "Остановить", Esc) during a
+// calculation asks
 // "Вы действительно хотите прервать расчет?" and on OK clears it, so that
 // the worker stops at its next progress step.
 #pragma once
@@ -21,6 +22,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 
 class TSLProgrForm : public QWidget, public zem::TProgressLog {
@@ -50,6 +52,7 @@ public:
     QLabel* ProgressLabel = nullptr;
     QLabel* TimeLabel = nullptr;
     QProgressBar* ProgressBar = nullptr;
+    QPushButton* StopBtn = nullptr;
     QWidget* Panel2 = nullptr;
     QPlainTextEdit* Memo = nullptr;
     QTimer* Timer = nullptr;
@@ -59,6 +62,8 @@ public:
 protected:
     void Changed() override { PostUpdate(); }
     void closeEvent(QCloseEvent* event) override;
+    // Esc: "Остановить".
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void PostUpdate();

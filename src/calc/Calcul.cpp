@@ -6,6 +6,7 @@
 #include "platform/numtext.h"
 #include "platform/progress.h"
 #include "problem/FileNames.h"
+#include "problem/PbHarmonic.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
 
@@ -128,7 +129,7 @@ std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::stri
             std::unique_ptr<TProblem> test = start.Clone();
             test->Domains().at(i)->RefineMesh(j, nullptr);
             test->CollectDomains();
-            test->Calculate(method, false, progress);
+            test->Calculate(MethodForCopy(*test, method), false, progress);
             // 2.-3. Halve exactly the intervals whose error is too large; a
             // criterion that vanishes to rounding has no error to refine by.
             TDomain& f = *test->Domains().at(i)->Domain;
@@ -203,7 +204,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         // 5. The same problem on a mesh of doubled density.
         std::unique_ptr<TProblem> fine = problem.Clone();
         fine->DoubleMesh();
-        fine->Calculate(s.SLAEMethod, s.IsSLAEError, progress);
+        fine->Calculate(MethodForCopy(*fine, s.SLAEMethod), s.IsSLAEError, progress);
         process.push_back(std::string("Погрешность сетки. ") + normText);
         for (const std::string& c : s.AstimList)
             process.push_back(c + ": " + MeshErrorText(MeshErrorPercent(problem, s.ErrorNorma, c, *fine, s.ListType)));
@@ -218,7 +219,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         // The stage compares the start's own solution with a finer one: an
         // approximation read from a file without its results is solved first.
         if (!start->Calculated()) {
-            start->Calculate(s.SLAEMethod, false, progress);
+            start->Calculate(start == &problem ? s.SLAEMethod : MethodForCopy(*start, s.SLAEMethod), false, progress);
             process.push_back("Расчет последнего приближения:");
             for (const std::string& line : progress.Lines()) process.push_back(line);
         }
@@ -232,7 +233,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
             produced = static_cast<bool>(copy);
             if (copy) {
                 progress.SetCaption(caption + ": этап " + std::to_string(stage) + ".II");
-                copy->Calculate(s.SLAEMethod, s.IsSLAEError, progress);
+                copy->Calculate(MethodForCopy(*copy, s.SLAEMethod), s.IsSLAEError, progress);
                 process.push_back("Заключительный расчет:");
                 for (const std::string& line : progress.Lines()) process.push_back(line);
                 ReportAxes(*copy, s.PrecList, process);

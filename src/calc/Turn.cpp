@@ -201,6 +201,7 @@ void TTurn::Complete(bool notify) {
     if (job->Ok && std::none_of(ready_.begin(), ready_.end(),
                                 [&](const std::string& r) { return SameEntryText(r, head.Text); }))
         ready_.push_back(head.Text);
+    if (OnDone) OnDone(head.Text, job->Ok, job->Ok ? std::string() : job->Error.empty() ? "Расчет прерван" : job->Error);
     if (notify && head.Window) {
         try {
             head.Window->EndRun(*job);

@@ -154,6 +154,9 @@ public:
 
     // Called after the lists changed, and when the queue has run empty.
     std::function<void()> OnChange;
+    // Called when the running entry ends, before OnChange: its text, whether
+    // it was calculated, and the reason when not.
+    std::function<void(const std::string& text, bool ok, const std::string& error)> OnDone;
     std::function<void()> OnIdle;
 
 private:

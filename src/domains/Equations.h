@@ -55,6 +55,10 @@ public:
     // The number of terms of the row.
     int TermCount(int row) const;
     bool HasEquation(int row) const { return TermCount(row) > 0; }
+    // The first term of the row, or null when it has none.
+    const TSLAEEquat* FirstTerm(int row) const {
+        return TermCount(row) > 0 ? &terms_[firstTerm_[static_cast<std::size_t>(row)]] : nullptr;
+    }
     // Runs every term of the row in order (see TSLAEEquat::Write); false
     // when the row has none.
     bool WriteRow(int row, TElementHost* host = nullptr) const;

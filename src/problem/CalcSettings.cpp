@@ -142,9 +142,9 @@ TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines) {
 }
 
 void ApplySizeDefaults(TCalcSettings& s, const std::vector<std::string>& lines, std::size_t n, std::size_t m,
-                       bool twoDimensional) {
+                       bool twoDimensional, bool circulant) {
     std::string value;
-    if (!FindValue(lines, "SLAEMethod", value)) s.SLAEMethod = DefaultSLAEMethod(n, m, twoDimensional);
+    if (!FindValue(lines, "SLAEMethod", value)) s.SLAEMethod = DefaultSLAEMethod(n, m, twoDimensional, circulant);
     if (!FindValue(lines, "RealType", value)) s.RealType = DefaultRealType(s.SLAEMethod, n, m);
 }
 

@@ -38,10 +38,11 @@ const std::vector<std::string>& ListTypeNames();    // "by type", "by domain"
 TCalcSettings ReadCalcSettings(const std::vector<std::string>& lines);
 
 // The method and real type of a problem whose lines do not name them (a new
-// problem): chosen for its size, N unknowns with half band M, and whether it
-// is two-dimensional; a method or real type the lines name is kept.
+// problem): chosen for its size, N unknowns with half band M, whether it
+// is two-dimensional and whether its system repeats round a closed
+// circumference; a method or real type the lines name is kept.
 void ApplySizeDefaults(TCalcSettings& s, const std::vector<std::string>& lines, std::size_t n, std::size_t m,
-                       bool twoDimensional);
+                       bool twoDimensional, bool circulant = false);
 
 // Writes the lines of a settings record in their fixed order. HasManyDomains
 // decides whether the "ListType" line is written.

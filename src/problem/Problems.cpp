@@ -1,4 +1,5 @@
 #include "problem/Problems.h"
+#include "problem/PbHarmonic.h"
 
 #include "solvers/SLEstimate.h"
 
@@ -121,6 +122,7 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
     solver_ = NewSolver(method, UnknownCount(),
                         [this](std::size_t r, TRowItems& items, Extended& freeTerm) { freeTerm = GetRow(r, items); },
                         progress);
+    if (auto* harmonic = dynamic_cast<THarmonicSolver*>(solver_.get())) harmonic->SetLayout(HarmonicLayout(*this));
 }
 
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
@@ -170,8 +172,19 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
     return freeTerm_;
 }
 
+Extended TProblem::FreeTermOf(std::size_t r, const TCoefSink& sink) {
+    TRowItems unused;
+    coefSink_ = &sink;
+    struct TReset {
+        const TCoefSink*& sink;
+        ~TReset() { sink = nullptr; }
+    } reset{coefSink_};
+    return GetRow(r, unused);
+}
+
 void TProblem::AddToRow(std::size_t c, Extended x) {
     if (x == 0) return;
+    if (coefSink_) return (*coefSink_)(c, x);
     if (!row_) throw std::logic_error("no equation row is being built");
     ZEM_ASSERT(c < UnknownCount(), "a column of the system");
     auto it = row_->begin();

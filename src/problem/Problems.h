@@ -13,6 +13,7 @@
 #include "domains/Equations.h"
 #include "elements/ElementHost.h"
 #include "solvers/SLCLass.h"
+#include "solvers/SLHarmonic.h"
 
 #include <cstdint>
 #include <functional>
@@ -91,6 +92,9 @@ public:
     // has changed shape since the equations were built, they are built again
     // first (their terms point into the domains).
     Extended GetRow(std::size_t r, TRowItems& items);
+    // The free term of row R alone: the coefficients the row writes go to
+    // Sink instead of into a row (the harmonic method's pass over the rows).
+    Extended FreeTermOf(std::size_t r, const TCoefSink& sink);
     // Makes Items the row being built, runs Write (which adds through
     // AddToRow and AddFreeTerm) and returns the free term.
     Extended BuildRow(TRowItems& items, const std::function<void()>& write);
@@ -154,6 +158,7 @@ private:
     std::unique_ptr<TSLAE> solver_;
     TEquationList equations_;
     TRowItems* row_ = nullptr;
+    const TCoefSink* coefSink_ = nullptr;
     Extended freeTerm_ = 0;
     std::size_t lastRowSize_ = 0;
     bool calculated_ = false;

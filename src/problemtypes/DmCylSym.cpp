@@ -25,14 +25,14 @@ const TItemDecl kParams[] = {
     {"H", &CreateItem<TElReal>, "Real", "Высота, м", "10.0", &IsPositive},
     {"t", &CreateItem<TElReal>, "Real", "Толщина стенки (м)", "0.01", &IsPositive},
     {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.06e11", &IsPositive},
-    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
+    {"mu", &CreateItem<TElReal>, "Real", "Коэффициент Пуассона", "0.3", &IsBelowOneInMagnitude},
 };
 
 void DeclareBounds(TElemList& bounds, TItemClass itemClass) {
     bounds.DeclareMany(itemClass, {"w_bot", "dw_bot", "Q1_bot", "M1_bot", "w_top", "dw_top", "Q1_top", "M1_top"},
                        {"Real", "Real", "Real", "Real", "Real", "Real", "Real", "Real"},
-                       {"Низ: w (м)", "Низ: dw/dx (1/м)", "Низ: Q1 (H)", "Низ: M1 (H)", "Верх: w (м)",
-                        "Верх: dw/dx (1/м)", "Верх: Q1 (H)", "Верх: M1 (H)"},
+                       {"Низ: w (м)", "Низ: dw/dx (рад)", "Низ: Q1 (Н/м)", "Низ: M1 (Н·м/м)", "Верх: w (м)",
+                        "Верх: dw/dx (рад)", "Верх: Q1 (Н/м)", "Верх: M1 (Н·м/м)"},
                        {"0", "0", "", "", "", "", "0", "0"});
 }
 
@@ -40,7 +40,7 @@ void DeclareLoads(TElemList& loads) {
     loads.Declare<TElValueList>("Uniform", "Real", "Равномерная (Па)", "");
     // The value reads [specific weight, fill height], and so does the caption.
     loads.Declare<TElValueList>("Gidr", "[Real,Real]",
-                                "Гидростататика [плотность жидкости (Н/м^3), высота залива (м)]", "10000");
+                                "Гидростатика [удельный вес жидкости γ (Н/м³), вода ≈ 9 810; высота налива (м)]", "10000");
 }
 
 void DeclareMesh(TElemList& mesh) {

@@ -24,7 +24,7 @@ const TItemDecl kParams[] = {
     {"H", &CreateItem<TElReal>, "Real", "Высота, м", "10.0", &IsPositive},
     {"t", &CreateItem<TElValueList>, "Real [, RealList]", "Толщина стенки (м): t [,x1,y1,x4,y4, t1,t2,t3,t4]", "0.01"},
     {"E", &CreateItem<TElReal>, "Real", "Модуль Юнга (Па)", "2.06e11", &IsPositive},
-    {"mu", &CreateItem<TElReal>, "Real", "Коэфициент Пуассона", "0.3", &IsBelowOneInMagnitude},
+    {"mu", &CreateItem<TElReal>, "Real", "Коэффициент Пуассона", "0.3", &IsBelowOneInMagnitude},
 };
 
 // A quantity writer of the cylinder domain, as the writer of a joint term
@@ -63,14 +63,14 @@ void TElCylTech::DeclareBounds(TElemList& bounds) {
                        {"u_bot", "v_bot", "w_bot", "dw_bot", "N1_bot", "S1_bot", "Q1_bot", "M1_bot",
                         "u_top", "v_top", "w_top", "dw_top", "N1_top", "S1_top", "Q1_top", "M1_top"},
                        std::vector<std::string>(16, "Real"),
-                       {"Низ: u (м)", "Низ: v (м)", "Низ: w (м)", "Низ: dw/dx (1/м)", "Низ: N1 (H)", "Низ: S1 (H)",
-                        "Низ: Q1 (H)", "Низ: M1 (H)", "Верх: u (м)", "Верх: v (м)", "Верх: w (м)",
-                        "Верх: dw/dx (1/м)", "Верх: N1 (H)", "Верх: S1 (H)", "Верх: Q1 (H)", "Верх: M1 (H)"},
+                       {"Низ: u (м)", "Низ: v (м)", "Низ: w (м)", "Низ: dw/dx (рад)", "Низ: N1 (Н/м)", "Низ: S1 (Н/м)",
+                        "Низ: Q1 (Н/м)", "Низ: M1 (Н·м/м)", "Верх: u (м)", "Верх: v (м)", "Верх: w (м)",
+                        "Верх: dw/dx (рад)", "Верх: N1 (Н/м)", "Верх: S1 (Н/м)", "Верх: Q1 (Н/м)", "Верх: M1 (Н·м/м)"},
                        {"0", "0", "0", "0", "", "", "", "", "", "", "", "", "0", "0", "0", "0"});
 }
 
 void TElCylTech::DeclareLoads(TElemList& loads) {
-    loads.Declare<TElValueList>("Gidr", "Real [,Real, Real]", "Гидростататика: Gamma [, H, Ang]", "10000");
+    loads.Declare<TElValueList>("Gidr", "Real [,Real, Real]", "Гидростатика: удельный вес γ (Н/м³, вода ≈ 9 810) [, уровень H (м), угол Ang]", "10000");
     loads.Declare<TElValueList>("Wind", "RealList", "Ветровая (Па): Cos(i) [,Sin(i)]", "");
     loads.Declare<TElValueList>("q_Rect", "", "", "");
     loads.Declare<TElValueList>("w_Rect", "", "", "");

@@ -3,6 +3,7 @@
 #include "platform/numtext.h"
 #include "solvers/SLEstimate.h"
 #include "solvers/SLFiles.h"
+#include "solvers/SLHarmonic.h"
 #include "solvers/SLInternal.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ const std::vector<std::string>& SLAEMethodNames() {
         "Метод Гаусcа-Зейделя",
         "Метод последовательной релаксации",
         "Разреженный прямой метод",
+        "Гармонический метод",
     };
     return names;
 }
@@ -129,6 +131,7 @@ std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProg
         case 9: return std::make_unique<TZejdel>(n, std::move(getRow), progress);
         case 10: return std::make_unique<TSecRelax>(n, std::move(getRow), progress);
         case 11: return std::make_unique<TSparseLU>(n, std::move(getRow), progress);
+        case 12: return std::make_unique<THarmonicSolver>(n, std::move(getRow), progress);
         default: break;
     }
     throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(index));
@@ -309,7 +312,7 @@ void TBGaus::Run() {
     TRowItems items;
     Extended f = 0;
 
-    progress_.BeginStage("Формироваеме матрицы");
+    progress_.BeginStage("Формирование матрицы");
     const bool kept = rows_.B.size() == n;
     for (std::size_t i = 0; i < n; ++i) {
         const TListItem *first, *last;

@@ -6,7 +6,7 @@
 // with no two items of one column, plus the free term b(i); the provider must
 // give the same row each time it is asked.
 //
-// Twelve methods, created by their index in SLAEMethodNames() (the
+// Thirteen methods, created by their index in SLAEMethodNames() (the
 // "SLAEMethod" setting) through NewSolver:
 //   0 TDGaus      full matrix                    5 TDAGaus   full matrix of double rows
 //   1 TDMainGaus  full matrix, partial pivoting  6 TDAOGaus  normalised band window, doubles, file
@@ -15,7 +15,7 @@
 //   4 TOGaus      normalised band window, file   9 TZejdel   Gauss–Seidel iteration
 //                                               10 TSecRelax successive relaxation
 //                                               11 TSparseLU sparse LU, nested dissection
-// Methods 0–4, 9, 10 and 11 keep the solution X in the real type of the
+// Methods 0–4 and 9–12 keep the solution X in the real type of the
 // calculation (the real type current on the creating thread: double for
 // "REAL"/"DOUBLE", 80-bit extended for "EXTENDED"), methods 0–4, 9 and 10
 // their matrix and free terms too; the others work in doubles. X and every
@@ -67,9 +67,9 @@ using TRowItems = std::vector<TListItem>;
 // FreeTerm to b(Row).
 using TGetRow = std::function<void(std::size_t row, TRowItems& items, Extended& freeTerm)>;
 
-constexpr int kSLAEMethodCount = 12;
+constexpr int kSLAEMethodCount = 13;
 constexpr int kSparseMethod = 11;
-// The twelve method names in index order, byte for byte as the settings and
+// The thirteen method names in index order, byte for byte as the settings and
 // the log show them.
 const std::vector<std::string>& SLAEMethodNames();
 
@@ -146,7 +146,7 @@ private:
     std::filesystem::path lastTempDir_;
 };
 
-// Creates the solver of method Index (0..11) for N unknowns; another index
+// Creates the solver of method Index (0..12) for N unknowns; another index
 // raises ZemError.
 std::unique_ptr<TSLAE> NewSolver(int index, std::size_t n, TGetRow getRow, TProgress& progress);
 

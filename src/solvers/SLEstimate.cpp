@@ -1,6 +1,7 @@
 #include "solvers/SLEstimate.h"
 
 #include "platform/errors.h"
+#include "solvers/SLHarmonic.h"
 
 #include <algorithm>
 #include <atomic>
@@ -51,6 +52,9 @@ std::uint64_t SolverMemory(int method, std::size_t n, std::size_t m, TRealType r
             need = input + factors + N * 64;
             break;
         }
+        case kHarmonicMethod:
+            // Lines and band as the program's closed shells have them.
+            return HarmonicMemory(n, std::max<std::size_t>(n / 64, 1), kTypicalHarmonicBand, kTypicalHarmonicBand);
         default: throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(method));
     }
     return static_cast<std::uint64_t>(Bytes(need + x));
@@ -78,6 +82,8 @@ double SolverOperations(int method, std::size_t n, std::size_t m, TRealType real
             ops = std::min(3 * N * M * M, 60 * N * std::sqrt(N)) + 2000 * N;
             if (realType == rtExtended) ops *= 1.15;  // refinement against the 80-bit coefficients
             break;
+        case kHarmonicMethod:
+            return HarmonicOperations(n, std::max<std::size_t>(n / 64, 1), kTypicalHarmonicBand, kTypicalHarmonicBand);
         default: throw ZemError("Неизвестный метод решения СЛАУ: " + std::to_string(method));
     }
     return ops * slow;
@@ -98,7 +104,9 @@ TSolverEstimate EstimateSolver(int method, std::size_t n, std::size_t m, TRealTy
     double best = 0;
     for (bool exact : {true, false}) {
         for (int k = 0; k < kSLAEMethodCount; ++k) {
-            if (k == 9 || k == 10) continue;
+            // The harmonic method suits only systems that repeat round a
+            // circumference, which N and m do not tell.
+            if (k == 9 || k == 10 || k == kHarmonicMethod) continue;
             if (exact && realType == rtExtended && !KeepsRealType(k) && k != kSparseMethod) continue;
             if (SolverMemory(k, n, m, realType) > available) continue;
             const double ops = SolverOperations(k, n, m, realType);
@@ -163,8 +171,8 @@ std::string NotEnoughMemoryText(const TSolverEstimate& e) {
     return s;
 }
 
-int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional) {
-    const int method = twoDimensional && n > kSparseDefaultUnknowns ? kSparseMethod : 2;
+int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional, bool circulant) {
+    const int method = !twoDimensional || n <= kSparseDefaultUnknowns ? 2 : circulant ? kHarmonicMethod : kSparseMethod;
     const TSolverEstimate e = EstimateSolver(method, n, m, rtExtended);
     return e.Fits || e.Suggested < 0 ? method : e.Suggested;
 }

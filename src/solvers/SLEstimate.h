@@ -62,11 +62,12 @@ std::string NotEnoughMemoryText(const TSolverEstimate& e);
 
 // The default method for a new problem: the band method for one-dimensional
 // (axisymmetric) problems and small systems, the sparse direct method for
-// two-dimensional problems above kSparseDefaultUnknowns unknowns; a method
-// that does not fit the available memory is replaced by the fastest that
-// does.
+// two-dimensional problems above kSparseDefaultUnknowns unknowns, and the
+// harmonic method instead for those whose system repeats round a closed
+// circumference (Circulant); a method that does not fit the available
+// memory is replaced by the fastest that does.
 constexpr std::size_t kSparseDefaultUnknowns = 3000;
-int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional);
+int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional, bool circulant = false);
 // The default real type for Method: "EXTENDED" unless extended arithmetic
 // would make the method markedly slow (a band elimination of more than
 // about 10^9 operations), then "DOUBLE".

@@ -10,6 +10,7 @@
 #include "problem/PbData.h"
 #include "problem/Problems.h"
 #include "views/ProblemForm.h"
+#include "views/ViewForm.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -38,7 +39,7 @@ QString TextOf(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-TApproxForm::TApproxForm(TMainForm* main) : QWidget(main, Qt::Tool | Qt::WindowStaysOnTopHint), main_(main) {
+TApproxForm::TApproxForm(TMainForm* main) : QWidget(main, Qt::Tool), main_(main) {
     setWindowTitle(QStringLiteral("Приближения"));
     Panel = new QWidget(this);
     Panel->setMouseTracking(true);
@@ -260,12 +261,7 @@ void TApproxForm::resizeEvent(QResizeEvent* event) {
 
 void TApproxForm::showEvent(QShowEvent* event) {
     if (!panelRead_) StoreState(false);  // shown before the first activation
-    // Without a stored placement the window first shows at the left of the
-    // main window, below its menu.
-    if (!testAttribute(Qt::WA_Moved)) {
-        const QRect frame = main_->frameGeometry();
-        move(frame.left() + 8, frame.top() + 60);
-    }
+    PlaceToolWindow(this, *main_, 7);
     QWidget::showEvent(event);
 }
 

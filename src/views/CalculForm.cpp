@@ -8,6 +8,7 @@
 #include "calc/Calcul.h"
 #include "calc/Turn.h"
 #include "platform/numtext.h"
+#include "problem/PbHarmonic.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
 #include "solvers/SLCLass.h"
@@ -139,6 +140,15 @@ TCalculForm::TCalculForm(TRegIniFile& store, QWidget* parent)
     EstimateLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     EstimateLabel->setToolTip(QStringLiteral("Порядок системы, полуширина ленты, память метода и число операций"));
     slaeLayout->addWidget(EstimateLabel, 2, 0, 1, 2);
+    // Shown while the estimate names a faster method: switches to it.
+    UseMethodBtn = new QPushButton(SLAEGroupBox);
+    UseMethodBtn->setAutoDefault(false);
+    UseMethodBtn->hide();
+    slaeLayout->addWidget(UseMethodBtn, 3, 0, 1, 2, Qt::AlignLeft);
+    connect(UseMethodBtn, &QPushButton::clicked, this, [this] {
+        if (const std::optional<zem::TSolverEstimate> e = Estimate(); e && e->Suggested >= 0)
+            SLAEMethodBox->setCurrentIndex(e->Suggested);
+    });
     for (QComboBox* box : {SLAEMethodBox, RealTypeBox})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { ShowEstimate(); });
     for (QLineEdit* e : {PrecEdit, SLAEPrecEdit, RelaxEdit}) e->installEventFilter(this);
@@ -263,6 +273,7 @@ bool TCalculForm::SizeProblem() {
         surface_ = false;
         for (const zem::TDmElement* dm : copy->Domains())
             if (dm->Domain && dm->Domain->DimCount == 2) surface_ = true;
+        circulant_ = surface_ && zem::HarmonicApplies(*copy);
         sized_ = unknowns_ > 0;
     } catch (const std::exception&) {
         // A text that does not set up: no estimate until it is mended.
@@ -281,6 +292,7 @@ void TCalculForm::ShowEstimate() {
     // dialog in view.
     if (!isVisible()) return;
     const std::optional<zem::TSolverEstimate> e = Estimate();
+    UseMethodBtn->hide();
     if (!e) {
         EstimateLabel->clear();
         return;
@@ -294,8 +306,12 @@ void TCalculForm::ShowEstimate() {
                        .arg(digits);
     if (!e->Fits)
         text += QStringLiteral(" — не поместится");
-    if (e->Suggested >= 0 && e->Suggested != e->Method)
-        text += QStringLiteral("; быстрее: «%1»").arg(Q(zem::SLAEMethodNames()[static_cast<std::size_t>(e->Suggested)]));
+    if (e->Suggested >= 0 && e->Suggested != e->Method) {
+        const QString faster = Q(zem::SLAEMethodNames()[static_cast<std::size_t>(e->Suggested)]);
+        text += QStringLiteral("; быстрее: «%1»").arg(faster);
+        UseMethodBtn->setText(QStringLiteral("Использовать «%1»").arg(faster));
+        UseMethodBtn->show();
+    }
     EstimateLabel->setText(text);
     EstimateLabel->setStyleSheet(e->Fits ? QString() : QStringLiteral("color: #b00000"));
 }
@@ -377,7 +393,7 @@ void TCalculForm::LoadDefaults() {
     LoadStoredDefaults();
     // Without a method of the user's own, the one that suits the size.
     if (store_.ValueExists(kSection, QStringLiteral("SLAEMethod")) || !SizeProblem()) return;
-    const int method = zem::DefaultSLAEMethod(unknowns_, halfBand_, surface_);
+    const int method = zem::DefaultSLAEMethod(unknowns_, halfBand_, surface_, circulant_);
     SLAEMethodBox->setCurrentIndex(method);
     if (!store_.ValueExists(kSection, QStringLiteral("RealType")))
         RealTypeBox->setCurrentIndex(zem::DefaultRealType(method, unknowns_, halfBand_));

@@ -113,6 +113,7 @@ public:
     QComboBox* SLAEMethodBox = nullptr;
     QCheckBox* SLAEErrorCheckBox = nullptr;
     QLabel* EstimateLabel = nullptr;  // under the method: the cost of the method
+    QPushButton* UseMethodBtn = nullptr;  // "Использовать «…»": the faster method the estimate names
     QLineEdit* SLAEPrecEdit = nullptr;  // hidden
     QLineEdit* RelaxEdit = nullptr;     // hidden
     QCheckBox* ModeCheckBox = nullptr;
@@ -155,5 +156,6 @@ private:
     std::size_t unknowns_ = 0;
     std::size_t halfBand_ = 0;
     bool surface_ = false;
+    bool circulant_ = false;  // the system repeats round a closed circumference
     bool sized_ = false;
 };

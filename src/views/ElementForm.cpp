@@ -18,6 +18,7 @@
 #include "views/ListForm.h"
 #include "views/MemoForm.h"
 #include "views/MeshForm.h"
+#include "views/ResultField.h"
 #include "views/ViewForm.h"
 
 #include <QAction>
@@ -384,8 +385,10 @@ void TElemForm::FillGrid(QWidget* sheet, QTableWidget* grid, zem::TElemList* lis
 
 void TElemForm::FillMenu(QMenu* menu, const std::vector<std::string>& names, bool table, bool result) {
     menu->clear();
+    const zem::TElement* element = Element();
     for (int i = 0; i < static_cast<int>(names.size()); ++i) {
-        menu->addAction(Q(names[static_cast<std::size_t>(i)]), this, [this, table, result, i] {
+        const std::string& name = names[static_cast<std::size_t>(i)];
+        menu->addAction(Q(element ? FieldMenuText(*element, name) : name), this, [this, table, result, i] {
             RunGuarded(Main, [this, table, result, i] { table ? TableItemClick(result, i) : GraphItemClick(result, i); });
         });
     }
@@ -409,7 +412,7 @@ void TElemForm::FillGrids() {
     FillMenu(GraphResultItem, element->GraphResults, false, true);
     PlotResultItem->clear();
     for (int i = 0; i < static_cast<int>(element->GraphResults.size()); ++i)
-        PlotResultItem->addAction(Q(element->GraphResults[static_cast<std::size_t>(i)]), this, [this, i] {
+        PlotResultItem->addAction(Q(FieldMenuText(*element, element->GraphResults[static_cast<std::size_t>(i)])), this, [this, i] {
             RunGuarded(Main, [this, i] {
                 if (TViews* views = Views()) views->PlotForm->ShowPlot(views->RefTo(ElementForCommand()), i);
             });

@@ -59,10 +59,10 @@ double WidthOf(const TResultField& field) {
     return w;
 }
 QString AxisTitleX(const TResultField& field) {
-    return !field.Blocks.empty() && field.Blocks.front().AngularX ? QStringLiteral("θ, °") : QStringLiteral("x, m");
+    return Q(AxisTitle("x", !field.Blocks.empty() && field.Blocks.front().AngularX));
 }
 QString AxisTitleY(const TResultField& field) {
-    return !field.Blocks.empty() && field.Blocks.front().AngularY ? QStringLiteral("θ, °") : QStringLiteral("y, m");
+    return Q(AxisTitle("y", !field.Blocks.empty() && field.Blocks.front().AngularY));
 }
 
 void PaintAxes(QPainter& p, const TGraphLayout& lay, const TResultField& field) {
@@ -233,7 +233,8 @@ void TGraphForm::ShowGraph(const TElementRef& element, int selector, const QStri
     data_ = std::move(data);
     ref_ = element;
     selector_ = selector;
-    setWindowTitle(caption);
+    Follow(element);
+    setWindowTitle(TitleWithProblem(caption));
     // The field's name is the caption's text in brackets.
     const qsizetype open = caption.indexOf(QLatin1Char('(')), close = caption.lastIndexOf(QLatin1Char(')'));
     const std::string name = open >= 0 && close > open ? Std(caption.mid(open + 1, close - open - 1)) : std::string();
@@ -244,7 +245,8 @@ void TGraphForm::ShowGraph(const TElementRef& element, int selector, const QStri
     snapshotField_.reset();
     if (zem::TElement* e = ref_.Element()) {
         field_ = SampleField(*e, data_.get(), name);
-        if (!name.empty()) setWindowTitle(caption.left(open + 1) + Q(FieldTitle(*e, name)) + caption.mid(close));
+        if (!name.empty())
+            setWindowTitle(TitleWithProblem(caption.left(open + 1) + Q(FieldTitle(*e, name)) + caption.mid(close)));
         zem::TProblem* problem = ref_.Problem();
         try {
             if (problem && !field_.Empty()) {
@@ -431,9 +433,10 @@ QString TGraphForm::HintAt(const QPoint& pos) const {
     for (int j = 1; j < best->Cols; ++j)
         if (std::fabs(best->Y[static_cast<std::size_t>(j)] - y) < std::fabs(best->Y[static_cast<std::size_t>(bj)] - y)) bj = j;
     const auto format = views_.NumberFormat();
-    QString text = (best->AngularX ? QStringLiteral("θ = %1°") : QStringLiteral("x = %1 m")).arg(Q(format(best->X[static_cast<std::size_t>(bi)])));
+    const QString metres = QStringLiteral(" ") + Q(DisplayUnit("m"));
+    QString text = (best->AngularX ? QStringLiteral("θ = %1°") : QStringLiteral("x = %1") + metres).arg(Q(format(best->X[static_cast<std::size_t>(bi)])));
     if (field_.Surface())
-        text += (best->AngularY ? QStringLiteral(", θ = %1°") : QStringLiteral(", y = %1 m")).arg(Q(format(best->Y[static_cast<std::size_t>(bj)])));
+        text += (best->AngularY ? QStringLiteral(", θ = %1°") : QStringLiteral(", y = %1") + metres).arg(Q(format(best->Y[static_cast<std::size_t>(bj)])));
     if (!best->Span.empty()) text += QStringLiteral(" (%1)").arg(Q(best->Span));
     text += QStringLiteral("\n%1 = %2").arg(Q(field_.Name), Q(format(best->At(bi, bj))));
     if (!field_.Unit.empty()) text += QStringLiteral(" ") + Q(field_.Unit);

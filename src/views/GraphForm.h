@@ -92,7 +92,7 @@ public:
     void ShowGraph(const TElementRef& element, int selector, const QString& caption,
                    std::unique_ptr<zem::TObject> data);
     // No graph: the data freed, the caption "Графика".
-    void Clear();
+    void Clear() override;
 
     const TElementRef& Ref() const { return ref_; }
     int Selector() const { return selector_; }

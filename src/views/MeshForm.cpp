@@ -21,6 +21,8 @@ TMeshForm::TMeshForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Mes
 
 void TMeshForm::ShowMesh(const TElementRef& element) {
     ref_ = element;
+    Follow(element);
+    setWindowTitle(TitleWithProblem(QStringLiteral("Сетка")));
     show();
     raise();
     activateWindow();
@@ -29,6 +31,7 @@ void TMeshForm::ShowMesh(const TElementRef& element) {
 
 void TMeshForm::Clear() {
     ref_.Clear();
+    setWindowTitle(QStringLiteral("Сетка"));
     PaintBox->update();
 }
 

@@ -16,7 +16,7 @@ public:
 
     // Keeps the element, shows the window and repaints it.
     void ShowMesh(const TElementRef& element);
-    void Clear();
+    void Clear() override;
     const TElementRef& Ref() const { return ref_; }
 
     QImage Render(const QSize& size) const;

@@ -54,7 +54,7 @@ int NearestRow(const TResultField& field, zem::Extended x) {
     return best;
 }
 
-QString CoordTitle(bool angular) { return angular ? QStringLiteral("θ, °") : QStringLiteral("x, m"); }
+QString CoordTitle(bool angular) { return Q(AxisTitle("x", angular)); }
 
 }  // namespace
 
@@ -181,6 +181,7 @@ void TPlotForm::FillBoxes(zem::TElement& element) {
 
 void TPlotForm::ShowPlot(const TElementRef& element, int field) {
     ref_ = element;
+    Follow(element);
     zem::TElement* e = ref_.Element();
     if (!e) return;
     filling_ = true;
@@ -238,11 +239,11 @@ void TPlotForm::Refill() {
     bool angularX = first && first->AngularX, angularY = first && first->AngularY;
     if (surface && along && first) {
         across = first->Y[static_cast<std::size_t>(std::min(NodeSpin->value(), first->Cols - 1))];
-        NodeLabel->setText((angularY ? QStringLiteral("θ = %1°") : QStringLiteral("y = %1 m")).arg(Num(across)));
+        NodeLabel->setText((angularY ? QStringLiteral("θ = %1°") : QStringLiteral("y = %1 ") + Q(DisplayUnit("m"))).arg(Num(across)));
     } else if (surface && first) {
         const TCurve axis = AlongAxis(main, 0);
         across = axis.X.empty() ? 0 : axis.X[static_cast<std::size_t>(std::min<std::size_t>(NodeSpin->value(), axis.X.size() - 1))];
-        NodeLabel->setText(QStringLiteral("x = %1 m").arg(Num(across)));
+        NodeLabel->setText((QStringLiteral("x = %1 ") + Q(DisplayUnit("m"))).arg(Num(across)));
     } else {
         NodeLabel->clear();
     }
@@ -291,13 +292,14 @@ void TPlotForm::Refill() {
     axisRight_->setVisible(second >= 0 && !up);
     axisTop_->setVisible(second >= 0 && up);
     if (second >= 0) range(secondAxis, rmin, rmax);
-    coordAxis->setTitleText(along ? CoordTitle(angularX) : (angularY ? QStringLiteral("θ, °") : QStringLiteral("y, m")));
+    coordAxis->setTitleText(along ? CoordTitle(angularX) : Q(AxisTitle("y", angularY)));
     valueAxis->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(field)))));
     if (second >= 0) secondAxis->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(second)))));
     LabelExtremes(up);
     Zoom->SetHome();
     Chart->legend()->setVisible(curves_.size() > 1);
-    setWindowTitle(QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field)))));
+    setWindowTitle(TitleWithProblem(
+        QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field))))));
 }
 
 void TPlotForm::LabelExtremes(bool upwards) {

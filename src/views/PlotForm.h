@@ -56,7 +56,7 @@ public:
     // field, direction or node).
     void Refill();
     // No plot: the curves gone, the caption "Кривые".
-    void Clear();
+    void Clear() override;
 
     const TElementRef& Ref() const { return ref_; }
     const std::vector<TPlotCurve>& Curves() const { return curves_; }

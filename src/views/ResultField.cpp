@@ -35,14 +35,49 @@ const zem::TDomain* DomainOf(const zem::TElement& element) {
 
 }  // namespace
 
+std::string DisplayUnit(std::string_view si) {
+    static constexpr std::pair<std::string_view, std::string_view> kSymbols[] = {
+        {"m", "м"},     {"rad", "рад"},     {"1/m", "1/м"},   {"N", "Н"},          {"N·m", "Н·м"},
+        {"N/m", "Н/м"}, {"N·m/m", "Н·м/м"}, {"Pa", "Па"},     {"N/m3", "Н/м³"},
+    };
+    for (const auto& [from, to] : kSymbols)
+        if (si == from) return std::string(to);
+    return std::string(si);
+}
+
+std::string AxisTitle(const std::string& name, bool angular) {
+    return angular ? std::string("θ, °") : name + ", " + DisplayUnit("m");
+}
+
 std::string ResultUnit(const zem::TElement& element, const std::string& name) {
     const zem::TDomain* domain = DomainOf(element);
-    return domain ? zem::FieldUnit(*domain, name) : std::string();
+    return domain ? DisplayUnit(zem::FieldUnit(*domain, name)) : std::string();
 }
 
 std::string FieldTitle(const zem::TElement& element, const std::string& name) {
     const std::string unit = ResultUnit(element, name);
     return unit.empty() ? name : name + ", " + unit;
+}
+
+std::string FieldMenuText(const zem::TElement& element, const std::string& name) {
+    const zem::TDomain* domain = DomainOf(element);
+    std::string caption;
+    if (domain) {
+        caption = zem::FieldCaption(*domain, zem::TFieldGroup::Result, name);
+        if (caption.empty()) caption = zem::FieldCaption(*domain, zem::TFieldGroup::Input, name);
+    }
+    // Inside a line the caption starts with a small letter (Cyrillic А-Я
+    // are the two-byte D0 90 ... D0 AF).
+    if (caption.size() >= 2 && static_cast<unsigned char>(caption[0]) == 0xD0) {
+        const auto c = static_cast<unsigned char>(caption[1]);
+        if (c >= 0x90 && c <= 0x9F) caption[1] = static_cast<char>(c + 0x20);
+        else if (c >= 0xA0 && c <= 0xAF) caption[0] = static_cast<char>(0xD1), caption[1] = static_cast<char>(c - 0x20);
+    }
+    const std::string unit = ResultUnit(element, name);
+    std::string text = name;
+    if (!caption.empty()) text += " — " + caption;
+    if (!unit.empty()) text += ", " + unit;
+    return text;
 }
 
 // --- Fields. -----------------------------------------------------------------------
@@ -238,8 +273,9 @@ std::string ExtremeText(const TResultField& field, const TExtreme& e) {
     if (!field.Unit.empty()) text += " " + field.Unit;
     const TFieldBlock* b = BlockOf(field, e.Span);
     const bool angularX = b && b->AngularX;
-    text += angularX ? " при θ = " + Short(e.X) + "°" : " при x = " + Short(e.X) + " m";
-    if (field.Surface()) text += b && b->AngularY ? ", θ = " + Short(e.Y) + "°" : ", y = " + Short(e.Y) + " m";
+    const std::string metres = " " + DisplayUnit("m");
+    text += angularX ? " при θ = " + Short(e.X) + "°" : " при x = " + Short(e.X) + metres;
+    if (field.Surface()) text += b && b->AngularY ? ", θ = " + Short(e.Y) + "°" : ", y = " + Short(e.Y) + metres;
     if (!e.Span.empty()) text += " (" + e.Span + ")";
     return text;
 }
@@ -254,27 +290,47 @@ std::string FullText(Extended x) {
     return std::string(buffer, result.ptr);
 }
 
-std::vector<std::string> FieldCsv(const TResultField& field, char separator) {
+namespace {
+
+std::string CsvField(const std::string& text, char separator) {
+    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+}  // namespace
+
+std::vector<std::string> FieldCsv(const TResultField& field, char separator, bool decimalComma) {
     std::vector<std::string> lines;
     const bool stepped = std::any_of(field.Blocks.begin(), field.Blocks.end(), [](const TFieldBlock& b) { return !b.Span.empty(); });
     const bool surface = field.Surface();
     const bool angularX = !field.Blocks.empty() && field.Blocks.front().AngularX;
     const bool angularY = !field.Blocks.empty() && field.Blocks.front().AngularY;
     const std::string sep(1, separator);
+    auto cell = [separator](const std::string& text) { return CsvField(text, separator); };
+    auto number = [&](Extended x) {
+        std::string text = FullText(x);
+        if (decimalComma) std::replace(text.begin(), text.end(), '.', ',');
+        return cell(text);
+    };
     std::string header;
-    if (stepped) header += "Участок" + sep;
-    header += angularX ? "θ, °" : "x, m";
-    if (surface) header += sep + (angularY ? "θ, °" : "y, m");
-    header += sep + field.Title();
+    if (stepped) header += cell("Участок") + sep;
+    header += cell(AxisTitle("x", angularX));
+    if (surface) header += sep + cell(AxisTitle("y", angularY));
+    header += sep + cell(field.Title());
     lines.push_back(header);
     for (const TFieldBlock& b : field.Blocks)
         for (int i = 0; i < b.Rows; ++i)
             for (int j = 0; j < b.Cols; ++j) {
                 std::string line;
-                if (stepped) line += b.Span + sep;
-                line += FullText(b.X[static_cast<std::size_t>(i)]);
-                if (surface) line += sep + FullText(b.Y[static_cast<std::size_t>(j)]);
-                line += sep + FullText(b.At(i, j));
+                if (stepped) line += cell(b.Span) + sep;
+                line += number(b.X[static_cast<std::size_t>(i)]);
+                if (surface) line += sep + number(b.Y[static_cast<std::size_t>(j)]);
+                line += sep + number(b.At(i, j));
                 lines.push_back(std::move(line));
             }
     return lines;

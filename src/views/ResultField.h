@@ -16,18 +16,32 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zem {
 class TElement;
 }
 
-// The SI unit of field Name (a result or an input field) of Element ("m",
-// "Pa", "N/m", "N·m/m", ...), as its domain names it; empty for a pure
-// number or an unknown name. The one place where the views learn units.
+// The symbol the windows and the report show for a unit symbol of the core
+// ("m" → "м", "N·m/m" → "Н·м/м", "Pa" → "Па", "rad" → "рад"); a symbol it
+// does not know passes unchanged. The machine exports (zemcalc) keep the
+// core's SI symbols.
+std::string DisplayUnit(std::string_view si);
+// The title of a coordinate: "θ, °" for an angle, else Name with metres
+// ("x, м").
+std::string AxisTitle(const std::string& name, bool angular);
+
+// The unit of field Name (a result or an input field) of Element as the
+// windows show it ("м", "Па", "Н/м", "Н·м/м", ...), from the one its domain
+// names; empty for a pure number or an unknown name. The one place where the
+// views learn units.
 std::string ResultUnit(const zem::TElement& element, const std::string& name);
-// "w, m": the name with its unit, or the name alone without one.
+// "w, м": the name with its unit, or the name alone without one.
 std::string FieldTitle(const zem::TElement& element, const std::string& name);
+// "w — радиальный прогиб, м": the name, what it is and its unit, as the
+// menus list the fields (parts the domain does not know are left out).
+std::string FieldMenuText(const zem::TElement& element, const std::string& name);
 
 struct TFieldBlock {
     std::string Span;            // the span's key in a stepped element, else empty
@@ -101,8 +115,10 @@ std::string ExtremeText(const TResultField& field, const TExtreme& e);
 std::string FullText(zem::Extended x);
 // CSV of the field: a header (span when stepped, the coordinates with their
 // units, the field with its unit) and one line per node at full precision,
-// separated by Separator.
-std::vector<std::string> FieldCsv(const TResultField& field, char separator = ',');
+// separated by Separator. A field that holds the separator, a quote or a
+// line break is quoted (RFC 4180). DecimalComma writes "1,5" for 1.5, as
+// spreadsheets set up for Russian read numbers (with ';' between fields).
+std::vector<std::string> FieldCsv(const TResultField& field, char separator = ',', bool decimalComma = false);
 
 // The answer to one result request of the results page: "w" gives the
 // largest magnitude of field w with its place; "max w" and "min w" the

@@ -13,10 +13,20 @@
 #include "problem/Problems.h"
 #include "views/ProblemForm.h"
 #include "views/TurnForm.h"
+#include "views/ViewForm.h"
+#include "platform/progress.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
@@ -36,6 +46,20 @@ QPlainTextEdit* Memo(QWidget* parent) {
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     return memo;
+}
+
+// Label above Widget, and Extra (a row of buttons) below, in one pane.
+QWidget* Pane(QWidget* page, QLabel* label, QWidget* widget, QLayout* extra = nullptr) {
+    auto* pane = new QWidget(page);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    label->setParent(pane);
+    widget->setParent(pane);
+    layout->addWidget(label);
+    layout->addWidget(widget, 1);
+    if (extra) layout->addLayout(extra);
+    return pane;
 }
 
 QSplitter* Split(QWidget* page, QWidget* top, QWidget* bottom, int topHeight) {
@@ -62,6 +86,8 @@ public:
         : Path(std::move(path)), series_(series), window_(qobject_cast<TProblemForm*>(window)) {}
 
     void BeginRun(zem::TTurnJob& job) override {
+        clock_.start();
+        series_.SetMemberState(Path, QStringLiteral("считается"));
         try {
             if (window_ && !window_->Closing()) {
                 lent_ = true;
@@ -72,6 +98,7 @@ public:
             job.Problem = zem::TPbData(Std(series_.Main->StartDir())).ReadProblemFile(job.FileName, texts_);
             job.Calculation = texts_.Calculation;
         } catch (const std::exception& e) {
+            series_.SetMemberState(Path, QStringLiteral("ошибка"));
             series_.MemberDone(*this, {Path + ": " + zem::ErrorMessage(e)});
             throw;  // the queue drops the entry
         }
@@ -94,6 +121,10 @@ public:
             lines = {Path + ": " + zem::ErrorMessage(e)};
         }
         job.Problem.reset();
+        const QString when = QDateTime::currentDateTime().toString(QStringLiteral("HH:mm:ss"));
+        const QString took = Q(zem::ElapsedText(clock_.isValid() ? clock_.elapsed() / 1000 : 0));
+        series_.SetMemberState(Path, (job.Ok ? QStringLiteral("рассчитана ") : QStringLiteral("ошибка ")) + when +
+                                         QStringLiteral(" за ") + took);
         series_.MemberDone(*this, std::move(lines));
     }
 
@@ -106,6 +137,7 @@ private:
     QPointer<TProblemForm> window_;
     zem::TProblemTexts texts_;
     bool lent_ = false;
+    QElapsedTimer clock_;
 };
 
 // --- Creation. -----------------------------------------------------------------------
@@ -117,14 +149,40 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     SeriesTabSheet = new QWidget(PageControl);
     FileListBox = new QListWidget(SeriesTabSheet);
     FileListBox->setContextMenuPolicy(Qt::CustomContextMenu);
+    ShowEntryStates(FileListBox);
+    FileListBox->viewport()->setAcceptDrops(true);
+    FileListBox->viewport()->installEventFilter(this);
+    FileListLabel = ListTitle(QStringLiteral("Задачи серии"), SeriesTabSheet);
+    FileListLabel->setBuddy(FileListBox);
+    auto button = [this](const QString& caption, const QString& tip) {
+        auto* b = new QPushButton(caption, this);
+        b->setToolTip(tip);
+        b->setAutoDefault(false);
+        return b;
+    };
+    AddBtn = button(QStringLiteral("Добавить…"), QStringLiteral("Добавить файлы задач в серию (Ctrl+Ins)"));
+    NewBtn = button(QStringLiteral("Создать…"), QStringLiteral("Создать новую задачу серии"));
+    OpenBtn = button(QStringLiteral("Открыть"), QStringLiteral("Открыть выбранную задачу"));
+    DeleteBtn = button(QStringLiteral("Удалить"), QStringLiteral("Удалить выбранную задачу из серии (Ctrl+Del)"));
+    CheckBtn = button(QStringLiteral("Проверить"), QStringLiteral("Проверить все задачи серии (Ctrl+F9)"));
+    RunBtn = button(QStringLiteral("Выполнить"), QStringLiteral("Рассчитать все задачи серии (F9)"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {AddBtn, NewBtn, OpenBtn, DeleteBtn}) buttons->addWidget(b);
+    buttons->addStretch();
+    for (QPushButton* b : {CheckBtn, RunBtn}) buttons->addWidget(b);
     FileMemo = Memo(SeriesTabSheet);
     FileMemo->setContextMenuPolicy(Qt::CustomContextMenu);
-    Split(SeriesTabSheet, FileListBox, FileMemo, 100);
+    FileMemoLabel = ListTitle(QStringLiteral("Текст выбранной задачи"), SeriesTabSheet);
+    Split(SeriesTabSheet, Pane(SeriesTabSheet, FileListLabel, FileListBox, buttons),
+          Pane(SeriesTabSheet, FileMemoLabel, FileMemo), 150);
     PageControl->addTab(SeriesTabSheet, QStringLiteral("Серия"));
     ResultTabSheet = new QWidget(PageControl);
     ResDataMemo = Memo(ResultTabSheet);
     ResultMemo = Memo(ResultTabSheet);
-    Split(ResultTabSheet, ResDataMemo, ResultMemo, 90);
+    ResDataLabel = ListTitle(QStringLiteral("Запросы результатов"), ResultTabSheet);
+    ResultLabel = ListTitle(QStringLiteral("Результаты"), ResultTabSheet);
+    Split(ResultTabSheet, Pane(ResultTabSheet, ResDataLabel, ResDataMemo), Pane(ResultTabSheet, ResultLabel, ResultMemo),
+          90);
     PageControl->addTab(ResultTabSheet, QStringLiteral("Результаты"));
 
     auto guarded = [this](void (TSeriesForm::*handler)()) {
@@ -167,6 +225,14 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
         });
     connect(FileListBox, &QListWidget::itemDoubleClicked, this, guarded(&TSeriesForm::OpenItemClick));
     connect(FileListBox, &QListWidget::currentRowChanged, this, [this] { FileListBoxClick(); });
+    connect(FileListBox, &QListWidget::currentRowChanged, this, [this] { UpdateButtons(); });
+    // The buttons run the commands of the menus.
+    connect(AddBtn, &QPushButton::clicked, AddItem, &QAction::trigger);
+    connect(NewBtn, &QPushButton::clicked, NewItem, &QAction::trigger);
+    connect(OpenBtn, &QPushButton::clicked, OpenItem, &QAction::trigger);
+    connect(DeleteBtn, &QPushButton::clicked, DeleteItem, &QAction::trigger);
+    connect(CheckBtn, &QPushButton::clicked, CheckItem, &QAction::trigger);
+    connect(RunBtn, &QPushButton::clicked, RunItem, &QAction::trigger);
 
     // The member text keeps the usual editing menu, with "&Сохранить" first.
     FileMemoSaveItem = new QAction(QStringLiteral("&Сохранить"), this);
@@ -184,7 +250,8 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     connect(Main->MdiArea, &QMdiArea::subWindowActivated, this,
             [this](QMdiSubWindow* w) { MergeMenus(w == this && !Closing()); });
     turnForm_ = Main->findChild<TTurnForm*>(QString(), Qt::FindDirectChildrenOnly);
-    resize(520, 360);
+    resize(560, 420);
+    UpdateButtons();
 }
 
 // The main window may be going already: only what is still there is touched.
@@ -255,6 +322,20 @@ void TSeriesForm::AddMember(const std::string& path, TFChildForm* window) {
     members_.push_back(TMember{path, nullptr});
     FileListBox->addItem(Q(zem::NativePath(path)));
     SetWindow(MemberCount() - 1, window);
+    UpdateButtons();
+}
+
+void TSeriesForm::UpdateButtons() {
+    const bool any = MemberCount() > 0, selected = FileListBox->currentRow() >= 0;
+    OpenBtn->setEnabled(selected);
+    DeleteBtn->setEnabled(selected);
+    CheckBtn->setEnabled(any);
+    RunBtn->setEnabled(any && !Running());
+}
+
+void TSeriesForm::SetMemberState(const std::string& path, const QString& state) {
+    for (int i = 0; i < MemberCount(); ++i)
+        if (zem::SameEntryText(MemberPath(i), path)) SetEntryState(FileListBox->item(i), state);
 }
 
 void TSeriesForm::SetWindow(int i, TFChildForm* window) {
@@ -344,15 +425,45 @@ void TSeriesForm::NewItemClick() {
 }
 
 bool TSeriesForm::AddMemberFile() {
-    const QString chosen =
-        AskOpenFileName(Main, QLatin1String(kMemberFilter), Q(zem::NativePath(Std(Main->StartDir()))));
-    if (chosen.isEmpty()) return false;
-    const std::string stored = zem::StoredPath(Std(chosen));
-    if (!zem::FileCanOpen(stored)) return false;  // existing files only
-    AddMember(Std(Main->ToRelativePath(Q(stored))), nullptr);
-    membersChanged_ = true;
-    FileListBox->setCurrentRow(MemberCount() - 1);
-    return true;
+    return AddMemberFiles(
+        AskOpenFileNames(Main, QLatin1String(kMemberFilter), Q(zem::NativePath(Std(Main->StartDir())))));
+}
+
+bool TSeriesForm::AddMemberFiles(const QStringList& files) {
+    bool added = false;
+    for (const QString& chosen : files) {
+        const std::string stored = zem::StoredPath(Std(chosen));
+        if (!zem::FileCanOpen(stored)) continue;  // existing files only
+        AddMember(Std(Main->ToRelativePath(Q(stored))), nullptr);
+        membersChanged_ = true;
+        added = true;
+    }
+    if (added) FileListBox->setCurrentRow(MemberCount() - 1);
+    return added;
+}
+
+bool TSeriesForm::eventFilter(QObject* watched, QEvent* event) {
+    // The window filters its widget's events from before the list exists.
+    if (FileListBox && watched == FileListBox->viewport()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            if (!e->source() && !DroppedProblemFiles(e->mimeData()).isEmpty()) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* e = static_cast<QDropEvent*>(event);
+            const QStringList files = e->source() ? QStringList() : DroppedProblemFiles(e->mimeData());
+            if (!files.isEmpty()) {
+                e->setDropAction(Qt::CopyAction);
+                e->accept();
+                AddMemberFiles(files);
+                return true;
+            }
+        }
+    }
+    return TFChildForm::eventFilter(watched, event);
 }
 
 void TSeriesForm::AddItemClick() { AddMemberFile(); }
@@ -385,6 +496,7 @@ void TSeriesForm::DeleteItemClick() {
     }
     membersChanged_ = true;
     Select(std::min(row, MemberCount() - 1));
+    UpdateButtons();
     if (window) {
         disconnect(window, &QWidget::windowTitleChanged, this, nullptr);
         window->close();
@@ -434,10 +546,13 @@ void TSeriesForm::RunItemClick() {
     for (int i = 0; i < MemberCount(); ++i)
         runs_.push_back(std::make_unique<TMemberRun>(*this, MemberPath(i), MemberWindow(i)));
     pending_ = static_cast<int>(runs_.size());
+    for (int i = 0; i < MemberCount(); ++i) SetEntryState(FileListBox->item(i), QStringLiteral("в очереди"));
+    UpdateButtons();
     for (const auto& run : runs_) {
         try {
             turnForm_->AddToQueue(Q(run->Path), run.get());
         } catch (const std::exception& e) {
+            SetMemberState(run->Path, QStringLiteral("ошибка"));
             MemberDone(*run, {run->Path + ": " + zem::ErrorMessage(e)});
         }
     }
@@ -448,6 +563,7 @@ void TSeriesForm::MemberDone(TMemberRun& run, std::vector<std::string> lines) {
     run.Done = true;
     run.Lines = std::move(lines);
     if (--pending_ == 0) FinishRun();
+    UpdateButtons();
 }
 
 void TSeriesForm::FinishRun() {

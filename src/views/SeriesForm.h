@@ -1,9 +1,12 @@
 // The series window: the document window of one series file (extension zes).
 //
-// Two pages: "Серия" lists the member problem files (paths relative to the
-// start directory) above the text of the selected member file, which can be
-// edited and written back directly; "Результаты" holds the series' result
-// requests above its result text. Members open as problem windows that belong
+// Two pages: "Серия" lists the member problem files ("Задачи серии", paths
+// relative to the start directory, each with its state in the last run at its
+// right) above the text of the selected member file, which can be edited and
+// written back directly; "Результаты" holds the series' result requests
+// above its result text ("Результаты"). Buttons under the member list run the
+// commands of its pop-up menu and of "&Расчет"; the add dialog takes several
+// files at once, and problem files dropped from a file manager are added. Members open as problem windows that belong
 // to the series (its dependants: they close with it); a member whose window is
 // saved under another name follows it.
 //
@@ -24,7 +27,9 @@
 #include <vector>
 
 class QAction;
+class QLabel;
 class QListWidget;
+class QPushButton;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -75,8 +80,18 @@ public:
     // --- Controls. ---
     QTabWidget* PageControl = nullptr;
     QWidget* SeriesTabSheet = nullptr;
+    QLabel* FileListLabel = nullptr;  // "Задачи серии"
     QListWidget* FileListBox = nullptr;
+    QPushButton* AddBtn = nullptr;
+    QPushButton* NewBtn = nullptr;
+    QPushButton* OpenBtn = nullptr;
+    QPushButton* DeleteBtn = nullptr;
+    QPushButton* CheckBtn = nullptr;
+    QPushButton* RunBtn = nullptr;
+    QLabel* FileMemoLabel = nullptr;
     QPlainTextEdit* FileMemo = nullptr;
+    QLabel* ResDataLabel = nullptr;
+    QLabel* ResultLabel = nullptr;    // "Результаты"
     QWidget* ResultTabSheet = nullptr;
     QPlainTextEdit* ResDataMemo = nullptr;
     QPlainTextEdit* ResultMemo = nullptr;
@@ -98,6 +113,7 @@ public:
 protected:
     // A running series asks to stop its calculations first.
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TMemberRun;
@@ -107,6 +123,11 @@ private:
     };
 
     void AddMember(const std::string& path, TFChildForm* window);
+    // Adds the existing files among Files (native paths); false when none.
+    bool AddMemberFiles(const QStringList& files);
+    void UpdateButtons();
+    // The state of member Path shown at its right.
+    void SetMemberState(const std::string& path, const QString& state);
     void SetWindow(int i, TFChildForm* window);
     bool AddMemberFile();
     void ShowMemberText(int row);

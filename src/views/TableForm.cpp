@@ -96,6 +96,13 @@ std::vector<std::string> ResampleTable(const zem::TTableModel& table) {
     return lines;
 }
 
+QString TTableDisplay::CellText(int col, int row) const {
+    if (Angles.empty() || col < 1) return Q(table_.Text(col, row));
+    if (col > 1) return Q(table_.Text(col - 1, row));
+    if (row == 0) return Q(AxisTitle("θ", true));
+    return row - 1 < static_cast<int>(Angles.size()) ? Q(Angles[static_cast<std::size_t>(row - 1)]) : QString();
+}
+
 TTableForm::TTableForm(TViews& views)
     : TViewForm(&views.Main, QStringLiteral("TableForm")), views_(views) {
     setWindowTitle(QStringLiteral("Таблица"));
@@ -113,6 +120,8 @@ TTableForm::TTableForm(TViews& views)
     PopupMenu->addSeparator();
     SaveItem = AddPopupItem(QStringLiteral("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveItemClick(); });
     CsvItem = AddPopupItem(QStringLiteral("Сохранить как &CSV"), {}, [this] { RunGuarded(this, [this] { CsvItemClick(); }); });
+    CsvRuItem = AddPopupItem(QStringLiteral("Сохранить как CSV для &Excel (; и десятичная запятая)"), {},
+                             [this] { RunGuarded(this, [this] { CsvItemClick(true); }); });
     PopupMenu->addSeparator();
     CopyItem = AddPopupItem(QStringLiteral("&Копировать"), QKeySequence(QKeySequence::Copy), [this] { CopyItemClick(); });
     // The grid passes its context-menu requests to the window.
@@ -129,6 +138,7 @@ void TTableForm::ShowTable(const TElementRef& element, int selector, const QStri
     ref_ = element;
     selector_ = selector;
     extension_ = extension;
+    Follow(element);
     // The field's name is the caption's text in brackets; the caption adds
     // its unit.
     const qsizetype open = caption.indexOf(QLatin1Char('(')), close = caption.lastIndexOf(QLatin1Char(')'));
@@ -136,7 +146,7 @@ void TTableForm::ShowTable(const TElementRef& element, int selector, const QStri
     QString title = caption;
     if (zem::TElement* e = element.Element(); e && !field_.empty())
         title = caption.left(open + 1) + Q(FieldTitle(*e, field_)) + caption.mid(close);
-    setWindowTitle(title);
+    setWindowTitle(TitleWithProblem(title));
     Refill();
     show();
     raise();
@@ -153,9 +163,36 @@ void TTableForm::Refill() {
         Grid->Reset();
         throw;
     }
+    LabelColumns();
     Grid->Reset();
     Grid->FitColumns();
     MinMaxItemClick();
+}
+
+void TTableForm::LabelColumns() {
+    source_.Angles.clear();
+    zem::TElement* element = ref_.Element();
+    if (!element || table_.RowCount() == 0) return;
+    TResultField field;
+    try {
+        field = SampleField(*element, data_.get(), field_);
+    } catch (...) {
+        // A table whose field cannot be sampled keeps the element's headers.
+    }
+    const bool angular = field.Blocks.size() == 1 && field.Blocks.front().AngularX;
+    const std::string value = field_.empty() ? table_.Text(1, 0) : FieldTitle(*element, field_);
+    if (table_.ColCount() == 2) {
+        // A line: the coordinate (the arc length of a ring) and the value.
+        table_.SetText(0, 0, AxisTitle(angular ? "s" : "x", false));
+        table_.SetText(1, 0, value);
+        if (angular && field.Blocks.front().Rows == table_.RowCount() - 1) {
+            // The last node on top, as the coordinates.
+            const std::vector<zem::Extended>& x = field.Blocks.front().X;
+            for (auto it = x.rbegin(); it != x.rend(); ++it) source_.Angles.push_back(zem::RealToStrGen(6, 2, *it));
+        }
+    } else {
+        table_.SetText(0, 0, "x \\ y, " + DisplayUnit("m") + (field_.empty() ? std::string() : "; " + value));
+    }
 }
 
 void TTableForm::Clear() {
@@ -169,9 +206,9 @@ void TTableForm::Clear() {
     setWindowTitle(QStringLiteral("Таблица"));
 }
 
-void TTableForm::MaxItemClick() { Grid->SelectCell(table_.MaxPos.Col, table_.MaxPos.Row); }
+void TTableForm::MaxItemClick() { Grid->SelectCell(source_.GridCol(table_.MaxPos.Col), table_.MaxPos.Row); }
 
-void TTableForm::MinItemClick() { Grid->SelectCell(table_.MinPos.Col, table_.MinPos.Row); }
+void TTableForm::MinItemClick() { Grid->SelectCell(source_.GridCol(table_.MinPos.Col), table_.MinPos.Row); }
 
 void TTableForm::MinMaxItemClick() {
     const zem::TCellPos mx = table_.MaxPos, mn = table_.MinPos;
@@ -227,16 +264,16 @@ QString TTableForm::TableText() const {
 
 void TTableForm::CopyItemClick() { QGuiApplication::clipboard()->setText(TableText()); }
 
-std::vector<std::string> TTableForm::CsvLines() const {
+std::vector<std::string> TTableForm::CsvLines(bool russian) const {
     zem::TElement* element = ref_.Element();
     if (!element || !data_) return {};
     const TResultField field = SampleField(*element, data_.get(), field_);
     if (field.Empty()) return {};
-    return FieldCsv(field);
+    return russian ? FieldCsv(field, ';', true) : FieldCsv(field);
 }
 
-void TTableForm::CsvItemClick() {
-    const std::vector<std::string> lines = CsvLines();
+void TTableForm::CsvItemClick(bool russian) {
+    const std::vector<std::string> lines = CsvLines(russian);
     if (lines.empty()) return;
     QString proposed;
     if (auto* file = qobject_cast<TFChildForm*>(Main->ActiveChild())) {
@@ -250,6 +287,7 @@ void TTableForm::CsvItemClick() {
     QSaveFile out(chosen);
     if (!out.open(QIODevice::WriteOnly))
         zem::RaiseFileFailure(zem::kWriteFailure, Std(chosen), Std(out.errorString()));
+    if (russian) out.write("\xEF\xBB\xBF", 3);
     for (const std::string& line : lines) {
         out.write(line.data(), static_cast<qint64>(line.size()));
         out.write("\n", 1);

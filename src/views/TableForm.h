@@ -6,8 +6,11 @@
 // Ctrl+C copies the selected cells (the whole table when at most one cell is
 // selected) as tab-separated text with the header row and column, ready for
 // a spreadsheet; "Сохранить как CSV" writes every node of the field with its
-// coordinates and a header naming them with their units, at full precision.
-// The caption names the field with its unit.
+// coordinates and a header naming them with their units, at full precision
+// ("CSV для Excel": ';' between fields and a decimal comma).
+// The caption names the field with its unit and the problem; the header row
+// names the coordinate and the field with their units ("x, м", "w, м"), and
+// a line around a ring shows the angle in degrees beside the arc length.
 //
 // Owns the table's data object (a number row, a matrix or a list of them) and
 // frees it when the next table is shown or the window goes.
@@ -36,6 +39,22 @@ class QAction;
 // that is not a number raises "Ошибка численного значения".
 std::vector<std::string> ResampleTable(const zem::TTableModel& table);
 
+// The grid's view of a table: the table itself, and for a line around a
+// circle a column of angles in degrees after the coordinates.
+class TTableDisplay : public TGridSource {
+public:
+    explicit TTableDisplay(const zem::TTableModel& table) : table_(table) {}
+    std::vector<std::string> Angles;  // per body row; empty: no angle column
+    int ColCount() const override { return table_.ColCount() + (Angles.empty() ? 0 : 1); }
+    int RowCount() const override { return table_.RowCount(); }
+    QString CellText(int col, int row) const override;
+    // The grid column of a table column.
+    int GridCol(int tableCol) const { return !Angles.empty() && tableCol >= 1 ? tableCol + 1 : tableCol; }
+
+private:
+    const zem::TTableModel& table_;
+};
+
 class TTableForm : public TViewForm {
     Q_OBJECT
 public:
@@ -50,7 +69,7 @@ public:
     // number format; then "&MinMax".
     void Refill();
     // No table: the data freed, the grid emptied, the caption "Таблица".
-    void Clear();
+    void Clear() override;
 
     const TElementRef& Ref() const { return ref_; }
     int Selector() const { return selector_; }
@@ -71,15 +90,16 @@ public:
     void SaveItemClick();
     // Copies TableText to the clipboard.
     void CopyItemClick();
-    // Asks for a file name and writes CsvLines there.
-    void CsvItemClick();
+    // Asks for a file name and writes CsvLines there (Russian: ';' and a
+    // decimal comma, with a byte-order mark that spreadsheets take for UTF-8).
+    void CsvItemClick(bool russian = false);
 
     // The cells as tab-separated lines with the headers; only the selected
     // rectangle when more than one cell is selected.
     QString TableText() const;
     // The field of the table: one line per node with its coordinates, and a
     // header (empty when the element offers no field).
-    std::vector<std::string> CsvLines() const;
+    std::vector<std::string> CsvLines(bool russian = false) const;
     // The name of the field shown (the caption's text in brackets).
     const std::string& FieldName() const { return field_; }
 
@@ -91,11 +111,15 @@ public:
     QAction* SaveItem = nullptr;
     QAction* CopyItem = nullptr;
     QAction* CsvItem = nullptr;
+    QAction* CsvRuItem = nullptr;
 
 private:
+    // Names the header cells with units; the angle column of a ring.
+    void LabelColumns();
+
     TViews& views_;
     zem::TTableModel table_;
-    TTableSource source_{table_};
+    TTableDisplay source_{table_};
     TElementRef ref_;
     int selector_ = 0;
     QString extension_;

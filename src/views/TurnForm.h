@@ -1,8 +1,12 @@
-// "Очередь": the queue window. The waiting list (the entry being calculated
-// first, shown in bold) fills the window, the list of finished calculations
-// runs along the bottom. Entries are problem files by their paths relative to
-// the start directory; the user adds, inserts, deletes, reorders (drag and
-// drop) and opens them while the queue runs.
+// "Очередь": the queue window. The waiting list ("Ожидают", the entry being
+// calculated first, shown in bold) fills the window, the list of finished
+// calculations ("Рассчитаны") runs along the bottom; each entry shows its
+// state and times at its right, and the last failed calculation its reason
+// below the lists. Entries are problem files by their paths relative to the
+// start directory; the user adds (several files at once, also dropped from
+// a file manager), inserts, deletes, reorders (drag and drop) and opens them
+// while the queue runs, from the buttons under each list or their pop-up
+// menus.
 //
 // The window owns the queue (zem::TTurn) and with it the worker: the
 // worker's hand-backs arrive as queued calls to this window, so they run on
@@ -11,11 +15,16 @@
 // its other windows go. One instance for the program.
 #pragma once
 
+#include <QDateTime>
 #include <QWidget>
+#include <map>
 #include <memory>
+#include <string>
 
 class QAction;
+class QLabel;
 class QListWidget;
+class QPushButton;
 class QMenu;
 class TMainForm;
 namespace zem {
@@ -50,6 +59,15 @@ public:
 
     QListWidget* WaitingListBox = nullptr;
     QListWidget* ReadyListBox = nullptr;
+    QLabel* WaitingLabel = nullptr;  // "Ожидают"
+    QLabel* ReadyLabel = nullptr;    // "Рассчитаны"
+    QLabel* StatusLabel = nullptr;   // the last calculation that failed, and why
+    QPushButton* WInsertBtn = nullptr;
+    QPushButton* WAddBtn = nullptr;
+    QPushButton* WOpenBtn = nullptr;
+    QPushButton* WDeleteBtn = nullptr;
+    QPushButton* ROpenBtn = nullptr;
+    QPushButton* RDeleteBtn = nullptr;
     QMenu* WaitingPopupMenu = nullptr;
     QAction* WInsertItem = nullptr;
     QAction* WAddItem = nullptr;
@@ -65,9 +83,22 @@ protected:
 
 private:
     void UpdateLists();
-    QString ChooseFile();
+    // The commands and buttons that the selections allow.
+    void UpdateCommands();
+    void EntryDone(const std::string& text, bool ok, const std::string& error);
+    // Chosen existing problem files, relative to the start directory.
+    QStringList ChooseFiles();
+    // Adds Files (native paths) at Pos (-1: at the end); a file that is
+    // waiting already is named in one message after the others are added.
+    void AddFiles(const QStringList& files, int pos);
     QString StoredText(const QString& text) const;
+
+    struct TEntryTimes {
+        QDateTime Added, Started, Finished;
+    };
 
     TMainForm* main_;
     std::unique_ptr<zem::TTurn> turn_;
+    std::map<std::string, TEntryTimes> times_;  // by entry text
+    std::string running_;                        // the text of the entry being calculated
 };

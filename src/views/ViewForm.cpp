@@ -33,6 +33,15 @@
 #include <QSpinBox>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QUrl>
+#include <QScreen>
 #include <algorithm>
 
 const char* const kProblemBusyText = "Задача в расчете. Дождитесь его окончания или прервите его";
@@ -264,6 +273,63 @@ private:
 
 }  // namespace
 
+namespace {
+
+constexpr int kEntryStateRole = Qt::UserRole + 7;
+
+class TEntryStateDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        const QString state = index.data(kEntryStateRole).toString();
+        if (state.isEmpty()) return;
+        painter->save();
+        const bool selected = option.state.testFlag(QStyle::State_Selected);
+        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+        painter->drawText(option.rect.adjusted(4, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter, state);
+        painter->restore();
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QString state = index.data(kEntryStateRole).toString();
+        if (!state.isEmpty()) size.rwidth() += option.fontMetrics.horizontalAdvance(state) + 24;
+        return size;
+    }
+};
+
+}  // namespace
+
+void ShowEntryStates(QListWidget* list) { list->setItemDelegate(new TEntryStateDelegate(list)); }
+
+void SetEntryState(QListWidgetItem* item, const QString& state) {
+    if (!item) return;
+    item->setData(kEntryStateRole, state);
+    item->setToolTip(state.isEmpty() ? item->text() : item->text() + QStringLiteral(": ") + state);
+}
+
+QString EntryState(const QListWidgetItem* item) { return item ? item->data(kEntryStateRole).toString() : QString(); }
+
+QStringList DroppedProblemFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && path.endsWith(QStringLiteral(".zem"), Qt::CaseInsensitive) && QFileInfo(path).isFile())
+            files << QDir::toNativeSeparators(path);
+    }
+    return files;
+}
+
+QLabel* ListTitle(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setContentsMargins(4, 2, 4, 0);
+    return label;
+}
+
 void SetCornerText(QTableView* view, std::function<QString()> text) {
     if (auto* corner = view->findChild<QAbstractButton*>()) new TCornerPainter(corner, std::move(text));
 }
@@ -284,8 +350,53 @@ void MergeMenusWhileActive(TChildForm* window, const QList<QMenu*>& menus) {
 
 // --- The view window. ----------------------------------------------------------------
 
+namespace {
+
+// The order in which the kinds of tool windows step down from the first.
+int KindOf(const QString& ident) {
+    static const QStringList kinds{QStringLiteral("TableForm"), QStringLiteral("GraphForm"),
+                                   QStringLiteral("PlotForm"),  QStringLiteral("MeshForm"),
+                                   QStringLiteral("SLAEForm"),  QStringLiteral("GrSLAEForm")};
+    return std::max<int>(0, static_cast<int>(kinds.indexOf(ident)));
+}
+
+}  // namespace
+
+QPoint PlaceBesideProblem(const TMainForm& main, QSize frame, int kind) {
+    constexpr int kGap = 6, kStep = 32;
+    QRect area = main.frameGeometry();
+    if (const QScreen* screen = main.screen()) area = screen->availableGeometry();
+    const QRect mainFrame = main.frameGeometry();
+    QRect anchor;  // the problem window in global coordinates
+    if (TChildForm* problem = ProblemWindowOf(main.ActiveChild()); problem && problem->isVisible()) {
+        const QRect r = problem->frameGeometry();
+        anchor = QRect(main.MdiArea->viewport()->mapToGlobal(r.topLeft()), r.size());
+    }
+    QPoint at;
+    if (anchor.isValid()) {
+        at = QPoint(anchor.right() + kGap, anchor.top());
+        if (at.x() + frame.width() > area.right()) at.setX(anchor.left() - kGap - frame.width());
+        if (at.x() < area.left()) at.setX(std::max(area.left(), area.right() - frame.width()));
+    } else {
+        at = QPoint(std::min(mainFrame.right(), area.right()) - frame.width() - 8, mainFrame.top() + 60);
+    }
+    // Below the windows of the kinds before it where the screen has room,
+    // else a step down from the first, so that every caption shows.
+    const int stacked = at.y() + kind * (frame.height() + kGap);
+    at.setY(stacked + frame.height() <= area.bottom() ? stacked : at.y() + kind * kStep);
+    // Whole on the screen where it fits.
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - frame.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - frame.height())));
+    return at;
+}
+
+void PlaceToolWindow(QWidget* window, const TMainForm& main, int kind) {
+    if (window->testAttribute(Qt::WA_Moved)) return;
+    window->move(PlaceBesideProblem(main, window->frameGeometry().size(), kind));
+}
+
 TViewForm::TViewForm(TMainForm* main, const QString& ident)
-    : QWidget(main, Qt::Tool | Qt::WindowStaysOnTopHint), Main(main), PlacementIdent(ident) {
+    : QWidget(main, Qt::Tool), Main(main), PlacementIdent(ident) {
     resize(544, 375);
     PopupMenu = new QMenu(this);
     KeepOwnShortcuts(this);
@@ -303,6 +414,32 @@ QAction* TViewForm::AddPopupItem(const QString& caption, const QKeySequence& key
     }
     connect(item, &QAction::triggered, this, [this, handler] { RunGuarded(this, handler); });
     return item;
+}
+
+void TViewForm::Follow(const TElementRef& ref) {
+    TChildForm* window = ref.Window();
+    if (window == followed_) return;
+    disconnect(followConnection_);
+    followed_ = window;
+    if (!window) return;
+    // The view goes with its problem: a closed problem window is destroyed
+    // (and a view showing it would show data of nothing).
+    followConnection_ = connect(window, &QObject::destroyed, this, [this] {
+        Clear();
+        hide();
+    });
+}
+
+QString TViewForm::TitleWithProblem(const QString& caption) const {
+    if (!followed_) return caption;
+    QString name = followed_->windowTitle();
+    name = name.mid(std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\'))) + 1);
+    return name.isEmpty() ? caption : caption + QStringLiteral(" — ") + name;
+}
+
+void TViewForm::showEvent(QShowEvent* event) {
+    PlaceToolWindow(this, *Main, KindOf(PlacementIdent));
+    QWidget::showEvent(event);
 }
 
 void TViewForm::closeEvent(QCloseEvent* event) {

@@ -32,7 +32,11 @@
 #include <string>
 #include <vector>
 
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
 class QMenu;
+class QMimeData;
 class TChildForm;
 class TMainForm;
 class TGrOptionForm;
@@ -175,6 +179,16 @@ private:
     TGridModel* model_;
 };
 
+// Lists of files whose entries show a state at their right, in grey ("ожидает",
+// "рассчитана 20:31:05 за 00:04"); the entry's text stays the file's path.
+void ShowEntryStates(QListWidget* list);
+void SetEntryState(QListWidgetItem* item, const QString& state);
+QString EntryState(const QListWidgetItem* item);
+// The problem files (*.zem) among the local files of a drag: the native paths.
+QStringList DroppedProblemFiles(const QMimeData* data);
+// The title above a list or a text of a window.
+QLabel* ListTitle(const QString& text, QWidget* parent);
+
 // Paints Text in the corner of a grid (above its row headers).
 void SetCornerText(QTableView* view, std::function<QString()> text);
 
@@ -182,7 +196,20 @@ void SetCornerText(QTableView* view, std::function<QString()> text);
 // Window is the active child window.
 void MergeMenusWhileActive(TChildForm* window, const QList<QMenu*>& menus);
 
-// The window the table, graph, mesh and system views derive from.
+// Where a tool window of Main shows the first time, when no placement was
+// stored for its kind and the user has not moved it: beside the problem
+// window the active child belongs to (to its right where the screen has
+// room, else to its left), otherwise at the right of the main window's work
+// area; windows of different kinds (Kind 0, 1, ...) go one below the other
+// where the screen has room, else step down so that their captions show.
+// Gives the top-left corner of the frame (global).
+QPoint PlaceBesideProblem(const TMainForm& main, QSize frame, int kind);
+// Moves Window there unless it has been placed already.
+void PlaceToolWindow(QWidget* window, const TMainForm& main, int kind);
+
+// The window the table, graph, mesh and system views derive from: a tool
+// window of the main window, above it but never above dialogs or other
+// programs.
 class TViewForm : public QWidget {
     Q_OBJECT
 public:
@@ -193,10 +220,25 @@ public:
     const QString PlacementIdent;
     QMenu* PopupMenu = nullptr;
 
+    // No content: the view shows nothing and names no problem.
+    virtual void Clear() {}
+    // The problem window whose data the view shows, or null.
+    TChildForm* Followed() const { return followed_; }
+
 protected:
     // An item of the pop-up menu, with its shortcut working in the window.
     QAction* AddPopupItem(const QString& caption, const QKeySequence& key, std::function<void()> handler);
+    // The view shows data of the problem window of Ref: its caption names
+    // that problem, and the view clears and hides when the window goes.
+    void Follow(const TElementRef& ref);
+    // Caption, " — " and the file name of the followed problem window.
+    QString TitleWithProblem(const QString& caption) const;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QPointer<TChildForm> followed_;
+    QMetaObject::Connection followConnection_;
 };
 
 class TViews : public QObject, public zem::TProblemViews {

@@ -160,6 +160,13 @@ TEST(CalculForm, ADenseMethodThatCannotFitIsRefusedAndTheOfferedMethodSolves) {
         EXPECT_TRUE(d.EstimateLabel->text().contains(cost)) << d.EstimateLabel->text();
         d.OKButton->click();
         stillOpen = d.isVisible();
+        // The estimate's faster method is one click away.
+        EXPECT_TRUE(d.UseMethodBtn->isVisible());
+        EXPECT_EQ(d.UseMethodBtn->text(), QStringLiteral("Использовать «%1»").arg(offered));
+        d.UseMethodBtn->click();
+        EXPECT_EQ(d.SLAEMethodBox->currentIndex(), e->Suggested);
+        EXPECT_FALSE(d.UseMethodBtn->isVisible()) << "nothing faster to offer any more";
+        d.SLAEMethodBox->setCurrentIndex(0);
         d.reject();
     });
     EXPECT_FALSE(d.Execute());

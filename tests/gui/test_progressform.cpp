@@ -78,3 +78,29 @@ TEST(ProgressForm, WorkerUpdatesArePostedAndShownByTheEventLoop) {
     QApplication::processEvents();
     EXPECT_EQ(form.Memo->blockCount(), 8);
 }
+
+TEST(ProgressForm, StopButtonAndEscapeAskLikeClosing) {
+    TDialogScript script;
+    TSLProgrForm form;
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.SetRunning(true);
+    // Esc, then the button: Cancel keeps the calculation and the window, OK
+    // stops it (the worker raises at its next step).
+    script.Answers = {false, true};
+    QTest::keyClick(form.Memo, Qt::Key_Escape);  // from the log, which has the focus
+    EXPECT_TRUE(form.Running());
+    EXPECT_TRUE(form.isVisible());
+    QTest::mouseClick(form.StopBtn, Qt::LeftButton);
+    EXPECT_FALSE(form.Running());
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(script.Questions,
+              QStringList(2, QStringLiteral("Вы действительно хотите прервать расчет?")));
+    EXPECT_THROW(form.StepProgress(), zem::EBreakCalcule);
+    // Idle, the button just hides the window.
+    form.show();
+    QTest::mouseClick(form.StopBtn, Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(script.Questions.size(), 2);
+}

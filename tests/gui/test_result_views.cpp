@@ -77,7 +77,7 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     t->CopyItem->trigger();
     const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(copied.size(), rows);
-    EXPECT_EQ(copied[0], QStringLiteral("Коорд.\tЗначение"));
+    EXPECT_EQ(copied[0], QStringLiteral("x, м\tw, м")) << "the columns carry their units";
     EXPECT_EQ(copied[1], t->Grid->Cell(0, 1) + QLatin1Char('\t') + t->Grid->Cell(1, 1));
     // CSV from the bottom up, in full precision: the values read back exactly
     // to the field's. "&Сохранить" proposes the document's name.
@@ -85,9 +85,11 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     f.Main->ShowChild(f.Window);
     script.SaveNames = {f.Path(QStringLiteral("w.csv")), f.Path(QStringLiteral("w.txt"))};
     t->CsvItem->trigger();
-    const QStringList lines = Lines(zem::ReadTextFile(f.Path(QStringLiteral("w.csv")).toStdString()));
+    QFile csv(f.Path(QStringLiteral("w.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), rows);
-    EXPECT_EQ(lines[0], QStringLiteral("x, m,w, m"));
+    EXPECT_EQ(lines[0], QStringLiteral("\"x, м\",\"w, м\"")) << "a header with commas is quoted";
     const TResultField w = ResultField(f.Root(), 0);
     for (int k = 1; k < rows; ++k) {
         const QStringList cells = lines[k].split(QLatin1Char(','));
@@ -112,7 +114,7 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row}));
     // The initial data: the hydrostatic pressure, largest at the bottom.
     e->TableItemClick(false, 0);
-    EXPECT_EQ(t->windowTitle(), QStringLiteral("Исходные (Радиальная нагрузка, Pa)"));
+    EXPECT_EQ(t->windowTitle(), QStringLiteral("Исходные (Радиальная нагрузка, Па) — tank.zem"));
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, 5}));
 }
 
@@ -200,7 +202,13 @@ TEST(ResultPlot, SteppedShellsRunUpTheAxisAndSurfacesGoAround) {
         ASSERT_GE(w.Blocks.size(), 2u);
         const TCurve c = AlongAxis(w, 0);
         for (std::size_t k = 1; k < c.X.size(); ++k) EXPECT_GE(c.X[k], c.X[k - 1]) << k;
-        EXPECT_EQ(FieldCsv(w).at(0), "Участок,x, m,w, m");
+        EXPECT_EQ(FieldCsv(w).at(0), "Участок,\"x, м\",\"w, м\"");
+        // For spreadsheets set up for Russian: ';' and a decimal comma, no
+        // quotes needed.
+        const std::vector<std::string> ru = FieldCsv(w, ';', true);
+        EXPECT_EQ(ru.at(0), "Участок;x, м;w, м");
+        EXPECT_EQ(ru.at(2).find('.'), std::string::npos) << ru.at(2);
+        EXPECT_EQ(std::count(ru.at(2).begin(), ru.at(2).end(), ';'), 2) << ru.at(2);
     }
     TViewsFixture f("CylTech");
     f.Calculate();
@@ -286,7 +294,7 @@ TEST(ResultMap, LegendHintsAndPictureDrawnOffTheWindowThread) {
     g->resize(size);
     g->PaintBox->resize(size);
     const QString hint = g->HintAt(lay.Map.center());
-    for (const char* part : {"x = ", "θ = ", "w = ", " m"}) EXPECT_TRUE(hint.contains(QString::fromUtf8(part))) << hint;
+    for (const char* part : {"x = ", "θ = ", "w = ", " м"}) EXPECT_TRUE(hint.contains(QString::fromUtf8(part))) << hint;
     EXPECT_TRUE(g->HintAt(QPoint(2, 2)).isEmpty());
     // The window paints what the worker drew from its own copies.
     (void)g->PaintBox->grab();
@@ -309,8 +317,9 @@ TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
     e->TableItemClick(true, 2);  // w
     TTableForm* t = f.Views->TableForm;
     ASSERT_EQ(t->Grid->RowCount(), 10) << "nodes 0 ... 8 and the header";
-    EXPECT_EQ(t->Grid->Cell(1, 1), t->Grid->Cell(1, 9)) << "node 8 is node 0 again";
-    EXPECT_NE(t->Grid->Cell(1, 1), t->Grid->Cell(1, 3));
+    // Column 1 holds the angle beside the arc length, the values follow.
+    EXPECT_EQ(t->Grid->Cell(2, 1), t->Grid->Cell(2, 9)) << "node 8 is node 0 again";
+    EXPECT_NE(t->Grid->Cell(2, 1), t->Grid->Cell(2, 3));
     e->GraphItemClick(true, 2);
     const QImage image = f.Views->GraphForm->Render(QSize(120, 405));
     int colours = 0;
@@ -367,7 +376,7 @@ TEST(ResultReport, PdfHasTheTextPagesAndOnePagePerPicture) {
     input.Calculation = {"SLAEMethod = 2"};
     input.Process = {"Расчет закончен"};
     const std::vector<QString> lines = ReportLines(input);
-    for (const char* text : {"Тип задачи: CylSym", "Граничные условия", "Расчет закончен", "w, m:  max ", "M1, N·m/m:  max "})
+    for (const char* text : {"Тип задачи: CylSym", "Граничные условия", "Расчет закончен", "w, м:  max ", "M1, Н·м/м:  max "})
         EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(QString::fromUtf8(text)); }))
             << text;
     TPlotForm* p = f.Views->PlotForm;
@@ -393,14 +402,14 @@ TEST(ResultPage, RequestsAreAnsweredWithValuesUnitsAndPlaces) {
     std::vector<std::string> out;
     ComputeResultExpressions(f.Root(), {"w; max M1;", "w(0); foo:", ""}, out);
     ASSERT_EQ(out.size(), 3u);
-    for (const char* part : {" m при x = ", "; max M1 = ", "N·m/m"}) EXPECT_THAT(out[0], ::testing::HasSubstr(part));
+    for (const char* part : {" м при x = ", "; max M1 = ", "Н·м/м"}) EXPECT_THAT(out[0], ::testing::HasSubstr(part));
     EXPECT_THAT(out[0], ::testing::StartsWith("w = "));
     EXPECT_THAT(out[1], ::testing::HasSubstr("foo = Неизвестная величина foo"));
     // At a node the value is the node's; between nodes it is interpolated.
     EXPECT_THAT(out[1], ::testing::StartsWith("w(0) = " + zem::RealToStrGen(6, 2, w.Blocks[0].V[0])));
     const zem::Extended mid = (w.Blocks[0].X[1] + w.Blocks[0].X[2]) / 2;
     EXPECT_EQ(EvaluateRequest(f.Root(), "w(" + zem::RealToStrGen(18, 2, mid) + ")"),
-              zem::RealToStrGen(6, 2, (w.Blocks[0].V[1] + w.Blocks[0].V[2]) / 2) + " m");
+              zem::RealToStrGen(6, 2, (w.Blocks[0].V[1] + w.Blocks[0].V[2]) / 2) + " м");
     EXPECT_THROW(EvaluateRequest(f.Root(), "w(1000)"), zem::ZemError);
     EXPECT_THROW(ComputeResultExpressions(f.Root(), {"w; M1"}, out), zem::ZemError) << "text after the last separator";
 }

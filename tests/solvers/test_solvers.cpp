@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/progress.h"
 #include "solvers/SLCLass.h"
+#include "solvers/SLHarmonic.h"
 #include "testsystems.h"
 
 #include <gmock/gmock.h>
@@ -60,8 +61,11 @@ TEST(Solvers, EveryMethodAgreesWithTheDenseSolve) {
                                  test::Profile(80, 5)}) {
         const std::vector<Extended> ref = test::DenseSolve(s);
         for (int method = 0; method < kSLAEMethodCount; ++method)
-            EXPECT_LT(test::RelativeError(Solve(method, s), ref), method == 9 || method == 10 ? 1e-4 : 1e-11)
-                << s.name << ", method " << method;
+            if (method == kHarmonicMethod)  // a system without a circumference
+                EXPECT_THAT(SolveError(method, s), HasSubstr("Гармонический метод неприменим")) << s.name;
+            else
+                EXPECT_LT(test::RelativeError(Solve(method, s), ref), method == 9 || method == 10 ? 1e-4 : 1e-11)
+                    << s.name << ", method " << method;
     }
     // Row exchanges by the pivoting method; the profile method against the full one.
     const TTestSystem exchange = test::NeedsRowExchange(40, 11), profile = test::Profile(300, 12);
@@ -87,7 +91,7 @@ TEST(Solvers, ZeroPivotsSingularMatricesAndOverflowAreErrors) {
 
     TTestSystem zero = test::Diagonal(5);
     zero.rows[2] = {TListItem{1, 1.0}};  // row 3 has no diagonal; column 3 stays empty
-    for (int method = 0; method < kSLAEMethodCount; ++method)
+    for (int method = 0; method < kHarmonicMethod; ++method)
         EXPECT_THAT(SolveError(method, zero),
                     HasSubstr(method == 1 || method == kSparseMethod ? "вырождена"
                               : method >= 9                          ? "не содержит диагонального"
@@ -134,7 +138,7 @@ TEST(SolverLog, BandMethodWithErrorEstimate) {
     lines.erase(lines.begin() + 9);
     EXPECT_EQ(lines, (std::vector<std::string>{
                          "Метод Гаусса. Ленточная матрица", "Порядок системы: 20", "Этап расчета: 00:00",
-                         "Ширина ленты: 3", "Определение ширины ленты: 00:00", "Формироваеме матрицы: 00:00",
+                         "Ширина ленты: 3", "Определение ширины ленты: 00:00", "Формирование матрицы: 00:00",
                          "Прямой ход: 00:00", "Обратный ход: 00:00", "Освобождение памяти: 00:00",
                          "Оценка погрешности: 00:00", "Общее время решения СЛАУ: 00:00", std::string(47, '-')}));
     EXPECT_FALSE(progress.Running());
@@ -147,12 +151,13 @@ TEST(SolverLog, BandMethodWithErrorEstimate) {
 TEST(SolverLog, MethodNamesAreKeptByteForByte) {
     // "Гауcса" of method 0 has a Latin c as its fifth letter; method 1's name is all Cyrillic.
     const std::vector<std::string>& names = SLAEMethodNames();
-    ASSERT_EQ(names.size(), 12u);
+    ASSERT_EQ(names.size(), 13u);
     EXPECT_EQ(names[0], "Метод Гау\x63са");
     EXPECT_EQ(names[1].find('c'), std::string::npos);
     EXPECT_EQ(names[3], "Метод Гаус\x63а. Подгружаемая матрица");
     EXPECT_EQ(names[10], "Метод последовательной релаксации");
     EXPECT_EQ(names[11].find('c'), std::string::npos) << "the twelfth name is all Cyrillic";
+    EXPECT_EQ(names[12], "Гармонический метод");
 }
 
 TEST(SolverFiles, TridiagonalOrderThousandRecords) {

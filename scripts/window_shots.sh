@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Pictures of the program's windows for docs/images, taken from the desktop
+# program on a virtual screen: a problem with its result table and colour map
+# beside it, the progress window with its Stop button, the queue beside a
+# series, and the new-problem list. Needs xvfb-run, xdotool, openbox and
+# ImageMagick (scripts/deps.sh). The clicks assume the program's first start
+# (no stored placements) on the 1280 x 900 screen below.
+#   scripts/window_shots.sh [path of zemcad] [output directory]
+set -euo pipefail
+zemcad=$(realpath "${1:-build/bin/zemcad}")
+out=$(realpath "${2:-docs/images}")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$out"
+
+# Problem files in code page 1251, as the program writes them: a tank that
+# runs at once (automatic mode), the same on a mesh that keeps the iteration
+# busy, and a series of two tanks.
+tank() {  # name mesh method
+  printf '%s\r\n' "[ZEM CAD 2]" "CylSym" "#OBJECT" \
+    "{PARAMS={R=5.0, H=8.0, t=0.008, E=2.06e11, mu=0.3}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Gidr=[9810, 7]}, MESH={mesh_x=$2}}" \
+    "#CALCULATION" "AutoMode" "CalcType= simple" "RealType= EXTENDED" "SLAEMethod= $3" "SaveResult" |
+    iconv -f UTF-8 -t CP1251 > "$work/$1"
+}
+band=$(printf 'Метод Гаусса. Ленточная матрица')
+iter=$(printf 'Метод Гаусcа-Зейделя')  # a Latin "c" among the Cyrillic letters
+tank tank.zem 60 "$band"
+tank slow.zem 4000 "$iter"
+tank tank-2.zem 40 "$band"
+tank tank-3.zem 80 "$band"
+printf '%s\r\n' "[ZEM SERIES]" "#FILES" "tank-2.zem" "tank-3.zem" "#RESULT DATA" "w;" "#RESULT" > "$work/tanks.zes"
+
+cat > "$work/run.sh" <<'INNER'
+set -euo pipefail
+cd "$WORK"
+export HOME="$WORK" XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=xcb
+# A window manager, so that the windows have their captions.
+openbox >/dev/null 2>&1 &
+sleep 1
+shot() { sleep "$2"; import -window root "$WORK/$1.png"; }
+click() { xdotool mousemove "$1" "$2" click 1; sleep 0.6; }
+"$ZEMCAD" tank.zem &
+pid=$!
+sleep 6
+# The main window opens in the middle of the screen (1280 x 900): its menu
+# bar at y = 158, the problem window below it. The tank is calculated (F9,
+# automatic mode); its element editor (Shift+F3) merges "&Таблицы" and
+# "&Графика" into the menu bar; the table of w and the map of M1 open beside
+# the problem window.
+click 270 300; xdotool key F9; sleep 4
+xdotool key shift+F3; sleep 2
+click 392 158; xdotool key Down Down Right Return; sleep 1.5
+click 462 158; xdotool key Down Down Down Right Down Down Down Down Return
+shot result-windows 2.5
+convert "$WORK/result-windows.png" -crop 1280x680+0+125 +repage "$OUT/result-windows.png"
+# A long calculation: the progress window and its Stop button, then Esc and OK.
+click 450 181; xdotool key F3; sleep 1.5
+xdotool type --delay 30 "slow.zem"; xdotool key Return; sleep 2.5
+xdotool key F9
+shot progress-window 5
+convert "$WORK/progress-window.png" -crop 1280x680+0+125 +repage "$OUT/progress-window.png"
+click 640 470; xdotool key Escape; sleep 1; xdotool key Return; sleep 2
+# The series run, and the queue beside it (F12); the result windows closed.
+click 450 181; xdotool key F3; sleep 1.5
+xdotool type --delay 30 "tanks.zes"; xdotool key Return; sleep 2.5
+click 1268 190; click 1268 158
+click 640 230; xdotool key F9; sleep 6; xdotool key F12; sleep 2
+click 566 206
+shot queue-series 1
+convert "$WORK/queue-series.png" -crop 1000x640+100+128 +repage "$OUT/queue-series.png"
+# The new-problem list ("&Файл", "&Новая задача"), scrolled to the rings.
+click 217 158; xdotool key Down Return; sleep 2
+for _ in $(seq 13); do xdotool key Down; done
+shot new-problem 1
+convert "$WORK/new-problem.png" -crop 740x560+272+168 +repage "$OUT/new-problem.png"
+xdotool key Escape; sleep 0.5
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+INNER
+WORK="$work" ZEMCAD="$zemcad" OUT="$out" xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/run.sh"
+ls -l "$out"
