@@ -20,6 +20,7 @@
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
 #include "problemtypes/Register.h"
+#include "solvers/SLEstimate.h"
 
 #include <unistd.h>
 
@@ -94,7 +95,7 @@ extern "C" void OnInterrupt(int) {
 }
 
 const char* const kUsage =
-    "usage: zemcalc [-q] [-C DIR] FILE.zem|FILE.zes ...\n"
+    "usage: zemcalc [-q] [-C DIR] [--memory-limit SIZE] FILE.zem|FILE.zes ...\n"
     "       zemcalc [-C DIR] --system OUT FILE.zem|FILE.zes\n"
     "       zemcalc [-q] [-C DIR] --export csv|vtk OUT FILE.zem\n"
     "\n"
@@ -113,6 +114,9 @@ const char* const kUsage =
     "                      node) or vtk (a .vts structured grid, or .vtp polygon data\n"
     "                      when OUT ends in .vtp); the results file is read when it\n"
     "                      exists, otherwise the problem is calculated first\n"
+    "  --memory-limit SIZE use at most SIZE of memory for a solution (bytes, or\n"
+    "                      with K, M, G); a method that needs more is refused\n"
+    "                      with its figures and the method that fits\n"
     "  -h, --help          show this help\n"
     "  --version           show the version\n"
     "\n"
@@ -200,6 +204,11 @@ int main(int argc, char** argv) {
         } else if (a == "--version") {
             std::cout << "zemcalc (ZEM CAD 2) " ZEM_VERSION "\n";
             return 0;
+        } else if (a == "--memory-limit") {
+            if (i + 1 >= argc) return BadUsage("--memory-limit needs a size");
+            const auto bytes = zem::ParseMemorySize(argv[++i]);
+            if (!bytes) return BadUsage(std::string("bad memory size: ") + argv[i]);
+            zem::SetMemoryLimit(*bytes);
         } else if (a == "--system") {
             if (i + 1 >= argc) return BadUsage("--system needs an output file");
             systemOut = argv[++i];

@@ -13,6 +13,7 @@
 #include "platform/progress.h"
 #include "problem/PbTypes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -128,6 +129,10 @@ void TProblem::CreateSolver(int method, TProgress& progress) {
 void TProblem::Calculate(int method, bool estimateError, TProgress& progress) {
     calculated_ = false;
     progress.SetRunning(true);
+    struct TRunning {
+        TProgress*& progress;
+        ~TRunning() { progress = nullptr; }
+    } running{progress_ = &progress};
     CheckEquationMemory();
     try {
         BuildEquations();
@@ -162,12 +167,28 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
     // are about as long as the last one.
     if (items.capacity() == 0) items.reserve(lastRowSize_);
     row_ = &items;
+    rowSorted_ = true;
     freeTerm_ = 0;
     struct TReset {
         TRowItems*& row;
         ~TReset() { row = nullptr; }
     } reset{row_};
     write();
+    if (!rowSorted_) {
+        // Coefficients came out of column order: put them in order once
+        // (stably, so that a column's additions are summed in the order they
+        // came) and merge each column's into one item.
+        std::stable_sort(items.begin(), items.end(),
+                         [](const TListItem& a, const TListItem& b) { return a.Col < b.Col; });
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (kept > 0 && items[kept - 1].Col == items[i].Col)
+                items[kept - 1].Value += items[i].Value;
+            else
+                items[kept++] = items[i];
+        }
+        items.resize(kept);
+    }
     lastRowSize_ = items.size();
     return freeTerm_;
 }
@@ -187,12 +208,21 @@ void TProblem::AddToRow(std::size_t c, Extended x) {
     if (coefSink_) return (*coefSink_)(c, x);
     if (!row_) throw std::logic_error("no equation row is being built");
     ZEM_ASSERT(c < UnknownCount(), "a column of the system");
-    auto it = row_->begin();
-    while (it != row_->end() && it->Col < c) ++it;
-    if (it != row_->end() && it->Col == c)
-        it->Value += x;
-    else
-        row_->insert(it, TListItem{c, x});
+    // Appended; BuildRow orders the row once it is written. Most rows come in
+    // column order, or add to their last column again.
+    if (!row_->empty()) {
+        TListItem& last = row_->back();
+        if (last.Col == c && rowSorted_) {
+            last.Value += x;
+            return;
+        }
+        if (last.Col > c) rowSorted_ = false;
+    }
+    row_->push_back(TListItem{c, x});
+    // A row with a coefficient at every node (a ring's rigid-body condition)
+    // is long: a stop need not wait for its end.
+    if (progress_ && (row_->size() & (kStopCheckItems - 1)) == 0 && !progress_->Running())
+        throw EBreakCalcule();
 }
 
 Extended TProblem::Solution(std::size_t i) const {

@@ -98,9 +98,13 @@ public:
     // Makes Items the row being built, runs Write (which adds through
     // AddToRow and AddFreeTerm) and returns the free term.
     Extended BuildRow(TRowItems& items, const std::function<void()>& write);
-    // Adds X to column C of the row being built (ignores X = 0; keeps the
-    // row sorted by column, one item per column).
+    // Adds X to column C of the row being built (ignores X = 0). The row
+    // BuildRow gives back is sorted by column with one item per column, each
+    // column's additions summed in the order they came. While a calculation
+    // runs, a long row checks the stop request every kStopCheckItems
+    // coefficients and raises EBreakCalcule when the calculation is stopped.
     void AddToRow(std::size_t c, Extended x);
+    static constexpr std::size_t kStopCheckItems = std::size_t{1} << 16;
     void AddFreeTerm(Extended x) { freeTerm_ += x; }
     // Component I of the solution; ZemError "Задача не рассчитана" before
     // any solution or results load.
@@ -159,7 +163,9 @@ private:
     TEquationList equations_;
     TRowItems* row_ = nullptr;
     const TCoefSink* coefSink_ = nullptr;
+    bool rowSorted_ = true;  // the row being built is in column order so far
     Extended freeTerm_ = 0;
+    TProgress* progress_ = nullptr;  // of the calculation running
     std::size_t lastRowSize_ = 0;
     bool calculated_ = false;
     std::vector<TApproximation> approx_;

@@ -96,7 +96,7 @@ void TSLAE::CheckMemory() {
     if (e.Fits) return;
     // Which method fits does depend on the band: find it (a quiet pass over
     // the rows, nothing large allocated).
-    if (!band) e = EstimateSolver(method, n_, HalfBandWidth(n_, getRow_), realType_, available);
+    if (!band) e = EstimateSolver(method, n_, HalfBandWidth(n_, getRow_, &progress_), realType_, available);
     if (!e.Fits) throw ZemError(NotEnoughMemoryText(e));
 }
 
@@ -212,11 +212,33 @@ void TGaus::ReportFreeing(std::size_t rows) {
     for (std::size_t i = 0; i < rows; ++i) progress_.StepProgress();
 }
 
+namespace {
+
+// The magnitude behind pivot a(k,k) of a full elimination: |a(k,k)| and the
+// updates t·a(i,k) subtracted from it, t = a(k,i)/a(i,i), i < k. Each row
+// keeps a(k,i), the numerator of its multiplier, left of the diagonal, so
+// the sum needs no bookkeeping during the elimination (and the original
+// a(k,k) is at most the pivot plus the updates).
+template <class T>
+Extended Behind(TDenseRows<T>& a, std::size_t k) {
+    const T* row = a[k];
+    Extended d = std::fabs(static_cast<Extended>(row[k]));
+    for (std::size_t i = 0; i < k; ++i)
+        if (row[i] != 0) d += std::fabs(static_cast<Extended>(row[i]) / a[i][i] * a[i][k]);
+    return d;
+}
+
+}  // namespace
+
 template <class T>
 void TGaus::RunFull(bool pivoting, bool reportFreeing) {
     const std::size_t n = n_;
     TDenseRows<T> a(n, n);
     std::vector<T> b(n);  // free terms, then the solution
+    // The magnitude behind each row's pivot (sl::TPivotTest). With row
+    // exchanges it is found when the pivot is chosen (Behind).
+    std::vector<double> d(pivoting ? 0 : n, 0.0);
+    std::size_t band = 0;  // the half band width of the rows as pulled
     TRowItems items;
     Extended f = 0;
 
@@ -225,10 +247,15 @@ void TGaus::RunFull(bool pivoting, bool reportFreeing) {
     for (std::size_t i = 0; i < n; ++i) {
         PullRow(i, items, f);
         T* row = a[i];
-        for (const TListItem& it : items) row[it.Col] = static_cast<T>(it.Value);
+        for (const TListItem& it : items) {
+            row[it.Col] = static_cast<T>(it.Value);
+            if (!pivoting && it.Col == i) d[i] = static_cast<double>(std::fabs(it.Value));
+        }
+        band = std::max({band, i - std::min(i, items.front().Col), items.back().Col - std::min(i, items.back().Col)});
         b[i] = static_cast<T>(f);
         progress_.StepProgress();
     }
+    sl::TPivotTest test = sl::TPivotTest::For<T>(n, band);
 
     // 2. Forward elimination, column by column.
     progress_.BeginStage("Прямой ход");
@@ -249,7 +276,8 @@ void TGaus::RunFull(bool pivoting, bool reportFreeing) {
         }
         const T* pivot = a[k];
         const Extended p = pivot[k];
-        if (p == 0) pivoting ? sl::Singular(k) : sl::ZeroPivot(k);
+        if (pivoting && p == 0) sl::Singular();
+        test.Check(k, p, pivoting ? Behind(a, k) : d[k]);
         const Extended bk = b[k];
         for (std::size_t r = k + 1; r < n; ++r) {
             T* row = a[r];
@@ -257,10 +285,14 @@ void TGaus::RunFull(bool pivoting, bool reportFreeing) {
             if (fr == 0) continue;  // most rows of a difference system are skipped here
             const Extended t = fr / p;
             b[r] = static_cast<T>(b[r] - bk * t);                                        // b(r) −= b(k)·t
+            if (!pivoting) d[r] += static_cast<double>(std::fabs(t * pivot[r]));
             sl::SubtractScaled(row + k + 1, pivot + k + 1, static_cast<T>(t), n - k - 1);  // a(r,j) −= t·a(k,j)
         }
         if (!pivoting || k > 0) progress_.StepProgress();
     }
+    if (pivoting && a[n - 1][n - 1] == 0) sl::Singular();
+    test.Check(n - 1, a[n - 1][n - 1], pivoting ? Behind(a, n - 1) : d[n - 1]);
+    smallestPivot_ = test.Smallest();
 
     // 3. Back substitution: x(i) = −(b(i) + Σ_{j>i} a(i,j)·x(j)) / a(i,i).
     progress_.BeginStage("Обратный ход");
@@ -268,7 +300,6 @@ void TGaus::RunFull(bool pivoting, bool reportFreeing) {
         const T* row = a[i];
         Extended s = b[i];
         for (std::size_t j = i + 1; j < n; ++j) s += static_cast<Extended>(row[j]) * b[j];
-        if (row[i] == 0) pivoting ? sl::Singular(i) : sl::ZeroPivot(i);
         b[i] = static_cast<T>(-s / row[i]);
         progress_.StepProgress();
     }
@@ -308,7 +339,10 @@ void TBGaus::Run() {
     const std::size_t n = n_, m = halfBand_, w = 2 * m + 1;
     std::vector<T> a(n * w, T(0));  // row i, position q: column i − m + q
     std::vector<T> b(n);
+    std::vector<double> d(n, 0.0);  // the magnitude behind each pivot
     auto rowOf = [&](std::size_t g) { return a.data() + g * w; };
+    auto dOf = [&](std::size_t g) -> double& { return d[g]; };
+    sl::TPivotTest test = sl::TPivotTest::For<T>(n, m);
     TRowItems items;
     Extended f = 0;
 
@@ -329,6 +363,7 @@ void TBGaus::Run() {
         for (const TListItem* it = first; it != last; ++it) {
             if (it->Col + m < i || it->Col > i + m) sl::OutOfBand(i);
             row[it->Col + m - i] = static_cast<T>(it->Value);
+            if (it->Col == i) d[i] = static_cast<double>(std::fabs(it->Value));
         }
         b[i] = static_cast<T>(f);
         progress_.StepProgress();
@@ -337,9 +372,11 @@ void TBGaus::Run() {
 
     progress_.BeginStage("Прямой ход");
     for (std::size_t k = 0; k + 1 < n; ++k) {
-        sl::EliminateBandColumn(rowOf, b.data(), k, m, std::min(m, n - 1 - k));
+        sl::EliminateBandColumn(rowOf, b.data(), dOf, test, k, m, std::min(m, n - 1 - k));
         progress_.StepProgress();
     }
+    test.Check(n - 1, rowOf(n - 1)[m], d[n - 1]);
+    smallestPivot_ = test.Smallest();
 
     progress_.BeginStage("Обратный ход");
     for (std::size_t i = n; i-- > 0;) {

@@ -106,6 +106,12 @@ public:
     static void PullRow(const TGetRow& getRow, std::size_t n, std::size_t i, TRowItems& items,
                         Extended& freeTerm);
 
+    // Direct methods: the smallest pivot of the last solution relative to
+    // the magnitude of the numbers it was computed from (1 when nothing
+    // cancelled). A singular system is refused when this falls to the
+    // rounding of the elimination.
+    Extended SmallestPivotShare() const { return smallestPivot_; }
+
     // The half band width when the method has determined it (band methods
     // after Prepare), otherwise none.
     virtual std::optional<std::size_t> KnownHalfBand() const { return std::nullopt; }
@@ -138,6 +144,7 @@ protected:
     std::unique_ptr<TLineItem> x_;
     bool prepared_ = false;
     bool solved_ = false;
+    Extended smallestPivot_ = 1;
 
 private:
     std::unique_ptr<TSLTempDir> tempDir_;
@@ -318,10 +325,14 @@ protected:
 // residual of a sweep is at most Eps. Each sweep pulls every row again. The
 // iteration stops with an error when the residual is not finite, when it has
 // grown in kDivergingSweeps sweeps in a row beyond that of the first sweep,
-// or after MaxSweeps sweeps.
+// or after MaxSweeps sweeps. Along with X the same sweeps run on A·z = 0
+// from a start of unit size; a matrix with a null vector keeps z from
+// falling to half its start (within the sweeps X took, and again as many,
+// at least kNullSweeps), and the system is refused as singular.
 class TZejdel : public TSLAE {
 public:
     static constexpr int kDivergingSweeps = 100;
+    static constexpr int kNullSweeps = 200;
 
     TZejdel(std::size_t n, TGetRow getRow, TProgress& progress) : TSLAE(n, std::move(getRow), progress, false) {}
     std::string GetMethodName() const override { return SLAEMethodNames()[9]; }

@@ -2,13 +2,19 @@
 
 #include "platform/errors.h"
 #include "solvers/SLHarmonic.h"
+#include "platform/progress.h"
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <limits>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace zem {
 
@@ -124,6 +130,67 @@ TSolverEstimate EstimateSolver(int method, std::size_t n, std::size_t m, TRealTy
     return EstimateSolver(method, n, m, realType, AvailableMemory());
 }
 
+namespace {
+
+// The first number in file Path, or none (also for "max").
+std::optional<std::uint64_t> NumberInFile(const std::string& path) {
+    std::ifstream in(path);
+    std::uint64_t value = 0;
+    if (in >> value) return value;
+    return std::nullopt;
+}
+
+// The path of this process's cgroup in the hierarchy whose controllers
+// include Controller (v1), or of the unified hierarchy ("0::", v2).
+std::optional<std::string> CgroupPath(const std::string& controller) {
+    std::ifstream in("/proc/self/cgroup");
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t a = line.find(':'), b = a == std::string::npos ? a : line.find(':', a + 1);
+        if (b == std::string::npos) continue;
+        const std::string list = line.substr(a + 1, b - a - 1), path = line.substr(b + 1);
+        if (controller.empty() ? line.compare(0, 3, "0::") == 0 : ("," + list + ",").find("," + controller + ",") != std::string::npos)
+            return path;
+    }
+    return std::nullopt;
+}
+
+// What the cgroup memory limit leaves: the limit less the usage, for the
+// process's group and every group above it (v2), or the v1 memory group.
+std::uint64_t CgroupRoom() {
+    std::uint64_t room = kUnlimited;
+    auto take = [&room](const std::optional<std::uint64_t>& limit, const std::optional<std::uint64_t>& usage) {
+        // v1 writes a page-rounded huge number for "no limit".
+        if (!limit || *limit >= (std::uint64_t{1} << 62)) return;
+        const std::uint64_t used = usage.value_or(0);
+        room = std::min(room, *limit > used ? *limit - used : 0);
+    };
+    if (const auto v2 = CgroupPath("")) {
+        for (std::filesystem::path dir = "/sys/fs/cgroup" + *v2;; dir = dir.parent_path()) {
+            take(NumberInFile((dir / "memory.max").string()), NumberInFile((dir / "memory.current").string()));
+            if (dir.string().size() <= std::string("/sys/fs/cgroup").size() || !dir.has_parent_path()) break;
+        }
+    }
+    if (const auto v1 = CgroupPath("memory")) {
+        const std::string dir = "/sys/fs/cgroup/memory" + *v1;
+        take(NumberInFile(dir + "/memory.limit_in_bytes"), NumberInFile(dir + "/memory.usage_in_bytes"));
+    }
+    return room;
+}
+
+// What the address-space limit (ulimit -v) leaves beside what the process
+// has mapped already.
+std::uint64_t AddressSpaceRoom() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return kUnlimited;
+    const std::uint64_t pages = NumberInFile("/proc/self/statm").value_or(0);
+    const std::uint64_t mapped = pages * static_cast<std::uint64_t>(sysconf(_SC_PAGESIZE));
+    const std::uint64_t cap = static_cast<std::uint64_t>(limit.rlim_cur);
+    return cap > mapped ? cap - mapped : 0;
+}
+
+}  // namespace
+
 std::uint64_t AvailableMemory() {
     std::uint64_t available = kUnlimited;
     std::ifstream in("/proc/meminfo");
@@ -137,8 +204,30 @@ std::uint64_t AvailableMemory() {
             break;
         }
     }
+    available = std::min({available, AddressSpaceRoom(), CgroupRoom()});
     const std::uint64_t limit = gMemoryLimit.load();
     return limit ? std::min(available, limit) : available;
+}
+
+std::optional<std::uint64_t> ParseMemorySize(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+    if (i == 0 || i > 15) return std::nullopt;
+    std::uint64_t value = std::stoull(text.substr(0, i));
+    std::string unit = text.substr(i);
+    for (char& c : unit) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (unit.size() == 3 && unit.compare(1, 2, "IB") == 0)
+        unit.resize(1);
+    else if (unit.size() == 2 && unit[1] == 'B')
+        unit.resize(1);
+    int shift = 0;
+    if (unit == "K") shift = 10;
+    else if (unit == "M") shift = 20;
+    else if (unit == "G") shift = 30;
+    else if (unit == "T") shift = 40;
+    else if (!unit.empty() && unit != "B") return std::nullopt;
+    if (value == 0 || value > (kUnlimited >> (shift + 1))) return std::nullopt;
+    return value << shift;
 }
 
 void SetMemoryLimit(std::optional<std::uint64_t> bytes) { gMemoryLimit.store(bytes ? std::max<std::uint64_t>(*bytes, 1) : 0); }
@@ -174,7 +263,15 @@ std::string NotEnoughMemoryText(const TSolverEstimate& e) {
 int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional, bool circulant) {
     const int method = !twoDimensional || n <= kSparseDefaultUnknowns ? 2 : circulant ? kHarmonicMethod : kSparseMethod;
     const TSolverEstimate e = EstimateSolver(method, n, m, rtExtended);
-    return e.Fits || e.Suggested < 0 ? method : e.Suggested;
+    if (!e.Fits) return e.Suggested < 0 ? method : e.Suggested;
+    // A closed ring couples its last nodes with its first and every node
+    // with its rigid-body conditions: its band is the whole matrix, and the
+    // band method would take hours and gigabytes where the sparse one takes
+    // seconds.
+    if (!twoDimensional && e.Suggested >= 0 && e.Suggested != method &&
+        10 * SolverOperations(e.Suggested, n, m, rtExtended) < e.Operations)
+        return e.Suggested;
+    return method;
 }
 
 int DefaultRealType(int method, std::size_t n, std::size_t m) {
@@ -182,11 +279,12 @@ int DefaultRealType(int method, std::size_t n, std::size_t m) {
     return rtExtended;
 }
 
-std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow) {
+std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow, const TProgress* progress) {
     std::size_t m = 0;
     TRowItems items;
     Extended b = 0;
     for (std::size_t i = 0; i < n; ++i) {
+        if (progress && i % 1024 == 0 && !progress->Running()) throw EBreakCalcule();
         TSLAE::PullRow(getRow, n, i, items, b);
         const std::size_t first = items.front().Col, last = items.back().Col;
         m = std::max({m, i - std::min(i, first), last - std::min(last, i)});

@@ -45,12 +45,19 @@ TSolverEstimate EstimateSolver(int method, std::size_t n, std::size_t m, TRealTy
                                std::uint64_t available);
 TSolverEstimate EstimateSolver(int method, std::size_t n, std::size_t m, TRealType realType);
 
-// The memory the machine can give a calculation now: the operating system's
-// available memory, or the limit set by SetMemoryLimit when that is lower.
-// Unknown (no system figure and no limit) counts as unlimited.
+// The memory the machine can give a calculation now: the smallest of the
+// operating system's available memory, what the address-space limit of the
+// process (ulimit -v) leaves beside what it has mapped, what the memory
+// limit of its control group (v2 memory.max, v1 memory.limit_in_bytes, less
+// the usage) leaves, and the cap set by SetMemoryLimit. Unknown (no figure
+// and no limit) counts as unlimited.
 std::uint64_t AvailableMemory();
 // Caps AvailableMemory for the calculations that follow (none: no cap).
 void SetMemoryLimit(std::optional<std::uint64_t> bytes);
+// A size as the user types it: a whole number of bytes, or with K, M, G or
+// T (KB, KiB... alike, letter case ignored) for powers of 1024; none for
+// anything else, zero or a size beyond 2^63.
+std::optional<std::uint64_t> ParseMemorySize(const std::string& text);
 
 // "512 КБ", "120 МБ", "8,6 ГБ".
 std::string MemoryText(std::uint64_t bytes);
@@ -65,7 +72,9 @@ std::string NotEnoughMemoryText(const TSolverEstimate& e);
 // two-dimensional problems above kSparseDefaultUnknowns unknowns, and the
 // harmonic method instead for those whose system repeats round a closed
 // circumference (Circulant); a method that does not fit the available
-// memory is replaced by the fastest that does.
+// memory is replaced by the fastest that does, and so is the band method of
+// a one-dimensional problem whose band is wide (a closed ring) when another
+// is ten times faster.
 constexpr std::size_t kSparseDefaultUnknowns = 3000;
 int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional, bool circulant = false);
 // The default real type for Method: "EXTENDED" unless extended arithmetic
@@ -74,7 +83,8 @@ int DefaultSLAEMethod(std::size_t n, std::size_t m, bool twoDimensional, bool ci
 int DefaultRealType(int method, std::size_t n, std::size_t m);
 
 // The half band width of the system, as DetermineBandWidth finds it, without
-// stages or log lines.
-std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow);
+// stages or log lines. With Progress, a stopped calculation raises
+// EBreakCalcule within a thousand rows.
+std::size_t HalfBandWidth(std::size_t n, const TGetRow& getRow, const TProgress* progress = nullptr);
 
 }  // namespace zem

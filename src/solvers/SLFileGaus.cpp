@@ -30,15 +30,20 @@ void TLGaus::Run() {
     // position q holds column g − m + q.
     std::vector<T> window(slots * w, T(0));
     auto rowOf = [&](std::size_t g) { return window.data() + (g % slots) * w; };
+    std::vector<double> d(slots, 0.0);  // the magnitude behind each window row's pivot
+    auto dOf = [&](std::size_t g) -> double& { return d[g % slots]; };
+    sl::TPivotTest test = sl::TPivotTest::For<T>(n, m);
     std::vector<T> b(n);  // free terms, then the solution
     TRowItems items;
     Extended f = 0;
     auto place = [&](std::size_t g) {
         PullRow(g, items, f);
         T* row = rowOf(g);
+        dOf(g) = 0;
         for (const TListItem& it : items) {
             if (it.Col + m < g || it.Col > g + m) sl::OutOfBand(g);
             row[it.Col + m - g] = static_cast<T>(it.Value);
+            if (it.Col == g) dOf(g) = static_cast<double>(std::fabs(it.Value));
         }
         b[g] = static_cast<T>(f);
     };
@@ -61,7 +66,7 @@ void TLGaus::Run() {
     if (m + 1 < n) {
         file.Rewrite();
         for (; k + m + 1 < n; ++k) {
-            sl::EliminateBandColumn(rowOf, b.data(), k, m, m);
+            sl::EliminateBandColumn(rowOf, b.data(), dOf, test, k, m, m);
             progress_.StepProgress();
             T* head = rowOf(k);
             file.Append(head + m, m + 1);
@@ -72,9 +77,11 @@ void TLGaus::Run() {
     }
     // The last m+1 rows are eliminated in memory.
     for (std::size_t i = k; i + 1 < n; ++i) {
-        sl::EliminateBandColumn(rowOf, b.data(), i, m, std::min(m, n - 1 - i));
+        sl::EliminateBandColumn(rowOf, b.data(), dOf, test, i, m, std::min(m, n - 1 - i));
         progress_.StepProgress();
     }
+    test.Check(n - 1, rowOf(n - 1)[m], dOf(n - 1));
+    smallestPivot_ = test.Smallest();
 
     // 3. Back substitution: the window rows, then the written rows read back
     // in reverse order.
@@ -88,7 +95,7 @@ void TLGaus::Run() {
         file.Read(static_cast<std::uint64_t>(g) * (m + 1), m + 1, rec.data());
         Extended s = b[g];  // x(g) = −(b(g) + Σ a′(g,g+t)·x(g+t)) / a′(g,g)
         for (std::size_t t = 1; t <= m; ++t) s += rec[t] * b[g + t];
-        if (rec[0] == 0) sl::ZeroPivot(g);
+        if (rec[0] == 0) sl::ZeroPivot(g);  // a damaged record: the pivots were tested
         b[g] = static_cast<T>(-s / rec[0]);
         progress_.StepProgress();
     }
@@ -109,11 +116,13 @@ void TGaus::RunNormalisedBand(std::size_t m, bool arrayRows) {
     auto uOf = [&](std::size_t g) { return window.data() + (g % slots) * m; };
     std::vector<T> work(2 * m + 1);  // the incoming row
     std::vector<T> b(n);
+    sl::TPivotTest test = sl::TPivotTest::For<T>(n, m);
     TRowItems items;
     Extended f = 0;
 
     // Pulls row P into the work row (position 0 = column Base), reduces it
     // against the window rows Base..P-1 and stores its normalised upper part.
+    // The diagonal's updates add to the magnitude its pivot is tested against.
     auto arrive = [&](std::size_t p, std::size_t base) {
         std::fill(work.begin(), work.end(), T(0));
         PullRow(p, items, f);
@@ -123,14 +132,16 @@ void TGaus::RunNormalisedBand(std::size_t m, bool arrayRows) {
         }
         b[p] = static_cast<T>(f);
         const std::size_t o = p - base;  // position of the diagonal
+        Extended behind = std::fabs(static_cast<Extended>(work[o]));
         for (std::size_t i = 0; i < o; ++i) {
             const Extended c = work[i];
             if (c == 0) continue;
+            behind += std::fabs(c * uOf(base + i)[o - i - 1]);
             sl::SubtractScaled(work.data() + i + 1, uOf(base + i), static_cast<T>(c), m);  // w −= c·u(row i)
             b[p] = static_cast<T>(b[p] - b[base + i] * c);
         }
         const Extended d = work[o];
-        if (d == 0) sl::ZeroPivot(p);
+        test.Check(p, d, behind);
         T* u = uOf(p);
         for (std::size_t t = 0; t < m; ++t) u[t] = static_cast<T>(work[o + 1 + t] / d);
         b[p] = static_cast<T>(b[p] / d);
@@ -155,6 +166,7 @@ void TGaus::RunNormalisedBand(std::size_t m, bool arrayRows) {
         }
         file.Flush();
     }
+    smallestPivot_ = test.Smallest();
 
     // 3. Back substitution needs no division: x(g) = −(b(g) + Σ u(g,g+t)·x(g+t)).
     progress_.BeginStage("Обратный ход");
@@ -212,14 +224,17 @@ void TVBGaus::SolveSystem() {
     progress_.BeginStage("Чтение данных");
     std::vector<std::int64_t> widths(n), marks(n, 0);
     std::int64_t prev = 0;
+    std::size_t band = 0;  // the widest reach of a row left or right of its diagonal
     for (std::size_t j = 0; j < n; ++j) {
         PullRow(j, items, f);
         std::int64_t& mark = marks[items.front().Col];
         mark = std::max<std::int64_t>(mark, static_cast<std::int64_t>(j));
         prev = std::max<std::int64_t>({prev - 1, static_cast<std::int64_t>(items.back().Col) - std::int64_t(j), 0});
         widths[j] = prev;
+        band = std::max({band, j - std::min(j, items.front().Col), static_cast<std::size_t>(prev)});
         progress_.StepProgress();
     }
+    sl::TPivotTest test = sl::TPivotTest::For<double>(n, band);
 
     // 2. Forward: the window holds rows k..i-1, each u(g, g+1..g+L(g)) of its
     // unit-diagonal row. A row is pulled only when column k still needs it.
@@ -240,8 +255,8 @@ void TVBGaus::SolveSystem() {
             // No earlier row reaches column k: row k arrives reduced already.
             PullRow(k, items, f);
             if (items.front().Col < k) sl::OutOfBand(k);
-            if (items.front().Col > k || items.front().Value == 0) sl::ZeroPivot(k);
-            const Extended d = items.front().Value;
+            const Extended d = items.front().Col > k ? 0 : items.front().Value;
+            test.Check(k, d, std::fabs(d));
             std::vector<double> row = newRow(items.back().Col - k);
             for (std::size_t e = 1; e < items.size(); ++e)
                 row[items[e].Col - k - 1] = static_cast<double>(items[e].Value / d);
@@ -260,16 +275,18 @@ void TVBGaus::SolveSystem() {
                 work[it.Col - k] = static_cast<double>(it.Value);
             }
             b[i] = static_cast<double>(f);
+            Extended behind = std::fabs(work[o]);
             for (std::size_t r = 0; r < o; ++r) {
                 const double c = work[r];
                 if (c == 0) continue;
                 const std::vector<double>& row = window[r];
                 if (r + row.size() >= len) sl::OutOfBand(i);
+                if (o - r - 1 < row.size()) behind += std::fabs(static_cast<Extended>(c) * row[o - r - 1]);
                 sl::SubtractScaled(work.data() + r + 1, row.data(), c, row.size());  // w −= c·u(row k+r)
                 b[i] = static_cast<double>(b[i] - static_cast<Extended>(b[k + r]) * c);
             }
             const double d = work[o];
-            if (d == 0) sl::ZeroPivot(i);
+            test.Check(i, d, behind);
             std::vector<double> row = newRow(static_cast<std::size_t>(widths[i]));
             for (std::size_t t = 0; t < row.size(); ++t) row[t] = work[o + 1 + t] / d;
             b[i] = b[i] / d;
@@ -292,6 +309,7 @@ void TVBGaus::SolveSystem() {
         }
     }
     file.Flush();
+    smallestPivot_ = test.Smallest();
 
     // 3. Back substitution: the window rows, then the written rows.
     progress_.BeginStage("Обратный ход");

@@ -34,11 +34,7 @@ struct TUmfpack {
     TUmfpack& operator=(const TUmfpack&) = delete;
 };
 
-[[noreturn]] void SparseSingular() {
-    throw ZemError(
-        "Матрица СЛАУ вырождена: система не имеет единственного решения "
-        "(проверьте закрепление конструкции и граничные условия)");
-}
+[[noreturn]] void SparseSingular() { sl::Singular(); }
 
 void CheckStatus(int status, const char* what) {
     if (status == UMFPACK_OK) return;
@@ -85,6 +81,46 @@ std::vector<Index> NestedDissection(std::size_t n, const std::vector<Index>& row
     if (status != METIS_OK) throw ZemError("Ошибка упорядочения неизвестных СЛАУ (код " + std::to_string(status) + ")");
     for (std::size_t k = 0; k < n; ++k) order[k] = perm[k];
     return order;
+}
+
+// The singularity test of the eliminations (sl::TPivotTest) on the factors:
+// pivot u(k,k) against |u(k,k)| + Σ_i |l(k,i)·u(i,k)|, the magnitude of the
+// updates it is the difference of (row scaling multiplies every term of row
+// k alike). L comes by rows and U by columns, each sorted with the diagonal
+// last, so the sum is a merge of row k of L with column k of U. Returns the
+// smallest share; raises when a pivot is lost to rounding.
+Extended TestPivots(void* numeric, std::size_t n) {
+    Index lnz = 0, unz = 0, rowsN = 0, colsN = 0, udiag = 0;
+    CheckStatus(umfpack_dl_get_lunz(&lnz, &unz, &rowsN, &colsN, &udiag, numeric), "множители");
+    std::vector<Index> lp(n + 1), lj(static_cast<std::size_t>(lnz)), up(n + 1), ui(static_cast<std::size_t>(unz));
+    std::vector<double> lx(static_cast<std::size_t>(lnz)), ux(static_cast<std::size_t>(unz)), diag(n);
+    CheckStatus(umfpack_dl_get_numeric(lp.data(), lj.data(), lx.data(), up.data(), ui.data(), ux.data(), nullptr,
+                                       nullptr, diag.data(), nullptr, nullptr, numeric),
+                "множители");
+    std::vector<Extended> behind(n);
+    std::size_t most = 0;  // the most updates of one pivot
+    for (std::size_t k = 0; k < n; ++k) {
+        Extended d = std::fabs(static_cast<Extended>(diag[k]));
+        Index a = lp[k], ae = lp[k + 1], b = up[k], be = up[k + 1];
+        std::size_t terms = 0;
+        while (a < ae && b < be) {
+            const Index i = lj[a], j = ui[b];
+            if (i >= static_cast<Index>(k) || j >= static_cast<Index>(k)) break;
+            if (i < j) {
+                ++a;
+            } else if (j < i) {
+                ++b;
+            } else {
+                d += std::fabs(static_cast<Extended>(lx[a]) * ux[b]);
+                ++terms, ++a, ++b;
+            }
+        }
+        behind[k] = d;
+        most = std::max(most, terms);
+    }
+    sl::TPivotTest test = sl::TPivotTest::For<double>(n, most);
+    for (std::size_t k = 0; k < n; ++k) test.Check(k, diag[k], behind[k]);
+    return test.Smallest();
 }
 
 }  // namespace
@@ -164,6 +200,7 @@ void TSparseLU::SolveSystem() {
     CheckStatus(umfpack_dl_numeric(colStart.data(), rows.data(), ax.data(), lu.Symbolic, &lu.Numeric, lu.Control, lu.Info),
                 "разложение");
     umfpack_dl_free_symbolic(&lu.Symbolic);
+    smallestPivot_ = TestPivots(lu.Numeric, n);
     progress_.StepProgress(1);
 
     // Solves A·d = −r in doubles.

@@ -54,6 +54,18 @@ TEST_F(ProblemTest, RowsAreSortedSummedAndKeepNoAddedZeros) {
     EXPECT_EQ(row[1].Value, 0) << "a sum that reaches zero stays in the row";
     EXPECT_EQ(f, 4);
     EXPECT_THROW(p.AddToRow(1, 1), std::logic_error) << "no row is being built";
+    // A column's additions are summed in the order they came, however the
+    // row's columns came: (1e20 + 1) − 1e20 is 0 in 80 bits, not 1.
+    p.BuildRow(row, [&] {
+        for (std::size_t c : {6, 2, 6, 4, 6}) p.AddToRow(c, c == 6 ? 1e20L : 1);
+        p.AddToRow(6, 1);
+        p.AddToRow(3, 1);
+        p.AddToRow(6, -3e20L);
+    });
+    ASSERT_EQ(row.size(), 4u);
+    EXPECT_EQ(row[0].Col * 100 + row[1].Col * 10 + row[2].Col, 234u);
+    EXPECT_EQ(row[3].Col, 6u);
+    EXPECT_EQ(row[3].Value, 0);
 
     // An unknown without an equation gets the identity row.
     p.BuildEquations();

@@ -106,6 +106,32 @@ TEST(SolverEstimate, DefaultsFollowTheSizeAndKeepWhatTheFileSays) {
     EXPECT_EQ(s.RealType, rtReal);
     // A band elimination too long for extended arithmetic gets doubles.
     EXPECT_EQ(DefaultRealType(2, 155520, 800), rtDouble);
+
+    // A closed ring of 5 000 steps: its band is the whole matrix, 12 GB in
+    // extended for the band method. The sparse method is the default and
+    // the one the band method's estimate offers, in well under a gigabyte.
+    ApplySizeDefaults(s = TCalcSettings(), {}, 20000, 19999, false);
+    EXPECT_EQ(s.SLAEMethod, kSparseMethod);
+    const TSolverEstimate ring = EstimateSolver(2, 20000, 19999, rtExtended, 16 * kGiB);
+    EXPECT_GT(ring.MemoryBytes, 6 * kGiB);
+    EXPECT_EQ(ring.Suggested, kSparseMethod);
+    EXPECT_LT(ring.SuggestedBytes, kGiB / 4);
+}
+
+TEST(SolverEstimate, MemorySizesAsTheUserTypesThem) {
+    const std::pair<const char*, std::uint64_t> good[] = {
+        {"1000", 1000}, {"512K", 512ull << 10}, {"64m", 64ull << 20}, {"2G", 2ull << 30}, {"3GiB", 3ull << 30},
+        {"1TB", 1ull << 40}};
+    for (const auto& [text, bytes] : good) EXPECT_EQ(ParseMemorySize(text), bytes) << text;
+    for (const char* bad : {"", "0", "G", "-1", "1.5G", "2X", "1 G", "99999999999999999999", "9000000000T"})
+        EXPECT_EQ(ParseMemorySize(bad), std::nullopt) << bad;
+    // The cap lowers what the machine has, never raises it.
+    const std::uint64_t free = AvailableMemory();
+    {
+        const TMemoryLimit limit(64ull << 20);
+        EXPECT_EQ(AvailableMemory(), std::min<std::uint64_t>(free, 64ull << 20));
+    }
+    EXPECT_GT(AvailableMemory(), 64ull << 20);
 }
 
 }  // namespace

@@ -131,46 +131,69 @@ TEST(SparseMethod, LogsItsStagesAndPullsEveryRowOnce) {
     EXPECT_EQ(progress.Lines().front(), "Разреженный прямой метод");
 }
 
-TEST(SparseMethod, SingularSystemsAreReportedNeverSolved) {
-    auto errorOf = [](const TGetRow& rows, std::size_t n) {
-        TProgressLog progress;
-        TSparseLU solver(n, rows, progress);
-        try {
-            solver.Solve();
-        } catch (const ZemError& e) {
-            EXPECT_FALSE(solver.Solved());
-            EXPECT_EQ(solver.X().Values(), std::vector<Extended>(n, 0)) << "no partial result";
-            return std::string(e.what());
-        }
-        return std::string();
-    };
-    // A chain of springs with both ends free: every row sums to zero.
-    TTestSystem free("free chain", 50);
+// A structure free to move as a whole under a balanced load has a singular
+// system: every method refuses it with one message, in both real types,
+// and leaves no result. (The Gauss–Seidel rows of the ring-stiffened shell
+// have a zero diagonal, which the iterations refuse before anything else.)
+TEST(SingularSystems, EveryMethodRefusesThemWithOneMessage) {
+    const std::string singular =
+        "Матрица СЛАУ вырождена: система не имеет единственного решения "
+        "(проверьте закрепление конструкции и граничные условия)";
+    // A chain of springs with both ends free: every row sums to zero; and
+    // the same chain scaled by 1e17/3, where rounding hides the zero pivot.
+    TTestSystem chain("free chain", 50);
     for (std::size_t i = 0; i < 50; ++i) {
-        const Extended left = i > 0 ? 1 : 0, right = i + 1 < 50 ? 1 : 0;
-        if (i > 0) free.Set(i, i - 1, -1);
-        free.Set(i, i, left + right);
-        if (i + 1 < 50) free.Set(i, i + 1, -1);
-        free.b[i] = i == 10 ? 1 : 0;
+        if (i > 0) chain.Set(i, i - 1, -1);
+        chain.Set(i, i, Extended(i > 0) + Extended(i + 1 < 50));
+        if (i + 1 < 50) chain.Set(i, i + 1, -1);
+        chain.b[i] = i == 10 ? 1 : -1.0L / 49;
     }
-    EXPECT_THAT(errorOf(free.Provider(), free.N()), HasSubstr("вырождена"));
-    // The same chain scaled by 1e17, where rounding hides the zero pivot.
-    TTestSystem scaled = free;
+    TTestSystem scaled = chain;
     for (auto& row : scaled.rows)
         for (TListItem& it : row) it.Value *= 1e17L / 3;
-    EXPECT_THAT(errorOf(scaled.Provider(), scaled.N()), HasSubstr("вырождена"));
 
-    // A technical-theory shell with its bottom left free (both ends free, or
-    // a stiffening ring on it): nothing holds the structure.
-    const TSettings freeBottom = {{"BOUNDS.u_bot", ""},   {"BOUNDS.v_bot", ""},   {"BOUNDS.w_bot", ""},
-                                  {"BOUNDS.dw_bot", ""},  {"BOUNDS.N1_bot", "0"}, {"BOUNDS.S1_bot", "0"},
-                                  {"BOUNDS.Q1_bot", "0"}, {"BOUNDS.M1_bot", "0"}, {"MESH.mesh_x", "8"},
-                                  {"MESH.mesh_y", "8"}};
-    TRealTypeScope scope(rtExtended);
-    for (const char* type : {"CylTech", "CylRing", "CylRingP"}) {
-        auto shell = MakeProblem(type, freeBottom);
-        EXPECT_THAT(test::MessageOf([&] { Solve(*shell, kSparseMethod); }), HasSubstr("вырождена")) << type;
-        EXPECT_FALSE(shell->Calculated()) << type;
+    auto freeEnd = [](const char* end) {
+        TSettings s;
+        for (const char* k : {"u", "v", "w", "dw"}) s.push_back({std::string("BOUNDS.") + k + end, ""});
+        for (const char* k : {"N1", "S1", "Q1", "M1"}) s.push_back({std::string("BOUNDS.") + k + end, "0"});
+        return s;
+    };
+    const TSettings wind = {{"LOADS.Gidr", ""}, {"LOADS.Wind", "[0, 0, 1000]"}},
+                    mesh = {{"MESH.mesh_x", "8"}, {"MESH.mesh_y", "8"}};
+    struct TShell {
+        const char* type;
+        TSettings settings;
+        bool iterable;  // the rows have their diagonals
+        bool large;     // for the band, profile and sparse methods only
+    };
+    const TShell shells[] = {{"CylTech", freeEnd("_bot") + freeEnd("_top") + wind + mesh, true, false},
+                             {"CylTech", freeEnd("_bot") + freeEnd("_top") + wind +
+                                             TSettings{{"MESH.mesh_x", "40"}, {"MESH.mesh_y", "24"}}, true, true},
+                             {"CylRing", freeEnd("_bot") + wind + mesh, false, false},
+                             {"CylRingP", freeEnd("_bot") + mesh, false, false}};
+
+    for (int realType : {rtDouble, rtExtended}) {
+        TRealTypeScope scope(realType);
+        for (int method = 0; method < kSLAEMethodCount; ++method) {
+            const bool banded = (method >= 2 && method <= 4) || method == 6 || method == 7 || method == kSparseMethod;
+            for (const TTestSystem* s : {&chain, &scaled}) {
+                TProgressLog progress;
+                auto solver = NewSolver(method, s->N(), s->Provider(), progress);
+                EXPECT_EQ(test::MessageOf([&] { solver->Solve(); }), singular)
+                    << s->name << ", method " << method << ", real type " << realType;
+                EXPECT_FALSE(solver->Solved());
+            }
+            for (const TShell& c : shells) {
+                if (c.large && !banded) continue;
+                auto p = MakeProblem(c.type, c.settings);
+                const std::string message = test::MessageOf([&] { Solve(*p, method); });
+                if ((method == 9 || method == 10) && !c.iterable)
+                    EXPECT_THAT(message, HasSubstr("Нулевой диагональный элемент")) << c.type << ", method " << method;
+                else
+                    EXPECT_EQ(message, singular) << c.type << ", method " << method << ", real type " << realType;
+                EXPECT_FALSE(p->Calculated());
+            }
+        }
     }
     // The flat ring is free by nature: its rigid-body conditions keep it in
     // place, and a load that would move it as a whole is refused.
