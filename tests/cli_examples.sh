@@ -13,7 +13,10 @@ cd "$dir"
 fail() { echo "FAIL: $*"; exit 1; }
 
 "$zemcalc" -q ./*.zem ./*.zes >run.out 2>run.err || fail "examples failed: $(cat run.err)"
-[ ! -s run.err ] || fail "messages on standard error: $(cat run.err)"
+# Only the mesh guard's warnings: several examples keep coarse meshes at their
+# joints and edges, where they check no value.
+grep -v '^[^:]*: Предупреждение: сетка ' run.err >other.err
+[ ! -s other.err ] || fail "messages on standard error: $(cat other.err)"
 
 # csv FILE: the results of a calculated example as FILE.csv, exported once.
 csv() { [ -f "$1.csv" ] || "$zemcalc" -q --export csv "$1.csv" "$1.zem" >/dev/null 2>&1 || fail "$1: export"; }

@@ -47,6 +47,22 @@ grep -q $'\r' run.err && fail "a progress line went to a standard error that is 
 iconv -f cp1251 -t utf-8 tank.zem | grep -q '^w: .* %' || fail "no mesh-error line in the report"
 [ "$(cat junk.zem)" = $'not a problem\r' ] || fail "a file that failed was changed"
 
+# --- The mesh guard: a coarse mesh is calculated, with the figures and a mesh
+# that would do on standard error and in the report; that mesh passes. -------------
+water() {  # water NAME MESH
+  printf '[ZEM CAD 2]\r\nCylSym\r\n#OBJECT\r\n{PARAMS={R=6, H=9, t=0.01}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, LOADS={Gidr=9810}, MESH={mesh_x=%s}}\r\n#CALCULATION\r\nSLAEMethod= %s\r\n' "$2" "$method" > "$1"
+}
+water coarse.zem 4
+"$zemcalc" -q coarse.zem >coarse.out 2>coarse.err || fail "a coarse mesh is a warning, not an error: $(cat coarse.err)"
+[ "$(cat coarse.out)" = "coarse.zem: Расчет закончен" ] || fail "coarse mesh, standard output: $(cat coarse.out)"
+grep -q '^coarse.zem: Предупреждение: сетка mesh_x слишком редка: у края x = 0 м шаг 2.25 м, а в зоне краевого эффекта 2.5·sqrt(R·t) = 0.61237 м нужно не менее 24 шагов' coarse.err ||
+  fail "no mesh warning with its figures: $(cat coarse.err)"
+iconv -f cp1251 -t utf-8 coarse.zem | grep -q '^Предупреждение: сетка mesh_x слишком редка' || fail "the report misses the mesh warning"
+suggested=$(sed -n 's/^coarse.zem: .*; предлагается mesh_x = //p' coarse.err)
+[ -n "$suggested" ] || fail "no suggested mesh"
+water fine.zem "$suggested"
+"$zemcalc" -q fine.zem >fine.out 2>fine.err && [ ! -s fine.err ] || fail "the suggested mesh $suggested still warns: $(cat fine.err)"
+
 # On a terminal, the progress line shows the stage, the per cent and the time.
 tank live.zem 400 simple
 script -qec "'$zemcalc' -q live.zem >/dev/null" /dev/null >tty.out 2>&1 || fail "run on a terminal"

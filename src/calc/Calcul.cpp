@@ -1,5 +1,6 @@
 #include "calc/Calcul.h"
 
+#include "calc/MeshGuard.h"
 #include "domains/ElDomain.h"
 #include "elements/MyStr.h"
 #include "platform/errors.h"
@@ -7,6 +8,8 @@
 #include "platform/progress.h"
 #include "problem/FileNames.h"
 #include "problem/PbHarmonic.h"
+#include "problem/PbData.h"
+#include "problem/PbSeries.h"
 #include "problem/Problems.h"
 #include "solvers/Matrises.h"
 
@@ -88,6 +91,77 @@ std::optional<double> MeshErrorPercent(TProblem& problem, int norm, const std::s
     return worst;
 }
 
+std::string LargestDifferenceLine(TProblem& problem, const std::string& characteristic, TProblem& fine,
+                                  int listType) {
+    std::string prefix, name;
+    SplitPath(characteristic, prefix, name);
+    const auto& domains = problem.Domains();
+    // Of the domains the characteristic names, the one whose difference is
+    // the largest share of its field.
+    std::optional<std::size_t> worst;
+    TDomain::TLargestDifference found;
+    double share = -1, magnitude = 0;
+    for (std::size_t i = 0; i < domains.size(); ++i) {
+        if (!Selected(problem, i, prefix, listType)) continue;
+        TDmElement& dm = *domains[i];
+        const int comp = CharacteristicIndex(dm, name);
+        TDomain& f = *FineDomain(fine, i).Domain;
+        const TDomain::TLargestDifference d = dm.Domain->LargestDifference(comp, f);
+        const double m = f.MaxAbsResult(comp);
+        const double s = m > 0 ? static_cast<double>(std::fabs(d.Fine - d.Coarse)) / m : 0;
+        if (s > share) {
+            share = s;
+            magnitude = m;
+            found = d;
+            worst = i;
+        }
+        if (listType == ltByDomain && domains.size() > 1) break;
+    }
+    if (!worst) return characteristic + ": нет узлов для сравнения";
+    const TDmElement& dm = *domains[*worst];
+    const TDomain& d = *dm.Domain;
+    std::string place = domains.size() > 1 ? dm.Key() + ", " : std::string();
+    for (int j = 0; j < d.DimCount; ++j) {
+        const std::string key = dm.MeshItemKey(j);
+        const std::string axis = key.rfind("mesh_", 0) == 0 ? key.substr(5) : "s";
+        place += (j ? ", " : "") + axis + " = " +
+                 RealToStrGen(5, 2, d.NodeCoord(j, found.Node[static_cast<std::size_t>(j)])) + " м";
+    }
+    const std::string percent = magnitude > 0 ? RealToStrGen(3, 2, 100 * share) + " %" : "поле равно нулю";
+    return characteristic + ": наибольшая разность при " + place + ": " + RealToStrGen(5, 2, found.Coarse) + " -> " +
+           RealToStrGen(5, 2, found.Fine) + " (" + percent + ")";
+}
+
+std::vector<std::string> ObjectWithMeshesOf(const TProblem& problem, TProblem& approx) {
+    std::unique_ptr<TProblem> copy = problem.Clone();
+    const std::size_t count = copy->Domains().size();
+    if (approx.Domains().size() != count) throw ZemError("Приближение не соответствует задаче");
+    for (std::size_t i = 0; i < count; ++i) {
+        TElemList& from = approx.Domains()[i]->Mesh();
+        if (copy->Domains().at(i)->Mesh().Count() != from.Count()) throw ZemError("Приближение не соответствует задаче");
+        // Setting an item may rebuild the tree: the domain is found again.
+        for (int j = 0; j < from.Count(); ++j) copy->Domains().at(i)->Mesh().Item(j).SetText(from.ItemText(j));
+    }
+    copy->Root().SetText(std::string(copy->Root().Text()));
+    return PrintObject(*copy);
+}
+
+std::vector<std::size_t> StaleApproximations(TProblem& problem) {
+    std::vector<std::size_t> stale;
+    auto& approx = problem.Approximations();
+    for (std::size_t i = 0; i < approx.size(); ++i)
+        if (approx[i].Problem && !MadeFromProblem(problem, *approx[i].Problem)) stale.push_back(i);
+    return stale;
+}
+
+std::string ShownMeshText(TProblem& problem, const std::vector<std::string>& calcLines) {
+    std::size_t which = 0;
+    FinalSolution(problem, calcLines, which);
+    if (which == 0) return "Результаты на сетке задачи";
+    return "Результаты на сетке приближения " + std::to_string(which) + " (" + problem.Approximations()[which - 1].Text +
+           ")";
+}
+
 std::string MeshErrorText(const std::optional<double>& percent) {
     if (!percent) return "0 (поле равно нулю)";
     return RealToStrExp(5, 0, *percent) + " %";
@@ -95,7 +169,10 @@ std::string MeshErrorText(const std::optional<double>& percent) {
 
 void CheckCharacteristics(TProblem& problem, const TCalcSettings& settings) {
     std::vector<std::string> wanted;
-    if (settings.CalcType == ctAstim) wanted = settings.AstimList;
+    if (settings.CalcType == ctAstim) {
+        if (settings.AstimList.empty()) throw ZemError("Не отмечено ни одной характеристики для оценки погрешности");
+        wanted = settings.AstimList;
+    }
     if (settings.CalcType == ctChoose) wanted.push_back(settings.PrecChar);
     const std::vector<std::string> offered = CharacteristicNames(problem, settings.ListType);
     for (const std::string& c : wanted) {
@@ -110,7 +187,7 @@ void CheckCharacteristics(TProblem& problem, const TCalcSettings& settings) {
 
 std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::string& criterion, int method,
                                       const std::vector<std::string>& axes, double prec, int listType,
-                                      TProgress& progress) {
+                                      TProgress& progress, std::vector<std::string>* lines) {
     std::string prefix, name;
     SplitPath(criterion, prefix, name);
     std::unique_ptr<TProblem> result = start.Clone();
@@ -134,6 +211,7 @@ std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::stri
             // criterion that vanishes to rounding has no error to refine by.
             TDomain& f = *test->Domains().at(i)->Domain;
             if (f.ResultIsRoundingZero(comp, static_cast<int>(dm.TableResults.size()))) continue;
+            if (lines) lines->push_back(LargestDifferenceLine(start, criterion, *test, listType));
             auto marks = dm.Domain->MarkSteps(norm, comp, prec, j, f);
             if (marks) {
                 result->Domains().at(i)->RefineMesh(j, &*marks);
@@ -189,6 +267,8 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
     const TCalcSettings s = ReadCalcSettings(calcLines);
     CheckCharacteristics(problem, s);
     TRealTypeScope realType(s.RealType);
+    for (const std::string& line : MeshGuardLines(problem)) process.push_back(line);
+    const std::string digest = problem.ObjectDigest();
     const char* normText = s.ErrorNorma == enSemiSqr ? "Среднеквадратичная норма" : "Равномерная норма";
 
     // 3.-4. The problem itself, unless an estimate continues on a solved one.
@@ -208,14 +288,27 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         process.push_back(std::string("Погрешность сетки. ") + normText);
         for (const std::string& c : s.AstimList)
             process.push_back(c + ": " + MeshErrorText(MeshErrorPercent(problem, s.ErrorNorma, c, *fine, s.ListType)));
+        for (const std::string& c : s.AstimList) process.push_back(LargestDifferenceLine(problem, c, *fine, s.ListType));
         process.push_back(std::string(25, '-'));
+        fine->MadeFrom = digest;
         problem.Approximations().push_back(TApproximation{"Сетка удвоенной густоты", std::move(fine)});
     } else if (s.CalcType == ctChoose) {
         // 6. Stage by stage from the last approximation.
         process.push_back(std::string("Подбор сетки. ") + normText);
         process.push_back("Погрешность " + RealToStrGen(5, 3, s.Prec) + " %");
-        TProblem* start = problem.Approximations().empty() ? &problem : problem.Approximations().back().Problem.get();
-        if (!start) start = &problem;
+        // The last approximation made from the problem as it stands; those
+        // made from another text of it are no start for its mesh.
+        TProblem* start = &problem;
+        std::string stale;
+        for (auto& a : problem.Approximations()) {
+            if (!a.Problem) continue;
+            if (MadeFromProblem(problem, *a.Problem))
+                start = a.Problem.get();
+            else
+                stale += (stale.empty() ? "" : ", ") + a.Text;
+        }
+        if (!stale.empty())
+            process.push_back("Приближения сделаны для другого текста задачи и не использованы: " + stale);
         // The stage compares the start's own solution with a finer one: an
         // approximation read from a file without its results is solved first.
         if (!start->Calculated()) {
@@ -228,8 +321,10 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         bool produced = false;
         do {
             progress.SetCaption(caption + ": этап " + std::to_string(stage) + ".I");
-            std::unique_ptr<TProblem> copy =
-                RefineStage(*start, s.ErrorNorma, s.PrecChar, s.SLAEMethod, s.PrecList, s.Prec, s.ListType, progress);
+            std::vector<std::string> differences;
+            std::unique_ptr<TProblem> copy = RefineStage(*start, s.ErrorNorma, s.PrecChar, s.SLAEMethod, s.PrecList,
+                                                         s.Prec, s.ListType, progress, &differences);
+            process.insert(process.end(), differences.begin(), differences.end());
             produced = static_cast<bool>(copy);
             if (copy) {
                 progress.SetCaption(caption + ": этап " + std::to_string(stage) + ".II");
@@ -237,6 +332,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
                 process.push_back("Заключительный расчет:");
                 for (const std::string& line : progress.Lines()) process.push_back(line);
                 ReportAxes(*copy, s.PrecList, process);
+                copy->MadeFrom = digest;
                 start = copy.get();
                 problem.Approximations().push_back(
                     TApproximation{"Приближение " + std::to_string(stage), std::move(copy)});

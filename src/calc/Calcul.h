@@ -28,16 +28,38 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
 // that it has no relative error.
 std::optional<double> MeshErrorPercent(TProblem& problem, int norm, const std::string& characteristic,
                                        TProblem& fine, int listType);
+// The place where the characteristic differs most between Problem and the
+// solved problem Fine, and both values: "M1: наибольшая разность при x = 0 м:
+// -1549.7 -> -1564.2 (0.93 %)", the per cent of Fine's largest magnitude.
+// With several domains the one whose difference is the largest share.
+std::string LargestDifferenceLine(TProblem& problem, const std::string& characteristic, TProblem& fine,
+                                  int listType);
+
+// The object text of Problem with the meshes of approximation Approx (every
+// mesh item of every domain takes the approximation's text); the problem
+// itself is left as it is. Raises "Приближение не соответствует задаче" when
+// their domains or mesh items differ.
+std::vector<std::string> ObjectWithMeshesOf(const TProblem& problem, TProblem& approx);
+
+// The positions of the approximations not made from Problem as it stands.
+std::vector<std::size_t> StaleApproximations(TProblem& problem);
+
+// Which mesh the results views show for Problem under its calculation lines
+// (FinalSolution): "Результаты на сетке приближения N (<caption>)" or
+// "Результаты на сетке задачи".
+std::string ShownMeshText(TProblem& problem, const std::vector<std::string>& calcLines);
+
 // The report text of such an error: "1.2340E-2 %" or "0 (поле равно нулю)".
 std::string MeshErrorText(const std::optional<double>& percent);
 
 // One stage of the mesh selection: a copy of Start refined where a locally
 // doubled mesh changes the criterion by more than Prec percent; null when
 // nothing needs refining. Start must be solved. A criterion that is zero to
-// rounding on the doubled mesh refines nothing.
+// rounding on the doubled mesh refines nothing. With Lines, the
+// LargestDifferenceLine of every doubled mesh the stage compared is added.
 std::unique_ptr<TProblem> RefineStage(TProblem& start, int norm, const std::string& criterion, int method,
                                       const std::vector<std::string>& axes, double prec, int listType,
-                                      TProgress& progress);
+                                      TProgress& progress, std::vector<std::string>* lines = nullptr);
 
 // Checks that every characteristic the settings name (AstimList for an
 // estimate, PrecChar for a mesh selection) is offered by the problem's

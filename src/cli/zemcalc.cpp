@@ -11,6 +11,7 @@
 // was calculated, 1 when some failed, 2 on bad usage. Ctrl+C, SIGTERM and
 // SIGHUP stop the running calculation.
 #include "calc/Export.h"
+#include "calc/MeshGuard.h"
 #include "calc/RunFile.h"
 #include "platform/errors.h"
 #include "platform/files.h"
@@ -262,7 +263,10 @@ int main(int argc, char** argv) {
                     continue;
                 }
             } else {
-                zem::RunFile(data, stored, progress);
+                std::unique_ptr<zem::TProblem> problem;
+                zem::RunFile(data, stored, progress, &problem);
+                progress.ClearLine();
+                for (const std::string& line : zem::MeshGuardLines(*problem)) std::cerr << file << ": " << line << '\n';
             }
             std::cout << file << ": Расчет закончен\n";
         } catch (const std::exception& e) {

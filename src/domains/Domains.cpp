@@ -490,34 +490,51 @@ double TDomain::MaxAbsResult(int comp) {
     return m;
 }
 
-Extended TDomain::MeshError(int kind, int comp, TDomain& f) {
-    Extended acc = 0;
+void TDomain::ForEachMatchedNode(TDomain& f, const std::function<void()>& visit) {
     if (DimCount == 1) {
         int from = 0;
         for (int i = 0; i <= StepCount(0); ++i) {
             SetPos(0, i);
             from = MatchNode(f, 0, from);
-            acc = NodeDifference(kind, f, comp, acc);
+            visit();
         }
-        if (kind == 0) acc = std::sqrt(acc) / (StepCount(0) + 1);
-    } else {
-        // Every node of the surface once, matched on F direction by direction.
-        long nodes = 0;
-        int from1 = 0;
-        const int last1 = Periodic[1] ? StepCount(1) - 1 : StepCount(1);
-        for (int j = 0; j <= last1; ++j) {
-            SetPos(1, j);
-            from1 = MatchNode(f, 1, from1);
-            int from0 = 0;
-            for (int i = 0; i <= StepCount(0); ++i) {
-                SetPos(0, i);
-                from0 = MatchNode(f, 0, from0);
-                acc = NodeDifference(kind, f, comp, acc);
-                ++nodes;
-            }
-        }
-        if (kind == 0 && nodes > 0) acc = std::sqrt(acc / nodes);
+        return;
     }
+    // Every node of the surface once, matched on F direction by direction.
+    int from1 = 0;
+    const int last1 = Periodic[1] ? StepCount(1) - 1 : StepCount(1);
+    for (int j = 0; j <= last1; ++j) {
+        SetPos(1, j);
+        from1 = MatchNode(f, 1, from1);
+        int from0 = 0;
+        for (int i = 0; i <= StepCount(0); ++i) {
+            SetPos(0, i);
+            from0 = MatchNode(f, 0, from0);
+            visit();
+        }
+    }
+}
+
+TDomain::TLargestDifference TDomain::LargestDifference(int comp, TDomain& f) {
+    TLargestDifference largest;
+    Extended worst = -1;
+    ForEachMatchedNode(f, [&] {
+        const Extended coarse = ResultValue(comp), fine = f.ResultValue(comp);
+        if (std::fabs(fine - coarse) <= worst) return;
+        worst = std::fabs(fine - coarse);
+        largest = {Pos, coarse, fine};
+    });
+    return largest;
+}
+
+Extended TDomain::MeshError(int kind, int comp, TDomain& f) {
+    Extended acc = 0;
+    long nodes = 0;
+    ForEachMatchedNode(f, [&] {
+        acc = NodeDifference(kind, f, comp, acc);
+        ++nodes;
+    });
+    if (kind == 0 && nodes > 0) acc = std::sqrt(acc / nodes);
     const double m = f.MaxAbsResult(comp);
     if (m == 0) {
         // An unloaded problem: two zero solutions agree; anything else has no

@@ -262,13 +262,19 @@ public:
     // The largest |result comp| over every node.
     double MaxAbsResult(int comp);
     // The difference between this solution and F's in percent of F's largest
-    // magnitude: uniform, the largest difference; mean-square, on a line the
-    // root of the sum of squares over the number of nodes, on a surface the
-    // root of the mean square over every node (each node once, the closing
+    // magnitude: uniform, the largest difference; mean-square, the root of the
+    // mean square over every node (on a surface each node once, the closing
     // node of a closed direction not repeated). When that magnitude is 0 the
     // result is 0 if the solutions agree; otherwise the error is undefined and
     // ZemError is raised.
     Extended MeshError(int kind, int comp, TDomain& f);
+    // The node of this mesh where result comp differs most from F's, with
+    // both values.
+    struct TLargestDifference {
+        TNodeIdx Node{};
+        Extended Coarse = 0, Fine = 0;
+    };
+    TLargestDifference LargestDifference(int comp, TDomain& f);
     // Whether result comp of this solved domain is zero to rounding: its
     // largest magnitude is below what rounding errors of the solution alone
     // give that quantity. The measure feeds the result formula a solution of
@@ -298,6 +304,8 @@ private:
     // Moves F to its node along e that lies at this domain's current node,
     // scanning forward from `from`; returns that node.
     int MatchNode(TDomain& f, int e, int from) const;
+    // Runs Visit at every node MeshError measures, with F at the same place.
+    void ForEachMatchedNode(TDomain& f, const std::function<void()>& visit);
     Extended NodeDifference(int kind, TDomain& f, int comp, Extended acc);
     void ErrorSweep(int kind, TDomain& f, int comp, int skipDir, int dir, Extended& acc);
     // Runs Visit at every node, each once (direction 1 outer, as the tables).

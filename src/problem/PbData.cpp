@@ -20,6 +20,15 @@ const char* const kMagic = "[ZEM CAD 2]";
 const char* const kSections[] = {"OBJECT",      "CALCULATION", "PROCESS",    "APPROX",
                                  "RESULT DATA", "RESULTS",     "DESCRIPTION"};
 
+// An approximation file ends with the digest of the object text it was made
+// from: the one section readers that do not know it take for the end of the
+// description.
+const char* const kSourceSection = "SOURCE";
+
+bool IsDigest(const std::string& s) {
+    return s.size() == 16 && s.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 // Approximation files name further files only by mistake or malice: a
 // chain deeper than this, or more files than this in one read, is refused.
 constexpr std::size_t kMaxApproxDepth = 8;
@@ -159,6 +168,8 @@ std::unique_ptr<TProblem> TPbData::Read(const std::string& stored, TProblemTexts
     texts.ResultData = ReadSection(file, "RESULT DATA");
     texts.Results = ReadSection(file, "RESULTS");
     texts.Description = ReadSection(file, "DESCRIPTION");
+    const std::vector<std::string> source = ReadSection(file, kSourceSection);
+    if (!source.empty() && IsDigest(source.front())) problem->MadeFrom = source.front();
     chain.Files.pop_back();
     return problem;
 }
@@ -211,6 +222,10 @@ void TPbData::StageProblemFile(TFileBatch& batch, const std::string& fileName, T
             if (!line.empty() && line[0] == '#')
                 throw ZemError("Строка раздела " + std::string(kSections[i]) + " не может начинаться с \"#\"");
         WriteSection(out, kSections[i], lists[i]);
+    }
+    if (!problem.MadeFrom.empty()) {
+        const std::vector<std::string> source = {problem.MadeFrom};
+        WriteSection(out, kSourceSection, &source);
     }
     std::string data;
     for (const std::string& line : out) data += Utf8ToCp1251(line) + "\r\n";

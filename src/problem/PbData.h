@@ -3,10 +3,12 @@
 //
 // A problem file is cp1251 text: "[ZEM CAD 2]", the type name, then the
 // sections "#OBJECT", "#CALCULATION", "#PROCESS", "#APPROX", "#RESULT DATA",
-// "#RESULTS", "#DESCRIPTION". Each section runs to the next line that begins
-// with "#". Beside it live the results file (.res: 10 bytes per unknown, then
-// the digest of the object text solved, TProblem::ResultsBytes) and the
-// approximation files Name_01 ... Name_09, Name_10, ...
+// "#RESULTS", "#DESCRIPTION", and in an approximation file "#SOURCE" (the
+// ObjectDigest of the problem it was made from). Each section runs to the next
+// line that begins with "#". Beside it live the results file (.res: 10 bytes
+// per unknown, then the digest of the object text solved,
+// TProblem::ResultsBytes) and the approximation files Name_01 ... Name_09,
+// Name_10, ...
 #pragma once
 
 #include "problem/CalcSettings.h"

@@ -69,12 +69,18 @@ TProblem& FinalSolution(TProblem& problem, const std::vector<std::string>& calcL
     } catch (const ZemError&) {
         return problem;
     }
+    // The last approximation of the problem as it stands: one made from
+    // another text of it answers another question.
     auto& approx = problem.Approximations();
-    if (s.CalcType != ctChoose || approx.empty()) return problem;
-    TProblem* last = approx.back().Problem.get();
-    if (!last || !last->Calculated()) return problem;
-    which = approx.size();
-    return *last;
+    if (s.CalcType != ctChoose) return problem;
+    for (std::size_t i = approx.size(); i-- > 0;) {
+        TProblem* a = approx[i].Problem.get();
+        if (!a || !MadeFromProblem(problem, *a)) continue;
+        if (!a->Calculated()) return problem;
+        which = i + 1;
+        return *a;
+    }
+    return problem;
 }
 
 std::vector<std::string> MemberSummary(const std::string& member, TProblem& problem,

@@ -29,8 +29,8 @@ void WriteSeriesFile(const std::string& fileName, const TSeriesFile& series);
 std::vector<std::string> ResultSummary(TProblem& problem);
 
 // The solution a member's calculation ends with: for a mesh selection
-// ("CalcType= choose" in CalcLines) its last approximation when that is
-// solved, otherwise the problem itself. Which gets the approximation's number
+// ("CalcType= choose" in CalcLines) its last approximation made from the
+// problem as it stands when that is solved, otherwise the problem itself. Which gets the approximation's number
 // (from 1), or 0 for the problem.
 TProblem& FinalSolution(TProblem& problem, const std::vector<std::string>& calcLines, std::size_t& which);
 

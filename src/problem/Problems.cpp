@@ -14,6 +14,7 @@
 #include "problem/PbTypes.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <limits>
@@ -356,6 +357,50 @@ void TProblem::ShowTable(TElement& element, int selector, const std::string& cap
 void TProblem::ShowGraph(TElement& element, int selector, const std::string& caption,
                          std::unique_ptr<TObject> data) {
     if (views_) views_->ShowGraph(element, selector, caption, std::move(data));
+}
+
+namespace {
+
+// The object text without its meshes, for comparing a problem with an
+// approximation that does not record what it was made from.
+std::string WithoutMeshes(const TProblem& p) {
+    std::string text = p.Root().Text();
+    const std::string head = "MESH={";
+    for (std::size_t at = text.find(head); at != std::string::npos; at = text.find(head, at)) {
+        std::size_t end = at + head.size();
+        for (int depth = 1; end < text.size() && depth > 0; ++end) {
+            if (text[end] == '{') ++depth;
+            if (text[end] == '}') --depth;
+        }
+        text.erase(at, end - at);
+    }
+    return text;
+}
+
+// Every node of Coarse's meshes is a node of Fine's: Fine was refined from it.
+bool Refines(TProblem& fine, TProblem& coarse) {
+    if (fine.Domains().size() != coarse.Domains().size()) return false;
+    for (std::size_t i = 0; i < coarse.Domains().size(); ++i) {
+        const TDomain& c = *coarse.Domains()[i]->Domain;
+        const TDomain& f = *fine.Domains()[i]->Domain;
+        if (c.DimCount != f.DimCount) return false;
+        for (int j = 0; j < c.DimCount; ++j) {
+            int k = 0;
+            for (int n = 0; n <= c.StepCount(j); ++n) {
+                const Extended x = c.NodeCoord(j, n);
+                while (k <= f.StepCount(j) && f.NodeCoord(j, k) < x - 1e-10) ++k;
+                if (k > f.StepCount(j) || std::fabs(f.NodeCoord(j, k) - x) > 1e-10) return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool MadeFromProblem(TProblem& problem, TProblem& approx) {
+    if (!approx.MadeFrom.empty()) return approx.MadeFrom == problem.ObjectDigest();
+    return WithoutMeshes(approx) == WithoutMeshes(problem) && Refines(approx, problem);
 }
 
 }  // namespace zem

@@ -136,6 +136,11 @@ public:
     std::string AxisNameByDomain(int d, int j) const;
     std::string AxisNameByType(int d, int j) const;
 
+    // For an approximation: the ObjectDigest of the problem it was made from;
+    // empty when that is not known (a problem of its own, an approximation
+    // file written before the digest was kept).
+    std::string MadeFrom;
+
     std::vector<TApproximation>& Approximations() { return approx_; }
     const std::vector<TApproximation>& Approximations() const { return approx_; }
 
@@ -171,5 +176,10 @@ private:
     std::vector<TApproximation> approx_;
     TProblemViews* views_ = nullptr;
 };
+
+// Whether approximation Approx was made from Problem as it stands: by the
+// digest it records, or, without one, when its text apart from the meshes is
+// Problem's and its meshes hold every node of Problem's.
+bool MadeFromProblem(TProblem& problem, TProblem& approx);
 
 }  // namespace zem

@@ -43,8 +43,14 @@ void DeclareLoads(TElemList& loads) {
                                 "Гидростатика [удельный вес жидкости γ (Н/м³), вода ≈ 9 810; высота налива (м)]", "10000");
 }
 
-void DeclareMesh(TElemList& mesh) {
-    mesh.Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
+// The default tank (R = 10 m, t = 10 mm, clamped bottom): steps of 0.032 m
+// over the first 0.8 m, then doubling twice, then 0.25 m. The default span of
+// a stepped cylinder (R = 1 m, H = 1 m) is all edge zone.
+const char* const kTankMesh = "[[25, 0.08], [12, 0.08], [12, 0.16], [27, 0.68]]";
+const char* const kSpanMesh = "96";
+
+void DeclareMesh(TElemList& mesh, const char* steps) {
+    mesh.Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", steps);
 }
 
 void SetCylSymFieldNames(TElement& element) {
@@ -232,7 +238,7 @@ void TElCylSym::DeclareItems() {
     Params().DeclareAll(kParams);
     DeclareBounds(Bounds(), &CreateItem<TElReal>);
     DeclareLoads(Loads());
-    DeclareMesh(Mesh());
+    DeclareMesh(Mesh(), kTankMesh);
     SetFieldNames();
 }
 
@@ -261,7 +267,7 @@ TElCylSym& TElCompCylSym::AddSpan() {
         AddChild(std::make_unique<TElCylSym>(&Elems(), "Span" + std::to_string(ChildCount() + 1))));
     span.Params().DeclareAll(kSpanParams);
     span.Loads().DeclareAll(kSpanLoads);
-    DeclareMesh(span.Mesh());
+    DeclareMesh(span.Mesh(), kSpanMesh);
     span.SetFieldNames();
     span.Cyl().ReadParams(Params());
     return span;

@@ -76,8 +76,8 @@ void TElCylTech::DeclareLoads(TElemList& loads) {
     loads.Declare<TElValueList>("w_Rect", "", "", "");
 }
 
-void TElCylTech::DeclareMesh(TElemList& mesh) {
-    mesh.Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", "4");
+void TElCylTech::DeclareMesh(TElemList& mesh, const std::string& alongAxis) {
+    mesh.Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", alongAxis);
     mesh.Declare<TElValueList>("mesh_y", "Integer/RealList", "Сетка в окружном направлении", "4");
 }
 
@@ -86,10 +86,14 @@ void TElCylTech::DeclareItems() {
     p.DeclareAll(kParams);
     DeclareBounds(Bounds());
     DeclareLoads(Loads());
-    DeclareMesh(Mesh());
+    DeclareMesh(Mesh(), DefaultMeshX());
     TableInputs = GraphInputs = InputNames();
     TableResults = GraphResults = ResultNames();
 }
+
+// Steps of 0.032 m over the first 0.8 m of the default shell (R = 10 m,
+// t = 10 mm), then doubling twice, then 0.25 m.
+std::string TElCylTech::DefaultMeshX() const { return "[[25, 0.08], [12, 0.08], [12, 0.16], [27, 0.68]]"; }
 
 void TElCylTech::ApplyLoads() {
     Domain->LoadFuncs.resize(std::max<std::size_t>(Domain->LoadFuncs.size(), 4));
@@ -131,7 +135,8 @@ void TElCompCylTech::AddSpan() {
     span.ParentParams = &Params();
     span.Params().DeclareAll(kSpanParams);
     span.Loads().DeclareAll(kSpanLoads);
-    TElCylTech::DeclareMesh(span.Mesh());
+    // The default span (R = 1 m, H = 1 m, t = 10 mm) is all edge zone.
+    TElCylTech::DeclareMesh(span.Mesh(), "96");
     span.TableInputs = span.GraphInputs = TElCylTech::InputNames();
     span.TableResults = span.GraphResults = TElCylTech::ResultNames();
     span.Domain->ReadParams(Params());

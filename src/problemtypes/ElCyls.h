@@ -22,6 +22,9 @@ public:
     std::string GetCaption() const override;
     std::string GetTypeName() const override;
     void DeclareItems() override;
+    // The axial mesh of a new problem: fine enough within the edge zone of
+    // the default shell's clamped bottom, graded toward it.
+    virtual std::string DefaultMeshX() const;
     // Four empty load slots (qz, qx, qy, prescribed deflection), then the
     // loads of LOADS.
     void ApplyLoads() override;
@@ -38,7 +41,8 @@ public:
     // The declarations shared with the stepped cylinder.
     static void DeclareBounds(TElemList& bounds);
     static void DeclareLoads(TElemList& loads);
-    static void DeclareMesh(TElemList& mesh);
+    // Mesh_x defaults to AlongAxis, mesh_y to 4 steps.
+    static void DeclareMesh(TElemList& mesh, const std::string& alongAxis);
     static const std::vector<std::string>& InputNames();
     static const std::vector<std::string>& ResultNames();
 

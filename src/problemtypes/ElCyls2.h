@@ -24,6 +24,8 @@ public:
     TElCylTech2_1(TObject* owner, std::string key);
     std::string GetCaption() const override;
     std::string GetTypeName() const override;
+    // Equal steps, as the uniform stencils want them: 0.096 m.
+    std::string DefaultMeshX() const override { return "104"; }
 };
 
 class TElCylTech2_2 : public TElCylTech2_1 {

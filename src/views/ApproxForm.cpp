@@ -9,6 +9,7 @@
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/Problems.h"
+#include "calc/Calcul.h"
 #include "views/ProblemForm.h"
 #include "views/ViewForm.h"
 
@@ -20,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cerrno>
@@ -64,11 +66,16 @@ TApproxForm::TApproxForm(TMainForm* main) : QWidget(main, Qt::Tool), main_(main)
     DeleteItem->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(DeleteItem);
     AllDeleteItem = PopupMenu->addAction(QStringLiteral("Удалить &все"), guarded(&TApproxForm::AllDeleteItemClick));
+    StaleDeleteItem =
+        PopupMenu->addAction(QStringLiteral("Удалить &устаревшие"), guarded(&TApproxForm::StaleDeleteItemClick));
+    PopupMenu->addSeparator();
+    AdoptItem = PopupMenu->addAction(QStringLiteral("Принять сетку приближения"), guarded(&TApproxForm::AdoptItemClick));
     for (QWidget* w : {static_cast<QWidget*>(ListBox), static_cast<QWidget*>(Memo)}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(w, &QWidget::customContextMenuRequested, this, [this, w](const QPoint& pos) {
             const bool selected = ListBox->currentRow() >= 0;
             for (QAction* a : PopupMenu->actions()) a->setEnabled(selected);
+            StaleDeleteItem->setEnabled(std::find(stale_.begin(), stale_.end(), true) != stale_.end());
             PopupMenu->popup(w->mapToGlobal(pos));
         });
     }
@@ -105,18 +112,29 @@ void TApproxForm::Fill() {
     const QSignalBlocker block(ListBox);
     ListBox->clear();
     texts_.clear();
+    stale_.clear();
     problem_.reset();
     if (window_ && window_->Problem && !window_->Busy()) {
         problem_ = window_->Problem;
-        for (const zem::TApproximation& a : window_->Problem->Approximations()) {
+        zem::TProblem& problem = *window_->Problem;
+        for (const zem::TApproximation& a : problem.Approximations()) {
             std::vector<std::string> text;
+            bool stale = false;
             try {
-                if (a.Problem) text = zem::PrintObject(*a.Problem);
+                if (a.Problem) {
+                    text = zem::PrintObject(*a.Problem);
+                    stale = !zem::MadeFromProblem(problem, *a.Problem);
+                }
             } catch (const std::exception& e) {
                 text = {e.what()};
             }
             texts_.push_back(std::move(text));
-            ListBox->addItem(Q(zem::NativePath(a.Text)));
+            stale_.push_back(stale);
+            auto* item = new QListWidgetItem(Q(zem::NativePath(a.Text)), ListBox);
+            if (stale) {
+                item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+                item->setToolTip(QStringLiteral("Сделано для другого текста задачи: подбор сетки его не продолжит"));
+            }
         }
     }
     ListBox->setCurrentRow(ListBox->count() - 1);
@@ -131,6 +149,8 @@ void TApproxForm::Clear() {
 
 void TApproxForm::ListBoxClick() {
     const int row = ListBox->currentRow();
+    AdoptItem->setText(row >= 0 ? QStringLiteral("Принять сетку приближения ") + QString::number(row + 1)
+                                : QStringLiteral("Принять сетку приближения"));
     Memo->setPlainText(row >= 0 && row < static_cast<int>(texts_.size()) ? TextOf(texts_[row]) : QString());
 }
 
@@ -238,6 +258,39 @@ void TApproxForm::AllDeleteItemClick() {
     if (!list) return;
     list->clear();
     if (window_) window_->MarkApproxChanged();
+    Fill();
+}
+
+void TApproxForm::StaleDeleteItemClick() {
+    Fill();  // judged against the problem's text as it stands now
+    std::vector<zem::TApproximation>* list = Current();
+    if (!list || std::find(stale_.begin(), stale_.end(), true) == stale_.end()) return;
+    const std::size_t count = list->size();
+    if (!AskOkCancel(this, QStringLiteral("Удалить приближения, сделанные для другого текста задачи?"),
+                     TMsgKind::Warning))
+        return;
+    list = Current();
+    if (!list || list->size() != count) return;
+    for (std::size_t i = count; i-- > 0;)
+        if (stale_[i]) list->erase(list->begin() + static_cast<std::ptrdiff_t>(i));
+    if (window_) window_->MarkApproxChanged();
+    Fill();
+}
+
+void TApproxForm::AdoptItemClick() {
+    zem::TApproximation* a = Selected();
+    if (!a) return;
+    if (!a->Problem) throw zem::ZemError("Данные отсутствуют");
+    TProblemForm& w = *window_;
+    w.ApplyObjectText();
+    const std::vector<std::string> lines = zem::ObjectWithMeshesOf(*w.Problem, *a->Problem);
+    QStringList text;
+    for (const std::string& l : lines) text << Q(l);
+    // One edit of the page: Ctrl+Z there gives the old meshes back.
+    QTextCursor cursor(w.ObjectMemo->document());
+    cursor.select(QTextCursor::Document);
+    cursor.insertText(text.join(QLatin1Char('\n')));
+    w.ApplyObjectText();
     Fill();
 }
 

@@ -3,7 +3,10 @@
 // or file names fills the upper panel, the object text of the selected one
 // the rest; the boundary between them is dragged with the mouse. A pop-up
 // menu saves the selected approximation as a problem file of its own, opens
-// it in a problem window, and deletes one or all of them.
+// it in a problem window, and deletes one or all of them. Approximations made
+// from another text of the problem are shown grey and offered for removal;
+// the mesh of the selected one can be taken into the problem's object text
+// (an edit of the object page, undone as any other).
 //
 // One instance for the program, always on top. It records the problem window
 // it shows and reads that window's problem; the window keeps ownership. While
@@ -58,6 +61,12 @@ public:
     void OpenItemClick();
     void DeleteItemClick();
     void AllDeleteItemClick();
+    // Deletes, after a question, the approximations made from another text
+    // of the problem.
+    void StaleDeleteItemClick();
+    // "Принять сетку приближения N": the meshes of the selected
+    // approximation into the window's object page.
+    void AdoptItemClick();
 
     QWidget* Panel = nullptr;
     QListWidget* ListBox = nullptr;
@@ -67,6 +76,8 @@ public:
     QAction* OpenItem = nullptr;
     QAction* DeleteItem = nullptr;
     QAction* AllDeleteItem = nullptr;
+    QAction* StaleDeleteItem = nullptr;
+    QAction* AdoptItem = nullptr;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -91,6 +102,7 @@ private:
     QMetaObject::Connection windowGone_;
     std::weak_ptr<zem::TProblem> problem_;
     std::vector<std::vector<std::string>> texts_;  // object text of every entry
+    std::vector<bool> stale_;                      // made from another text of the problem
     int panelHeight_ = 0;
     bool panelRead_ = false;
     bool dragging_ = false;

@@ -6,6 +6,7 @@
 #include "app/RegIniFile.h"
 #include "problem/CalcSettings.h"
 #include "calc/Calcul.h"
+#include "calc/MeshGuard.h"
 #include "calc/Turn.h"
 #include "platform/numtext.h"
 #include "problem/PbHarmonic.h"
@@ -193,9 +194,16 @@ TCalculForm::TCalculForm(TRegIniFile& store, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(OKButton);
     buttons->addWidget(CancelButton);
+    // The mesh guard's warnings about the problem shown; hidden when none.
+    MeshWarningLabel = new QLabel(this);
+    MeshWarningLabel->setWordWrap(true);
+    MeshWarningLabel->setStyleSheet(QStringLiteral("color: #b00000"));
+    MeshWarningLabel->setToolTip(QStringLiteral("Сетка может не разрешать решение: расчет возможен, но ответ неточен"));
+    MeshWarningLabel->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(SLAEGroupBox);
+    layout->addWidget(MeshWarningLabel);
     layout->addLayout(switches);
     layout->addLayout(buttons);
     Panels->setMinimumSize(220, 150);
@@ -343,6 +351,22 @@ void TCalculForm::FillLists(const std::shared_ptr<zem::TProblem>& problem) {
     ByTypeItem->setEnabled(manyDomains_);
     RefillLists();
     ShowEstimate();
+    ShowMeshWarnings();
+}
+
+void TCalculForm::ShowMeshWarnings() {
+    QStringList lines;
+    if (const std::shared_ptr<zem::TProblem> problem = problem_.lock()) {
+        try {
+            for (const std::string& line : zem::MeshGuardLines(*problem)) lines << Q(line);
+        } catch (const std::exception&) {
+            // A problem whose domains cannot be judged is left to the run.
+        }
+    }
+    MeshWarningLabel->setText(lines.join(QStringLiteral("\n")));
+    MeshWarningLabel->setVisible(!lines.isEmpty());
+    layout()->activate();
+    setFixedSize(sizeHint().expandedTo(QSize(480, 0)));
 }
 
 void TCalculForm::RefillLists() {

@@ -114,6 +114,7 @@ public:
     QCheckBox* SLAEErrorCheckBox = nullptr;
     QLabel* EstimateLabel = nullptr;  // under the method: the cost of the method
     QPushButton* UseMethodBtn = nullptr;  // "Использовать «…»": the faster method the estimate names
+    QLabel* MeshWarningLabel = nullptr;  // the mesh guard's warnings, when any
     QLineEdit* SLAEPrecEdit = nullptr;  // hidden
     QLineEdit* RelaxEdit = nullptr;     // hidden
     QCheckBox* ModeCheckBox = nullptr;
@@ -135,6 +136,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The mesh guard's lines about the problem shown, or nothing.
+    void ShowMeshWarnings();
     int CalcType() const;
     void SetCalcType(int type);
     int ListType() const;

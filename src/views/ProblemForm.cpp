@@ -3,6 +3,9 @@
 
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
+#include "calc/Calcul.h"
+#include "calc/MeshGuard.h"
+#include "problem/PbSeries.h"
 #include "problem/CalcSettings.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
@@ -335,6 +338,7 @@ void TProblemForm::ShowData() {
 void TProblemForm::ApplyObjectText() {
     CheckProblem();
     if (!TextsChanged()) return;
+    zem::CheckMeshItemsGiven(Std(ObjectMemo->toPlainText()));
     try {
         Problem->Root().SetLines(LinesOf(ObjectMemo));
     } catch (const zem::ZemError& e) {
@@ -533,7 +537,14 @@ void TProblemForm::DataCalcItemClick() {
 
 void TProblemForm::CheckItemClick() {
     ApplyObjectText();
-    ShowMessage(Main, QStringLiteral("Ошибок не найдено !"), TMsgKind::Information);
+    const std::vector<std::string> warnings = zem::MeshGuardLines(*Problem);
+    if (warnings.empty()) {
+        ShowMessage(Main, QStringLiteral("Ошибок не найдено !"), TMsgKind::Information);
+        return;
+    }
+    QString text = QStringLiteral("Ошибок не найдено, но сетка может не разрешать решение:");
+    for (const std::string& line : warnings) text += QStringLiteral("\n") + Q(line);
+    ShowMessage(Main, text, TMsgKind::Warning);
 }
 
 void TProblemForm::TableSLAEItemClick() {
@@ -578,8 +589,13 @@ void TProblemForm::ApproxItemClick() {
 void TProblemForm::ResultCalcItemClick() {
     CheckIdle();
     if (!Problem || !Problem->Calculated()) return;
+    // After a mesh selection, the answer on the selected mesh, and which.
+    const std::vector<std::string> calculation = LinesOf(CalculMemo);
+    std::size_t which = 0;
+    zem::TProblem& shown = zem::FinalSolution(*Problem, calculation, which);
     std::vector<std::string> values;
-    ComputeResultExpressions(Problem->Root(), LinesOf(ResDataMemo), values);
+    ComputeResultExpressions(shown.Root(), LinesOf(ResDataMemo), values);
+    if (which) values.insert(values.begin(), zem::ShownMeshText(*Problem, calculation));
     SetLines(ResultMemo, values);
 }
 

@@ -3,6 +3,9 @@
 #include "app/Dialogs.h"
 #include "app/MainForm.h"
 #include "app/QtText.h"
+#include "calc/Calcul.h"
+#include "calc/MeshGuard.h"
+#include "problem/PbSeries.h"
 #include "problem/FileNames.h"
 #include "views/GraphForm.h"
 #include "views/PlotForm.h"
@@ -72,18 +75,25 @@ std::vector<QString> ReportLines(const TReportInput& input) {
             }
         }
         Lines(lines, QStringLiteral("Установки расчета"), input.Calculation);
+        Lines(lines, QStringLiteral("Проверка сетки"), zem::MeshGuardLines(*problem));
         Lines(lines, QStringLiteral("Протокол расчета"), input.Process);
         lines.push_back(kHeading + QStringLiteral("Наибольшие и наименьшие значения"));
-        if (!problem->Calculated()) {
+        // After a mesh selection, the answer on the selected mesh.
+        std::size_t which = 0;
+        zem::TProblem& shown = zem::FinalSolution(*problem, input.Calculation, which);
+        zem::TElement& shownRoot = shown.Root();
+        if (!shown.Calculated()) {
             lines.push_back(QStringLiteral("Задача не рассчитана."));
         } else {
-            for (int i = 0; i < static_cast<int>(root.GraphResults.size()); ++i) {
+            lines.push_back(Q(zem::ShownMeshText(*problem, input.Calculation)));
+            for (int i = 0; i < static_cast<int>(shownRoot.GraphResults.size()); ++i) {
                 try {
-                    const TResultField field = ResultField(root, i);
+                    const TResultField field = ResultField(shownRoot, i);
                     lines.push_back(Q(field.Title()) + QStringLiteral(":  max ") + Q(ExtremeText(field, LargestOf(field))) +
                                     QStringLiteral(";  min ") + Q(ExtremeText(field, SmallestOf(field))));
                 } catch (const std::exception& e) {
-                    lines.push_back(Q(root.GraphResults[static_cast<std::size_t>(i)]) + QStringLiteral(": ") + Q(e.what()));
+                    lines.push_back(Q(shownRoot.GraphResults[static_cast<std::size_t>(i)]) + QStringLiteral(": ") +
+                                    Q(e.what()));
                 }
             }
         }

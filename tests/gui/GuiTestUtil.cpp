@@ -1,5 +1,6 @@
 #include "GuiTestUtil.h"
 
+#include "domains/ElDomain.h"
 #include "elements/ElLists.h"
 #include "platform/numtext.h"
 #include "platform/progress.h"
@@ -144,7 +145,7 @@ bool TProblemFixture::WaitIdle() {
 
 std::string TProblemFixture::CylinderText(int mesh) {
     const std::string text = zem::TProblem(0, "Shell").Root().Text();
-    return std::regex_replace(text, std::regex("mesh_x=4"), "mesh_x=" + std::to_string(mesh));
+    return std::regex_replace(text, std::regex(R"(mesh_x=(\[\[[^}]*\]\]|[0-9]+))"), "mesh_x=" + std::to_string(mesh));
 }
 
 void TProblemFixture::WriteCylinder(const QString& name, int mesh, const std::vector<std::string>& calc) const {
@@ -177,6 +178,12 @@ TViewsFixture::TViewsFixture(const std::string& type) {
         Main->CreateChild(ChildFactory<TTestProblemWindow>(), QStringLiteral("tank.zem"), 0, nullptr, nullptr));
     Window->ProblemForm = Window;
     Window->Problem = std::make_unique<zem::TProblem>(zem::ProblemTypeByName(type), "tank");
+    // The views are tried on a small mesh: 4 steps in every direction.
+    zem::TProblem& p = *Window->Problem;
+    for (std::size_t i = 0; i < p.Domains().size(); ++i)
+        for (int j = 0; j < p.Domains()[i]->Mesh().Count(); ++j) p.Domains()[i]->Mesh().Item(j).SetText("4");
+    p.Root().SetText(std::string(p.Root().Text()));
+    p.CollectDomains();
 }
 
 TViewsFixture::~TViewsFixture() {

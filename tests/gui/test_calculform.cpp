@@ -115,7 +115,7 @@ namespace {
 // dense method in single precision.
 void WriteShell(const TProblemFixture& f, const QString& name, int axial, int around) {
     std::string text = zem::TProblem(zem::ProblemTypeByName("CylTech"), "Shell").Root().Text();
-    text = std::regex_replace(text, std::regex("mesh_x=4"), "mesh_x=" + std::to_string(axial));
+    text = std::regex_replace(text, std::regex(R"(mesh_x=(\[\[[^}]*\]\]|[0-9]+))"), "mesh_x=" + std::to_string(axial));
     text = std::regex_replace(text, std::regex("mesh_y=4"), "mesh_y=" + std::to_string(around));
     zem::WriteTextFile(f.Path(name).toStdString(),
                        {"[ZEM CAD 2]", "CylTech", "#OBJECT", text, "#CALCULATION", "CalcType= simple",

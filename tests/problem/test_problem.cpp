@@ -254,11 +254,13 @@ TEST_F(ProblemTest, CalculationTypesReportAndKeepApproximations) {
     EXPECT_EQ(process.back(), std::string(47, '-'));
 
     CalculateBySettings(file, p, process, {"CalcType= astim", "AstimList= w, dw", "ErrorNorma= uniform"}, progress);
-    ASSERT_EQ(process.size(), 4u) << "a solved problem is not solved again";
+    ASSERT_EQ(process.size(), 6u) << "a solved problem is not solved again";
     EXPECT_EQ(process[0], "Погрешность сетки. Равномерная норма");
     EXPECT_EQ(process[1].rfind("w: ", 0), 0u);
     EXPECT_EQ(process[1].substr(process[1].size() - 2), " %");
-    EXPECT_EQ(process[3], std::string(25, '-'));
+    EXPECT_EQ(process[3].rfind("w: наибольшая разность при ", 0), 0u);
+    EXPECT_EQ(process[4].rfind("dw: наибольшая разность при ", 0), 0u);
+    EXPECT_EQ(process[5], std::string(25, '-'));
     ASSERT_EQ(p.Approximations().size(), 1u);
     EXPECT_EQ(p.Approximations()[0].Text, "Сетка удвоенной густоты");
     EXPECT_EQ(p.Approximations()[0].Problem->Domains()[0]->Domain->StepCount(0), 8);

@@ -61,10 +61,14 @@ inline void Edit(TProblem& p, const TSettings& settings) {
     p.CollectDomains();
 }
 
-// A problem of catalogue type Type with the settings applied to its defaults.
+// A problem of catalogue type Type with the settings applied to its defaults,
+// on meshes of 4 steps in every direction unless the settings say otherwise
+// (the size the row tests are written for; a new problem's meshes are finer).
 inline std::unique_ptr<TProblem> MakeProblem(const std::string& type, const TSettings& settings = {}) {
     RegisterProblemTypes();
     auto p = std::make_unique<TProblem>(ProblemTypeByName(type), "P");
+    for (std::size_t i = 0; i < p->Domains().size(); ++i)
+        for (int j = 0; j < p->Domains()[i]->Mesh().Count(); ++j) p->Domains()[i]->Mesh().Item(j).SetText("4");
     Edit(*p, settings);
     return p;
 }
