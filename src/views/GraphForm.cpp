@@ -10,6 +10,7 @@
 #include "problem/Problems.h"
 #include "views/GrOptionForm.h"
 #include "views/QtCanvas.h"
+#include "views/ReadableNumbers.h"
 
 #include <QAction>
 #include <QEvent>
@@ -103,13 +104,14 @@ void PaintLegend(QPainter& p, const TGraphLayout& lay, const TResultField& field
     for (int k = 0; k < n; ++k)
         p.fillRect(QRect(QPoint(barLeft, edge(k + 1)), QPoint(barRight, edge(k) - 1)), ToQColor(bands[k].Color));
     p.drawRect(QRect(QPoint(barLeft - 1, l.top() - 1), QPoint(barRight, l.bottom())));
-    // Labels on the band edges, as many as fit.
+    // Labels on the band edges, as many as fit, all in one format.
+    const TReadableFormat format = ReadableFormat(bands.front().Low, bands.back().High);
     const int every = std::max(1, (n + 1) * (fm.height() + 2) / std::max(1, l.height()) + 1);
     for (int k = 0; k <= n; k += every) {
         const zem::Extended v = k < n ? bands[k].Low : bands[n - 1].High;
         const int y = edge(k);
         p.drawLine(barRight + 1, y, barRight + 4, y);
-        p.drawText(barRight + 7, y + fm.ascent() / 2 - 1, Num(v, 3));
+        p.drawText(barRight + 7, y + fm.ascent() / 2 - 1, Q(format.Text(v)));
     }
 }
 
@@ -145,6 +147,12 @@ std::vector<TLegendBand> LegendBands(const TResultField& field, const zem::TPale
     for (int k = down; k >= 1; --k) bands.push_back({-s * (k + 1), -s * k, palette.Minus()[static_cast<std::size_t>(k - 1)]});
     bands.push_back({-s, s, zem::clWhite});
     for (int k = 1; k <= up; ++k) bands.push_back({s * k, s * (k + 1), palette.Plus()[static_cast<std::size_t>(k - 1)]});
+    // The legend spans the field's own values: the white band goes when no
+    // value lies in it, the end bands stop at the smallest and largest value.
+    std::erase_if(bands, [&](const TLegendBand& b) { return b.High < lo.Value || b.Low > hi.Value; });
+    if (bands.empty()) return bands;
+    bands.front().Low = lo.Value;
+    bands.back().High = hi.Value;
     return bands;
 }
 

@@ -48,7 +48,8 @@ struct TLegendBand {
 zem::Extended AutoLevelStep(const TResultField& field, const zem::TColorScale& scale);
 // The bands of the legend from the most negative to the most positive, for
 // the levels the field reaches: level k of a sign covers (s k, s (k + 1)]
-// in magnitude, level 0 is white around zero.
+// in magnitude, level 0 is white around zero. The bands hold only levels with
+// values of the field, and the ends are its smallest and largest value.
 std::vector<TLegendBand> LegendBands(const TResultField& field, const zem::TPalette& palette);
 
 // Everything one picture needs. Drawing reads Element and Data only, so a

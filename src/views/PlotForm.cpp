@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/numtext.h"
 #include "problem/Problems.h"
+#include "views/PlotZoom.h"
 
 #include <QAction>
 #include <QChart>
@@ -18,6 +19,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
+#include <QScatterSeries>
+#include <QLegendMarker>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSpinBox>
@@ -82,6 +85,10 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     NodeLabel = new QLabel(this);
     ApproxBox = new QCheckBox(QStringLiteral("Приближения"), this);
     ApproxBox->setChecked(true);
+    UpBox = new QCheckBox(QStringLiteral("Высота вверх"), this);
+    UpBox->setToolTip(QStringLiteral("Координата вдоль образующей — по вертикали"));
+    MarkersBox = new QCheckBox(QStringLiteral("Узлы"), this);
+    MarkersBox->setToolTip(QStringLiteral("Отметить узлы сетки"));
     auto* top = new QHBoxLayout;
     top->addWidget(FieldBox);
     top->addWidget(SecondBox);
@@ -90,23 +97,31 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     top->addWidget(NodeSpin);
     top->addWidget(NodeLabel, 1);
     top->addWidget(ApproxBox);
+    top->addWidget(UpBox);
+    top->addWidget(MarkersBox);
 
     Chart = new QChart;
     Chart->legend()->setAlignment(Qt::AlignBottom);
     axisX_ = new QValueAxis(Chart);
     axisLeft_ = new QValueAxis(Chart);
     axisRight_ = new QValueAxis(Chart);
-    for (QValueAxis* a : {axisX_, axisLeft_, axisRight_}) {
+    axisTop_ = new QValueAxis(Chart);
+    axisTop_->setVisible(false);
+    for (QValueAxis* a : {axisX_, axisLeft_, axisRight_, axisTop_}) {
         a->setGridLineVisible(true);
         a->setLabelFormat(QStringLiteral("%.4g"));
     }
     Chart->addAxis(axisX_, Qt::AlignBottom);
     Chart->addAxis(axisLeft_, Qt::AlignLeft);
     Chart->addAxis(axisRight_, Qt::AlignRight);
+    Chart->addAxis(axisTop_, Qt::AlignTop);
     ChartView = new TPlotView(Chart, this);
     Readout = new QLabel(this);
-    ChartView->OnMouseValue = [this](const QPointF& v) {
-        QString text = QStringLiteral("%1 = %2").arg(axisX_->titleText(), Num(v.x()));
+    Zoom = new TPlotZoom(ChartView, this);
+    ChartView->OnMouseValue = [this](const QPointF& point) {
+        const bool up = UpBox->isChecked() && DirectionBox->currentIndex() == 0;
+        const QPointF v = up ? QPointF(point.y(), point.x()) : point;
+        QString text = QStringLiteral("%1 = %2").arg((up ? axisLeft_ : axisX_)->titleText(), Num(v.x()));
         if (!curves_.empty()) {
             // The value of the first curve at that coordinate.
             const TCurve& c = curves_.front().Curve;
@@ -125,6 +140,7 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(top);
     layout->addWidget(ChartView, 1);
+    layout->addWidget(Zoom->Bar);
     layout->addWidget(Readout);
 
     SaveItem = AddPopupItem(QStringLiteral("&Сохранить рисунок"), QKeySequence(Qt::CTRL | Qt::Key_S),
@@ -141,6 +157,13 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     connect(DirectionBox, &QComboBox::currentIndexChanged, this, refill);
     connect(NodeSpin, &QSpinBox::valueChanged, this, refill);
     connect(ApproxBox, &QCheckBox::toggled, this, refill);
+    connect(UpBox, &QCheckBox::toggled, this, refill);
+    // Markers change no range: the zoom stays.
+    connect(MarkersBox, &QCheckBox::toggled, this, [this](bool on) {
+        for (QAbstractSeries* s : Chart->series())
+            if (auto* line = qobject_cast<QLineSeries*>(s))
+                line->setPointsVisible(on);
+    });
 }
 
 void TPlotForm::FillBoxes(zem::TElement& element) {
@@ -230,25 +253,31 @@ void TPlotForm::Refill() {
     const int second = SecondBox->currentIndex() - 1;
     if (second >= 0) AddCurves(*element, second, true, QStringLiteral(" (справа)"), across);
 
-    // The chart.
+    // The chart. Upwards, the coordinate goes on the left axis, the field on
+    // the bottom one and a second field on the top one.
+    const bool up = along && UpBox->isChecked();
+    QValueAxis* coordAxis = up ? axisLeft_ : axisX_;
+    QValueAxis* valueAxis = up ? axisX_ : axisLeft_;
+    QValueAxis* secondAxis = up ? axisTop_ : axisRight_;
     Chart->removeAllSeries();
     double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin;
     double lmin = xmin, lmax = -xmin, rmin = xmin, rmax = -xmin;
     for (const TPlotCurve& c : curves_) {
         auto* series = new QLineSeries(Chart);
         series->setName(c.Name);
+        series->setPointsVisible(MarkersBox->isChecked());
         QList<QPointF> points;
         for (std::size_t k = 0; k < c.Curve.X.size(); ++k) {
             const double x = static_cast<double>(c.Curve.X[k]), v = static_cast<double>(c.Curve.V[k]);
-            points.append({x, v});
+            points.append(up ? QPointF(v, x) : QPointF(x, v));
             xmin = std::min(xmin, x), xmax = std::max(xmax, x);
             (c.Right ? rmin : lmin) = std::min(c.Right ? rmin : lmin, v);
             (c.Right ? rmax : lmax) = std::max(c.Right ? rmax : lmax, v);
         }
         series->replace(points);
         Chart->addSeries(series);
-        series->attachAxis(axisX_);
-        series->attachAxis(c.Right ? axisRight_ : axisLeft_);
+        series->attachAxis(up ? valueAxis : coordAxis);
+        series->attachAxis(c.Right ? secondAxis : (up ? coordAxis : valueAxis));
     }
     auto range = [](QValueAxis* axis, double lo, double hi) {
         if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
@@ -258,16 +287,45 @@ void TPlotForm::Refill() {
         axis->applyNiceNumbers();
     };
     if (!std::isfinite(xmin)) xmin = 0, xmax = 1;
-    axisX_->setRange(xmin, xmax > xmin ? xmax : xmin + 1);
-    range(axisLeft_, lmin, lmax);
-    axisRight_->setVisible(second >= 0);
-    if (second >= 0) range(axisRight_, rmin, rmax);
-    axisX_->setTitleText(along ? CoordTitle(angularX) : Q(AxisTitle("y", angularY)));
-    axisLeft_->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(field)))));
-    if (second >= 0) axisRight_->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(second)))));
+    coordAxis->setRange(xmin, xmax > xmin ? xmax : xmin + 1);
+    range(valueAxis, lmin, lmax);
+    axisRight_->setVisible(second >= 0 && !up);
+    axisTop_->setVisible(second >= 0 && up);
+    if (second >= 0) range(secondAxis, rmin, rmax);
+    coordAxis->setTitleText(along ? CoordTitle(angularX) : Q(AxisTitle("y", angularY)));
+    valueAxis->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(field)))));
+    if (second >= 0) secondAxis->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(second)))));
+    LabelExtremes(up);
+    Zoom->SetHome();
     Chart->legend()->setVisible(curves_.size() > 1);
     setWindowTitle(TitleWithProblem(
         QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field))))));
+}
+
+void TPlotForm::LabelExtremes(bool upwards) {
+    if (curves_.empty() || curves_.front().Curve.V.empty()) return;
+    const TCurve& c = curves_.front().Curve;
+    QAbstractAxis* coordAxis = upwards ? axisLeft_ : axisX_;
+    const auto [lo, hi] = std::minmax_element(c.V.begin(), c.V.end());
+    const QString place = coordAxis->titleText().section(QLatin1Char(','), 0, 0);
+    for (auto [it, word] : {std::pair{hi, QStringLiteral("max")}, std::pair{lo, QStringLiteral("min")}}) {
+        if (it == lo && *lo == *hi) break;  // a constant: one label
+        const std::size_t k = static_cast<std::size_t>(it - c.V.begin());
+        auto* mark = new QScatterSeries(Chart);
+        mark->setName(word);
+        mark->setMarkerSize(8);
+        mark->setColor(Qt::red);
+        const double x = static_cast<double>(c.X[k]), v = static_cast<double>(c.V[k]);
+        mark->append(upwards ? QPointF(v, x) : QPointF(x, v));
+        // Literal text: the label carries its own numbers in the program's format.
+        mark->setPointLabelsFormat(QStringLiteral("%1 = %2 (%3 = %4)").arg(word, Num(c.V[k]), place, Num(c.X[k])));
+        mark->setPointLabelsVisible(true);
+        mark->setPointLabelsClipping(false);
+        Chart->addSeries(mark);
+        mark->attachAxis(axisX_);
+        mark->attachAxis(axisLeft_);
+        for (QLegendMarker* m : Chart->legend()->markers(mark)) m->setVisible(false);
+    }
 }
 
 void TPlotForm::Clear() {

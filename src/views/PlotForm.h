@@ -24,6 +24,7 @@ class QLabel;
 class QSpinBox;
 class QChart;
 class QValueAxis;
+class TPlotZoom;
 
 // The chart view with a readout of the point under the mouse.
 class TPlotView : public QChartView {
@@ -73,13 +74,18 @@ public:
     QSpinBox* NodeSpin = nullptr;      // the node across the direction
     QLabel* NodeLabel = nullptr;       // its coordinate
     QCheckBox* ApproxBox = nullptr;    // the approximations too
+    QCheckBox* UpBox = nullptr;        // the coordinate along the generator drawn upwards
+    QCheckBox* MarkersBox = nullptr;   // a marker at every node
     QChart* Chart = nullptr;
     TPlotView* ChartView = nullptr;
     QLabel* Readout = nullptr;
     QAction* SaveItem = nullptr;
+    TPlotZoom* Zoom = nullptr;
 
 private:
     void FillBoxes(zem::TElement& element);
+    // Labels the largest and the smallest value of the first curve.
+    void LabelExtremes(bool upwards);
     void AddCurves(zem::TElement& element, int field, bool right, const QString& suffix, zem::Extended across);
 
     TViews& views_;
@@ -88,5 +94,6 @@ private:
     QValueAxis* axisX_ = nullptr;
     QValueAxis* axisLeft_ = nullptr;
     QValueAxis* axisRight_ = nullptr;
+    QValueAxis* axisTop_ = nullptr;  // the second field when the coordinate runs upwards
     bool filling_ = false;
 };
