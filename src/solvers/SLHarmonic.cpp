@@ -104,17 +104,6 @@ Extended Weight(std::uint64_t key) {
     return 1 + static_cast<Extended>(z >> 11) * 0x1p-53L;
 }
 
-[[noreturn]] void NotUnique() {
-    throw ZemError(
-        "Матрица СЛАУ вырождена: система не имеет единственного решения "
-        "(проверьте закрепление конструкции и граничные условия)");
-}
-
-[[noreturn]] void HarmonicSingular(std::size_t k) {
-    throw ZemError("Матрица СЛАУ вырождена: гармоника " + std::to_string(k) +
-                   " не имеет единственного решения (проверьте закрепление конструкции и граничные условия)");
-}
-
 // Runs Fn(k) for k = 0 .. Count−1 on Threads threads. The calling thread
 // takes the first and, with a progress, advances it after each of its
 // harmonics: a stop raised there takes effect between harmonics; the other
@@ -489,7 +478,7 @@ void THarmonicSolver::SolveSystem() {
         const int* ipiv = pivots.data() + k * lineCount;
         int one = 1, info = 0;
         zgbtrs_("N", &L, &kl, &ku, &one, ab, &ldab, ipiv, rhs + k * lineCount, &L, &info, 1);
-        if (info != 0) HarmonicSingular(k);
+        if (info != 0) sl::Singular();
     };
     progress_.SetMaximum(harmonics);
     progress_.BeginStage("Разложение по гармоникам");
@@ -527,14 +516,14 @@ void THarmonicSolver::SolveSystem() {
         }
         int info = 0;
         zgbtrf_(&L, &L, &kl, &ku, ab, &ldab, pivots.data() + k * lineCount, &info);
-        if (info != 0) HarmonicSingular(k);
+        if (info != 0) sl::Singular();
         double small = std::numeric_limits<double>::infinity(), large = 0;
         for (int j = 0; j < L; ++j) {
             const double u = std::abs(ab[static_cast<std::size_t>(kl + ku) + static_cast<std::size_t>(j) * ldab]);
             small = std::min(small, u);
             large = std::max(large, u);
         }
-        if (!(small >= kSingularPivot * large)) HarmonicSingular(k);
+        if (!(small >= kSingularPivot * large)) sl::Singular();
         if (odd == 0) solveHarmonic(k);
     });
     factored_ = harmonics;
@@ -600,7 +589,7 @@ void THarmonicSolver::SolveSystem() {
             dmax = std::max(dmax, std::fabs(static_cast<Extended>(d[i])));
             xmax = std::max(xmax, std::fabs(x[i]));
         }
-        if (!std::isfinite(dmax)) NotUnique();
+        if (!std::isfinite(dmax)) sl::Singular();
         const bool useful = dmax <= previous;
         if (useful) {
             for (std::size_t i = 0; i < n; ++i) x[i] += d[i];
@@ -616,7 +605,7 @@ void THarmonicSolver::SolveSystem() {
     }
     // A correction that is still a sizeable part of the solution: the
     // factors do not describe the system.
-    if (!(lastCorrection_ <= 1e-2)) NotUnique();
+    if (!(lastCorrection_ <= 1e-2)) sl::Singular();
     StoreSolution(x);
 }
 
