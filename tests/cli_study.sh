@@ -70,8 +70,8 @@ printf '[ZEM SERIES]\r\n#FILES\r\ntank_t0.008.zem\r\nbad.zem\r\ngood.zem\r\n#RES
 "$zemcalc" -q -j 2 mixed.zes >mixed.out 2>mixed.err
 [ $? -eq 1 ] || fail "a series with a failing member must fail"
 iconv -f cp1251 -t utf-8 mixed.zes | tr -d '\r' | sed -n '/^#RESULT$/,$p' >mixed.csv
-grep -q '^tank_t0.008.zem,160,,-923.7497' mixed.csv || fail "first member's row: $(cat mixed.csv)"
-grep -q '^good.zem,160,,-1153.89' mixed.csv || fail "last member's row: $(cat mixed.csv)"
+grep -q '^tank_t0.008.zem,160,да,-923.7497' mixed.csv || fail "first member's row: $(cat mixed.csv)"
+grep -q '^good.zem,160,да,-1153.89' mixed.csv || fail "last member's row: $(cat mixed.csv)"
 grep -q '^bad.zem,,,,.\+' mixed.csv || fail "the failed row says why: $(cat mixed.csv)"
 
 # --- The README's recipe: members by GNU parallel, the table from --json. -----------
