@@ -151,7 +151,7 @@ void CheckDomain(TProblem& problem, std::size_t index, std::vector<TMeshAdvice>&
             const double largest = LargestStep(d, dir, 0, length);
             if (largest > cap * (1 + kSlack))
                 findings.push_back("гармоника нагрузки k = " + std::to_string(k) + ": наибольший шаг " + Num(largest) +
-                                   " м, на волну " + Num(length / k / largest) + " шага, нужно не менее " +
+                                   " м, шагов на волну " + Num(length / k / largest) + ", нужно не менее " +
                                    std::to_string(perWave) + " (шаг не более " + Num(cap) + " м)");
         }
         // Along the axis: the steps near every held end.
