@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -103,6 +105,14 @@ QStringList AskOpenFileNames(QWidget* parent, const QString& filter, const QStri
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (dialog.exec() != QDialog::Accepted) return {};
     return dialog.selectedFiles();
+}
+
+std::optional<QString> AskText(QWidget* parent, const QString& label, const QString& text) {
+    if (DialogHandlers().Text) return DialogHandlers().Text(parent, label, text);
+    bool ok = false;
+    const QString answer = QInputDialog::getText(parent, Title(), label, QLineEdit::Normal, text, &ok);
+    if (!ok) return std::nullopt;
+    return answer;
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -27,6 +28,8 @@ struct TDialogHandlers {
     std::function<QString(QWidget* parent, const QString& proposed, const QString& filter,
                           const QString& defaultExt)>
         SaveName;
+    // The edited text, or none on Cancel.
+    std::function<std::optional<QString>(QWidget* parent, const QString& label, const QString& text)> Text;
 };
 
 // The handlers in use (one set for the program).
@@ -48,6 +51,9 @@ QStringList AskOpenFileNames(QWidget* parent, const QString& filter, const QStri
 // no extension.
 QString AskSaveFileName(QWidget* parent, const QString& proposed, const QString& filter,
                         const QString& defaultExt);
+
+// A line of text to edit under Label, starting from Text; none on Cancel.
+std::optional<QString> AskText(QWidget* parent, const QString& label, const QString& text);
 
 // Runs an action of the user interface; an exception that escapes it is shown
 // as a message with its text alone.

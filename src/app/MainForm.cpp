@@ -12,6 +12,7 @@
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "problem/FileNames.h"
+#include "solvers/SLEstimate.h"
 #include "app/ProgressForm.h"
 
 #include <QAction>
@@ -109,6 +110,7 @@ void TMainForm::CreateActions() {
     CalcOptionsItem = action(QStringLiteral("&Расчет"), &TMainForm::CalcOptionsItemClick);
     TableOptionsItem = action(QStringLiteral("&Числа"), &TMainForm::TableOptionsItemClick);
     GraphOptionsItem = action(QStringLiteral("&Графика"), &TMainForm::GraphOptionsItemClick);
+    MemoryLimitItem = action(QStringLiteral("&Память"), &TMainForm::MemoryLimitItemClick);
     ConfigSaveItem = action(QStringLiteral("&Сохранить"), &TMainForm::ConfigSaveItemClick);
     AutoSaveItem = new QAction(QStringLiteral("&Автосохранение"), this);
     AutoSaveItem->setCheckable(true);
@@ -151,6 +153,7 @@ void TMainForm::CreateMenus() {
     OptionsMenu->addAction(CalcOptionsItem);
     OptionsMenu->addAction(TableOptionsItem);
     OptionsMenu->addAction(GraphOptionsItem);
+    OptionsMenu->addAction(MemoryLimitItem);
     OptionsMenu->addSeparator();
     OptionsMenu->addAction(ConfigSaveItem);
     OptionsMenu->addAction(AutoSaveItem);
@@ -553,6 +556,17 @@ void TMainForm::LoadConfig() {
     for (const QString& p : paths)
         if (!p.isEmpty() && !kept.contains(p) && kept.size() < kMaxRecentFiles) kept << p;
     for (auto it = kept.rbegin(); it != kept.rend(); ++it) AddRecentFile(*it);
+    ApplyMemoryLimit();
+}
+
+namespace {
+const QString kCalcSection = QStringLiteral("Calc");
+const QString kMemoryLimit = QStringLiteral("MemoryLimit");
+}  // namespace
+
+void TMainForm::ApplyMemoryLimit() {
+    const QString text = store_->ReadString(kCalcSection, kMemoryLimit, QString()).trimmed();
+    zem::SetMemoryLimit(text.isEmpty() ? std::nullopt : zem::ParseMemorySize(Std(text)));
 }
 
 void TMainForm::RestoreLastRun() {
@@ -635,6 +649,22 @@ void TMainForm::GraphOptionsItemClick() {
         Hooks.GraphOptions();
     else
         NotAvailable(QStringLiteral("Настройки графики в этой сборке программы нет."));
+}
+
+void TMainForm::MemoryLimitItemClick() {
+    const std::optional<QString> text =
+        AskText(this, QStringLiteral("Предел памяти для расчета (например 512M или 4G; пусто - без предела):"),
+                store_->ReadString(kCalcSection, kMemoryLimit, QString()));
+    if (!text) return;
+    const QString size = text->trimmed();
+    if (!size.isEmpty() && !zem::ParseMemorySize(Std(size))) {
+        ShowMessage(this, QStringLiteral("Неверный размер памяти \"") + size +
+                              QStringLiteral("\": нужно целое число байт или число с K, M, G или T"));
+        return;
+    }
+    store_->WriteString(kCalcSection, kMemoryLimit, size);
+    if (!store_->Flush()) ShowMessage(this, store_->WriteFailureText());
+    ApplyMemoryLimit();
 }
 
 void TMainForm::ConfigSaveItemClick() { SaveConfig(); }

@@ -128,6 +128,10 @@ public:
     void LoadConfig();
     // Deletes the whole stored configuration and starts from the defaults.
     void ResetConfig();
+    // The cap on the memory a calculation may take ("Calc", "MemoryLimit": a
+    // size as ParseMemorySize reads it, empty for none) applied to the
+    // calculations; a stored text that is no size means no cap.
+    void ApplyMemoryLimit();
     // A window whose placement is applied at the first activation and
     // written by SaveConfig (when onlyVisible, only while it is shown).
     // State, when given, runs just after: State(true) when the placement is
@@ -150,6 +154,7 @@ public:
     void CalcOptionsItemClick();
     void TableOptionsItemClick();
     void GraphOptionsItemClick();
+    void MemoryLimitItemClick();
     void ConfigSaveItemClick();
     void ConfigFaultItemClick();
     void TurnItemClick();
@@ -183,6 +188,7 @@ public:
     QAction* CalcOptionsItem = nullptr;
     QAction* TableOptionsItem = nullptr;
     QAction* GraphOptionsItem = nullptr;
+    QAction* MemoryLimitItem = nullptr;
     QAction* ConfigSaveItem = nullptr;
     QAction* AutoSaveItem = nullptr;  // checkable: a click toggles it
     QAction* ConfigFaultItem = nullptr;

@@ -1,6 +1,7 @@
 #include "calc/Calcul.h"
 
 #include "calc/MeshGuard.h"
+#include "calc/RunFile.h"
 #include "domains/ElDomain.h"
 #include "elements/MyStr.h"
 #include "platform/errors.h"
@@ -267,6 +268,7 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
     const TCalcSettings s = ReadCalcSettings(calcLines);
     CheckCalcSettings(s);
     CheckCharacteristics(problem, s);
+    CheckInputMagnitudes(problem);
     TRealTypeScope realType(s.RealType);
     for (const std::string& line : MeshGuardLines(problem)) process.push_back(line);
     const std::string digest = problem.ObjectDigest();
@@ -349,6 +351,8 @@ void CalculateBySettings(const std::string& fileName, TProblem& problem, std::ve
         } while (s.AutoMode && produced);
         progress.SetCaption(caption);
     }
+    // An overflow is a failure, never a result to keep.
+    CheckFiniteSolution(problem);
     if (solved && s.SaveResult) problem.SaveResults(NativePath(ChangeFileExtension(StoredPath(fileName), "res")));
 }
 

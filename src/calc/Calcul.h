@@ -18,6 +18,10 @@ class TProgress;
 // Runs the calculation the lines describe on Problem (whose file is FileName,
 // used for the results file), adds the approximations it makes and writes the
 // report into Process. Errors of the solver and the domains pass through.
+// Every run goes through here, from a window or from a file: inputs too large
+// for the scheme are refused before anything is built (CheckInputMagnitudes),
+// and a solution or result that overflowed is an error raised before the
+// results file is written (CheckFiniteSolution).
 void CalculateBySettings(const std::string& fileName, TProblem& problem, std::vector<std::string>& process,
                          const std::vector<std::string>& calcLines, TProgress& progress);
 

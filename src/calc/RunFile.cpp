@@ -146,7 +146,6 @@ std::string RunFile(const TPbData& data, const std::string& relativeName, TProgr
 
     std::vector<std::string> calculation = WithoutSaveResult(texts.Calculation);
     CalculateBySettings(full, *problem, texts.Process, calculation, progress);
-    CheckFiniteSolution(*problem);
     texts.Object = PrintObject(*problem);
     if (!SplitRequests(texts.ResultData).empty()) {
         std::size_t which = 0;

@@ -6,6 +6,7 @@
 #include "problemtypes/cylinders.h"
 
 #include "calc/RunFile.h"
+#include "calc/Turn.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
@@ -149,5 +150,46 @@ TEST(BatchOverflow, InputsTooLargeAndNonFiniteSolutionsAreRefusedByName) {
         tank->Solver()->X().SetItem(3, bad);
         EXPECT_EQ(test::MessageOf([&] { CheckFiniteSolution(*tank); }),
                   "Решение содержит бесконечные или неопределенные значения " + cause);
+    }
+}
+
+TEST(BatchOverflow, ARunFromAWindowIsCheckedAsAFileRunIs) {
+    // The queue runs a window's problem in memory: it too is refused by name,
+    // and an overflowed solution is an error, never a result to keep.
+    RegisterProblemTypes();
+    test::TempDir dir;
+    const std::string file = StoredPath((dir.path / "tank.zem").string());
+    const std::string tank = "{PARAMS={R=2, E=3e11}, BOUNDS={w_bot=0, dw_bot=0, Q1_top=0, M1_top=0}, MESH={mesh_x=8}, ";
+    // An estimate continuing on a solved problem whose solution overflowed.
+    auto overflowed = [&] {
+        auto p = cyltest::FromText("CylSym", tank + "LOADS={Gidr=1e4}}");
+        cyltest::Solve(*p);
+        p->Solver()->X().SetItem(3, std::numeric_limits<Extended>::infinity());
+        return p;
+    };
+    const struct {
+        std::shared_ptr<TProblem> problem;
+        std::vector<std::string> calculation;
+        std::string error;
+    } cases[] = {
+        {cyltest::FromText("CylSym", tank + "LOADS={Gidr=1e308}}"),
+         {"CalcType= simple", "SaveResult"},
+         "Слишком большое значение параметра LOADS.Gidr: 1E+308 (допустимо по модулю не более 1E+100)"},
+        {overflowed(), {"CalcType= astim", "AstimList= w", "SaveResult"},
+         "Решение содержит бесконечные или неопределенные значения (переполнение); вероятная причина - "
+         "параметр наибольшей величины PARAMS.E = 3E+11"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.calculation[0]);
+        TTurnJob job;
+        job.FileName = file;
+        job.Problem = c.problem;
+        job.Calculation = c.calculation;
+        TProgressLog progress;
+        RunTurnJob(job, StoredPath(dir.path.string()), progress);
+        EXPECT_FALSE(job.Ok);
+        EXPECT_EQ(job.Error, c.error);
+        EXPECT_EQ(job.Process.back(), job.Error);
+        EXPECT_FALSE(fs::exists(dir.path / "tank.res")) << "no results file from a failed run";
     }
 }

@@ -21,6 +21,7 @@ void InstallUnexpectedDialogHandlers() {
     h.SaveName = [](QWidget*, const QString&, const QString&, const QString&) {
         return fail(QStringLiteral("save dialog")), QString();
     };
+    h.Text = [](QWidget*, const QString& label, const QString&) { return fail(label), std::optional<QString>(); };
 }
 
 template <class T>
@@ -46,6 +47,10 @@ TDialogScript::TDialogScript() {
     h.SaveName = [this](QWidget*, const QString& proposed, const QString&, const QString&) {
         ProposedNames << proposed;
         return Next(SaveNames, QString());
+    };
+    h.Text = [this](QWidget*, const QString&, const QString& text) {
+        ShownTexts << text;
+        return Next(Texts, std::optional<QString>());
     };
 }
 

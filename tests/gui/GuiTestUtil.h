@@ -68,6 +68,8 @@ public:
     std::deque<QString> SaveNames;   // for the save dialogs; empty: Cancel
     QStringList ProposedNames;       // what the save dialogs proposed
     std::deque<QString> OpenNames;
+    std::deque<std::optional<QString>> Texts;  // for the text prompts; empty: Cancel
+    QStringList ShownTexts;                    // the text each prompt started from
 };
 
 // A file window whose file is a plain text file: LoadData fails when the file
