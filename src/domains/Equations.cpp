@@ -21,6 +21,7 @@ void TEquationList::Add(std::string name, std::unique_ptr<TSLAEEquat> equat) {
     names_.push_back({0, static_cast<std::uint32_t>(given_.size()), {}, 0});
     given_.push_back(std::move(name));
     firstTerm_.push_back(terms_.size());
+    Grown();
 }
 
 void TEquationList::Add(std::string name, TSLAEEquat&& equat) {
@@ -28,6 +29,7 @@ void TEquationList::Add(std::string name, TSLAEEquat&& equat) {
     names_.push_back({0, static_cast<std::uint32_t>(given_.size()), {}, 0});
     given_.push_back(std::move(name));
     firstTerm_.push_back(terms_.size());
+    Grown();
 }
 
 void TEquationList::AddTerms(std::string name, std::vector<std::unique_ptr<TSLAEEquat>> terms) {
@@ -36,6 +38,7 @@ void TEquationList::AddTerms(std::string name, std::vector<std::unique_ptr<TSLAE
     names_.push_back({0, static_cast<std::uint32_t>(given_.size()), {}, 0});
     given_.push_back(std::move(name));
     firstTerm_.push_back(terms_.size());
+    Grown();
 }
 
 std::uint32_t TEquationList::PartIndex(const std::string& part) {
@@ -53,6 +56,7 @@ void TEquationList::AddAtNode(const std::string& element, const std::string& pre
     terms_.push_back(std::move(equat));
     names_.push_back({PartIndex(element), PartIndex(prefix), node, dims});
     firstTerm_.push_back(terms_.size());
+    Grown();
 }
 
 std::string TEquationList::Name(int row) const {

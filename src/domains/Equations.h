@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,9 @@ public:
     void Clear();
     // Room for Count entries of one term each.
     void Reserve(std::size_t count);
+    // Check runs after every 65 536th entry while the list grows, so a long
+    // build can be stopped (it raises to end the build); empty: none.
+    void SetGrowthCheck(std::function<void()> check) { growthCheck_ = std::move(check); }
 
 private:
     // A name: at a node, the parts' indices into parts_ and Dims >= 1; as
@@ -86,12 +90,16 @@ private:
         int Dims = 0;
     };
     std::uint32_t PartIndex(const std::string& part);
+    void Grown() {
+        if (growthCheck_ && (names_.size() & 0xFFFF) == 0) growthCheck_();
+    }
 
     std::vector<TName> names_;
     std::vector<std::string> parts_, given_;
     // The terms of entry r are terms_[firstTerm_[r] ... firstTerm_[r + 1]).
     std::vector<std::size_t> firstTerm_;
     std::vector<TSLAEEquat> terms_;
+    std::function<void()> growthCheck_;
 };
 
 }  // namespace zem

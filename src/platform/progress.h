@@ -33,7 +33,10 @@ public:
 
     // Set by the calculation (and the worker thread) when it starts, cleared
     // by FinishCalculation or by whoever stops the calculation.
-    bool Running() const noexcept { return running_.load(std::memory_order_acquire); }
+    // False once a stop was requested, whatever SetRunning says since.
+    bool Running() const noexcept {
+        return running_.load(std::memory_order_acquire) && !stopRequested_.load(std::memory_order_acquire);
+    }
     void SetRunning(bool on) noexcept { running_.store(on, std::memory_order_release); }
 
     // A stop that holds for the whole run (a signal to the batch runner):

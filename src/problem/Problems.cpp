@@ -74,7 +74,12 @@ void TProblem::BuildEquations() {
     for (TDmElement* dm : domains_)
         if (dm->Domain) unknowns += dm->Domain->UnknownCount();
     equations_.Reserve(unknowns);
+    // A mesh of millions of nodes takes seconds to list: a stop need not wait.
+    equations_.SetGrowthCheck([this] {
+        if (progress_ && !progress_->Running()) throw EBreakCalcule();
+    });
     root_->BuildEquations(equations_);
+    equations_.SetGrowthCheck(nullptr);
     equationsVersion_ = TreeVersion();
 }
 

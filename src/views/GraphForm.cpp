@@ -234,7 +234,7 @@ void TGraphForm::ShowGraph(const TElementRef& element, int selector, const QStri
     ref_ = element;
     selector_ = selector;
     Follow(element);
-    setWindowTitle(TitleWithProblem(caption));
+    setWindowTitle(TitleWithProblem(WithMeshText(caption, ref_)));
     // The field's name is the caption's text in brackets.
     const qsizetype open = caption.indexOf(QLatin1Char('(')), close = caption.lastIndexOf(QLatin1Char(')'));
     const std::string name = open >= 0 && close > open ? Std(caption.mid(open + 1, close - open - 1)) : std::string();
@@ -246,8 +246,11 @@ void TGraphForm::ShowGraph(const TElementRef& element, int selector, const QStri
     if (zem::TElement* e = ref_.Element()) {
         field_ = SampleField(*e, data_.get(), name);
         if (!name.empty())
-            setWindowTitle(TitleWithProblem(caption.left(open + 1) + Q(FieldTitle(*e, name)) + caption.mid(close)));
-        zem::TProblem* problem = ref_.Problem();
+            setWindowTitle(TitleWithProblem(
+                WithMeshText(caption.left(open + 1) + Q(FieldTitle(*e, name)) + caption.mid(close), ref_)));
+        // The problem that holds the element shown (an approximation's after
+        // a mesh selection).
+        auto* problem = dynamic_cast<zem::TProblem*>(e->FindProblem());
         try {
             if (problem && !field_.Empty()) {
                 std::shared_ptr<zem::TProblem> copy(problem->Clone());

@@ -298,8 +298,8 @@ void TPlotForm::Refill() {
     LabelExtremes(up);
     Zoom->SetHome();
     Chart->legend()->setVisible(curves_.size() > 1);
-    setWindowTitle(TitleWithProblem(
-        QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field))))));
+    setWindowTitle(TitleWithProblem(WithMeshText(
+        QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field)))), ref_)));
 }
 
 void TPlotForm::LabelExtremes(bool upwards) {

@@ -146,7 +146,7 @@ void TTableForm::ShowTable(const TElementRef& element, int selector, const QStri
     QString title = caption;
     if (zem::TElement* e = element.Element(); e && !field_.empty())
         title = caption.left(open + 1) + Q(FieldTitle(*e, field_)) + caption.mid(close);
-    setWindowTitle(TitleWithProblem(title));
+    setWindowTitle(TitleWithProblem(WithMeshText(title, ref_)));
     Refill();
     show();
     raise();

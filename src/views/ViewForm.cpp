@@ -7,10 +7,12 @@
 #include "app/RegIniFile.h"
 #include "app/Shortcuts.h"
 #include "app/TbOptionForm.h"
+#include "calc/Calcul.h"
 #include "domains/ElDomain.h"
 #include "elements/Elements.h"
 #include "platform/errors.h"
 #include "platform/numtext.h"
+#include "problem/PbSeries.h"
 #include "views/ElementForm.h"
 #include "views/GrOptionForm.h"
 #include "views/GraphForm.h"
@@ -126,10 +128,37 @@ zem::TProblem* TElementRef::Problem() const {
     return problem_;
 }
 
+zem::TProblem* TElementRef::Shown(std::size_t& which) const {
+    which = 0;
+    zem::TProblem* problem = Problem();
+    if (!problem || !selected_ || !window_) return problem;
+    const TViewLinks& links = ViewLinks(*window_->Main);
+    if (!links.Calculation) return problem;
+    return &zem::FinalSolution(*problem, links.Calculation(window_), which);
+}
+
 zem::TElement* TElementRef::Element() const {
+    std::size_t which = 0;
+    zem::TProblem* problem = Shown(which);
+    if (!problem) return nullptr;
+    return dynamic_cast<zem::TElement*>(Resolve(problem->Root(), path_));
+}
+
+zem::TElement* TElementRef::OwnElement() const {
     zem::TProblem* problem = Problem();
     if (!problem) return nullptr;
     return dynamic_cast<zem::TElement*>(Resolve(problem->Root(), path_));
+}
+
+std::string TElementRef::MeshText() const {
+    std::size_t which = 0;
+    Shown(which);
+    return which ? zem::ShownMeshText(*Problem(), ViewLinks(*window_->Main).Calculation(window_)) : std::string();
+}
+
+QString WithMeshText(const QString& caption, const TElementRef& ref) {
+    const std::string mesh = ref.MeshText();
+    return mesh.empty() ? caption : caption + QStringLiteral(" — ") + Q(mesh);
 }
 
 void TElementRef::Clear() {
@@ -137,6 +166,7 @@ void TElementRef::Clear() {
     hasWindow_ = false;
     problem_ = nullptr;
     path_.clear();
+    selected_ = false;
 }
 
 // --- Grids. ------------------------------------------------------------------------
@@ -496,14 +526,30 @@ TElementRef TViews::RefTo(const zem::TElement& element) const {
     return TElementRef(WindowOf(problem), problem, element);
 }
 
+namespace {
+
+// A result (Selector from 100 on) is shown on the mesh a selection chose: the
+// reference looks there, and the data come from that approximation.
+TElementRef ResultRef(TElementRef ref, const zem::TElement& element, int selector,
+                      std::unique_ptr<zem::TObject>& data) {
+    if (selector / 100 == 0) return ref;
+    ref.ShowSelected(true);
+    if (zem::TElement* shown = ref.Element(); shown && shown != &element) data = shown->ResultValues(selector % 100);
+    return ref;
+}
+
+}  // namespace
+
 void TViews::ShowTable(zem::TElement& element, int selector, const std::string& caption,
                        const std::string& extension, std::unique_ptr<zem::TObject> data) {
-    TableForm->ShowTable(RefTo(element), selector, Q(caption), Q(extension), std::move(data));
+    TElementRef ref = ResultRef(RefTo(element), element, selector, data);
+    TableForm->ShowTable(ref, selector, Q(caption), Q(extension), std::move(data));
 }
 
 void TViews::ShowGraph(zem::TElement& element, int selector, const std::string& caption,
                        std::unique_ptr<zem::TObject> data) {
-    GraphForm->ShowGraph(RefTo(element), selector, Q(caption), std::move(data));
+    TElementRef ref = ResultRef(RefTo(element), element, selector, data);
+    GraphForm->ShowGraph(ref, selector, Q(caption), std::move(data));
 }
 
 void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
@@ -514,7 +560,7 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
     // 2. The table and the graph re-run their selection: s div 100 <> 0 is
     // result s mod 100, otherwise initial data s.
     auto rerun = [](const TElementRef& ref, int s, bool table) {
-        zem::TElement* element = ref.Element();
+        zem::TElement* element = ref.OwnElement();
         if (!element) return false;
         if (s / 100 != 0)
             table ? element->ShowResultTable(s % 100) : element->ShowResultGraph(s % 100);
@@ -586,6 +632,10 @@ TViews& InstallViews(TMainForm& main) {
     links.SystemTable = [](TChildForm* window) {
         if (auto* form = qobject_cast<TProblemForm*>(window)) form->TableSLAEItemClick();
     };
+    links.Calculation = [](TChildForm* window) {
+        auto* form = qobject_cast<TProblemForm*>(window);
+        return form ? LinesOf(form->CalculMemo) : std::vector<std::string>();
+    };
     TProblemFormHooks& hooks = ProblemFormHooks(main);
     hooks.ElementEditor = ElementEditorFactory();
     hooks.SystemTable = [views](TProblemForm& form) {
@@ -594,7 +644,9 @@ TViews& InstallViews(TMainForm& main) {
     hooks.Plot = [views](TProblemForm& form) {
         form.ApplyObjectText();
         if (!form.Problem || !form.Problem->Calculated()) throw zem::ZemError("Задача не рассчитана");
-        views->PlotForm->ShowPlot(views->RefTo(form.Problem->Root()), 0);
+        TElementRef ref = views->RefTo(form.Problem->Root());
+        ref.ShowSelected(true);
+        views->PlotForm->ShowPlot(ref, 0);
     };
     hooks.Report = [views](TProblemForm& form) { ReportItemClick(form, *views); };
     // Chained after whatever refresh is installed already (the approximations).

@@ -61,6 +61,10 @@ struct TViewLinks {
     std::function<void(TChildForm* window, bool withWindow)> Solve;
     // The window's "СЛА&У": fills the system table again.
     std::function<void(TChildForm* window)> SystemTable;
+    // The lines of the window's calculation: after a mesh selection they tell
+    // which approximation the result views show. Without it they show the
+    // problem's own mesh.
+    std::function<std::vector<std::string>(TChildForm* window)> Calculation;
 };
 
 // The links of a main window (each main window wires its own).
@@ -95,8 +99,17 @@ public:
 
     // The problem, or null when its window has gone or holds another one.
     zem::TProblem* Problem() const;
-    // The element, or null when the problem or the element has gone.
+    // The element, or null when the problem or the element has gone. For a
+    // reference to results (ShowSelected) after a mesh selection, the element
+    // of the selected approximation.
     zem::TElement* Element() const;
+    // The element in the problem itself, whatever the reference shows.
+    zem::TElement* OwnElement() const;
+    // Results are looked up on the mesh a selection chose.
+    void ShowSelected(bool on) { selected_ = on; }
+    // "Результаты на сетке приближения N (...)" when Element is an
+    // approximation's, else empty.
+    std::string MeshText() const;
     TChildForm* Window() const { return window_; }
     bool Refers() const { return problem_ != nullptr; }
     bool IsOf(const zem::TProblem* problem) const { return problem_ && problem_ == problem; }
@@ -112,7 +125,16 @@ private:
     bool hasWindow_ = false;
     zem::TProblem* problem_ = nullptr;
     std::vector<std::string> path_;
+    bool selected_ = false;
+
+    // The problem Element looks in and the approximation's number (0: the
+    // problem itself).
+    zem::TProblem* Shown(std::size_t& which) const;
 };
+
+// Caption followed by " — " and the mesh Ref shows when that is not the
+// problem's own.
+QString WithMeshText(const QString& caption, const TElementRef& ref);
 
 // A table as the grid shows it: column and row counts including the headers,
 // and the text of every cell.
