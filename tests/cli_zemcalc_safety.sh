@@ -143,6 +143,9 @@ for part in 0.02 0.2 0.4 0.6; do
     [ $rc -ne 0 ] || fail "SIG$sig at $part of the run was ignored"
     cmp -s s.zes orig/s.zes || fail "SIG$sig at $part: the series file was written"
     [ "$(echo "$took < 1.5" | bc)" = 1 ] || fail "SIG$sig at $part: the run went on for $took s"
+    # A signal that comes while the program is still loading ends it before
+    # it listens (status 128 + signal, nothing said and nothing written).
+    [ $rc -gt 128 ] && [ ! -s err ] && continue
     grep -q 'Расчет прерван' err || fail "SIG$sig at $part: no report of the stop: $(cat err)"
     # Nothing after the stop: the members after the stopped one are as they were.
     stopped=0
