@@ -27,11 +27,15 @@ refused() {  # refused FILE.err: the figures and the method that fits
 # --- Under ulimit -v the array method (3 GB for 20 005 unknowns) is refused. --
 tank big.zem 20000 "$array"
 cp big.zem big.orig
-( ulimit -v 1500000; "$zemcalc" -q big.zem >ulimit.out 2>ulimit.err )
-rc=$?
-[ $rc -eq 1 ] || fail "ulimit -v: exit status $rc, expected 1: $(cat ulimit.err)"
-refused ulimit.err || fail "ulimit -v: no figures: $(cat ulimit.err)"
-cmp -s big.zem big.orig && [ ! -e big.res ] || fail "a refused file was changed"
+# (AddressSanitizer reserves terabytes of address space at start: a build
+# with it cannot run under an address-space limit at all.)
+if ! ldd "$zemcalc" 2>/dev/null | grep -q libasan; then
+  ( ulimit -v 1500000; "$zemcalc" -q big.zem >ulimit.out 2>ulimit.err )
+  rc=$?
+  [ $rc -eq 1 ] || fail "ulimit -v: exit status $rc, expected 1: $(cat ulimit.err)"
+  refused ulimit.err || fail "ulimit -v: no figures: $(cat ulimit.err)"
+  cmp -s big.zem big.orig && [ ! -e big.res ] || fail "a refused file was changed"
+fi
 
 # --- The same refusal from --memory-limit; bad sizes are bad usage. ---------------
 "$zemcalc" -q --memory-limit 1G big.zem >cap.out 2>cap.err

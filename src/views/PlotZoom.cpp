@@ -57,7 +57,8 @@ TPlotZoom::TPlotZoom(QChartView* view, QWidget* parent) : QObject(parent), view_
     view_->setToolTip(QStringLiteral("Колесо — масштаб (Ctrl — по горизонтали, Shift — по вертикали); "
                                      "рамка мышью — увеличить; стрелки — сдвиг; +/− — масштаб; Home — весь график"));
     view_->installEventFilter(this);
-    view_->viewport()->installEventFilter(this);
+    viewport_ = view_->viewport();
+    viewport_->installEventFilter(this);
     band_ = new QRubberBand(QRubberBand::Rectangle, view_->viewport());
 }
 
@@ -186,7 +187,7 @@ bool TPlotZoom::eventFilter(QObject* watched, QEvent* event) {
         default: return false;
         }
     }
-    if (watched != view_->viewport()) return false;
+    if (watched != viewport_) return false;
     switch (event->type()) {
     case QEvent::Wheel: {
         const auto* wheel = static_cast<QWheelEvent*>(event);

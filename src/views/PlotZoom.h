@@ -67,6 +67,7 @@ private:
     QPointF Fraction(QPointF at) const;
 
     QChartView* view_;
+    QWidget* viewport_ = nullptr;  // the view's, kept: events still come while the view is destroyed
     QRubberBand* band_ = nullptr;
     QPoint bandOrigin_;
     bool dragging_ = false;
