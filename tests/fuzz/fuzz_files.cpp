@@ -14,7 +14,11 @@
 // command lines (options, exports, systems, series, missing and odd files).
 // A run that passes its time limit is stopped and counted as a time-out.
 //
-//   fuzz_files [--seconds S] [--seed N] [--long] [--zemcalc PATH] CORPUS_DIR
+//   fuzz_files [--seconds S] [--inputs N] [--seed N] [--long] [--zemcalc PATH] CORPUS_DIR
+//
+// The run ends at S seconds or after N inputs, whichever comes first; the long
+// mode prints its counts every ten minutes, so an interrupted run still has
+// figures.
 //
 // CORPUS_DIR holds the subdirectories problem, element and series: problem
 // files and element texts of the types, and a series file. The default
@@ -224,6 +228,7 @@ std::string Shown(const std::string& s) {
 
 int main(int argc, char** argv) {
     double seconds = 10;
+    long inputs = 0;
     unsigned seed = 20261207;
     bool longMode = false;
     std::string zemcalc;
@@ -231,13 +236,14 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--seconds" && i + 1 < argc) seconds = std::stod(argv[++i]);
+        else if (a == "--inputs" && i + 1 < argc) inputs = std::stol(argv[++i]);
         else if (a == "--seed" && i + 1 < argc) seed = static_cast<unsigned>(std::stoul(argv[++i]));
         else if (a == "--long") longMode = true;
         else if (a == "--zemcalc" && i + 1 < argc) zemcalc = fs::absolute(argv[++i]).string();
         else corpus = a;
     }
     if (corpus.empty()) {
-        std::cerr << "usage: fuzz_files [--seconds S] [--seed N] [--long] [--zemcalc PATH] CORPUS_DIR\n";
+        std::cerr << "usage: fuzz_files [--seconds S] [--inputs N] [--seed N] [--long] [--zemcalc PATH] CORPUS_DIR\n";
         return 2;
     }
     RegisterProblemTypes();
@@ -444,8 +450,34 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + std::chrono::duration<double>(seconds);
     int faults = 0;
+    const auto report = [&](std::ostream& out) {
+        const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        long total = 0;
+        for (const TTarget& t : targets) {
+            if (t.Executions == 0) continue;
+            out << t.Name << ": " << t.Executions << " executions, " << t.Accepted << " accepted";
+            if (t.TimedOut) out << ", " << t.TimedOut << " stopped at the time limit";
+            out << '\n';
+            total += t.Executions;
+        }
+        out << "total: " << total << " executions in " << took << " s, seed " << seed << ", faults " << faults
+            << std::endl;
+    };
+    const auto executed = [&] {
+        long total = 0;
+        for (const TTarget& t : targets) total += t.Executions;
+        return total;
+    };
+    auto nextReport = start + std::chrono::minutes(10);
     for (long round = 0; faults < 10; ++round) {
-        if (round % 16 == 0 && std::chrono::steady_clock::now() >= deadline) break;
+        if (round % 16 == 0) {
+            const auto now = std::chrono::steady_clock::now();
+            if (now >= deadline || (inputs > 0 && executed() >= inputs)) break;
+            if (longMode && now >= nextReport) {
+                report(std::cerr);
+                nextReport += std::chrono::minutes(10);
+            }
+        }
         TTarget& t = targets[static_cast<std::size_t>(round) % targets.size()];
         if (t.Every == 0 || t.Turns++ % t.Every != 0) continue;
         // The unchanged corpus first, then mutations.
@@ -463,17 +495,7 @@ int main(int argc, char** argv) {
             std::cerr << "FAULT in " << t.Name << ": " << e.what() << "\n  input: " << Shown(in) << '\n';
         }
     }
-    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    long total = 0;
-    for (const TTarget& t : targets) {
-        if (t.Executions == 0) continue;
-        std::cout << t.Name << ": " << t.Executions << " executions, " << t.Accepted << " accepted";
-        if (t.TimedOut) std::cout << ", " << t.TimedOut << " stopped at the time limit";
-        std::cout << '\n';
-        total += t.Executions;
-    }
-    std::cout << "total: " << total << " executions in " << took << " s, seed " << seed << ", faults " << faults
-              << '\n';
+    report(std::cout);
     fs::remove_all(scratch);
     return faults ? 1 : 0;
 }
