@@ -8,6 +8,7 @@
 #include "problemtypes/DmCylSym.h"
 #include "problemtypes/DmCylTech.h"
 #include "problemtypes/DmRing.h"
+#include "problemtypes/ElCylPnl.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,6 +62,28 @@ bool EndHeld(TProblem& problem, TDomain& d, int side) {
     return false;
 }
 
+// Whether straight side Side of a panel is held: u, v, w or the slope
+// across it given.
+bool SideHeld(const TDmCylPanel& panel, int side) {
+    for (int k = 0; k < 4; ++k)
+        if (panel.SideGiven(side, k)) return true;
+    return false;
+}
+
+// The edges of direction Dir that bend the shell: the ends along the axis,
+// and the straight sides of a panel round it (an edge disturbance decays
+// over the same length measured as an arc). None for a closed direction.
+struct TEdges {
+    bool Lo = false, Hi = false;
+    const char* Coord = "x";
+};
+
+std::optional<TEdges> EdgesOf(TProblem& problem, TDomain& d, int dir) {
+    if (dir == 0) return TEdges{EndHeld(problem, d, 0), EndHeld(problem, d, 1), "x"};
+    if (auto* panel = dynamic_cast<TDmCylPanel*>(&d)) return TEdges{SideHeld(*panel, 0), SideHeld(*panel, 1), "y"};
+    return std::nullopt;
+}
+
 // The highest harmonic of the loads along direction Dir (0 when none).
 int HighestHarmonic(const TDomain& d, int dir) {
     int highest = 0;
@@ -97,7 +120,7 @@ int StepsFor(double length, double step) { return std::max(1, static_cast<int>(s
 // steps of zone/EdgeSteps over the zone, then twice and four times that over
 // the next one and two zones, then eight times that up to the middle. Equal
 // steps when the stencils want them or the shell is too short for grading.
-std::string SuggestAxial(double length, double zone, int edgeSteps, bool lo, bool hi, double cap, bool uniform) {
+std::string SuggestGraded(double length, double zone, int edgeSteps, bool lo, bool hi, double cap, bool uniform) {
     const double fine = std::min(zone / edgeSteps, cap);
     const int ends = (lo ? 1 : 0) + (hi ? 1 : 0);
     if (uniform || ends == 0 || length < ends * 4 * zone + zone) return std::to_string(StepsFor(length, fine));
@@ -154,22 +177,24 @@ void CheckDomain(TProblem& problem, std::size_t index, std::vector<TMeshAdvice>&
                                    " м, шагов на волну " + Num(length / k / largest) + ", нужно не менее " +
                                    std::to_string(perWave) + " (шаг не более " + Num(cap) + " м)");
         }
-        // Along the axis: the steps near every held end.
+        // Near every held edge: along the axis its ends, round a panel its
+        // straight sides.
         bool lo = false, hi = false;
         double zone = 0;
-        if (shell && dir == 0 && shell->R > 0 && shell->t > 0) {
+        const std::optional<TEdges> edges = shell ? EdgesOf(problem, d, dir) : std::nullopt;
+        if (edges && shell->R > 0 && shell->t > 0) {
             zone = kEdgeZone * std::sqrt(shell->R * shell->t);
             const double limit = zone / shell->EdgeSteps;
-            lo = EndHeld(problem, d, 0);
-            hi = EndHeld(problem, d, 1);
+            lo = edges->Lo;
+            hi = edges->Hi;
             for (int side = 0; side < 2; ++side) {
                 if (!(side == 0 ? lo : hi)) continue;
                 const double largest = side == 0 ? LargestStep(d, dir, 0, std::min(zone, length))
                                                  : LargestStep(d, dir, std::max(0.0, length - zone), length);
                 if (largest > limit * (1 + kSlack))
-                    findings.push_back("у края x = " + Num(side == 0 ? 0 : length) + " м шаг " + Num(largest) +
-                                       " м, а в зоне краевого эффекта 2.5·sqrt(R·t) = " + Num(zone) +
-                                       " м нужно не менее " + std::to_string(shell->EdgeSteps) +
+                    findings.push_back(std::string("у края ") + edges->Coord + " = " + Num(side == 0 ? 0 : length) +
+                                       " м шаг " + Num(largest) + " м, а в зоне краевого эффекта 2.5·sqrt(R·t) = " +
+                                       Num(zone) + " м нужно не менее " + std::to_string(shell->EdgeSteps) +
                                        " шагов (шаг не более " + Num(limit) + " м)");
             }
         }
@@ -179,7 +204,7 @@ void CheckDomain(TProblem& problem, std::size_t index, std::vector<TMeshAdvice>&
         a.Warning = "сетка " + a.Axis + " слишком редка: ";
         for (std::size_t i = 0; i < findings.size(); ++i) a.Warning += (i ? "; " : "") + findings[i];
         if (zone > 0)
-            a.Suggested = SuggestAxial(length, zone, shell->EdgeSteps, lo, hi, cap, shell->Uniform);
+            a.Suggested = SuggestGraded(length, zone, shell->EdgeSteps, lo, hi, cap, shell->Uniform);
         else
             a.Suggested = std::to_string(StepsFor(length, cap));
         advice.push_back(std::move(a));

@@ -96,6 +96,10 @@ public:
     std::string GetTypeName() const override;
     // The shell's items, Width and the side conditions.
     void DeclareItems() override;
+    // Equal steps of 0.131 m round the default panel (180 degrees of R =
+    // 10 m, t = 10 mm), six within the edge zone of each clamped side: the
+    // stencils lose their accuracy on a mesh graded around.
+    std::string DefaultMeshY() const override { return "240"; }
 
     // The sixteen side items, left side first.
     static void DeclareSides(TElemList& bounds);

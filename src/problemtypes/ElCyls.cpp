@@ -76,9 +76,9 @@ void TElCylTech::DeclareLoads(TElemList& loads) {
     loads.Declare<TElValueList>("w_Rect", "", "", "");
 }
 
-void TElCylTech::DeclareMesh(TElemList& mesh, const std::string& alongAxis) {
+void TElCylTech::DeclareMesh(TElemList& mesh, const std::string& alongAxis, const std::string& around) {
     mesh.Declare<TElValueList>("mesh_x", "Integer/RealList", "Сетка в продольном направлении", alongAxis);
-    mesh.Declare<TElValueList>("mesh_y", "Integer/RealList", "Сетка в окружном направлении", "4");
+    mesh.Declare<TElValueList>("mesh_y", "Integer/RealList", "Сетка в окружном направлении", around);
 }
 
 void TElCylTech::DeclareItems() {
@@ -86,7 +86,7 @@ void TElCylTech::DeclareItems() {
     p.DeclareAll(kParams);
     DeclareBounds(Bounds());
     DeclareLoads(Loads());
-    DeclareMesh(Mesh(), DefaultMeshX());
+    DeclareMesh(Mesh(), DefaultMeshX(), DefaultMeshY());
     TableInputs = GraphInputs = InputNames();
     TableResults = GraphResults = ResultNames();
 }

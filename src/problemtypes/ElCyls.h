@@ -25,6 +25,8 @@ public:
     // The axial mesh of a new problem: fine enough within the edge zone of
     // the default shell's clamped bottom, graded toward it.
     virtual std::string DefaultMeshX() const;
+    // The circumferential mesh of a new problem (4 steps for a closed shell).
+    virtual std::string DefaultMeshY() const { return "4"; }
     // Four empty load slots (qz, qx, qy, prescribed deflection), then the
     // loads of LOADS.
     void ApplyLoads() override;
@@ -41,8 +43,8 @@ public:
     // The declarations shared with the stepped cylinder.
     static void DeclareBounds(TElemList& bounds);
     static void DeclareLoads(TElemList& loads);
-    // Mesh_x defaults to AlongAxis, mesh_y to 4 steps.
-    static void DeclareMesh(TElemList& mesh, const std::string& alongAxis);
+    // Mesh_x defaults to AlongAxis, mesh_y to Around.
+    static void DeclareMesh(TElemList& mesh, const std::string& alongAxis, const std::string& around = "4");
     static const std::vector<std::string>& InputNames();
     static const std::vector<std::string>& ResultNames();
 

@@ -107,6 +107,35 @@ TEST(MeshGuard, LoadHarmonicsNeedNodesPerWave) {
     }
 }
 
+TEST(MeshGuard, APanelsHeldStraightSidesNeedTheEdgeZoneAsAnArc) {
+    // R = 10 m, t = 10 mm: the edge zone 2.5 sqrt(R t) = 0.79057 m, 6 steps
+    // of at most 0.13176 m with the mixed stencils; 90 degrees = 15.708 m.
+    const TSettings panel = {{"PARAMS.R", "10"}, {"PARAMS.t", "0.01"}, {"PARAMS.Width", "90"}};
+    auto coarse = NewProblem("CylPanel", panel + TSettings{{"MESH.mesh_y", "16"}});
+    std::vector<TMeshAdvice> advice = CheckMeshResolution(*coarse);
+    ASSERT_EQ(advice.size(), 1u);
+    EXPECT_EQ(advice[0].Axis, "mesh_y");
+    for (const char* figure : {"у края y = 0 м шаг 0.98175 м", "у края y = 15.708 м", "не менее 6 шагов",
+                               "шаг не более 0.13176 м"})
+        EXPECT_NE(advice[0].Warning.find(figure), std::string::npos) << figure << " in " << advice[0].Warning;
+    // Equal steps: on a mesh graded around, the answer in the middle is
+    // three times too large.
+    EXPECT_EQ(advice[0].Suggested, "120");
+    auto fine = NewProblem("CylPanel", panel + TSettings{{"MESH.mesh_y", advice[0].Suggested}});
+    EXPECT_TRUE(CheckMeshResolution(*fine).empty()) << advice[0].Suggested;
+
+    // Free straight sides bend nothing; one held side is judged alone.
+    TSettings free;
+    for (const char* k : {"u", "v", "w", "dw"}) free.push_back({std::string("BOUNDS.") + k + "_left", ""});
+    EXPECT_TRUE(CheckMeshResolution(*NewProblem("CylPanel", panel + free +
+                                                                  TSettings{{"MESH.mesh_y", "[[10, 0.9], [12, 0.1]]"}}))
+                    .empty());
+    advice = CheckMeshResolution(*NewProblem("CylPanel", panel + free + TSettings{{"MESH.mesh_y", "16"}}));
+    ASSERT_EQ(advice.size(), 1u);
+    EXPECT_EQ(advice[0].Warning.find("у края y = 0 м"), std::string::npos) << advice[0].Warning;
+    EXPECT_NE(advice[0].Warning.find("у края y = 15.708 м"), std::string::npos) << advice[0].Warning;
+}
+
 TEST(MeshGuard, EveryNewProblemPassesAndTheTanksMatchTheClassicalMoment) {
     RegisterProblemTypes();
     // The default shells are tanks of R = 10 m, t = 10 mm, filled to the top
