@@ -20,12 +20,18 @@ TMeshForm::TMeshForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Mes
 }
 
 void TMeshForm::ShowMesh(const TElementRef& element) {
+    // After a mesh selection the mesh is the one the result views show.
     ref_ = element;
+    ref_.ShowSelected(true);
     Follow(element);
-    setWindowTitle(TitleWithProblem(QStringLiteral("Сетка")));
+    Refresh();
     show();
     raise();
     activateWindow();
+}
+
+void TMeshForm::Refresh() {
+    setWindowTitle(TitleWithProblem(WithMeshText(QStringLiteral("Сетка"), ref_)));
     PaintBox->update();
 }
 

@@ -16,6 +16,9 @@ public:
 
     // Keeps the element, shows the window and repaints it.
     void ShowMesh(const TElementRef& element);
+    // After a calculation: the title names the mesh shown, the drawing
+    // follows it.
+    void Refresh();
     void Clear() override;
     const TElementRef& Ref() const { return ref_; }
 

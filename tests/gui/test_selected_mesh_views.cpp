@@ -1,10 +1,11 @@
-// After a mesh selection the table, the curves and the colour map show the
-// selected approximation and name its mesh; with another calculation type
+// After a mesh selection the table, the curves, the colour map and the mesh
+// view show the selected approximation and name its mesh; with another calculation type
 // they go back to the problem's own mesh.
 #include "GuiTestUtil.h"
 
 #include "domains/ElDomain.h"
 #include "views/GraphForm.h"
+#include "views/MeshForm.h"
 #include "views/PlotForm.h"
 
 TEST(SelectedMeshViews, ResultViewsShowTheSelectedApproximationAndSaySo) {
@@ -44,6 +45,13 @@ TEST(SelectedMeshViews, ResultViewsShowTheSelectedApproximationAndSaySo) {
         ASSERT_FALSE(views.PlotForm->Curves().empty());
         EXPECT_EQ(static_cast<int>(views.PlotForm->Curves().front().Curve.V.size()), nodes);
         EXPECT_EQ(views.PlotForm->windowTitle().contains(mesh), named);
+        // The mesh view draws the mesh the results were found on.
+        views.MeshForm->ShowMesh(views.RefTo(root));
+        auto* drawn = dynamic_cast<zem::TDmElement*>(views.MeshForm->Ref().Element());
+        ASSERT_TRUE(drawn && drawn->Domain);
+        EXPECT_EQ(drawn->Domain->StepCount(0) + 1, nodes);
+        EXPECT_EQ(views.MeshForm->windowTitle().contains(mesh), named) << views.MeshForm->windowTitle().toStdString();
+        views.MeshForm->close();
     };
     expectShown(selected, true, "after the selection");
     // The same element of the problem's own mesh once the calculation lines
