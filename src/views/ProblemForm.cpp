@@ -6,6 +6,7 @@
 #include "app/MainForm.h"
 #include "calc/Calcul.h"
 #include "calc/MeshGuard.h"
+#include "calc/RunFile.h"
 #include "problem/PbSeries.h"
 #include "calc/Queries.h"
 #include "problem/CalcSettings.h"
@@ -341,13 +342,21 @@ void TProblemForm::ShowData() {
     // The memo now shows the tree as it is: nothing typed is waiting. Whether
     // the tree differs from the file is judged against what was saved.
     SetLines(ObjectMemo, zem::PrintObject(*Problem));
+    MarkUncalculated();
+}
+
+void TProblemForm::MarkUncalculated() {
+    // The element editor's change has cleared the mark already; the views
+    // learn of it here either way.
     Problem->SetCalculated(false);
+    if (ProblemFormHooks(*Main).RefreshViews) ProblemFormHooks(*Main).RefreshViews(*this);
 }
 
 void TProblemForm::ApplyObjectText() {
     CheckProblem();
     if (!TextsChanged()) return;
     zem::CheckMeshItemsGiven(Std(ObjectMemo->toPlainText()));
+    const std::string digest = Problem->ObjectDigest();
     try {
         Problem->Root().SetLines(LinesOf(ObjectMemo));
     } catch (const zem::ZemError& e) {
@@ -366,7 +375,9 @@ void TProblemForm::ApplyObjectText() {
     }
     ObjectMemo->document()->setModified(false);
     Problem->CollectDomains();
-    Problem->SetCalculated(false);
+    // The results file carries the digest of the object text: the same
+    // object keeps its results, whatever the calculation lines say now.
+    if (Problem->ObjectDigest() != digest) MarkUncalculated();
     RefreshDependents();
     RewriteCalculMemo(false);
 }
@@ -546,6 +557,7 @@ void TProblemForm::DataCalcItemClick() {
 
 void TProblemForm::CheckItemClick() {
     ApplyObjectText();
+    zem::CheckInputMagnitudes(*Problem);
     const std::vector<std::string> warnings = zem::MeshGuardLines(*Problem);
     if (warnings.empty()) {
         ShowMessage(Main, QStringLiteral("Ошибок не найдено !"), TMsgKind::Information);
@@ -567,8 +579,10 @@ void TProblemForm::TableSLAEItemClick() {
 
 void TProblemForm::SolveItemClick(bool withWindow) {
     // 1. The object text. The file is written only once the run is
-    // confirmed: a cancelled dialog leaves it as it was.
+    // confirmed: a cancelled dialog leaves it as it was. A number the scheme
+    // would overflow on is refused here, before anything is written.
     ApplyObjectText();
+    zem::CheckInputMagnitudes(*Problem);
     TCalculForm* dialog = CalculForm();
     TTurnForm* turn = TurnForm();
     if (!dialog || !turn) throw zem::ZemError("Очереди расчетов в этой сборке программы нет.");

@@ -90,7 +90,9 @@ public:
     // cause, and leaves the problem unsolved.
     void LoadData() override;
 
-    // A changed object text goes into the root element. A parse error of the
+    // A changed object text goes into the root element; the results stay
+    // valid when the text reads as the same object (the calculation lines
+    // alone were changed). A parse error of the
     // form "<position>, <text>" puts the caret there and is raised again with
     // the text alone.
     void ApplyObjectText();
@@ -174,6 +176,9 @@ private:
     // The calculation lines of the problem passed through the dialog, so that
     // its lists fit the problem (from the stored defaults for a new problem).
     void RewriteCalculMemo(bool fromDefaults);
+    // The results no longer belong to the problem's text: its result views
+    // let them go at once.
+    void MarkUncalculated();
     void SetCalculLines(const std::vector<std::string>& lines);
     void MergeMenus(bool active);
 

@@ -558,10 +558,12 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
     if ((SLAEForm->isVisible() || GrSLAEForm->isVisible()) && window && SLAEForm->Owner() == window)
         SLAEForm->Refresh();
     // 2. The table and the graph re-run their selection: s div 100 <> 0 is
-    // result s mod 100, otherwise initial data s.
-    auto rerun = [](const TElementRef& ref, int s, bool table) {
+    // result s mod 100, otherwise initial data s. Results of a problem no
+    // longer calculated (its text changed) are not shown at all.
+    const bool solved = problem.Calculated();
+    auto rerun = [solved](const TElementRef& ref, int s, bool table) {
         zem::TElement* element = ref.OwnElement();
-        if (!element) return false;
+        if (!element || (s / 100 != 0 && !solved)) return false;
         if (s / 100 != 0)
             table ? element->ShowResultTable(s % 100) : element->ShowResultGraph(s % 100);
         else
@@ -585,13 +587,14 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
     }
     if (PlotForm->isVisible() && PlotForm->Ref().IsOf(&problem)) {
         try {
+            if (!solved) throw zem::ZemError("Задача не рассчитана");
             PlotForm->Refill();
         } catch (...) {
             PlotForm->Clear();
         }
     }
     // 3. The mesh view.
-    if (MeshForm->isVisible() && MeshForm->Ref().IsOf(&problem)) MeshForm->update();
+    if (MeshForm->isVisible() && MeshForm->Ref().IsOf(&problem)) MeshForm->Refresh();
 }
 
 void TViews::ForgetProblem(const zem::TProblem* problem) {

@@ -7,6 +7,9 @@
 
 #include "platform/files.h"
 #include "problem/FileNames.h"
+#include "views/GraphForm.h"
+#include "views/PlotForm.h"
+#include "views/TableForm.h"
 
 #include <QLineEdit>
 
@@ -69,6 +72,67 @@ TEST(LostEdits, AnAppliedEditStaysUnsavedWhenTheProblemIsFoundUncalculated) {
     EXPECT_EQ(Bytes(f.Path(QStringLiteral("Shell.zem"))), onDisk);
     EXPECT_EQ(QuestionOnClose(f, w),
               QStringLiteral("Shell.zem:\nДанные были изменены. Желаете сохранить?\nИзменено: текст объекта."));
+}
+
+TEST(LostEdits, ResultViewsLetGoOfResultsOnceTheObjectChangesAndOnlyThen) {
+    TProblemFixture f;
+    TViews& views = InstallViews(f.Main());
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8, {"AutoMode", "CalcType= simple"});
+    ASSERT_TRUE(w);
+    auto& root = dynamic_cast<zem::TElement&>(w->Problem->Root());
+    int rows = 0;
+    auto solve = [&] {
+        w->SolveItem->trigger();
+        ASSERT_TRUE(f.WaitIdle());
+        ASSERT_TRUE(w->Problem->Calculated());
+        root.ShowResultTable(0);
+        root.ShowResultGraph(0);
+        f.Script.Messages.clear();
+        w->PlotItem->trigger();
+        ASSERT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages.value(0).toStdString();
+        rows = views.TableForm->Grid->RowCount();
+        ASSERT_GT(rows, 1);
+        ASSERT_FALSE(views.PlotForm->Curves().empty());
+    };
+    auto expectCleared = [&](const char* what) {
+        SCOPED_TRACE(what);
+        EXPECT_FALSE(w->Problem->Calculated());
+        EXPECT_LE(views.TableForm->Grid->RowCount(), 1) << "no row of the old results";
+        EXPECT_FALSE(views.TableForm->Ref().Refers());
+        EXPECT_FALSE(views.GraphForm->Ref().Refers());
+        EXPECT_TRUE(views.PlotForm->Curves().empty());
+        EXPECT_FALSE(views.PlotForm->windowTitle().contains(QStringLiteral("Shell")));
+        f.Script.Messages.clear();
+        w->PlotItem->trigger();
+        EXPECT_EQ(f.Script.Messages.value(0), QStringLiteral("Задача не рассчитана"));
+    };
+    solve();
+
+    // Only the calculation lines changed: the results are those of the same
+    // object text, and the table and the curves both keep showing them.
+    TypeInto(w->CalculMemo, QStringLiteral("AutoMode\nCalcType= simple\nSaveResult"));
+    f.Script.Messages.clear();
+    w->PlotItem->trigger();
+    EXPECT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages.value(0).toStdString();
+    EXPECT_TRUE(w->Problem->Calculated());
+    EXPECT_FALSE(views.PlotForm->Curves().empty());
+    EXPECT_EQ(views.TableForm->Grid->RowCount(), rows);
+
+    // A mesh changed in the element editor: the result views let go at once.
+    w->MElementItem->trigger();
+    auto* e = DependentOf<TElemForm>(w);
+    ASSERT_TRUE(e);
+    SetGridValue(e->MeshGrid, QStringLiteral("mesh_x"), QStringLiteral("4"));
+    e->ApplyItem->trigger();
+    expectCleared("the element editor");
+
+    // The same through the object page, taken by the next command.
+    solve();
+    QString text = w->ObjectMemo->toPlainText();
+    text.replace(QStringLiteral("mesh_x=4"), QStringLiteral("mesh_x=6"));
+    TypeInto(w->ObjectMemo, text);
+    w->CheckItem->trigger();
+    expectCleared("the object page");
 }
 
 TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {

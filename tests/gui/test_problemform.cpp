@@ -6,6 +6,7 @@
 #include "problem/FileNames.h"
 #include "domains/ElDomain.h"
 
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QThread>
 
@@ -160,6 +161,37 @@ TEST(ProblemForm, RunFailureStaysShownUntilTheNextRun) {
     EXPECT_EQ(w->RunState(), TProblemForm::TRunState::Unfinished);
     EXPECT_EQ(f.Main().statusBar()->currentMessage(),
               QStringLiteral("Shell.zem: Расчет завершен: Подбор остановлен: выполнено этапов 12"));
+}
+
+TEST(ProblemForm, ANumberTheSchemeWouldOverflowOnIsRefusedByNameBeforeTheRun) {
+    TProblemFixture f;
+    TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8, {"AutoMode", "CalcType= simple", "SaveResult"});
+    ASSERT_TRUE(w);
+    const QString path = f.Path(QStringLiteral("Shell.zem"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray onDisk = file.readAll();
+    file.close();
+    QString text = w->ObjectMemo->toPlainText();
+    static const QRegularExpression kGidr(QStringLiteral("Gidr=[^,}]*"));
+    ASSERT_TRUE(text.contains(kGidr));
+    TypeInto(w->ObjectMemo, text.replace(kGidr, QStringLiteral("Gidr=-1e308")));
+    const QString refused =
+        QStringLiteral("Слишком большое значение параметра LOADS.Gidr: -1E+308 (допустимо по модулю не более 1E+100)");
+    // "Проверить" and the run say the same; the run writes nothing and
+    // queues nothing.
+    for (QAction* command : {w->CheckItem, w->SolveItem}) {
+        f.Script.Messages.clear();
+        command->trigger();
+        EXPECT_TRUE(f.WaitIdle());
+        ASSERT_EQ(f.Script.Messages.size(), 1) << command->text().toStdString();
+        EXPECT_TRUE(f.Script.Messages[0].endsWith(refused)) << f.Script.Messages[0].toStdString();
+    }
+    EXPECT_FALSE(w->Problem->Calculated());
+    EXPECT_NE(w->RunState(), TProblemForm::TRunState::Running);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), onDisk);
+    EXPECT_FALSE(QFile::exists(f.Path(QStringLiteral("Shell.res"))));
 }
 
 TEST(ProblemForm, SaveAsTakesTheResultsAlong) {
