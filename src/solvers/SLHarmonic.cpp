@@ -307,6 +307,7 @@ void THarmonicSolver::SolveSystem() {
         const std::size_t every = std::max<std::size_t>(lineCount / 100, 1);
         for (std::size_t l = 0; l < lineCount; ++l) {
             for (q = firstCell[l] + 1; q < g; ++q) {
+                sl::CheckStopEvery(q, progress_);
                 const std::size_t u = rowOf(l, q);
                 if (u == kNoRow) continue;
                 sum = 0;

@@ -25,6 +25,14 @@ inline std::string RowNo(std::size_t row) { return std::to_string(row + 1); }
         "(проверьте закрепление конструкции и граничные условия)");
 }
 
+// Loops that run over every row without a progress step of their own (a
+// sweep, a pass round a ring of a million cells) look at the stop request
+// every this many rows: a stop then takes a small part of a second.
+constexpr std::size_t kStopCheckRows = 4096;
+inline void CheckStopEvery(std::size_t i, const TProgress& progress) {
+    if (i % kStopCheckRows == 0 && !progress.Running()) throw EBreakCalcule();
+}
+
 [[noreturn]] inline void OutOfBand(std::size_t row) {
     throw ZemError("Строка " + RowNo(row) + " СЛАУ выходит за ширину ленты, найденную ранее");
 }

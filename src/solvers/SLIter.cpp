@@ -41,6 +41,7 @@ void TZejdel::Run() {
         Extended s = 0;
         zMax = 0;
         for (std::size_t i = 0; i < n; ++i) {
+            sl::CheckStopEvery(i, progress_);
             PullRow(i, items, f);
             // r: residual of row i with the current values (new ones before
             // i, old ones from i on); t: the same without the diagonal term.
