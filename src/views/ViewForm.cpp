@@ -25,6 +25,7 @@
 #include "views/TableForm.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -45,6 +46,7 @@
 #include <QUrl>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 const char* const kProblemBusyText = "Задача в расчете. Дождитесь его окончания или прервите его";
 
@@ -559,40 +561,57 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
         SLAEForm->Refresh();
     // 2. The table and the graph re-run their selection: s div 100 <> 0 is
     // result s mod 100, otherwise initial data s. Results of a problem no
-    // longer calculated (its text changed) are not shown at all.
+    // longer calculated (its text changed) are not shown at all; its next
+    // calculation shows them again.
     const bool solved = problem.Calculated();
-    auto rerun = [solved](const TElementRef& ref, int s, bool table) {
+    auto rerun = [](const TElementRef& ref, int s, bool table) {
         zem::TElement* element = ref.OwnElement();
-        if (!element || (s / 100 != 0 && !solved)) return false;
+        if (!element) return false;
         if (s / 100 != 0)
             table ? element->ShowResultTable(s % 100) : element->ShowResultGraph(s % 100);
         else
             table ? element->ShowInputTable(s) : element->ShowInputGraph(s);
         return true;
     };
-    if (TableForm->isVisible() && TableForm->Ref().IsOf(&problem)) {
-        try {
-            if (!rerun(TableForm->Ref(), TableForm->Selector(), true)) TableForm->Clear();
-        } catch (...) {
-            TableForm->Clear();
+    auto refresh = [&](TViewForm* form, const TElementRef& shown, int selector, TStaleView& stale,
+                       const std::function<void(const TElementRef&, int)>& show) {
+        if (!form->isVisible()) return;
+        if (!shown.IsOf(&problem)) {
+            if (!solved || !stale.Ref.IsOf(&problem) || shown.Refers()) return;
+            const TStaleView again = std::exchange(stale, {});
+            try {
+                show(again.Ref, again.Selector);
+            } catch (...) {
+                form->Clear();
+            }
+            return;
         }
-    }
-    if (GraphForm->isVisible() && GraphForm->Ref().IsOf(&problem)) {
-        try {
-            if (!rerun(GraphForm->Ref(), GraphForm->Selector(), false)) GraphForm->Clear();
-        } catch (...) {
-            GraphForm->Clear();
+        const bool results = form == PlotForm || selector / 100 != 0;
+        if (results && !solved) {
+            stale = {shown, selector};
+            form->Clear();
+            return;
         }
+        try {
+            show(shown, selector);
+        } catch (...) {
+            form->Clear();
+        }
+    };
+    refresh(TableForm, TableForm->Ref(), TableForm->Selector(), staleTable_, [&](const TElementRef& ref, int s) {
+        if (!rerun(ref, s, true)) TableForm->Clear();
+    });
+    refresh(GraphForm, GraphForm->Ref(), GraphForm->Selector(), staleGraph_, [&](const TElementRef& ref, int s) {
+        if (!rerun(ref, s, false)) GraphForm->Clear();
         GraphForm->PaintBox->update();
-    }
-    if (PlotForm->isVisible() && PlotForm->Ref().IsOf(&problem)) {
-        try {
-            if (!solved) throw zem::ZemError("Задача не рассчитана");
-            PlotForm->Refill();
-        } catch (...) {
-            PlotForm->Clear();
-        }
-    }
+    });
+    refresh(PlotForm, PlotForm->Ref(), PlotForm->FieldBox->currentIndex(), stalePlot_,
+            [&](const TElementRef& ref, int field) {
+                if (PlotForm->Ref().Refers())
+                    PlotForm->Refill();
+                else
+                    PlotForm->ShowPlot(ref, std::max(field, 0));
+            });
     // 3. The mesh view.
     if (MeshForm->isVisible() && MeshForm->Ref().IsOf(&problem)) MeshForm->Refresh();
 }
@@ -603,6 +622,8 @@ void TViews::ForgetProblem(const zem::TProblem* problem) {
     if (GraphForm->Ref().IsOf(problem)) GraphForm->Clear();
     if (PlotForm->Ref().IsOf(problem)) PlotForm->Clear();
     if (MeshForm->Ref().IsOf(problem)) MeshForm->Clear();
+    for (TStaleView* stale : {&staleTable_, &staleGraph_, &stalePlot_})
+        if (stale->Ref.IsOf(problem)) *stale = {};
 }
 
 zem::TTableModel::TNumberFormat TViews::NumberFormat() const {

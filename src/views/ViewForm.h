@@ -298,7 +298,9 @@ public:
     // After a calculation of Window's Problem: the system views of that window
     // are filled again, the table and graph of any element of the problem
     // re-run their selection, the mesh view is repainted. Only visible views
-    // are touched; a view whose element is gone is cleared.
+    // are touched; a view whose element is gone is cleared. While the problem
+    // is not calculated (its text changed), the views of its results are
+    // emptied at once and filled again by its next calculation.
     void RefreshViewsFor(TChildForm* window, zem::TProblem& problem);
     // The problem is about to go: the views that show it are cleared.
     void ForgetProblem(const zem::TProblem* problem);
@@ -309,6 +311,15 @@ public:
     zem::TTableModel::TNumberFormat NumberFormat() const;
     // Runs the number-format dialog of the main window; true on OK.
     bool RunFormatDialog();
+
+private:
+    // What the table, the graph and the curves showed of results that went
+    // out of date (the selector, or the curves' field).
+    struct TStaleView {
+        TElementRef Ref;
+        int Selector = 0;
+    };
+    TStaleView staleTable_, staleGraph_, stalePlot_;
 };
 
 // Creates the views of the main window (once), links them to the program's

@@ -133,6 +133,12 @@ TEST(LostEdits, ResultViewsLetGoOfResultsOnceTheObjectChangesAndOnlyThen) {
     TypeInto(w->ObjectMemo, text);
     w->CheckItem->trigger();
     expectCleared("the object page");
+    // The next calculation fills them again.
+    w->SolveItem->trigger();
+    ASSERT_TRUE(f.WaitIdle());
+    EXPECT_GT(views.TableForm->Grid->RowCount(), rows) << "the finer mesh's nodes";
+    EXPECT_TRUE(views.GraphForm->Ref().Refers());
+    EXPECT_FALSE(views.PlotForm->Curves().empty());
 }
 
 TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {
