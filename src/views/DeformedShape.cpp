@@ -9,6 +9,7 @@
 #include "platform/numtext.h"
 #include "views/GraphForm.h"
 #include "views/QtCanvas.h"
+#include "views/ReadableNumbers.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -291,15 +292,60 @@ QColor Shaded(zem::TColor c, double light) {
                   static_cast<int>(zem::BlueOf(c) * light));
 }
 
+// The nodes kept along a direction of N nodes at every Stride-th, the last
+// always.
+std::vector<int> Every(int n, int stride) {
+    std::vector<int> kept;
+    for (int i = 0; i < n; i += stride) kept.push_back(i);
+    if (n > 0 && kept.back() != n - 1) kept.push_back(n - 1);
+    return kept;
+}
+
+// The cells drawn: a mesh finer than the picture shows (cells under a pixel
+// and a half) is drawn on every second, third, ... node, so that the cost of
+// a picture follows its pixels rather than the mesh; zooming in brings the
+// whole mesh back.
+std::vector<std::array<int, 4>> DrawnCells(const TDeformedShape& shape, double pixelsPerMetre) {
+    const std::vector<TVec3>& base = shape.Base();
+    std::vector<std::array<int, 4>> cells;
+    constexpr double kFinest = 1.5;  // pixels
+    for (const TDeformedShape::TStrip& s : shape.Strips()) {
+        if (s.Rows < 2 || s.Cols < 2) continue;
+        auto at = [&](int i, int j) { return base[static_cast<std::size_t>(s.First + i * s.Cols + j)]; };
+        const double along = Length(Sub(at(s.Rows - 1, 0), at(0, 0))) / (s.Rows - 1);
+        const double around = Length(Sub(at(0, 1), at(0, 0)));
+        auto stride = [&](double cell, int n) {
+            const double px = cell * pixelsPerMetre;
+            return px > 0 ? std::clamp(static_cast<int>(std::ceil(kFinest / px)), 1, std::max(1, n / 8)) : 1;
+        };
+        const std::vector<int> rows = Every(s.Rows, stride(along, s.Rows));
+        std::vector<int> cols = Every(s.Cols, stride(around, s.Cols));
+        if (s.Seam) cols.push_back(0);  // the cell across the seam
+        auto node = [&](int i, int j) { return s.First + i * s.Cols + j; };
+        for (std::size_t a = 0; a + 1 < rows.size(); ++a)
+            for (std::size_t b = 0; b + 1 < cols.size(); ++b)
+                cells.push_back({node(rows[a], cols[b]), node(rows[a], cols[b + 1]), node(rows[a + 1], cols[b + 1]),
+                                 node(rows[a + 1], cols[b])});
+    }
+    return cells;
+}
+
 void PaintSurface(QPainter& p, const TDeformedShape& shape, const TShapeProjection& proj, const TCamera& camera,
                   const zem::TPalette& palette) {
     const std::vector<TVec3>& pos = shape.Positions();
-    const auto& quads = shape.Quads();
+    const std::vector<std::array<int, 4>> quads = DrawnCells(shape, proj.PixelsPerMetre());
+    // Every node projected once.
+    std::vector<QPointF> screen(pos.size());
+    std::vector<double> depths(pos.size());
+    for (std::size_t i = 0; i < pos.size(); ++i) {
+        screen[i] = proj.Map(pos[i]);
+        depths[i] = proj.Depth(pos[i]);
+    }
     // The far cells first.
     std::vector<std::pair<double, int>> order(quads.size());
     for (std::size_t k = 0; k < quads.size(); ++k) {
         double depth = 0;
-        for (int i : quads[k]) depth += proj.Depth(pos[static_cast<std::size_t>(i)]);
+        for (int i : quads[k]) depth += depths[static_cast<std::size_t>(i)];
         order[k] = {depth, static_cast<int>(k)};
     }
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
@@ -318,7 +364,7 @@ void PaintSurface(QPainter& p, const TDeformedShape& shape, const TShapeProjecti
         TVec3 n{};
         for (int c = 0; c < 4; ++c) {
             const auto i = static_cast<std::size_t>(q[static_cast<std::size_t>(c)]);
-            corners[c] = proj.Map(pos[i]);
+            corners[c] = screen[i];
             value += values[i] / 4;
             n = Add(n, normals[i]);
         }
@@ -327,7 +373,6 @@ void PaintSurface(QPainter& p, const TDeformedShape& shape, const TShapeProjecti
         const zem::TColor c = step > 0 ? palette.ColorFor(value, step) : zem::clWhite;
         const QColor colour = Shaded(c, 0.55 + 0.45 * facing);
         p.setBrush(colour);
-        p.setPen(colour);  // closes the hairline gaps between the cells
         p.drawPolygon(corners, 4);
     }
 }
@@ -379,7 +424,7 @@ QRect DeformedLegendArea(const QSize& size, TShapeKind kind) {
 }
 
 std::string ScaleText(double scale) {
-    return "Перемещения ×" + zem::RealToStrGen(3, 1, scale);
+    return "Перемещения ×" + ReadableFormat(scale, scale, 3).Text(scale);
 }
 
 void PaintDeformed(QPainter& painter, const QSize& size, const TDeformedShape& shape, const TCamera& camera,
@@ -408,10 +453,11 @@ void PaintDeformed(QPainter& painter, const QSize& size, const TDeformedShape& s
         painter.setPen(QPen(Qt::black, 1.5));
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(at, 4, 4);
-        const std::string value = zem::RealToStrGen(4, 1, shape.Radial()[n]);
+        const double w = shape.Radial()[n];
+        const std::string value = ReadableFormat(w, w, 4).Text(w);
         const std::string axial = zem::RealToStrGen(4, 1, shape.AxialOf(big));
         const std::string angle = zem::RealToStrGen(4, 1, shape.AngleOf(big));
-        std::string text = "наибольший |w| = " + value + " " + DisplayUnit("m");
+        std::string text = "наибольший по модулю прогиб w = " + value + " " + DisplayUnit("m");
         if (kind == TShapeKind::Ring)
             text += " при θ = " + angle + "°";
         else if (kind == TShapeKind::Profile)

@@ -136,6 +136,8 @@ public:
     QPointF Map(const TVec3& p) const;
     // The distance from the viewer (larger is farther); 0 in a plane view.
     double Depth(const TVec3& p) const;
+    // Pixels per metre across.
+    double PixelsPerMetre() const { return kx_; }
 
 private:
     TShapeKind kind_;
