@@ -238,10 +238,19 @@ TShapeProjection::TShapeProjection(const TDeformedShape& shape, const TCamera& c
             hi = {std::max(hi.X, p.X), std::max(hi.Y, p.Y), std::max(hi.Z, p.Z)};
         }
     if (kind_ == TShapeKind::Profile) {
-        // The axis at the left, the wall and its moved line to the right.
-        x0_ = 0;
+        // Across, the walls and their moved lines with a margin, at least a
+        // third of the height wide; the axis shows when the shell is narrow.
+        const double height = std::max(hi.Z - lo.Z, 1e-9);
+        double left = lo.X - 0.4 * (hi.X - lo.X), right = hi.X + 0.4 * (hi.X - lo.X);
+        if (right - left < height / 3) {
+            const double middle = (left + right) / 2;
+            left = middle - height / 6;
+            right = middle + height / 6;
+        }
+        if (left < 0 || left < 0.25 * (right - left)) left = std::min(left, 0.0);
+        x0_ = left;
         y0_ = lo.Z;
-        const double width = std::max(hi.X, 1e-9) * 1.1, height = std::max(hi.Z - lo.Z, 1e-9);
+        const double width = std::max(right - left, 1e-9);
         kx_ = area.width() / width;
         ky_ = area.height() / height;
         origin_ = area.bottomLeft();
@@ -391,8 +400,22 @@ void PaintPlane(QPainter& p, const TDeformedShape& shape, const TShapeProjection
     QPen axis(QColor(120, 120, 120), 1, Qt::DashDotLine);
     p.setPen(axis);
     if (shape.Kind() == TShapeKind::Profile) {
-        const QPointF a = proj.Map({0, 0, base.front().Z}), b = proj.Map({0, 0, base.back().Z});
-        p.drawLine(QPointF(a.x(), area.bottom()), QPointF(b.x(), area.top()));
+        const QPointF a = proj.Map({0, 0, base.front().Z});
+        if (area.contains(a.toPoint())) p.drawLine(QPointF(a.x(), area.bottom()), QPointF(a.x(), area.top()));
+        // The radius of each span at its foot, the heights of the ends.
+        p.setPen(Qt::black);
+        const QFontMetrics fm(p.font());
+        double last = -1;
+        for (const auto& s : shape.Strips()) {
+            if (s.Radius == last) continue;
+            last = s.Radius;
+            const QPointF foot = proj.Map(base[static_cast<std::size_t>(s.First)]);
+            p.drawText(QPointF(foot.x() - fm.horizontalAdvance(QStringLiteral("R")) / 2.0, area.bottom() + fm.ascent() + 2),
+                       QString::fromStdString("R = " + zem::RealToStrGen(4, 1, s.Radius) + " " + DisplayUnit("m")));
+        }
+        const std::string top = "x = " + zem::RealToStrGen(4, 1, base.back().Z) + " " + DisplayUnit("m");
+        p.drawText(QPointF(area.left(), proj.Map(base.back()).y() + fm.ascent() / 2.0), QString::fromStdString(top));
+        p.drawText(QPointF(area.left(), proj.Map(base.front()).y()), QStringLiteral("x = 0"));
     } else {
         const QPointF c = proj.Map({0, 0, 0});
         p.drawLine(c - QPointF(8, 0), c + QPointF(8, 0));
@@ -412,7 +435,7 @@ QRect DeformedArea(const QSize& size, TShapeKind kind) {
         const TGraphLayout lay = GraphLayout(size);
         if (lay.Framed) return QRect(QPoint(8, kCaptionHeight), QPoint(lay.Legend.left() - 12, size.height() - 12));
     }
-    return QRect(QPoint(16, kCaptionHeight), QPoint(size.width() - 17, size.height() - 16));
+    return QRect(QPoint(16, kCaptionHeight), QPoint(size.width() - 17, size.height() - 24));
 }
 
 QRect DeformedLegendArea(const QSize& size, TShapeKind kind) {
