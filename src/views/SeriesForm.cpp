@@ -10,6 +10,7 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/numtext.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
@@ -17,6 +18,7 @@
 #include "views/ProblemForm.h"
 #include "views/TurnForm.h"
 #include "views/PlotZoom.h"
+#include "views/ReadableNumbers.h"
 #include "views/ResultField.h"
 #include "views/ViewForm.h"
 #include "platform/progress.h"
@@ -828,9 +830,26 @@ void TSeriesForm::RefreshTable() {
             connect(item, &QAction::toggled, this, [this] { DrawCurve(); });
         }
     }
+    // The answers in a readable format per column, every digit in the tip.
+    const std::size_t firstRequest = 3 + parameters_.size();
+    std::vector<TReadableFormat> formats;
+    for (std::size_t c = 0; !rows.empty() && c < rows.front().size(); ++c) {
+        zem::Extended lo = std::numeric_limits<zem::Extended>::infinity(), hi = -lo, x = 0;
+        for (std::size_t r = 1; r < rows.size(); ++r)
+            if (c < rows[r].size() && zem::TryParseScalar(rows[r][c], x)) lo = std::min(lo, x), hi = std::max(hi, x);
+        formats.push_back(lo <= hi ? ReadableFormat(lo, hi, 4) : TReadableFormat{});
+    }
     for (std::size_t r = 1; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            ResultGrid->setItem(static_cast<int>(r - 1), static_cast<int>(c), new QTableWidgetItem(Q(rows[r][c])));
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(Q(rows[r][c]));
+            zem::Extended x = 0;
+            if (c >= firstRequest && c < formats.size() && zem::TryParseScalar(rows[r][c], x)) {
+                item->setText(Q(formats[c].Text(x)));
+                item->setToolTip(Q(rows[r][c]));
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            ResultGrid->setItem(static_cast<int>(r - 1), static_cast<int>(c), item);
+        }
     ResultGrid->resizeColumnsToContents();
     DrawCurve();
 }

@@ -205,6 +205,8 @@ TEST(SeriesForm, ASweepRunsAsAStudyTableWithItsCurve) {
     // The grid and the curve of the chosen request against t, the failed member left out.
     EXPECT_EQ(s->ResultGrid->rowCount(), 4);
     EXPECT_EQ(s->ResultGrid->columnCount(), 7);
+    EXPECT_EQ(s->ResultGrid->item(2, 4)->toolTip(), table[3].split(',')[4]) << "every digit in the tip";
+    EXPECT_LE(s->ResultGrid->item(2, 4)->text().size(), 10) << "a readable answer";
     ASSERT_EQ(s->ChartFieldBox->count(), 2);
     EXPECT_EQ(s->ChartFieldBox->currentText(), QStringLiteral("max |w| [m]"));
     const auto series = static_cast<QChartView*>(s->ResultChart)->chart()->series();
