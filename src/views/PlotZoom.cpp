@@ -169,6 +169,9 @@ void TPlotZoom::ShowRanges() {
         to->setText(axis ? Num(axis->max()) : QString());
         MarkBad(from, false), MarkBad(to, false);
     }
+    // Point labels drawn outside the plot area (the extremes) would leave
+    // their old text behind: the whole picture is drawn anew.
+    if (viewport_) viewport_->update();
 }
 
 bool TPlotZoom::eventFilter(QObject* watched, QEvent* event) {
