@@ -221,7 +221,7 @@ TEST(DeformedView, WindShellSeenFromAboveLeansWhereTheFieldSaysAndTurnsWithTheMo
 }
 
 TEST(DeformedView, EveryKindOfElementFindsItsShape) {
-    // Example, kind, strips, whether a strip closes, cells.
+    // Example, kind, strips, whether the shape goes round the whole circle.
     struct TCase {
         const char* file;
         TShapeKind kind;
@@ -233,6 +233,9 @@ TEST(DeformedView, EveryKindOfElementFindsItsShape) {
         {"ring.zem", TShapeKind::Ring, 1, true},
         {"panel.zem", TShapeKind::Surface, 1, false},
         {"cylring.zem", TShapeKind::Surface, 1, true},
+        // Periodic sectors (half the circle each) repeat round the whole.
+        {"ringp.zem", TShapeKind::Ring, 1, true},
+        {"cyllavep.zem", TShapeKind::Surface, 1, true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -247,6 +250,15 @@ TEST(DeformedView, EveryKindOfElementFindsItsShape) {
         ASSERT_GE(s.Strips().size(), 1u);
         EXPECT_EQ(s.Strips().size(), c.strips);
         EXPECT_EQ(s.Strips()[0].Closed, c.closed);
+        if (c.closed) {
+            // Nodes all round: no gap wider than a few degrees.
+            std::vector<double> angles;
+            for (std::size_t i = 0; i < s.NodeCount(); ++i) angles.push_back(std::fmod(s.AngleOf(int(i)) + 360, 360));
+            std::sort(angles.begin(), angles.end());
+            double gap = angles.front() + 360 - angles.back();
+            for (std::size_t i = 1; i < angles.size(); ++i) gap = std::max(gap, angles[i] - angles[i - 1]);
+            EXPECT_LT(gap, 30);
+        }
         // Every node moves by the scaled displacement, radially by w.
         for (std::size_t i = 0; i < s.NodeCount(); ++i) {
             const TVec3 &b = s.Base()[i], &p = s.Positions()[i];
