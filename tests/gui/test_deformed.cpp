@@ -7,6 +7,7 @@
 #include "views/DeformedForm.h"
 #include "views/GrOptionForm.h"
 #include "views/QtCanvas.h"
+#include "views/ReportWriter.h"
 
 #include <QMouseEvent>
 #include <QSlider>
@@ -125,6 +126,12 @@ TEST(DeformedView, TankProfileBulgesOutAtTheHeightOfTheLargestDeflection) {
     d->SaveItem->trigger();
     EXPECT_EQ(f.Script.Messages.size(), 1);
     EXPECT_FALSE(QFile::exists(f.Path(QStringLiteral("no/such/dir/tank.png"))));
+
+    // The open picture goes into the problem's report.
+    const TReportInput report = ReportInputOf(*w, *TViews::Of(&f.Main()));
+    ASSERT_FALSE(report.Pictures.empty());
+    EXPECT_EQ(report.Pictures.back().first, d->windowTitle());
+    EXPECT_EQ(report.Pictures.back().second, d->RenderPicture({900, 620}));
 
     // The window follows its problem: gone with it.
     w->close();
