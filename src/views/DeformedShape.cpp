@@ -12,7 +12,6 @@
 #include "views/ReadableNumbers.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 #include <algorithm>
 #include <cmath>
