@@ -12,11 +12,6 @@
 
 namespace {
 
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -46,7 +41,7 @@ TEST(LostEdits, AnAppliedEditStaysUnsavedWhenTheProblemIsFoundUncalculated) {
     TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8);
     ASSERT_TRUE(w);
     EXPECT_FALSE(w->IsModified());
-    const QByteArray onDisk = Bytes(f.Path(QStringLiteral("Shell.zem")));
+    const QByteArray onDisk = FileBytes(f.Path(QStringLiteral("Shell.zem")));
     // The mesh halved in the element editor and applied.
     w->MElementItem->trigger();
     auto* e = DependentOf<TElemForm>(w);
@@ -66,7 +61,7 @@ TEST(LostEdits, AnAppliedEditStaysUnsavedWhenTheProblemIsFoundUncalculated) {
     f.Main().ShowChild(w);
     f.Main().FileMenuClick();
     EXPECT_TRUE(f.Main().SaveItem->isEnabled());
-    EXPECT_EQ(Bytes(f.Path(QStringLiteral("Shell.zem"))), onDisk);
+    EXPECT_EQ(FileBytes(f.Path(QStringLiteral("Shell.zem"))), onDisk);
     EXPECT_EQ(QuestionOnClose(f, w),
               QStringLiteral("Shell.zem:\nДанные были изменены. Желаете сохранить?\nИзменено: текст объекта."));
 }
@@ -76,21 +71,21 @@ TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {
     const QString zem = f.Path(QStringLiteral("Shell.zem")), res = f.Path(QStringLiteral("Shell.res"));
     TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8);
     ASSERT_TRUE(w);
-    const QByteArray good = Bytes(zem);
+    const QByteArray good = FileBytes(zem);
     TypeInto(w->ObjectMemo, MemoText(w->ObjectMemo).replace(QStringLiteral("t=0.01"), QStringLiteral("t=0.02")));
     // Cancel: nothing written, nothing queued, the edit still unsaved.
     RunProblem(f, w, false);
-    EXPECT_EQ(Bytes(zem), good);
+    EXPECT_EQ(FileBytes(zem), good);
     EXPECT_TRUE(f.Turn().Turn().Waiting().empty());
     EXPECT_TRUE(w->IsModified());
     // Confirmed: written, calculated, results beside it.
     RunProblem(f, w, true);
     ASSERT_TRUE(f.WaitIdle());
     EXPECT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages;
-    EXPECT_NE(Bytes(zem), good);
+    EXPECT_NE(FileBytes(zem), good);
     ASSERT_TRUE(w->Problem->Calculated());
     EXPECT_FALSE(w->IsModified());
-    const QByteArray results = Bytes(res), solved = Bytes(zem);
+    const QByteArray results = FileBytes(res), solved = FileBytes(zem);
     w->close();
 
     // Which results files the window takes on opening: its own, one written
@@ -127,7 +122,7 @@ TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {
         EXPECT_FALSE(w->IsModified()) << c.what << ": opening is no change";
         w->close();
     }
-    EXPECT_EQ(Bytes(res), results) << "a refused results file stays as it was";
+    EXPECT_EQ(FileBytes(res), results) << "a refused results file stays as it was";
 }
 
 TEST(LostEdits, AFileOpensInOneWindowOnly) {

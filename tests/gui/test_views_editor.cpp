@@ -58,7 +58,7 @@ TEST(ElementEditor, TypingIntoACellEditsThatCell) {
     EXPECT_EQ(GridValue(grid, t), QStringLiteral("0.02"));
     // A value that does not parse is named on applying.
     SetGridValue(grid, QStringLiteral("t"), QStringLiteral("abc"));
-    EXPECT_THAT(ErrorText([&] { e->SaveData(); }), ::testing::StartsWith("t = abc: "));
+    EXPECT_THAT(MessageOf([&] { e->SaveData(); }), ::testing::StartsWith("t = abc: "));
 }
 
 TEST(ElementEditor, GridAndTextEditsChangeTheElementAllOrNothing) {
@@ -96,7 +96,7 @@ TEST(ElementEditor, GridAndTextEditsChangeTheElementAllOrNothing) {
     // A problem being calculated refuses edits.
     SetGridValue(e->ParamGrid, QStringLiteral("R"), QStringLiteral("3"));
     f.Window->Busy = true;
-    EXPECT_EQ(ErrorText([&] { e->SaveData(); }), kProblemBusyText);
+    EXPECT_EQ(MessageOf([&] { e->SaveData(); }), kProblemBusyText);
     EXPECT_EQ(f.Item("PARAMS", "R"), "12.5");
 }
 
