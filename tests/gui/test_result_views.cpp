@@ -1,7 +1,6 @@
 // The views of results: the table with its exports, curves with their
 // approximations, colour maps and the mesh, the linear system, the PDF report
-// and the answers of the results page; numbers read together in one format
-// chosen from their range, and a legend that spans the field's own values.
+// and the answers of the results page.
 #include "GuiTestUtil.h"
 
 #include "app/QtText.h"
@@ -13,6 +12,7 @@
 #include "views/MeshForm.h"
 #include "views/PlotForm.h"
 #include "views/QtCanvas.h"
+#include "views/ReadableNumbers.h"
 #include "views/ReportWriter.h"
 #include "views/ResultField.h"
 
@@ -22,8 +22,6 @@
 #include <QLineSeries>
 #include <QRegularExpression>
 #include <QSpinBox>
-#include "views/GraphForm.h"
-#include "views/ReadableNumbers.h"
 
 namespace {
 
@@ -36,7 +34,8 @@ void AddApproximation(zem::TProblem& problem, int times) {
     problem.Approximations().push_back({"Приближение " + std::to_string(times), std::move(copy)});
 }
 
-double Cell(const TTableForm* t, int col, int row) { return static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(col, row)))); }
+// A cell of the table as the element wrote it (the grid may show it rounded).
+double Cell(const TTableForm* t, int col, int row) { return static_cast<double>(zem::StrToReal(t->Table().Text(col, row))); }
 
 void ExpectNear(double value, double expected) { EXPECT_NEAR(value, expected, 1e-9 * std::fabs(expected) + 1e-300); }
 
@@ -81,7 +80,7 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(copied.size(), rows);
     EXPECT_EQ(copied[0], QStringLiteral("x, м\tw, м")) << "the columns carry their units";
-    EXPECT_EQ(copied[1], t->Grid->Cell(0, 1) + QLatin1Char('\t') + t->Grid->Cell(1, 1));
+    EXPECT_EQ(copied[1], Q(t->Table().Text(0, 1) + '\t' + t->Table().Text(1, 1))) << "the copy keeps every digit";
     // CSV from the bottom up, in full precision: the values read back exactly
     // to the field's. "&Сохранить" proposes the document's name.
     TDialogScript script;
@@ -111,7 +110,18 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     });
     t->FormatItemClick();
     EXPECT_EQ(f.Main->Store().ReadInteger("Digits", "Width", 0), 5);
-    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01"));
+    // Readable numbers by default; the program's format one click away, and
+    // remembered for the next tables.
+    ASSERT_TRUE(t->ReadableItem->isChecked());
+    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("10.0")) << "the tank's top";
+    const TReadableFormat readable = ReadableFormat(LargestOf(w).Value, SmallestOf(w).Value, 4);
+    for (int r = 1; r < rows; ++r) EXPECT_EQ(Std(t->Grid->Cell(1, r)), readable.Text(w.Blocks[0].V[static_cast<std::size_t>(rows - 1 - r)])) << r;
+    t->ReadableItem->trigger();
+    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01")) << "the stored format";
+    EXPECT_EQ(t->Grid->Cell(1, 2), Q(t->Table().Text(1, 2)));
+    EXPECT_FALSE(f.Main->Store().ReadBool("Digits", "Readable", true));
+    t->ReadableItem->trigger();
+    EXPECT_TRUE(f.Main->Store().ReadBool("Digits", "Readable", false));
     EXPECT_EQ(zem::HintNumberFormat()(10), "1.0000E+01");
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row}));
     // The initial data: the hydrostatic pressure, largest at the bottom.
@@ -183,9 +193,9 @@ TEST(ResultPlot, CurvesFollowTheTableAndOverlayTheApproximations) {
     EXPECT_LT(midGap(2, 3), midGap(1, 2)) << "denser meshes differ less";
     p->ApproxBox->setChecked(false);
     EXPECT_EQ(p->Curves().size(), 1u);
-    p->SecondBox->setCurrentIndex(5);  // M1 on the right axis
+    p->SetExtraFields({4});  // M1, on an axis of its own
     ASSERT_EQ(p->Curves().size(), 2u);
-    EXPECT_TRUE(p->Curves()[1].Right);
+    EXPECT_EQ(p->Curves()[1].Axis, 1);
     EXPECT_EQ(p->Curves()[1].Curve.X.size(), w.X.size());
     ExpectPicturesSaved(p, QSize(640, 400));
     // A new calculation refills the open plot; a problem that goes empties it.
@@ -318,6 +328,7 @@ TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
     TElemForm* e = f.SolvedEditor();
     e->TableItemClick(true, 2);  // w
     TTableForm* t = f.Views->TableForm;
+    t->ReadableItemClick(false);  // every digit of the arc length
     ASSERT_EQ(t->Grid->RowCount(), 10) << "nodes 0 ... 8 and the header";
     EXPECT_EQ(t->Grid->Cell(0, 0), QStringLiteral("s, м"));
     EXPECT_EQ(t->Grid->Cell(1, 0), QStringLiteral("θ, °"));
@@ -404,45 +415,4 @@ TEST(ResultReport, PdfHasTheTextPagesAndOnePagePerPicture) {
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_EQ(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)"))), pages);
     EXPECT_THROW(WriteReport(dir.filePath(QStringLiteral("no/such/dir/r.pdf")), input), zem::ZemError);
-}
-
-TEST(ReadableNumbers, OneFormatFromTheRangeReadsAtAGlance) {
-    struct TCase {
-        double Lo, Hi;
-        std::vector<std::pair<double, const char*>> Texts;
-    };
-    const TCase cases[] = {
-        // A deflection in metres: a common power of ten, zero plain.
-        {0, 1.9e-5, {{1.9e-5, "1.90E-05"}, {0.95e-5, "0.95E-05"}, {0, "0"}, {-2e-8, "0"}}},
-        {-3.1e7, 1.5e7, {{1.5e7, "1.50E+07"}, {-3.1e7, "-3.10E+07"}}},
-        // Within 0.001 … 999999 fixed point, three significant digits for the largest.
-        {-12.345, 250, {{250, "250"}, {-12.345, "-12"}, {0.4, "0"}}},
-        {0, 0.0123, {{0.0123, "0.0123"}, {0.004, "0.0040"}}},
-        {-1e-9, 1, {{1, "1.00"}, {-1e-9, "0"}}},  // no "-0.00"
-        // 9.996 rounds to 10.0: one decimal, not "10.00".
-        {9.996, 9.996, {{9.996, "10.0"}, {5, "5.0"}}},
-        {0, 0, {{0, "0"}}},
-    };
-    for (const TCase& c : cases) {
-        const TReadableFormat f = ReadableFormat(c.Lo, c.Hi);
-        for (const auto& [x, text] : c.Texts) EXPECT_EQ(f.Text(x), text) << c.Lo << " … " << c.Hi << ": " << x;
-    }
-}
-
-TEST(ReadableNumbers, LegendSpansTheFieldsOwnValues) {
-    // The tank's deflection is zero at the clamped bottom and positive above:
-    // the legend starts at 0, not at minus a level step.
-    TViewsFixture f;
-    f.Calculate();
-    const zem::TPalette& palette = f.Views->GrOptionForm->Palette();
-    for (int field = 0; field < static_cast<int>(f.Root().GraphResults.size()); ++field) {
-        const TResultField r = ResultField(f.Root(), field);
-        const std::vector<TLegendBand> bands = LegendBands(r, palette);
-        ASSERT_FALSE(bands.empty()) << field;
-        EXPECT_EQ(bands.front().Low, SmallestOf(r).Value) << r.Name;
-        EXPECT_EQ(bands.back().High, LargestOf(r).Value) << r.Name;
-        for (const TLegendBand& b : bands) EXPECT_LE(b.Low, b.High) << r.Name;
-    }
-    const std::vector<TLegendBand> w = LegendBands(ResultField(f.Root(), 0), palette);
-    EXPECT_EQ(ReadableFormat(w.front().Low, w.back().High).Text(w.front().Low), "0") << "w at the clamped bottom";
 }
