@@ -337,7 +337,7 @@ TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
     const double r = 10;  // the default radius
     for (int row : {1, 9}) {
         const double s = static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(0, row))));
-        EXPECT_NEAR(Cell(t, 1, row), s / r * 180 / M_PI, 1e-3) << row;
+        EXPECT_NEAR(static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(1, row)))), s / r * 180 / M_PI, 1e-3) << row;
     }
     EXPECT_EQ(t->Grid->Cell(2, 1), t->Grid->Cell(2, 9)) << "node 8 is node 0 again";
     EXPECT_NE(t->Grid->Cell(2, 1), t->Grid->Cell(2, 3));
