@@ -79,6 +79,24 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// The CPU seconds of the calculation's stages: everything before the
+// method's first stage (equations, layout), the method's stages in order
+// (the last ends at "Расчет закончен"), and the results file.
+class TStageClock : public TProgressLog {
+public:
+    void BeginStage(const std::string& name) override {
+        Mark();
+        TProgressLog::BeginStage(name);
+    }
+    void Mark() {
+        const double now = CpuSeconds();
+        seconds.push_back(now - last);
+        last = now;
+    }
+    std::vector<double> seconds;
+    double last = CpuSeconds();
+};
+
 // args: N, M.
 void BM_Whole(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0)), m = static_cast<int>(state.range(1));
@@ -94,9 +112,15 @@ void BM_Whole(benchmark::State& state) {
         {
             TRealTypeScope scope(rtExtended);
             auto p = bench::Shell(n, m);
-            TProgressLog progress;
+            TStageClock progress;
             p->Calculate(kHarmonicMethod, false, progress);
             p->SaveResults(results);
+            progress.Mark();
+            // Before the rows, rows with free terms, load transform,
+            // harmonics, refinement, results file.
+            static const char* const kStage[] = {"s_eq", "s_rows", "s_load", "s_harm", "s_refine", "s_file"};
+            for (std::size_t i = 0; i < progress.seconds.size() && i < std::size(kStage); ++i)
+                state.counters[kStage[i]] = progress.seconds[i];
             state.counters["N"] = static_cast<double>(p->UnknownCount());
             state.counters["steps"] = dynamic_cast<const THarmonicSolver&>(*p->Solver()).RefinementSteps();
         }

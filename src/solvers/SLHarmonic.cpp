@@ -8,6 +8,7 @@
 #include "solvers/SLInternal.h"
 
 #include <fftw3.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <atomic>
@@ -62,6 +63,22 @@ struct TFftwBuffer {
     TFftwBuffer& operator=(const TFftwBuffer&) = delete;
 };
 
+// Zeroed memory straight from the system: the factors of every harmonic are
+// written once, by the thread that factors it, and need no clearing
+// beforehand.
+struct TZeroedPages {
+    void* Data = nullptr;
+    std::size_t Bytes;
+    explicit TZeroedPages(std::size_t bytes) : Bytes(std::max<std::size_t>(bytes, 1)) {
+        void* p = mmap(nullptr, Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        Data = p;
+    }
+    ~TZeroedPages() { munmap(Data, Bytes); }
+    TZeroedPages(const TZeroedPages&) = delete;
+    TZeroedPages& operator=(const TZeroedPages&) = delete;
+};
+
 // One coefficient of a cell-0 row: the column's line, its cell (the shift
 // around the circumference) and the value as pulled.
 struct TTerm {
@@ -91,17 +108,6 @@ double Deviation(const std::vector<TTerm>& a, It b, It bEnd) {
         }
     }
     return big > 0 ? static_cast<double>(diff / big) : std::numeric_limits<double>::infinity();
-}
-
-// A fixed pseudo-random weight in [1, 2): a row's sum of coefficients times
-// the weights of their places tells it from another row but by a chance
-// near the rounding of the sum.
-Extended Weight(std::uint64_t key) {
-    std::uint64_t z = key + 0x9e3779b97f4a7c15ULL;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    z ^= z >> 31;
-    return 1 + static_cast<Extended>(z >> 11) * 0x1p-53L;
 }
 
 // Runs Fn(k) for k = 0 .. Count−1 on Threads threads. The calling thread
@@ -254,9 +260,10 @@ void THarmonicSolver::SolveSystem() {
         }
     }
 
-    // 1. The rows of cell 0 with their coefficients; every free term, the
-    // coefficients of each row summed with weights of their place relative
-    // to the row and compared with the sum of the row's cell-0 image.
+    // 1. The rows of cell 0 with their coefficients and the order in which
+    // each wrote them; every free term, the coefficients of every other row
+    // compared, as they come, with those of its cell-0 row moved round by the
+    // difference of their cells.
     progress_.BeginStage("Формирование матрицы");
     std::vector<std::size_t> termStart(lineCount + 1, 0);
     std::vector<TTerm> terms;
@@ -270,6 +277,21 @@ void THarmonicSolver::SolveSystem() {
             const std::size_t q2 = cellOf[it.Col];
             return TTerm{l2, static_cast<std::uint32_t>(q2 >= q ? q2 - q : q2 + g - q), it.Value};
         };
+        auto checkOutside = [&](bool outside, std::size_t row) {
+            if (outside)
+                throw ZemError("Строка " + sl::RowNo(row) + " СЛАУ: столбец вне системы порядка " + std::to_string(n));
+        };
+        // The cell-0 rows' coefficients as written, Shift holding the column's cell.
+        std::vector<std::size_t> writtenStart(lineCount + 1, 0);
+        std::vector<TTerm> written;
+        bool outside = false;
+        const TCoefSink record = [&](std::size_t col, Extended v) {
+            if (col >= n) {
+                outside = true;
+                return;
+            }
+            written.push_back(TTerm{lineOf[col], cellOf[col], v});
+        };
         for (std::size_t l = 0; l < lineCount; ++l) {
             const std::size_t row = rowOf(l, firstCell[l]);
             PullRow(row, items, f);
@@ -277,46 +299,44 @@ void THarmonicSolver::SolveSystem() {
                 if (it.Value != 0) terms.push_back(toTerm(it, firstCell[l]));
             std::sort(terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]), terms.end());
             termStart[l + 1] = terms.size();
+            outside = false;
+            b[row] = lay.FreeTerm(row, record);
+            checkOutside(outside, row);
+            writtenStart[l + 1] = written.size();
         }
         pulled_ = lineCount;
 
-        // Weights of a column relative to the row: one factor by line, one
-        // by shift round the circumference.
-        std::vector<Extended> lineWeight(lineCount), shiftWeight(g);
-        for (std::size_t l = 0; l < lineCount; ++l) lineWeight[l] = Weight(l);
-        for (std::size_t t = 0; t < g; ++t) shiftWeight[t] = Weight(lineCount + t);
-        std::size_t q = 0;
-        Extended sum = 0;
-        bool outside = false;
-        const TCoefSink sink = [&](std::size_t col, Extended v) {
-            if (col >= n) {
-                outside = true;
+        const TTerm *at = nullptr, *atEnd = nullptr;
+        std::size_t dq = 0;
+        bool same = true;
+        const TCoefSink compare = [&](std::size_t col, Extended v) {
+            if (col >= n) outside = true;
+            if (!same) return;
+            if (at == atEnd || v != at->Value) {
+                same = false;
                 return;
             }
-            const std::size_t q2 = cellOf[col];
-            sum += v * lineWeight[lineOf[col]] * shiftWeight[q2 >= q ? q2 - q : q2 + g - q];
+            std::size_t cell = at->Shift + dq;
+            if (cell >= g) cell -= g;
+            same = col == lay.Base[at->Line] + cell * lay.Stride[at->Line];
+            ++at;
         };
-        std::vector<Extended> cellZeroSum(lineCount);
         std::vector<TTerm> image;
-        for (std::size_t l = 0; l < lineCount; ++l) {
-            sum = 0;
-            q = firstCell[l];
-            b[rowOf(l, q)] = lay.FreeTerm(rowOf(l, q), sink);
-            cellZeroSum[l] = sum;
-        }
         const std::size_t every = std::max<std::size_t>(lineCount / 100, 1);
         for (std::size_t l = 0; l < lineCount; ++l) {
-            for (q = firstCell[l] + 1; q < g; ++q) {
+            for (std::size_t q = firstCell[l] + 1; q < g; ++q) {
                 const std::size_t u = rowOf(l, q);
                 if (u == kNoRow) continue;
-                sum = 0;
+                at = written.data() + writtenStart[l];
+                atEnd = written.data() + writtenStart[l + 1];
+                dq = q - firstCell[l];
+                same = true;
                 outside = false;
-                b[u] = lay.FreeTerm(u, sink);
-                if (outside)
-                    throw ZemError("Строка " + sl::RowNo(u) + " СЛАУ: столбец вне системы порядка " + std::to_string(n));
-                if (sum != cellZeroSum[l]) {
-                    // The same coefficients written in another order sum
-                    // differently: the row itself decides.
+                b[u] = lay.FreeTerm(u, compare);
+                checkOutside(outside, u);
+                if (!same || at != atEnd) {
+                    // Written otherwise than the cell-0 row (in another order
+                    // near the seam, say): the row itself decides.
                     PullRow(u, items, f);
                     ++pulled_;
                     image.clear();
@@ -468,13 +488,14 @@ void THarmonicSolver::SolveSystem() {
         const long double angle = 2 * std::numbers::pi_v<long double> * static_cast<long double>(t) / g;
         twiddle[t] = Cplx(static_cast<double>(std::cos(angle)), static_cast<double>(std::sin(angle)));
     }
-    std::vector<Cplx> factors(harmonics * block);
+    TZeroedPages factorPages(harmonics * block * sizeof(Cplx));
+    Cplx* const factors = static_cast<Cplx*>(factorPages.Data);
     std::vector<int> pivots(harmonics * lineCount);
-    factorBytes_ = factors.size() * sizeof(Cplx) + pivots.size() * sizeof(int);
+    factorBytes_ = factorPages.Bytes + pivots.size() * sizeof(int);
     const unsigned threads = Threads ? Threads : std::max(1u, std::thread::hardware_concurrency());
     Cplx* rhs = reinterpret_cast<Cplx*>(spectrum.Data);
     auto solveHarmonic = [&](std::size_t k) {
-        const Cplx* ab = factors.data() + k * block;
+        const Cplx* ab = factors + k * block;
         const int* ipiv = pivots.data() + k * lineCount;
         int one = 1, info = 0;
         zgbtrs_("N", &L, &kl, &ku, &one, ab, &ldab, ipiv, rhs + k * lineCount, &L, &info, 1);
@@ -498,7 +519,7 @@ void THarmonicSolver::SolveSystem() {
             shiftOf[t] = static_cast<std::uint32_t>(at - shifts.begin());
         }
     ForEachHarmonic(harmonics, threads, &progress_, [&](std::size_t k) {
-        Cplx* ab = factors.data() + k * block;
+        Cplx* ab = factors + k * block;
         std::vector<Cplx> w(shifts.size());
         for (std::size_t d = 0; d < shifts.size(); ++d) w[d] = twiddle[(k * shifts[d]) % g];
         if (k > 0 || odd == 0) {
@@ -558,6 +579,11 @@ void THarmonicSolver::SolveSystem() {
     progress_.SetMaximum(static_cast<std::size_t>(maxSteps));
     progress_.BeginStage("Уточнение решения");
     std::vector<Extended> r(n);
+    std::vector<std::size_t> termBase(terms.size()), termStride(terms.size());
+    for (std::size_t t = 0; t < terms.size(); ++t) {
+        termBase[t] = lay.Base[terms[t].Line];
+        termStride[t] = lay.Stride[terms[t].Line];
+    }
     Extended previous = std::numeric_limits<Extended>::infinity();
     for (int step = 1; step <= maxSteps; ++step) {
         ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
@@ -569,7 +595,7 @@ void THarmonicSolver::SolveSystem() {
                     for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
                         std::size_t q2 = q + terms[t].Shift;
                         if (q2 >= g) q2 -= g;
-                        s += terms[t].Value * x[unknown(terms[t].Line, q2)];
+                        s += terms[t].Value * x[termBase[t] + q2 * termStride[t]];
                     }
                     r[u] = s;
                 }
