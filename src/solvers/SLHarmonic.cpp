@@ -174,9 +174,10 @@ std::uint64_t HarmonicMemory(std::size_t n, std::size_t lines, std::size_t kl, s
     const double N = static_cast<double>(n), L = static_cast<double>(std::max<std::size_t>(lines, 1));
     const double harmonicLines = N / 2 + L;  // (G/2 + 1)·L
     const double factors = harmonicLines * (static_cast<double>(2 * kl + ku + 1) * sizeof(Cplx) + sizeof(int));
-    // Line and cell of every unknown, free terms, solution and residual in
-    // extended, the transform's buffers, the cell-0 rows.
-    const double vectors = N * (8 + 3 * sizeof(Extended) + 8) + harmonicLines * sizeof(Cplx) + L * 40 * sizeof(TTerm);
+    // Line and cell of every unknown, free terms and solution in extended,
+    // residual and correction in double, the transform's buffers, the
+    // cell-0 rows.
+    const double vectors = N * (8 + 2 * sizeof(Extended) + 2 * 8) + harmonicLines * sizeof(Cplx) + L * 40 * sizeof(TTerm);
     return static_cast<std::uint64_t>(std::min(factors + vectors, 1.8e19));
 }
 
@@ -269,6 +270,8 @@ void THarmonicSolver::SolveSystem() {
     std::vector<TTerm> terms;
     std::vector<TTerm> gauge;  // the odd rows' coefficients by line, Shift holding the odd row's index
     std::vector<Extended> b(n, 0);
+    // Of each exception row: its slot l·G + q, or kNoRow for an odd row.
+    std::vector<std::size_t> exceptionSlot;
     {
         TRowItems items;
         Extended f = 0;
@@ -355,6 +358,7 @@ void THarmonicSolver::SolveSystem() {
                             throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
                                                                rowName(rowOf(l, firstCell[l]))));
                         exceptionRow_.push_back(u);
+                        exceptionSlot.push_back(l * g + q);
                         for (const TListItem& it : items) exceptionItems_.push_back(it);
                         exceptionStart_.push_back(exceptionItems_.size());
                     }
@@ -385,6 +389,7 @@ void THarmonicSolver::SolveSystem() {
                 a = e;
             }
             exceptionRow_.push_back(u);
+            exceptionSlot.push_back(kNoRow);
             for (const TListItem& it : items) exceptionItems_.push_back(it);
             exceptionStart_.push_back(exceptionItems_.size());
         }
@@ -457,14 +462,21 @@ void THarmonicSolver::SolveSystem() {
                                                FFTW_ESTIMATE);
         if (!forward.Plan || !backward.Plan) throw std::bad_alloc();
     }
-    auto loadRhs = [&](const std::vector<Extended>& r) {  // −r, rows scaled
-        for (std::size_t l = 0; l < lineCount; ++l) {
-            const std::size_t p = pr[l];
-            for (std::size_t q = 0; q < g; ++q) {
-                const std::size_t row = rowOf(l, q);
-                real.Data[q * lineCount + p] = row == kNoRow ? 0 : -static_cast<double>(r[row]) * scale[l];
-            }
-        }
+    // The residuals of the rows in the same order, row (l, q) at
+    // [q·L + pr[l]] and 0 in a hole; the odd rows' apart. At first the free
+    // terms: the residuals of x = 0.
+    std::vector<double> residual(n, 0), scaleAt(lineCount);
+    std::vector<Extended> oddResidual(odd);
+    for (std::size_t l = 0; l < lineCount; ++l) {
+        scaleAt[pr[l]] = scale[l];
+        for (std::size_t q = 0; q < g; ++q)
+            if (rowOf(l, q) != kNoRow) residual[q * lineCount + pr[l]] = static_cast<double>(b[rowOf(l, q)]);
+    }
+    for (std::size_t i = 0; i < odd; ++i) oddResidual[i] = b[lay.OddRows[i]];
+    auto loadRhs = [&] {  // −residual, rows scaled
+        for (std::size_t q = 0; q < g; ++q)
+            for (std::size_t p = 0; p < lineCount; ++p)
+                real.Data[q * lineCount + p] = -residual[q * lineCount + p] * scaleAt[p];
         fftw_execute(forward.Plan);
     };
     auto unloadSolution = [&](std::vector<double>& d) {
@@ -478,7 +490,7 @@ void THarmonicSolver::SolveSystem() {
 
     progress_.SetMaximum(1);
     progress_.BeginStage("Преобразование нагрузки");
-    loadRhs(b);
+    loadRhs();
     progress_.StepProgress(1);
 
     // 2. Harmonic k: A_k(i, j) = Σ over the terms of line i in column line j
@@ -552,11 +564,11 @@ void THarmonicSolver::SolveSystem() {
     // harmonic 0 first, its hole rows answering the odd rows; then each
     // hole's equation, which the odd row displaced, leaves a residual λ in
     // its slot, and λ's transform joins the other harmonics' loads.
-    auto solveAll = [&](const std::vector<Extended>& r) {
+    auto solveAll = [&] {
         if (odd == 0) return ForEachHarmonic(harmonics, threads, nullptr, solveHarmonic);
         const std::vector<Cplx> zero(rhs, rhs + lineCount);
         for (std::size_t i = 0; i < odd; ++i)
-            rhs[pr[lay.Holes[i] / g]] = -gaugeScale[i] * static_cast<double>(r[lay.OddRows[i]]);
+            rhs[pr[lay.Holes[i] / g]] = -gaugeScale[i] * static_cast<double>(oddResidual[i]);
         solveHarmonic(0);
         for (std::size_t i = 0; i < odd; ++i) {
             const std::size_t l = lay.Holes[i] / g, q = lay.Holes[i] % g;
@@ -568,47 +580,61 @@ void THarmonicSolver::SolveSystem() {
         }
         ForEachHarmonic(harmonics - 1, threads, nullptr, [&](std::size_t k) { solveHarmonic(k + 1); });
     };
-    if (odd > 0) solveAll(b);
+    if (odd > 0) solveAll();
     std::vector<double> d(n);
     unloadSolution(d);
     std::vector<Extended> x(d.begin(), d.end());
 
-    // 3. Refinement: r = b + A·x in extended from the cell-0 rows, A·d = −r
-    // through the factors, x += d.
+    // 3. Refinement: the residual r = b + A·x in extended from the cell-0
+    // rows, A·d = −r through the factors, x += d; after the first step the
+    // residual of x + d is r + A·d, which d, a small correction, gives in
+    // double as exactly as the extended sum would.
     const int maxSteps = realType_ == rtExtended ? kMaxRefinementSteps : 1;
     progress_.SetMaximum(static_cast<std::size_t>(maxSteps));
     progress_.BeginStage("Уточнение решения");
-    std::vector<Extended> r(n);
-    std::vector<std::size_t> termBase(terms.size()), termStride(terms.size());
+    // Of each term: the column as an unknown of the row's cell moved round
+    // by the shift, and its place in the transform's order relative to the
+    // row's cell, with the value divided by the transform's factor G.
+    std::vector<std::size_t> termBase(terms.size()), termStride(terms.size()), termPlace(terms.size());
+    std::vector<double> termValue(terms.size());
     for (std::size_t t = 0; t < terms.size(); ++t) {
         termBase[t] = lay.Base[terms[t].Line];
         termStride[t] = lay.Stride[terms[t].Line];
+        termPlace[t] = terms[t].Shift * lineCount + pc[terms[t].Line];
+        termValue[t] = static_cast<double>(terms[t].Value) / static_cast<double>(g);
     }
     Extended previous = std::numeric_limits<Extended>::infinity();
     for (int step = 1; step <= maxSteps; ++step) {
-        ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
-            for (std::size_t l = part; l < lineCount; l += threads)
-                for (std::size_t q = 0; q < g; ++q) {
-                    const std::size_t u = rowOf(l, q);
-                    if (u == kNoRow) continue;
-                    Extended s = b[u];
-                    for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
-                        std::size_t q2 = q + terms[t].Shift;
-                        if (q2 >= g) q2 -= g;
-                        s += terms[t].Value * x[termBase[t] + q2 * termStride[t]];
+        if (step == 1)
+            ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
+                for (std::size_t l = part; l < lineCount; l += threads)
+                    for (std::size_t q = 0; q < g; ++q) {
+                        const std::size_t u = rowOf(l, q);
+                        if (u == kNoRow) continue;
+                        Extended s = b[u];
+                        for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
+                            std::size_t q2 = q + terms[t].Shift;
+                            if (q2 >= g) q2 -= g;
+                            s += terms[t].Value * x[termBase[t] + q2 * termStride[t]];
+                        }
+                        residual[q * lineCount + pr[l]] = static_cast<double>(s);
                     }
-                    r[u] = s;
-                }
-        });
-        for (std::size_t e = 0; e < exceptionRow_.size(); ++e) {
+            });
+        // The rows that are not the images of their cell-0 rows, and the
+        // odd rows, as they are.
+        for (std::size_t e = 0, i = 0; e < exceptionRow_.size(); ++e) {
             const std::size_t u = exceptionRow_[e];
             Extended s = b[u];
             for (std::size_t k = exceptionStart_[e]; k < exceptionStart_[e + 1]; ++k)
                 s += exceptionItems_[k].Value * x[exceptionItems_[k].Col];
-            r[u] = s;
+            const std::size_t slot = exceptionSlot[e];
+            if (slot == kNoRow)
+                oddResidual[i++] = s;
+            else
+                residual[slot % g * lineCount + pr[slot / g]] = static_cast<double>(s);
         }
-        loadRhs(r);
-        solveAll(r);
+        loadRhs();
+        solveAll();
         unloadSolution(d);
         Extended dmax = 0, xmax = 0;
         for (std::size_t i = 0; i < n; ++i) {
@@ -628,6 +654,23 @@ void THarmonicSolver::SolveSystem() {
             (std::isfinite(previous) && dmax * (dmax / previous) <= xmax * eps))
             break;
         previous = dmax;
+        if (step == maxSteps) break;
+        // r += A·d, d = the transform's output / G, cell by cell.
+        ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
+            for (std::size_t q = part * g / threads; q < (part + 1) * g / threads; ++q) {
+                const std::size_t at = q * lineCount;
+                for (std::size_t l = 0; l < lineCount; ++l) {
+                    double s = 0;
+                    for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
+                        std::size_t i = at + termPlace[t];
+                        if (i >= n) i -= n;
+                        s += termValue[t] * real.Data[i];
+                    }
+                    residual[at + pr[l]] += s;
+                }
+            }
+        });
+        for (std::size_t hole : lay.Holes) residual[hole % g * lineCount + pr[hole / g]] = 0;
     }
     // A correction that is still a sizeable part of the solution: the
     // factors do not describe the system.
