@@ -122,7 +122,10 @@ void BM_Whole(benchmark::State& state) {
             for (std::size_t i = 0; i < progress.seconds.size() && i < std::size(kStage); ++i)
                 state.counters[kStage[i]] = progress.seconds[i];
             state.counters["N"] = static_cast<double>(p->UnknownCount());
-            state.counters["steps"] = dynamic_cast<const THarmonicSolver&>(*p->Solver()).RefinementSteps();
+            const auto& solver = dynamic_cast<const THarmonicSolver&>(*p->Solver());
+            state.counters["steps"] = solver.RefinementSteps();
+            state.counters["kl"] = static_cast<double>(solver.LowerBand());
+            state.counters["ku"] = static_cast<double>(solver.UpperBand());
         }
         state.counters["cpu_s"] = CpuSeconds() - cpu;
         state.counters["wall_s"] = WallSeconds() - wall;
