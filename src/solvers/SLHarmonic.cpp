@@ -603,7 +603,7 @@ void THarmonicSolver::SolveSystem() {
         termPlace[t] = terms[t].Shift * lineCount + pc[terms[t].Line];
         termValue[t] = static_cast<double>(terms[t].Value) / static_cast<double>(g);
     }
-    Extended previous = std::numeric_limits<Extended>::infinity();
+    sl::TRefinement refinement;
     for (int step = 1; step <= maxSteps; ++step) {
         if (step == 1)
             ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
@@ -636,25 +636,11 @@ void THarmonicSolver::SolveSystem() {
         loadRhs();
         solveAll();
         unloadSolution(d);
-        Extended dmax = 0, xmax = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            dmax = std::max(dmax, std::fabs(static_cast<Extended>(d[i])));
-            xmax = std::max(xmax, std::fabs(x[i]));
-        }
-        if (!std::isfinite(dmax)) sl::Singular();
-        const bool useful = dmax <= previous;
-        if (useful) {
-            for (std::size_t i = 0; i < n; ++i) x[i] += d[i];
-            refinementSteps_ = step;
-            lastCorrection_ = xmax > 0 ? static_cast<double>(dmax / xmax) : static_cast<double>(dmax);
-        }
+        const bool more = refinement.Take(step, x, d);
+        refinementSteps_ = refinement.Steps();
+        lastCorrection_ = refinement.LastCorrection();
         progress_.StepProgress();
-        const Extended eps = std::numeric_limits<Extended>::epsilon();
-        if (!useful || dmax == 0 || dmax > previous / 2 || dmax <= xmax * eps ||
-            (std::isfinite(previous) && dmax * (dmax / previous) <= xmax * eps))
-            break;
-        previous = dmax;
-        if (step == maxSteps) break;
+        if (!more || step == maxSteps) break;
         // r += A·d, d = the transform's output / G, cell by cell.
         ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
             for (std::size_t q = part * g / threads; q < (part + 1) * g / threads; ++q) {
