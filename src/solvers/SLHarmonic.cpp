@@ -325,44 +325,70 @@ void THarmonicSolver::SolveSystem() {
             ++at;
         };
         std::vector<TTerm> image;
+        // The free term of row (l, q) and its coefficients compared; false
+        // when the row is not the exact image of its cell-0 row.
+        auto checkRow = [&](std::size_t l, std::size_t q) {
+            const std::size_t u = rowOf(l, q);
+            at = written.data() + writtenStart[l];
+            atEnd = written.data() + writtenStart[l + 1];
+            dq = q - firstCell[l];
+            same = true;
+            outside = false;
+            b[u] = lay.FreeTerm(u, compare);
+            checkOutside(outside, u);
+            if (same && at == atEnd) return true;
+            // Written otherwise than the cell-0 row (in another order near
+            // the seam, say): the row itself decides.
+            PullRow(u, items, f);
+            ++pulled_;
+            image.clear();
+            for (const TListItem& it : items)
+                if (it.Value != 0) image.push_back(toTerm(it, q));
+            std::sort(image.begin(), image.end());
+            const auto first = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]),
+                       last = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l + 1]);
+            if (std::equal(image.begin(), image.end(), first, last)) return true;
+            // Coordinates summed step by step round the circumference make an
+            // interpolation weight differ in its last bits: such a row is kept
+            // as it is for the residuals, and the refinement removes the
+            // difference. Any larger one is a different equation.
+            if (Deviation(image, first, last) > kNearlyRepeating)
+                throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
+                                                   rowName(rowOf(l, firstCell[l]))));
+            exceptionRow_.push_back(u);
+            exceptionSlot.push_back(l * g + q);
+            for (const TListItem& it : items) exceptionItems_.push_back(it);
+            exceptionStart_.push_back(exceptionItems_.size());
+            return false;
+        };
         const std::size_t every = std::max<std::size_t>(lineCount / 100, 1);
+        std::vector<char> sampled(g, 0);
         for (std::size_t l = 0; l < lineCount; ++l) {
-            for (std::size_t q = firstCell[l] + 1; q < g; ++q) {
-                const std::size_t u = rowOf(l, q);
-                if (u == kNoRow) continue;
-                at = written.data() + writtenStart[l];
-                atEnd = written.data() + writtenStart[l + 1];
-                dq = q - firstCell[l];
-                same = true;
-                outside = false;
-                b[u] = lay.FreeTerm(u, compare);
-                checkOutside(outside, u);
-                if (!same || at != atEnd) {
-                    // Written otherwise than the cell-0 row (in another order
-                    // near the seam, say): the row itself decides.
-                    PullRow(u, items, f);
-                    ++pulled_;
-                    image.clear();
-                    for (const TListItem& it : items)
-                        if (it.Value != 0) image.push_back(toTerm(it, q));
-                    std::sort(image.begin(), image.end());
-                    const auto first = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]),
-                               last = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l + 1]);
-                    if (!std::equal(image.begin(), image.end(), first, last)) {
-                        // Coordinates summed step by step round the circumference
-                        // make an interpolation weight differ in its last bits:
-                        // such a row is kept as it is for the residuals, and the
-                        // refinement removes the difference. Any larger one is a
-                        // different equation.
-                        if (Deviation(image, first, last) > kNearlyRepeating)
-                            throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
-                                                               rowName(rowOf(l, firstCell[l]))));
-                        exceptionRow_.push_back(u);
-                        exceptionSlot.push_back(l * g + q);
-                        for (const TListItem& it : items) exceptionItems_.push_back(it);
-                        exceptionStart_.push_back(exceptionItems_.size());
+            if (!lay.FreeTermAlone) {
+                for (std::size_t q = firstCell[l] + 1; q < g; ++q)
+                    if (rowOf(l, q) != kNoRow) checkRow(l, q);
+            } else {
+                // Rows of a sample of cells (the next, the opposite, the
+                // last) compared; a line where one of them is not the exact
+                // image of its cell-0 row is compared whole, the others give
+                // their free terms alone.
+                const std::size_t q0 = firstCell[l], sample[] = {q0 + 1, q0 + (g - q0) / 2, g - 1};
+                bool exact = true;
+                for (std::size_t q : sample)
+                    if (q > q0 && q < g && !sampled[q] && rowOf(l, q) != kNoRow) {
+                        sampled[q] = 1;
+                        exact = checkRow(l, q) && exact;
                     }
+                for (std::size_t q = q0 + 1; q < g; ++q) {
+                    const std::size_t u = rowOf(l, q);
+                    if (u == kNoRow || sampled[q]) continue;
+                    if (exact)
+                        b[u] = lay.FreeTermAlone(u);
+                    else
+                        checkRow(l, q);
                 }
+                for (std::size_t q : sample)
+                    if (q < g) sampled[q] = 0;
             }
             if (l % every == 0) progress_.StepProgress(l * g);
         }
