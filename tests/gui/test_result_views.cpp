@@ -12,6 +12,7 @@
 #include "views/MeshForm.h"
 #include "views/PlotForm.h"
 #include "views/QtCanvas.h"
+#include "views/ReadableNumbers.h"
 #include "views/ReportWriter.h"
 #include "views/ResultField.h"
 
@@ -33,7 +34,8 @@ void AddApproximation(zem::TProblem& problem, int times) {
     problem.Approximations().push_back({"Приближение " + std::to_string(times), std::move(copy)});
 }
 
-double Cell(const TTableForm* t, int col, int row) { return static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(col, row)))); }
+// A cell of the table as the element wrote it (the grid may show it rounded).
+double Cell(const TTableForm* t, int col, int row) { return static_cast<double>(zem::StrToReal(t->Table().Text(col, row))); }
 
 void ExpectNear(double value, double expected) { EXPECT_NEAR(value, expected, 1e-9 * std::fabs(expected) + 1e-300); }
 
@@ -78,7 +80,7 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(copied.size(), rows);
     EXPECT_EQ(copied[0], QStringLiteral("x, м\tw, м")) << "the columns carry their units";
-    EXPECT_EQ(copied[1], t->Grid->Cell(0, 1) + QLatin1Char('\t') + t->Grid->Cell(1, 1));
+    EXPECT_EQ(copied[1], Q(t->Table().Text(0, 1) + '\t' + t->Table().Text(1, 1))) << "the copy keeps every digit";
     // CSV from the bottom up, in full precision: the values read back exactly
     // to the field's. "&Сохранить" proposes the document's name.
     TDialogScript script;
@@ -109,7 +111,18 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     });
     t->FormatItemClick();
     EXPECT_EQ(f.Main->Store().ReadInteger("Digits", "Width", 0), 5);
-    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01"));
+    // Readable numbers by default; the program's format one click away, and
+    // remembered for the next tables.
+    ASSERT_TRUE(t->ReadableItem->isChecked());
+    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("10.0")) << "the tank's top";
+    const TReadableFormat readable = ReadableFormat(LargestOf(w).Value, SmallestOf(w).Value, 4);
+    for (int r = 1; r < rows; ++r) EXPECT_EQ(Std(t->Grid->Cell(1, r)), readable.Text(w.Blocks[0].V[static_cast<std::size_t>(rows - 1 - r)])) << r;
+    t->ReadableItem->trigger();
+    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01")) << "the stored format";
+    EXPECT_EQ(t->Grid->Cell(1, 2), Q(t->Table().Text(1, 2)));
+    EXPECT_FALSE(f.Main->Store().ReadBool("Digits", "Readable", true));
+    t->ReadableItem->trigger();
+    EXPECT_TRUE(f.Main->Store().ReadBool("Digits", "Readable", false));
     EXPECT_EQ(zem::HintNumberFormat()(10), "1.0000E+01");
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row}));
     // The initial data: the hydrostatic pressure, largest at the bottom.
@@ -181,9 +194,9 @@ TEST(ResultPlot, CurvesFollowTheTableAndOverlayTheApproximations) {
     EXPECT_LT(midGap(2, 3), midGap(1, 2)) << "denser meshes differ less";
     p->ApproxBox->setChecked(false);
     EXPECT_EQ(p->Curves().size(), 1u);
-    p->SecondBox->setCurrentIndex(5);  // M1 on the right axis
+    p->SetExtraFields({4});  // M1, on an axis of its own
     ASSERT_EQ(p->Curves().size(), 2u);
-    EXPECT_TRUE(p->Curves()[1].Right);
+    EXPECT_EQ(p->Curves()[1].Axis, 1);
     EXPECT_EQ(p->Curves()[1].Curve.X.size(), w.X.size());
     ExpectPicturesSaved(p, QSize(640, 400));
     // A new calculation refills the open plot; a problem that goes empties it.

@@ -39,6 +39,7 @@ TEST(Words, RingTableShowsTheAngleBesideTheArcLength) {
     TElemForm* e = f.SolvedEditor();
     e->TableItemClick(true, 0);
     TTableForm* t = f.Views->TableForm;
+    t->ReadableItemClick(false);  // every digit of the arc length
     const int rows = t->Grid->RowCount();
     ASSERT_GT(rows, 3);
     EXPECT_EQ(t->Grid->Cell(0, 0), QStringLiteral("s, м"));
