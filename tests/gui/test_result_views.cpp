@@ -87,9 +87,8 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     f.Main->ShowChild(f.Window);
     script.SaveNames = {f.Path(QStringLiteral("w.csv")), f.Path(QStringLiteral("w.txt"))};
     t->CsvItem->trigger();
-    QFile csv(f.Path(QStringLiteral("w.csv")));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(FileBytes(f.Path(QStringLiteral("w.csv")))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), rows);
     EXPECT_EQ(lines[0], QStringLiteral("\"x, м\",\"w, м\"")) << "a header with commas is quoted";
     const TResultField w = ResultField(f.Root(), 0);
@@ -329,10 +328,22 @@ TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
     TElemForm* e = f.SolvedEditor();
     e->TableItemClick(true, 2);  // w
     TTableForm* t = f.Views->TableForm;
+    t->ReadableItemClick(false);  // every digit of the arc length
     ASSERT_EQ(t->Grid->RowCount(), 10) << "nodes 0 ... 8 and the header";
-    // Column 1 holds the angle beside the arc length, the values follow.
+    EXPECT_EQ(t->Grid->Cell(0, 0), QStringLiteral("s, м"));
+    EXPECT_EQ(t->Grid->Cell(1, 0), QStringLiteral("θ, °"));
+    // Column 1 holds the angle, arc length / R in degrees, beside the arc
+    // length; the values follow.
+    const double r = 10;  // the default radius
+    for (int row : {1, 9}) {
+        const double s = static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(0, row))));
+        EXPECT_NEAR(static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(1, row)))), s / r * 180 / M_PI, 1e-3) << row;
+    }
     EXPECT_EQ(t->Grid->Cell(2, 1), t->Grid->Cell(2, 9)) << "node 8 is node 0 again";
     EXPECT_NE(t->Grid->Cell(2, 1), t->Grid->Cell(2, 3));
+    EXPECT_EQ(t->Grid->Cell(2, 1), QString::fromStdString(t->Table().Text(1, 1)));
+    EXPECT_EQ(t->Grid->CurrentCell().Col, 2) << "\"&MinMax\" lands on a value cell";
+    EXPECT_EQ(t->Table().ColCount(), 2) << "the export and the copy read the element's table";
     e->GraphItemClick(true, 2);
     const QImage image = f.Views->GraphForm->Render(QSize(120, 405));
     int colours = 0;
@@ -400,11 +411,8 @@ TEST(ResultReport, PdfHasTheTextPagesAndOnePagePerPicture) {
     const QString file = dir.filePath(QStringLiteral("tank.pdf"));
     const int pages = WriteReport(file, input);
     EXPECT_GE(pages, 3);
-    QFile pdf(file);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
+    const QByteArray bytes = FileBytes(file);
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_EQ(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)"))), pages);
     EXPECT_THROW(WriteReport(dir.filePath(QStringLiteral("no/such/dir/r.pdf")), input), zem::ZemError);
 }
-
