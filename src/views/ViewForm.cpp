@@ -16,6 +16,7 @@
 #include "views/ElementForm.h"
 #include "views/GrOptionForm.h"
 #include "views/GraphForm.h"
+#include "views/DeformedForm.h"
 #include "views/PlotForm.h"
 #include "views/ReportWriter.h"
 #include "views/MemoForm.h"
@@ -388,7 +389,8 @@ namespace {
 int KindOf(const QString& ident) {
     static const QStringList kinds{QStringLiteral("TableForm"), QStringLiteral("GraphForm"),
                                    QStringLiteral("PlotForm"),  QStringLiteral("MeshForm"),
-                                   QStringLiteral("SLAEForm"),  QStringLiteral("GrSLAEForm")};
+                                   QStringLiteral("SLAEForm"),  QStringLiteral("GrSLAEForm"),
+                                   QStringLiteral("DeformedForm")};
     return std::max<int>(0, static_cast<int>(kinds.indexOf(ident)));
 }
 
@@ -486,11 +488,13 @@ TViews::TViews(TMainForm& main) : QObject(&main), Main(main) {
     TableForm = new TTableForm(*this);
     GraphForm = new TGraphForm(*this);
     PlotForm = new TPlotForm(*this);
+    DeformedForm = new TDeformedForm(*this);
     MeshForm = new TMeshForm(*this);
     SLAEForm = new TSLAEForm(*this);
     GrSLAEForm = new TGrSLAEForm(*this);
     MemoForm = new TMemoForm(&main);
-    for (TViewForm* view : std::initializer_list<TViewForm*>{TableForm, GraphForm, PlotForm, MeshForm, SLAEForm, GrSLAEForm})
+    for (TViewForm* view : std::initializer_list<TViewForm*>{TableForm, GraphForm, PlotForm, MeshForm, SLAEForm, GrSLAEForm,
+                                                                    DeformedForm})
         main.RegisterPlacement(QStringLiteral("COMMON"), view->PlacementIdent, view, true);
     main.Hooks.GraphOptions = [this] {
         if (GrOptionForm->Execute()) {
@@ -586,7 +590,7 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
             }
             return;
         }
-        const bool results = form == PlotForm || selector / 100 != 0;
+        const bool results = form == PlotForm || form == DeformedForm || selector / 100 != 0;
         if (results && !solved) {
             stale = {shown, selector};
             form->Clear();
@@ -612,6 +616,12 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
                 else
                     PlotForm->ShowPlot(ref, std::max(field, 0));
             });
+    refresh(DeformedForm, DeformedForm->Ref(), 0, staleDeformed_, [&](const TElementRef& ref, int) {
+        if (DeformedForm->Ref().Refers())
+            DeformedForm->Refill();
+        else
+            DeformedForm->ShowDeformed(ref);
+    });
     // 3. The mesh view.
     if (MeshForm->isVisible() && MeshForm->Ref().IsOf(&problem)) MeshForm->Refresh();
 }
@@ -621,8 +631,9 @@ void TViews::ForgetProblem(const zem::TProblem* problem) {
     if (TableForm->Ref().IsOf(problem)) TableForm->Clear();
     if (GraphForm->Ref().IsOf(problem)) GraphForm->Clear();
     if (PlotForm->Ref().IsOf(problem)) PlotForm->Clear();
+    if (DeformedForm->Ref().IsOf(problem)) DeformedForm->Clear();
     if (MeshForm->Ref().IsOf(problem)) MeshForm->Clear();
-    for (TStaleView* stale : {&staleTable_, &staleGraph_, &stalePlot_})
+    for (TStaleView* stale : {&staleTable_, &staleGraph_, &stalePlot_, &staleDeformed_})
         if (stale->Ref.IsOf(problem)) *stale = {};
 }
 
@@ -671,6 +682,13 @@ TViews& InstallViews(TMainForm& main) {
         TElementRef ref = views->RefTo(form.Problem->Root());
         ref.ShowSelected(true);
         views->PlotForm->ShowPlot(ref, 0);
+    };
+    hooks.Deformed = [views](TProblemForm& form) {
+        form.ApplyObjectText();
+        if (!form.Problem || !form.Problem->Calculated()) throw zem::ZemError("Задача не рассчитана");
+        TElementRef ref = views->RefTo(form.Problem->Root());
+        ref.ShowSelected(true);
+        views->DeformedForm->ShowDeformed(ref);
     };
     hooks.Report = [views](TProblemForm& form) { ReportItemClick(form, *views); };
     // Chained after whatever refresh is installed already (the approximations).

@@ -43,6 +43,7 @@ class TGrOptionForm;
 class TTableForm;
 class TGraphForm;
 class TPlotForm;
+class TDeformedForm;
 class TMeshForm;
 class TSLAEForm;
 class TGrSLAEForm;
@@ -279,6 +280,7 @@ public:
     TTableForm* TableForm = nullptr;
     TGraphForm* GraphForm = nullptr;
     TPlotForm* PlotForm = nullptr;
+    TDeformedForm* DeformedForm = nullptr;
     TMeshForm* MeshForm = nullptr;
     TSLAEForm* SLAEForm = nullptr;
     TGrSLAEForm* GrSLAEForm = nullptr;
@@ -319,7 +321,7 @@ private:
         TElementRef Ref;
         int Selector = 0;
     };
-    TStaleView staleTable_, staleGraph_, stalePlot_;
+    TStaleView staleTable_, staleGraph_, stalePlot_, staleDeformed_;
 };
 
 // Creates the views of the main window (once), links them to the program's
