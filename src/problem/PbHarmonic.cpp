@@ -118,7 +118,7 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
     for (std::size_t r = 0; r < n; ++r) {
         std::size_t cell = 0;
         key.clear();
-        if (const TSLAEEquat* term = eq.FirstTerm(static_cast<int>(r))) {
+        if (const TTermPlace term = eq.FirstTerm(static_cast<int>(r))) {
             auto part = std::find_if(parts.begin(), parts.end(), [&](const TPart& x) { return x.Domain == term->Domain; });
             if (part == parts.end()) {
                 lay.Refusal = "уравнение «" + eq.Name(static_cast<int>(r)) + "» не относится к замкнутой области";
