@@ -102,8 +102,14 @@ public:
                    std::equal(Words.begin(), Words.begin() + Count, o.Words.begin());
         }
         std::uint64_t Hash() const {
-            std::uint64_t h = 1469598103934665603ull ^ Kind;
-            for (std::uint32_t k = 0; k < Count; ++k) h = (h ^ Words[k]) * 1099511628211ull + (h >> 29);
+            // Each word mixed through the splitmix64 finaliser before it joins.
+            auto mix = [](std::uint64_t x) {
+                x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ull;
+                x = (x ^ (x >> 27)) * 0x94d049bb133111ebull;
+                return x ^ (x >> 31);
+            };
+            std::uint64_t h = mix(Kind);
+            for (std::uint32_t k = 0; k < Count; ++k) h = mix(h ^ mix(Words[k] + k));
             return h;
         }
     };
@@ -142,8 +148,10 @@ public:
                 key.Words[n++] = static_cast<std::uint32_t>(std::clamp(i, -r - 1, r + 1)) |
                                  std::uint64_t{static_cast<std::uint32_t>(std::clamp(steps - i, -r - 1, r + 1))} << 32;
             }
+            const std::vector<double>& steps = d.Steps(e);
+            const int count = static_cast<int>(steps.size());
             for (int k = i - r; k < i + r; ++k) {
-                const double h = d.Step(e, k);
+                const double h = k >= 0 && k < count ? steps[static_cast<std::size_t>(k)] : d.Step(e, k);
                 std::memcpy(&key.Words[n++], &h, sizeof h);
             }
         }
@@ -152,11 +160,19 @@ public:
 
     // The template for Key whose columns all stay inside the domain when
     // moved to Node, and the shift of its columns; null when there is none.
-    const TTemplate* Find(const TKey& key, const TDomain& d, const TNodeIdx& node, std::size_t& shift) const {
-        const auto at = byKey_.find(key.Hash());
-        if (at == byKey_.end()) return nullptr;
-        const TTemplate& t = templates_[at->second];
-        if (!(t.Key == key)) return nullptr;
+    const TTemplate* Find(const TKey& key, const TDomain& d, const TNodeIdx& node, std::size_t& shift) {
+        // Rows of one kind come in runs of one pattern: the kind's last
+        // template is tried first.
+        if (key.Kind >= last_.size()) last_.resize(key.Kind + 1, kNone);
+        std::uint32_t index = last_[key.Kind];
+        if (index == kNone || !(templates_[index].Key == key)) {
+            const auto at = byKey_.find(key.Hash());
+            if (at == byKey_.end()) return nullptr;
+            index = at->second;
+            if (!(templates_[index].Key == key)) return nullptr;
+            last_[key.Kind] = index;
+        }
+        const TTemplate& t = templates_[index];
         std::size_t delta = 0, stride = static_cast<std::size_t>(d.ComponentCount());
         for (int e = d.DimCount; e-- > 0;) {
             const auto k = static_cast<std::size_t>(e);
@@ -213,6 +229,7 @@ public:
         t.First = Items.size();
         t.Count = row.size();
         for (const TListItem& it : row) Items.push_back(TListItem{it.Col - base, it.Value});
+        if (key.Kind < last_.size()) last_[key.Kind] = kNone;  // the run's template may have been replaced
         templates_.push_back(t);
     }
 
@@ -222,7 +239,9 @@ public:
     std::size_t Copied = 0;
 
 private:
+    static constexpr std::uint32_t kNone = ~std::uint32_t{0};
     std::vector<TTemplate> templates_;
+    std::vector<std::uint32_t> last_;  // by kind
     std::unordered_map<std::uint64_t, std::uint32_t> byKey_;
 };
 
