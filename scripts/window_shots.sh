@@ -78,4 +78,62 @@ kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 INNER
 WORK="$work" ZEMCAD="$zemcad" OUT="$out" xvfb-run -a -s "-screen 0 1280x900x24" bash "$work/run.sh"
+
+# --- The thickness sweep of the example tank: its table, the bottom moment
+# against the wall thickness, M1 of every member near the bottom, and the
+# curves of one member with three fields. ---
+zemcalc=$(dirname "$zemcad")/zemcalc
+study="$work/study"
+mkdir -p "$study"
+# The example tank with three requests; zemcalc makes and runs the members.
+iconv -f CP1251 -t UTF-8 "$(dirname "$0")/../examples/tank.zem" | tr -d '\r' |
+  awk '/^#DESCRIPTION/ { print "#RESULT DATA"; print "M1(0)"; print "max |w|"; print "max SigEq" } { print }' |
+  sed 's/$/\r/' | iconv -f UTF-8 -t CP1251 > "$study/tank.zem"
+(cd "$study" && "$zemcalc" --sweep t=0.008:0.014:4 tank.zem > /dev/null)
+cat > "$study/run.sh" <<'INNER'
+set -euo pipefail
+cd "$WORK"
+export HOME="$WORK" XDG_CONFIG_HOME="$WORK/config" QT_QPA_PLATFORM=xcb
+openbox >/dev/null 2>&1 &
+sleep 1
+click() { xdotool mousemove "$1" "$2" click 1; sleep 0.8; }
+shot() { sleep "$2"; import -window root "$WORK/$1.png"; convert "$WORK/$1.png" -crop 902x664+190+130 +repage "$OUT/$1.png"; }
+"$ZEMCAD" tank-sweep.zes &
+pid=$!
+sleep 6
+# The series window maximized in the main window (900 x 660 in the middle
+# of the screen), its "Результаты" page, then the pages of the result.
+click 715 181
+click 302 182
+click 293 324
+shot series-table 0.5
+# The bottom moment against t, with the largest equivalent stress ("Ещё
+# запросы", its third item) on an axis of its own.
+click 368 324
+click 1035 347; xdotool key Down Down Down Return
+shot series-curve 1
+# M1 along the axis for every thickness ("Вдоль оси", its fifth field), the
+# bottom metre typed into the horizontal range.
+click 449 324
+click 640 347; xdotool key Down Down Down Down Return; sleep 1
+click 462 772; xdotool key ctrl+a; xdotool type "1"; xdotool key Return
+shot series-edge-zone 1
+# A member in its window (already calculated): "&Расчет", "&Кривые"; M1
+# (the fifth field) with w and Q1 added ("Ещё поля"), no approximations, the
+# bottom metre.
+click 450 181; xdotool key F3; sleep 2.5
+xdotool type --delay 30 "tank_t0.008.zem"; xdotool key Return; sleep 3.5
+click 350 158; click 360 271; sleep 2
+click 605 245; xdotool key Down Down Down Down Return; sleep 1
+click 694 245; xdotool key Down Return; sleep 1
+click 694 245; xdotool key Down Down Down Down Return; sleep 1
+click 991 245
+click 826 639; xdotool key ctrl+a; xdotool type "1"; xdotool key Return
+sleep 1; import -window root "$WORK/plot-fields.png"
+convert "$WORK/plot-fields.png" -crop 722x464+558+214 +repage "$OUT/plot-fields.png"
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+INNER
+WORK="$study" ZEMCAD="$zemcad" OUT="$out" xvfb-run -a -s "-screen 0 1280x900x24" bash "$study/run.sh"
+# --- End of the sweep. ---
 ls -l "$out"

@@ -26,6 +26,9 @@ for bad in "" "--bogus x.zem" "--export pdf o x.zem" "--system" "--system o a.ze
   [ $? -eq 2 ] || fail "'$bad' must be a usage error"
   [ ! -s bad.out ] && grep -q '^usage:' bad.err || fail "'$bad': usage belongs on standard error"
 done
+# An empty directory word once ended the runner with an uncaught exception.
+"$zemcalc" -C '' s.zes >bad.out 2>bad.err
+[ $? -eq 2 ] && grep -q '^usage:' bad.err || fail "-C '' must be a usage error"
 
 # --- Calculation: reports on standard output, failures on standard error. --------
 tank tank.zem 40 astim

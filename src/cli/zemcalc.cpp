@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
         if (a == "-q") {
             progress.Verbose = false;
         } else if (a == "-C") {
-            if (i + 1 >= argc) return BadUsage("-C needs a directory");
+            if (i + 1 >= argc || !*argv[i + 1]) return BadUsage("-C needs a directory");
             startDir = std::filesystem::absolute(argv[++i]).lexically_normal().string();
         } else if (a == "-h" || a == "--help") {
             std::cout << kUsage;

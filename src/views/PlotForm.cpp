@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QSvgGenerator>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -78,7 +79,12 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     setWindowTitle(QStringLiteral("Кривые"));
     resize(640, 440);
     FieldBox = new QComboBox(this);
-    SecondBox = new QComboBox(this);
+    FieldsButton = new QToolButton(this);
+    FieldsButton->setText(QStringLiteral("Ещё поля"));
+    FieldsButton->setToolTip(QStringLiteral("Добавить на график другие поля: у каждого свой цвет, "
+                                            "у каждой единицы своя ось"));
+    FieldsButton->setPopupMode(QToolButton::InstantPopup);
+    FieldsButton->setMenu(new QMenu(FieldsButton));
     DirectionBox = new QComboBox(this);
     DirectionBox->addItems({QStringLiteral("Вдоль образующей"), QStringLiteral("По окружности")});
     NodeSpin = new QSpinBox(this);
@@ -91,7 +97,7 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     MarkersBox->setToolTip(QStringLiteral("Отметить узлы сетки"));
     auto* top = new QHBoxLayout;
     top->addWidget(FieldBox);
-    top->addWidget(SecondBox);
+    top->addWidget(FieldsButton);
     top->addWidget(DirectionBox);
     top->addWidget(new QLabel(QStringLiteral("Узел"), this));
     top->addWidget(NodeSpin);
@@ -104,17 +110,12 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
     Chart->legend()->setAlignment(Qt::AlignBottom);
     axisX_ = new QValueAxis(Chart);
     axisLeft_ = new QValueAxis(Chart);
-    axisRight_ = new QValueAxis(Chart);
-    axisTop_ = new QValueAxis(Chart);
-    axisTop_->setVisible(false);
-    for (QValueAxis* a : {axisX_, axisLeft_, axisRight_, axisTop_}) {
+    for (QValueAxis* a : {axisX_, axisLeft_}) {
         a->setGridLineVisible(true);
         a->setLabelFormat(QStringLiteral("%.4g"));
     }
     Chart->addAxis(axisX_, Qt::AlignBottom);
     Chart->addAxis(axisLeft_, Qt::AlignLeft);
-    Chart->addAxis(axisRight_, Qt::AlignRight);
-    Chart->addAxis(axisTop_, Qt::AlignTop);
     ChartView = new TPlotView(Chart, this);
     Readout = new QLabel(this);
     Zoom = new TPlotZoom(ChartView, this);
@@ -129,7 +130,7 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
                 const zem::Extended a = c.X[k], b = c.X[k + 1];
                 if (v.x() < a || v.x() > b || !(b > a)) continue;
                 const zem::Extended value = c.V[k] + (c.V[k + 1] - c.V[k]) * (v.x() - a) / (b - a);
-                text += QStringLiteral(";  %1 = %2").arg(curves_.front().Name, Num(value));
+                text += QStringLiteral(";  %1 = %2").arg(curves_.front().Field, Num(value));
                 break;
             }
         }
@@ -153,7 +154,6 @@ TPlotForm::TPlotForm(TViews& views) : TViewForm(&views.Main, QStringLiteral("Plo
         if (!filling_) RunGuarded(this, [this] { Refill(); });
     };
     connect(FieldBox, &QComboBox::currentIndexChanged, this, refill);
-    connect(SecondBox, &QComboBox::currentIndexChanged, this, refill);
     connect(DirectionBox, &QComboBox::currentIndexChanged, this, refill);
     connect(NodeSpin, &QSpinBox::valueChanged, this, refill);
     connect(ApproxBox, &QCheckBox::toggled, this, refill);
@@ -174,9 +174,31 @@ void TPlotForm::FillBoxes(zem::TElement& element) {
     if (current == names) return;
     FieldBox->clear();
     FieldBox->addItems(names);
-    SecondBox->clear();
-    SecondBox->addItem(QStringLiteral("—"));
-    SecondBox->addItems(names);
+    QMenu* menu = FieldsButton->menu();
+    menu->clear();
+    for (int i = 0; i < names.size(); ++i) {
+        QAction* item = menu->addAction(names[i]);
+        item->setCheckable(true);
+        item->setData(i);
+        connect(item, &QAction::toggled, this, [this] {
+            if (!filling_) RunGuarded(this, [this] { Refill(); });
+        });
+    }
+}
+
+std::vector<int> TPlotForm::ExtraFields() const {
+    std::vector<int> fields;
+    for (QAction* item : FieldsButton->menu()->actions())
+        if (item->isChecked() && item->isVisible()) fields.push_back(item->data().toInt());
+    return fields;
+}
+
+void TPlotForm::SetExtraFields(const std::vector<int>& fields) {
+    filling_ = true;
+    for (QAction* item : FieldsButton->menu()->actions())
+        item->setChecked(std::find(fields.begin(), fields.end(), item->data().toInt()) != fields.end());
+    filling_ = false;
+    RunGuarded(this, [this] { Refill(); });
 }
 
 void TPlotForm::ShowPlot(const TElementRef& element, int field) {
@@ -193,13 +215,15 @@ void TPlotForm::ShowPlot(const TElementRef& element, int field) {
     raise();
 }
 
-void TPlotForm::AddCurves(zem::TElement& element, int field, bool right, const QString& suffix, zem::Extended across) {
+void TPlotForm::AddCurves(zem::TElement& element, int field, int axis, zem::Extended across) {
     const bool along = DirectionBox->currentIndex() == 0;
     auto curveOf = [&](const TResultField& f) {
         return along ? AlongAxis(f, NearestCol(f, across)) : AroundAt(f, NearestRow(f, across));
     };
     const TResultField main = ResultField(element, field);
-    curves_.push_back({Q(main.Name) + suffix, right, curveOf(main)});
+    const QString name = Q(main.Name), unit = Q(ResultUnit(element, main.Name));
+    const QString title = Q(FieldTitle(element, main.Name));
+    curves_.push_back({title, name, unit, axis, curveOf(main)});
     if (!ApproxBox->isChecked()) return;
     zem::TProblem* problem = ref_.Problem();
     if (!problem) return;
@@ -209,7 +233,7 @@ void TPlotForm::AddCurves(zem::TElement& element, int field, bool right, const Q
         auto* e = dynamic_cast<zem::TElement*>(TElementRef::Resolve(a.Problem->Root(), path));
         if (!e) continue;
         const TResultField f = ResultField(*e, field);
-        curves_.push_back({Q(f.Name) + QStringLiteral(": ") + Q(a.Text) + suffix, right, curveOf(f)});
+        curves_.push_back({title + QStringLiteral(": ") + Q(a.Text), name, unit, axis, curveOf(f)});
     }
 }
 
@@ -248,58 +272,89 @@ void TPlotForm::Refill() {
         NodeLabel->clear();
     }
 
+    // The main field and the further ones, each unit on a value axis of its own.
+    for (QAction* item : FieldsButton->menu()->actions()) item->setVisible(item->data().toInt() != field);
+    std::vector<int> fields{field};
+    for (int f : ExtraFields())
+        if (f >= 0 && f < static_cast<int>(element->GraphResults.size())) fields.push_back(f);
     curves_.clear();
-    AddCurves(*element, field, false, {}, across);
-    const int second = SecondBox->currentIndex() - 1;
-    if (second >= 0) AddCurves(*element, second, true, QStringLiteral(" (справа)"), across);
+    std::vector<QString> units;
+    std::vector<QStringList> names;  // the fields of each axis
+    for (int f : fields) {
+        const std::string& name = element->GraphResults.at(static_cast<std::size_t>(f));
+        const QString unit = Q(ResultUnit(*element, name));
+        const auto at = std::find(units.begin(), units.end(), unit);
+        const int axis = static_cast<int>(at - units.begin());
+        if (at == units.end()) units.push_back(unit), names.emplace_back();
+        names[static_cast<std::size_t>(axis)] << Q(name);
+        AddCurves(*element, f, axis, across);
+    }
 
-    // The chart. Upwards, the coordinate goes on the left axis, the field on
-    // the bottom one and a second field on the top one.
+    // The chart. Upwards, the coordinate goes on the left axis, the fields on
+    // the bottom one and further units on the top.
     const bool up = along && UpBox->isChecked();
     QValueAxis* coordAxis = up ? axisLeft_ : axisX_;
-    QValueAxis* valueAxis = up ? axisX_ : axisLeft_;
-    QValueAxis* secondAxis = up ? axisTop_ : axisRight_;
     Chart->removeAllSeries();
+    for (std::size_t k = 1; k < valueAxes_.size(); ++k) {
+        Chart->removeAxis(valueAxes_[k]);
+        delete valueAxes_[k];
+    }
+    valueAxes_ = {up ? axisX_ : axisLeft_};
+    for (std::size_t k = 1; k < units.size(); ++k) {
+        auto* axis = new QValueAxis(Chart);
+        axis->setLabelFormat(QStringLiteral("%.4g"));
+        axis->setGridLineVisible(false);
+        Chart->addAxis(axis, up ? Qt::AlignTop : Qt::AlignRight);
+        valueAxes_.push_back(axis);
+    }
     double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin;
-    double lmin = xmin, lmax = -xmin, rmin = xmin, rmax = -xmin;
+    std::vector<double> lo(units.size(), xmin), hi(units.size(), -xmin);
+    // With several fields each has its colour, its approximations dashed in
+    // lighter shades of it.
+    static const QColor palette[] = {QColor(0x1f, 0x77, 0xb4), QColor(0xd6, 0x27, 0x28), QColor(0x2c, 0xa0, 0x2c),
+                                     QColor(0x94, 0x67, 0xbd), QColor(0xff, 0x7f, 0x0e), QColor(0x8c, 0x56, 0x4b),
+                                     QColor(0xe3, 0x77, 0xc2), QColor(0x17, 0xbe, 0xcf)};
+    const bool coloured = fields.size() > 1;
+    int group = -1, level = 0;
+    QString lastField;
     for (const TPlotCurve& c : curves_) {
         auto* series = new QLineSeries(Chart);
         series->setName(c.Name);
         series->setPointsVisible(MarkersBox->isChecked());
         QList<QPointF> points;
+        const auto ax = static_cast<std::size_t>(c.Axis);
         for (std::size_t k = 0; k < c.Curve.X.size(); ++k) {
             const double x = static_cast<double>(c.Curve.X[k]), v = static_cast<double>(c.Curve.V[k]);
             points.append(up ? QPointF(v, x) : QPointF(x, v));
             xmin = std::min(xmin, x), xmax = std::max(xmax, x);
-            (c.Right ? rmin : lmin) = std::min(c.Right ? rmin : lmin, v);
-            (c.Right ? rmax : lmax) = std::max(c.Right ? rmax : lmax, v);
+            lo[ax] = std::min(lo[ax], v), hi[ax] = std::max(hi[ax], v);
         }
         series->replace(points);
         Chart->addSeries(series);
-        series->attachAxis(up ? valueAxis : coordAxis);
-        series->attachAxis(c.Right ? secondAxis : (up ? coordAxis : valueAxis));
+        series->attachAxis(coordAxis);
+        series->attachAxis(valueAxes_[ax]);
+        if (!coloured) continue;
+        if (c.Field != lastField) ++group, level = 0;  // a field's curves come together, its own first
+        lastField = c.Field;
+        QPen pen(palette[static_cast<std::size_t>(group) % std::size(palette)].lighter(100 + 30 * level));
+        pen.setWidthF(level == 0 ? 2 : 1.5);
+        if (level > 0) pen.setStyle(Qt::DashLine);
+        series->setPen(pen);
+        ++level;
     }
-    auto range = [](QValueAxis* axis, double lo, double hi) {
-        if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
-        if (lo == hi) lo -= std::max(1e-12, std::fabs(lo) * 0.1), hi += std::max(1e-12, std::fabs(hi) * 0.1);
-        const double pad = (hi - lo) * 0.05;
-        axis->setRange(lo - pad, hi + pad);
-        axis->applyNiceNumbers();
-    };
     if (!std::isfinite(xmin)) xmin = 0, xmax = 1;
     coordAxis->setRange(xmin, xmax > xmin ? xmax : xmin + 1);
-    range(valueAxis, lmin, lmax);
-    axisRight_->setVisible(second >= 0 && !up);
-    axisTop_->setVisible(second >= 0 && up);
-    if (second >= 0) range(secondAxis, rmin, rmax);
     coordAxis->setTitleText(along ? CoordTitle(angularX) : Q(AxisTitle("y", angularY)));
-    valueAxis->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(field)))));
-    if (second >= 0) secondAxis->setTitleText(Q(FieldTitle(*element, element->GraphResults.at(static_cast<std::size_t>(second)))));
+    for (std::size_t k = 0; k < units.size(); ++k) {
+        FitValueAxis(valueAxes_[k], lo[k], hi[k]);
+        valueAxes_[k]->setTitleText(AxisTitleOf(names[k], units[k]));
+    }
     LabelExtremes(up);
     Zoom->SetHome();
     Chart->legend()->setVisible(curves_.size() > 1);
-    setWindowTitle(TitleWithProblem(WithMeshText(
-        QStringLiteral("Кривые (%1)").arg(Q(element->GraphResults.at(static_cast<std::size_t>(field)))), ref_)));
+    QStringList shown;
+    for (int f : fields) shown << Q(element->GraphResults.at(static_cast<std::size_t>(f)));
+    setWindowTitle(TitleWithProblem(WithMeshText(QStringLiteral("Кривые (%1)").arg(shown.join(QStringLiteral(", "))), ref_)));
 }
 
 void TPlotForm::LabelExtremes(bool upwards) {

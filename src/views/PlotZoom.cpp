@@ -169,6 +169,9 @@ void TPlotZoom::ShowRanges() {
         to->setText(axis ? Num(axis->max()) : QString());
         MarkBad(from, false), MarkBad(to, false);
     }
+    // Point labels drawn outside the plot area (the extremes) would leave
+    // their old text behind: the whole picture is drawn anew.
+    if (viewport_) viewport_->update();
 }
 
 bool TPlotZoom::eventFilter(QObject* watched, QEvent* event) {
@@ -220,4 +223,16 @@ bool TPlotZoom::eventFilter(QObject* watched, QEvent* event) {
     }
     default: return false;
     }
+}
+
+QString AxisTitleOf(const QStringList& names, const QString& unit) {
+    return unit.isEmpty() ? names.join(QStringLiteral(", ")) : (names + QStringList{unit}).join(QStringLiteral(", "));
+}
+
+void FitValueAxis(QValueAxis* axis, double lo, double hi) {
+    if (!std::isfinite(lo) || !std::isfinite(hi)) lo = 0, hi = 1;
+    if (lo == hi) lo -= std::max(1e-12, std::fabs(lo) * 0.1), hi += std::max(1e-12, std::fabs(hi) * 0.1);
+    const double pad = (hi - lo) * 0.05;
+    axis->setRange(lo - pad, hi + pad);
+    axis->applyNiceNumbers();
 }

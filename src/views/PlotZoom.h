@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointF>
+#include <QStringList>
 #include <map>
 
 class QAbstractAxis;
@@ -73,3 +74,10 @@ private:
     bool dragging_ = false;
     std::map<QAbstractAxis*, std::pair<double, double>> home_;
 };
+
+// The title of a value axis that fields Names of one Unit share: "M1, M2, Н·м/м"
+// (the names alone without a unit).
+QString AxisTitleOf(const QStringList& names, const QString& unit);
+// Gives Axis the values Lo..Hi with a margin of a twentieth and nice numbers;
+// a constant gets a band around it, no values the range 0..1.
+void FitValueAxis(QValueAxis* axis, double lo, double hi);

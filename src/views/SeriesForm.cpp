@@ -10,12 +10,16 @@
 #include "platform/cp1251.h"
 #include "platform/errors.h"
 #include "platform/files.h"
+#include "platform/numtext.h"
 #include "problem/FileNames.h"
 #include "problem/PbData.h"
 #include "problem/PbSeries.h"
 #include "problem/Problems.h"
 #include "views/ProblemForm.h"
 #include "views/TurnForm.h"
+#include "views/PlotZoom.h"
+#include "views/ReadableNumbers.h"
+#include "views/ResultField.h"
 #include "views/ViewForm.h"
 #include "platform/progress.h"
 
@@ -48,7 +52,11 @@
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -215,11 +223,43 @@ TSeriesForm::TSeriesForm(TMainForm* main) : TFChildForm(main) {
     auto* chartView = new QChartView(new QChart(), chartPage);
     chartView->setRenderHint(QPainter::Antialiasing);
     ResultChart = chartView;
+    ChartMoreButton = new QToolButton(chartPage);
+    ChartMoreButton->setText(QStringLiteral("Ещё запросы"));
+    ChartMoreButton->setToolTip(QStringLiteral("Добавить на график другие запросы: у каждой единицы своя ось"));
+    ChartMoreButton->setPopupMode(QToolButton::InstantPopup);
+    ChartMoreButton->setMenu(new QMenu(ChartMoreButton));
     auto* chartLayout = new QVBoxLayout(chartPage);
     chartLayout->setContentsMargins(0, 0, 0, 0);
-    chartLayout->addWidget(ChartFieldBox);
+    auto* chartRow = new QHBoxLayout;
+    chartRow->addWidget(ChartFieldBox, 1);
+    chartRow->addWidget(ChartMoreButton);
+    chartLayout->addLayout(chartRow);
     chartLayout->addWidget(chartView, 1);
     ResultPages->addTab(chartPage, QStringLiteral("График"));
+    AlongPage = new QWidget(ResultPages);
+    AlongFieldBox = new QComboBox(AlongPage);
+    AlongFieldBox->setToolTip(QStringLiteral("Поле вдоль оси у каждой рассчитанной задачи серии"));
+    auto* alongChart = new QChart();
+    alongChart->legend()->setAlignment(Qt::AlignBottom);
+    for (Qt::Alignment side : {Qt::AlignBottom, Qt::AlignLeft}) {
+        auto* axis = new QValueAxis(alongChart);
+        axis->setLabelFormat(QStringLiteral("%.4g"));
+        alongChart->addAxis(axis, side);
+    }
+    auto* alongView = new QChartView(alongChart, AlongPage);
+    alongView->setRenderHint(QPainter::Antialiasing);
+    AlongChart = alongView;
+    AlongZoom = new TPlotZoom(alongView, AlongPage);
+    auto* alongLayout = new QVBoxLayout(AlongPage);
+    alongLayout->setContentsMargins(0, 0, 0, 0);
+    alongLayout->addWidget(AlongFieldBox);
+    alongLayout->addWidget(alongView, 1);
+    alongLayout->addWidget(AlongZoom->Bar);
+    ResultPages->addTab(AlongPage, QStringLiteral("Вдоль оси"));
+    connect(ResultPages, &QTabWidget::currentChanged, this, [this] {
+        if (ResultPages->currentWidget() == AlongPage) RunGuarded(Main, [this] { DrawAlong(); });
+    });
+    connect(AlongFieldBox, &QComboBox::currentIndexChanged, this, [this] { RunGuarded(Main, [this] { DrawAlong(); }); });
     ResDataLabel = ListTitle(QStringLiteral("Запросы результатов"), ResultTabSheet);
     ResultLabel = ListTitle(QStringLiteral("Результаты"), ResultTabSheet);
     Split(ResultTabSheet, Pane(ResultTabSheet, ResDataLabel, ResDataMemo), Pane(ResultTabSheet, ResultLabel, ResultPages),
@@ -709,6 +749,7 @@ void TSeriesForm::FinishRun() {
     ResultMemo->document()->setModified(true);
     PageControl->setCurrentWidget(ResultTabSheet);
     if (!requests_.empty()) ResultPages->setCurrentWidget(ResultGrid);
+    if (ResultPages->currentWidget() == AlongPage) RunGuarded(Main, [this] { DrawAlong(); });
     if (!FileName.isEmpty()) Main->SaveChild(this);
 }
 
@@ -776,50 +817,210 @@ void TSeriesForm::RefreshTable() {
         }
         const int keep = ChartFieldBox->findText(chosen);
         ChartFieldBox->setCurrentIndex(keep >= 0 ? keep : 0);
+        // The further columns: the same titles keep their checks.
+        QStringList checked;
+        for (QAction* item : ChartMoreButton->menu()->actions())
+            if (item->isChecked()) checked << item->text();
+        ChartMoreButton->menu()->clear();
+        for (int i = 0; i < ChartFieldBox->count(); ++i) {
+            QAction* item = ChartMoreButton->menu()->addAction(ChartFieldBox->itemText(i));
+            item->setCheckable(true);
+            item->setChecked(checked.contains(item->text()));
+            item->setData(ChartFieldBox->itemData(i));
+            connect(item, &QAction::toggled, this, [this] { DrawCurve(); });
+        }
+    }
+    // The answers in a readable format per column, every digit in the tip.
+    const std::size_t firstRequest = 3 + parameters_.size();
+    std::vector<TReadableFormat> formats;
+    for (std::size_t c = 0; !rows.empty() && c < rows.front().size(); ++c) {
+        zem::Extended lo = std::numeric_limits<zem::Extended>::infinity(), hi = -lo, x = 0;
+        for (std::size_t r = 1; r < rows.size(); ++r)
+            if (c < rows[r].size() && zem::TryParseScalar(rows[r][c], x)) lo = std::min(lo, x), hi = std::max(hi, x);
+        formats.push_back(lo <= hi ? ReadableFormat(lo, hi, 4) : TReadableFormat{});
     }
     for (std::size_t r = 1; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            ResultGrid->setItem(static_cast<int>(r - 1), static_cast<int>(c), new QTableWidgetItem(Q(rows[r][c])));
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(Q(rows[r][c]));
+            zem::Extended x = 0;
+            if (c >= firstRequest && c < formats.size() && zem::TryParseScalar(rows[r][c], x)) {
+                item->setText(Q(formats[c].Text(x)));
+                item->setToolTip(Q(rows[r][c]));
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            ResultGrid->setItem(static_cast<int>(r - 1), static_cast<int>(c), item);
+        }
     ResultGrid->resizeColumnsToContents();
     DrawCurve();
 }
 
+std::vector<int> TSeriesForm::ChartColumns() const {
+    std::vector<int> columns;
+    const int chosen = ChartFieldBox->currentData().toInt();
+    if (chosen > 0) columns.push_back(chosen);
+    for (QAction* item : ChartMoreButton->menu()->actions())
+        if (item->isChecked() && item->data().toInt() != chosen) columns.push_back(item->data().toInt());
+    return columns;
+}
+
+void TSeriesForm::SetMoreColumns(const QStringList& titles) {
+    for (QAction* item : ChartMoreButton->menu()->actions()) {
+        const QSignalBlocker block(item);
+        item->setChecked(titles.contains(item->text()));
+    }
+    DrawCurve();
+}
+
+namespace {
+
+// "max |w| [m]": the request and the unit as the windows show it.
+std::pair<QString, QString> RequestAndUnit(const QString& header) {
+    const qsizetype open = header.lastIndexOf(QStringLiteral(" ["));
+    if (open < 0 || !header.endsWith(QLatin1Char(']'))) return {header, QString()};
+    return {header.left(open), Q(DisplayUnit(Std(header.mid(open + 2, header.size() - open - 3))))};
+}
+
+}  // namespace
+
 void TSeriesForm::DrawCurve() {
     auto* view = static_cast<QChartView*>(ResultChart);
     auto* chart = new QChart();
+    chart->legend()->setAlignment(Qt::AlignBottom);
     const auto rows = TableOf(LinesOf(ResultMemo));
-    const int column = ChartFieldBox->currentData().toInt();
-    if (!rows.empty() && column > 0) {
-        // Against the first parameter, or the member's number when none was swept.
-        const bool byParameter = !parameters_.empty();
-        auto* line = new QLineSeries(chart);
-        auto* marks = new QScatterSeries(chart);
-        marks->setMarkerSize(7);
-        line->setName(ChartFieldBox->currentText());
-        for (std::size_t r = 1; r < rows.size(); ++r) {
-            const auto& row = rows[r];
+    const std::vector<int> columns = ChartColumns();
+    if (!rows.empty() && !columns.empty()) {
+        // Against the first parameter, or the member's number when none was
+        // swept; a curve per value of a second parameter.
+        const bool byParameter = !parameters_.empty(), bySecond = parameters_.size() > 1;
+        auto* axisX = new QValueAxis(chart);
+        axisX->setTitleText(byParameter ? Q(parameters_.front()) : QStringLiteral("Задача"));
+        chart->addAxis(axisX, Qt::AlignBottom);
+        std::vector<QString> units;
+        std::vector<QStringList> names;
+        std::vector<QValueAxis*> axes;
+        std::vector<double> lo, hi;
+        double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin;
+        int curves = 0;
+        for (const int column : columns) {
             const auto c = static_cast<std::size_t>(column);
-            if (c >= row.size() || row[c].empty()) continue;
-            bool okX = true, okY = false;
-            const double x = byParameter ? Q(row[1]).toDouble(&okX) : static_cast<double>(r);
-            const double y = Q(row[c]).toDouble(&okY);
-            if (!okX || !okY) continue;
-            line->append(x, y);
-            marks->append(x, y);
+            const auto [request, unit] = RequestAndUnit(Q(rows.front().at(c)));
+            const auto at = std::find(units.begin(), units.end(), unit);
+            const auto k = static_cast<std::size_t>(at - units.begin());
+            if (at == units.end()) {
+                units.push_back(unit), names.emplace_back(), lo.push_back(xmin), hi.push_back(-xmin);
+                auto* axis = new QValueAxis(chart);
+                axis->setLabelFormat(QStringLiteral("%.4g"));
+                if (k > 0) axis->setGridLineVisible(false);
+                chart->addAxis(axis, k == 0 ? Qt::AlignLeft : Qt::AlignRight);
+                axes.push_back(axis);
+            }
+            names[k] << request;
+            std::vector<QString> keys;
+            std::vector<QList<QPointF>> points;
+            for (std::size_t r = 1; r < rows.size(); ++r) {
+                const auto& row = rows[r];
+                if (c >= row.size() || row[c].empty()) continue;
+                bool okX = true, okY = false;
+                const double x = byParameter ? Q(row[1]).toDouble(&okX) : static_cast<double>(r);
+                const double y = Q(row[c]).toDouble(&okY);
+                if (!okX || !okY) continue;
+                const QString key = bySecond ? Q(row[2]) : QString();
+                const auto g = static_cast<std::size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+                if (g == keys.size()) keys.push_back(key), points.emplace_back();
+                points[g].append(QPointF(x, y));
+                xmin = std::min(xmin, x), xmax = std::max(xmax, x);
+                lo[k] = std::min(lo[k], y), hi[k] = std::max(hi[k], y);
+            }
+            for (std::size_t g = 0; g < keys.size(); ++g) {
+                std::sort(points[g].begin(), points[g].end(), [](QPointF a, QPointF b) { return a.x() < b.x(); });
+                auto* line = new QLineSeries(chart);
+                line->setName(bySecond ? QStringLiteral("%1; %2 = %3").arg(request, Q(parameters_[1]), keys[g]) : request);
+                line->setPointsVisible(true);
+                line->replace(points[g]);
+                chart->addSeries(line);
+                line->attachAxis(axisX);
+                line->attachAxis(axes[k]);
+                ++curves;
+            }
         }
-        chart->addSeries(line);
-        chart->addSeries(marks);
-        chart->createDefaultAxes();
-        const auto horizontal = chart->axes(Qt::Horizontal);
-        if (!horizontal.isEmpty())
-            horizontal.front()->setTitleText(byParameter ? Q(parameters_.front()) : QStringLiteral("Задача"));
-        const auto vertical = chart->axes(Qt::Vertical);
-        if (!vertical.isEmpty()) vertical.front()->setTitleText(ChartFieldBox->currentText());
-        chart->legend()->hide();
+        if (std::isfinite(xmin)) axisX->setRange(xmin, xmax > xmin ? xmax : xmin + 1);
+        for (std::size_t k = 0; k < axes.size(); ++k) {
+            FitValueAxis(axes[k], lo[k], hi[k]);
+            axes[k]->setTitleText(AxisTitleOf(names[k], units[k]));
+        }
+        chart->legend()->setVisible(curves > 1);
     }
     QChart* old = view->chart();
     view->setChart(chart);
     delete old;
+}
+
+void TSeriesForm::DrawAlong() {
+    auto* view = static_cast<QChartView*>(AlongChart);
+    QChart* chart = view->chart();
+    chart->removeAllSeries();
+    const std::string chosen = Std(AlongFieldBox->currentData().toString());
+    const zem::TPbData data(Std(Main->StartDir()));
+    std::vector<std::string> fields;  // of the first member read
+    QString fieldTitle;
+    double xmin = std::numeric_limits<double>::infinity(), xmax = -xmin, lo = xmin, hi = -xmin;
+    for (const TMember& m : members_) {
+        const std::string full = zem::ToAbsolutePath(data.StartDir(), m.Path);
+        zem::TProblemTexts texts;
+        std::unique_ptr<zem::TProblem> problem;
+        try {
+            problem = data.ReadProblemFile(full, texts);
+            if (!zem::LoadResultsBeside(*problem, full, texts.Calculation)) continue;
+        } catch (const std::exception&) {
+            continue;  // a member that cannot be read has no curve
+        }
+        zem::TElement& root = problem->Root();
+        if (fields.empty()) {
+            fields = root.GraphResults;
+            if (fields.empty()) continue;
+            // The box lists the fields of the first member; the chosen one stays.
+            QStringList titles;
+            for (const std::string& f : fields) titles << Q(FieldTitle(root, f));
+            QStringList shown;
+            for (int i = 0; i < AlongFieldBox->count(); ++i) shown << AlongFieldBox->itemText(i);
+            if (shown != titles) {
+                const QSignalBlocker block(AlongFieldBox);
+                AlongFieldBox->clear();
+                for (std::size_t i = 0; i < fields.size(); ++i) AlongFieldBox->addItem(titles[static_cast<int>(i)], Q(fields[i]));
+                const int keep = AlongFieldBox->findData(Q(chosen));
+                AlongFieldBox->setCurrentIndex(keep >= 0 ? keep : 0);
+            }
+        }
+        const std::string name = Std(AlongFieldBox->currentData().toString());
+        const auto at = std::find(root.GraphResults.begin(), root.GraphResults.end(), name);
+        if (at == root.GraphResults.end()) continue;
+        const TResultField field = ResultField(root, static_cast<int>(at - root.GraphResults.begin()));
+        if (fieldTitle.isEmpty()) fieldTitle = Q(FieldTitle(root, name));
+        const TCurve c = AlongAxis(field, 0);
+        // The member by its swept values, or by its file.
+        QStringList label;
+        for (const std::string& p : parameters_) label << Q(p + " = " + zem::ObjectParameter(texts.Object, p));
+        auto* line = new QLineSeries(chart);
+        line->setName(label.isEmpty() ? Q(m.Path) : label.join(QStringLiteral(", ")));
+        QList<QPointF> points;
+        for (std::size_t k = 0; k < c.X.size(); ++k) {
+            const double x = static_cast<double>(c.X[k]), v = static_cast<double>(c.V[k]);
+            points.append(QPointF(x, v));
+            xmin = std::min(xmin, x), xmax = std::max(xmax, x), lo = std::min(lo, v), hi = std::max(hi, v);
+        }
+        line->replace(points);
+        chart->addSeries(line);
+        for (QAbstractAxis* axis : chart->axes()) line->attachAxis(axis);
+    }
+    auto* axisX = qobject_cast<QValueAxis*>(chart->axes(Qt::Horizontal).value(0));
+    auto* axisY = qobject_cast<QValueAxis*>(chart->axes(Qt::Vertical).value(0));
+    if (!std::isfinite(xmin)) xmin = 0, xmax = 1;
+    axisX->setRange(xmin, xmax > xmin ? xmax : xmin + 1);
+    axisX->setTitleText(Q(AxisTitle("x", false)));
+    FitValueAxis(axisY, lo, hi);
+    axisY->setTitleText(fieldTitle);
+    chart->legend()->setVisible(chart->series().size() > 1);
+    AlongZoom->SetHome();
 }
 
 void TSeriesForm::Sweep(const std::string& ranges) {

@@ -13,7 +13,12 @@
 // With result requests the series is a parametric study: its result text is
 // a table, a CSV row per member with the swept parameters, the mesh and one
 // column per request, shown as a grid and as a curve of any column against
-// the first parameter, and exported as a CSV file. "&Перебор параметра..."
+// the first parameter, and exported as a CSV file. Further request columns
+// may join the curve ("Ещё запросы"), each unit on a value axis of its own;
+// when two parameters were swept every value of the second draws a curve of
+// its own. "Вдоль оси" draws a field along the axis of every calculated
+// member on one chart (read from the members' files and results), to be
+// zoomed as a curve window. "&Перебор параметра..."
 // adds members made from the selected one by varying one or two of its
 // parameters over a range.
 //
@@ -42,6 +47,8 @@ class QLabel;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class QToolButton;
+class TPlotZoom;
 class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
@@ -105,6 +112,14 @@ public:
     const std::vector<std::string>& Parameters() const { return parameters_; }
     // Fills the grid and the curve from the result text.
     void RefreshTable();
+    // The table columns the curve draws: the chosen one first, then the
+    // further ones checked; setting the further ones by their titles redraws.
+    std::vector<int> ChartColumns() const;
+    void SetMoreColumns(const QStringList& titles);
+    // Draws the field chosen in AlongFieldBox along the axis of every member
+    // whose file and results can be read (at the first node around); the box
+    // lists the fields of the first such member.
+    void DrawAlong();
 
     // --- Controls. ---
     QTabWidget* PageControl = nullptr;
@@ -128,6 +143,11 @@ public:
     QTableWidget* ResultGrid = nullptr;
     QComboBox* ChartFieldBox = nullptr;    // the column the curve draws
     QWidget* ResultChart = nullptr;        // a QChartView
+    QToolButton* ChartMoreButton = nullptr;  // "Ещё запросы": a checked item per further column
+    QWidget* AlongPage = nullptr;
+    QComboBox* AlongFieldBox = nullptr;    // the field along the axis (its name as data)
+    QWidget* AlongChart = nullptr;         // a QChartView, a curve per member
+    TPlotZoom* AlongZoom = nullptr;
     QAction* SweepItem = nullptr;
     QAction* ExportTableItem = nullptr;
     QMenu* DataMenu = nullptr;

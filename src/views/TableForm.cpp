@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -56,6 +57,30 @@ int Parts(zem::Extended gap, zem::Extended step) {
 }
 
 std::string Number(zem::Extended x) { return zem::RealToStrExp(4, 8, x); }
+
+// The readable format of the coordinates Coords: the fewest significant
+// digits, from three to six, that show every node as it lies (a mesh of
+// fractions of the length needs few; the steps of an edge zone more), and
+// never two neighbours alike.
+TReadableFormat CoordFormat(std::vector<zem::Extended> coords) {
+    if (coords.empty()) return {};
+    std::sort(coords.begin(), coords.end());
+    coords.erase(std::unique(coords.begin(), coords.end()), coords.end());
+    const zem::Extended tolerance = 1e-9L * std::max(std::fabs(coords.front()), std::fabs(coords.back()));
+    for (int digits = 3;; ++digits) {
+        const TReadableFormat f = ReadableFormat(coords.front(), coords.back(), digits);
+        bool exact = true;
+        for (std::size_t i = 0; exact && i < coords.size(); ++i) {
+            zem::Extended back = 0;
+            exact = zem::TryParseScalar(f.Text(coords[i]), back) && std::fabs(back - coords[i]) <= tolerance &&
+                    (i == 0 || f.Text(coords[i - 1]) != f.Text(coords[i]));
+        }
+        if (exact || digits >= 6) return f;
+    }
+}
+
+// Significant digits of the largest value of a readable table.
+constexpr int kTableDigits = 4;
 
 }  // namespace
 
@@ -96,11 +121,31 @@ std::vector<std::string> ResampleTable(const zem::TTableModel& table) {
     return lines;
 }
 
+void TTableDisplay::ChooseFormats() {
+    std::vector<zem::Extended> rows, cols;
+    zem::Extended lo = std::numeric_limits<zem::Extended>::infinity(), hi = -lo, x = 0;
+    for (int r = 1; r < table_.RowCount(); ++r)
+        if (zem::TryParseScalar(table_.Text(0, r), x)) rows.push_back(x);
+    for (int c = 1; c < table_.ColCount(); ++c)
+        if (zem::TryParseScalar(table_.Text(c, 0), x)) cols.push_back(x);
+    for (int r = 1; r < table_.RowCount(); ++r)
+        for (int c = 1; c < table_.ColCount(); ++c)
+            if (zem::TryParseScalar(table_.Text(c, r), x)) lo = std::min(lo, x), hi = std::max(hi, x);
+    Values = lo <= hi ? ReadableFormat(lo, hi, kTableDigits) : TReadableFormat{};
+    RowCoords = CoordFormat(std::move(rows));
+    ColCoords = CoordFormat(std::move(cols));
+}
+
 QString TTableDisplay::CellText(int col, int row) const {
-    if (Angles.empty() || col < 1) return Q(table_.Text(col, row));
-    if (col > 1) return Q(table_.Text(col - 1, row));
-    if (row == 0) return Q(AxisTitle("θ", true));
-    return row - 1 < static_cast<int>(Angles.size()) ? Q(Angles[static_cast<std::size_t>(row - 1)]) : QString();
+    if (!Angles.empty() && col == 1) {
+        if (row == 0) return Q(AxisTitle("θ", true));
+        return row - 1 < static_cast<int>(Angles.size()) ? Q(Angles[static_cast<std::size_t>(row - 1)]) : QString();
+    }
+    const int c = !Angles.empty() && col > 1 ? col - 1 : col;
+    const std::string& text = table_.Text(c, row);
+    zem::Extended x = 0;
+    if (!Readable || (c == 0 && row == 0) || !zem::TryParseScalar(text, x)) return Q(text);
+    return Q((c == 0 ? RowCoords : row == 0 ? ColCoords : Values).Text(x));
 }
 
 TTableForm::TTableForm(TViews& views)
@@ -117,6 +162,12 @@ TTableForm::TTableForm(TViews& views)
     MinItem = AddPopupItem(QStringLiteral("Mi&n"), {}, [this] { MinItemClick(); });
     PopupMenu->addSeparator();
     FormatItem = AddPopupItem(QStringLiteral("&Формат"), QKeySequence(Qt::CTRL | Qt::Key_F), [this] { FormatItemClick(); });
+    ReadableItem = AddPopupItem(QStringLiteral("&Читаемые числа"), {}, [] {});  // toggled below
+    ReadableItem->setCheckable(true);
+    ReadableItem->setChecked(views.Main.Store().ReadBool(QStringLiteral("Digits"), QStringLiteral("Readable"), true));
+    ReadableItem->setToolTip(QStringLiteral("Числа столбца в одном формате по его диапазону; "
+                                            "снять — формат «&Формат»"));
+    connect(ReadableItem, &QAction::toggled, this, [this](bool on) { ReadableItemClick(on); });
     PopupMenu->addSeparator();
     SaveItem = AddPopupItem(QStringLiteral("&Сохранить"), QKeySequence(Qt::CTRL | Qt::Key_S), [this] { SaveItemClick(); });
     CsvItem = AddPopupItem(QStringLiteral("Сохранить как &CSV"), {}, [this] { RunGuarded(this, [this] { CsvItemClick(); }); });
@@ -164,6 +215,8 @@ void TTableForm::Refill() {
         throw;
     }
     LabelColumns();
+    source_.Readable = ReadableItem->isChecked();
+    if (source_.Readable) source_.ChooseFormats();
     Grid->Reset();
     Grid->FitColumns();
     MinMaxItemClick();
@@ -223,6 +276,16 @@ void TTableForm::MinMaxItemClick() {
 
 void TTableForm::FormatItemClick() {
     if (views_.RunFormatDialog()) Refill();
+}
+
+void TTableForm::ReadableItemClick(bool on) {
+    if (ReadableItem->isChecked() != on) ReadableItem->setChecked(on);  // comes back here
+    views_.Main.Store().WriteBool(QStringLiteral("Digits"), QStringLiteral("Readable"), on);
+    source_.Readable = on;
+    if (on) source_.ChooseFormats();
+    Grid->Reset();
+    Grid->FitColumns();
+    MinMaxItemClick();
 }
 
 void TTableForm::SaveItemClick() {

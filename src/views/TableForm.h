@@ -18,6 +18,7 @@
 
 #include "platform/object.h"
 #include "platform/tablemodel.h"
+#include "views/ReadableNumbers.h"
 #include "views/ViewForm.h"
 
 #include <memory>
@@ -40,11 +41,20 @@ class QAction;
 std::vector<std::string> ResampleTable(const zem::TTableModel& table);
 
 // The grid's view of a table: the table itself, and for a line around a
-// circle a column of angles in degrees after the coordinates.
+// circle a column of angles in degrees after the coordinates. When Readable,
+// the numbers are shown in formats chosen from their ranges: one for the
+// values of the body, one for the coordinates down column 0 and one for those
+// along row 0 (with as many digits as keep neighbouring nodes apart). The
+// table itself keeps the program's number format: the export, the copy and
+// "&MinMax" read it.
 class TTableDisplay : public TGridSource {
 public:
     explicit TTableDisplay(const zem::TTableModel& table) : table_(table) {}
     std::vector<std::string> Angles;  // per body row; empty: no angle column
+    bool Readable = false;
+    TReadableFormat Values, RowCoords, ColCoords;
+    // Chooses the three formats from the table's numbers.
+    void ChooseFormats();
     int ColCount() const override { return table_.ColCount() + (Angles.empty() ? 0 : 1); }
     int RowCount() const override { return table_.RowCount(); }
     QString CellText(int col, int row) const override;
@@ -85,6 +95,9 @@ public:
     void MinItemClick();
     // The number-format dialog; on OK the table is filled again.
     void FormatItemClick();
+    // Readable numbers on or off (the program's number format); kept in the
+    // configuration for the next tables.
+    void ReadableItemClick(bool on);
     // Asks for a file name (the active document's with the table's
     // extension) and writes ResampleTable there.
     void SaveItemClick();
@@ -108,6 +121,7 @@ public:
     QAction* MaxItem = nullptr;
     QAction* MinItem = nullptr;
     QAction* FormatItem = nullptr;
+    QAction* ReadableItem = nullptr;  // checked: readable numbers (the default)
     QAction* SaveItem = nullptr;
     QAction* CopyItem = nullptr;
     QAction* CsvItem = nullptr;

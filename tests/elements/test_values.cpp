@@ -1,13 +1,18 @@
-// Value objects, owning lists and the parameter items with their ripple.
+// Value objects, owning lists and the parameter items with their ripple; the
+// text language of parameter values: splitting, parsing into value objects,
+// bracketing helpers and the printing of element texts over lines.
 #include "elements/Elements.h"
 #include "testutil.h"
 
 #include <gtest/gtest.h>
 
 #include <typeinfo>
+#include "elements/MyStr.h"
+#include <gmock/gmock.h>
 
 using namespace zem;
 using zem::test::MessageOf;
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -98,4 +103,101 @@ TEST(ElValueList, HoldsWhatParseValueGivesAndAssignParsesAgain) {
     EXPECT_EQ(copy.Text(), mesh.Text());
     EXPECT_EQ(MessageOf([&] { mesh.SetText("[2, 0.5"); }), "Нарушен баланс скобок");
     EXPECT_EQ(MessageOf([&] { mesh.SetText("x"); }), "Ошибка значения");
+}
+
+namespace {
+
+const char* const kBalance = "Нарушен баланс скобок";
+const char* const kValue = "Ошибка значения";
+
+// Word 5 -> "W5", real 0.25 -> "R0.25", list -> "(a b)", null -> "-".
+std::string Shape(const TObject* v) {
+    if (v == nullptr) return "-";
+    if (auto* w = dynamic_cast<const TWord*>(v)) return "W" + RealToStrGen(15, 1, w->Value);
+    if (auto* r = dynamic_cast<const TReal*>(v)) return "R" + RealToStrGen(15, 1, r->Value);
+    auto& l = dynamic_cast<const TValueList&>(*v);
+    std::string s = "(";
+    for (int i = 0; i < l.Count(); ++i) s += (i ? " " : "") + Shape(l.Items(i));
+    return s + ")";
+}
+
+std::string ParsedShape(const std::string& s) { return Shape(ParseValue(s).get()); }
+
+}  // namespace
+
+TEST(SplitList, TopLevelCommasOnlyAndBalance) {
+    EXPECT_TRUE(SplitList("   ").empty());
+    EXPECT_THAT(SplitList(" 1 , 2.5 ,[3, 0.25] "), ElementsAre("1", "2.5", "[3, 0.25]"));
+    EXPECT_THAT(SplitList("f(1,2), {A=1, B=[2, 3]}"), ElementsAre("f(1,2)", "{A=1, B=[2, 3]}"));
+    // A comma right after a separating comma starts the next item; a trailing one adds none.
+    EXPECT_THAT(SplitList("1,,2"), ElementsAre("1", ",2"));
+    EXPECT_THAT(SplitList("1, ,2,"), ElementsAre("1", "", "2"));
+    EXPECT_THAT(SplitList("[(]), 1"), ElementsAre("[(])", "1"));  // kinds are only counted
+    for (const char* bad : {"[1,2", "1,2]", "(", "A=1}", "(]", "[1,2]]", "1, {a, [b}"})
+        EXPECT_EQ(MessageOf([&] { SplitList(bad); }), kBalance) << bad;
+}
+
+TEST(ParseValue, ScalarsListsAndNulls) {
+    EXPECT_EQ(ParseValue("   "), nullptr);
+    EXPECT_EQ(ParsedShape("1, 2.5, [3, 0.25]"), "(W1 R2.5 (W3 R0.25))");
+    // Whole numbers are words; one bracketed item is the item; a comma separates.
+    for (auto [text, shape] : {std::pair{"2.0", "W2"}, {"1e3", "W1000"}, {"0.1", "R0.1"}, {" [ [5] ] ", "W5"},
+                               {"[[1,2],[3,4]]", "((W1 W2) (W3 W4))"}, {"[], 1, ,2", "(- W1 - W2)"},
+                               {"2,5", "(W2 W5)"}})
+        EXPECT_EQ(ParsedShape(text), shape) << text;
+    for (const char* bad : {"[1,2", "1,2]", "[1,2] 3", "[1] [2]"})
+        EXPECT_EQ(MessageOf([&] { ParseValue(bad); }), kBalance) << bad;
+    for (const char* bad : {"abc", "1, [1, x]", "1 2", "f(1,2)", "{1}", "1e400", ","})
+        EXPECT_EQ(MessageOf([&] { ParseValue(bad); }), kValue) << bad;
+}
+
+TEST(ParseValue, DeepNestingIsRefusedNotFatal) {
+    const int ok = kMaxListDepth / 2, tooDeep = kMaxListDepth + 10;
+    EXPECT_EQ(ParsedShape(std::string(ok, '[') + "1" + std::string(ok, ']')), "W1");
+    EXPECT_EQ(MessageOf([&] { ParseValue(std::string(tooDeep, '[') + "1" + std::string(tooDeep, ']')); }), kValue);
+    std::string lists = "1";
+    for (int i = 0; i < tooDeep; ++i) lists = "[" + lists + ", 2]";
+    EXPECT_EQ(MessageOf([&] { ParseValue(lists); }), kValue);
+    // Hostile shapes give a result or the program's error, never a crash.
+    for (const std::string& text : {std::string(20000, '['), std::string(20000, '{') + std::string(20000, '}')}) {
+        MessageOf([&] { SplitList(text); });
+        EXPECT_NE(MessageOf([&] { ParseValue(text); }), "");
+        MessageOf([&] { LinesToText(TextToLines(text)); });
+    }
+}
+
+TEST(Bracketing, UnbracketBracketJoinList) {
+    EXPECT_EQ(Unbracket(" [1, 2] "), "1, 2");
+    EXPECT_EQ(Unbracket("[1],[2]"), "[1],[2]");
+    EXPECT_EQ(Unbracket("[1] 2"), "[1] 2");  // one item, but not one bracketed list
+    EXPECT_EQ(Bracket(" 1, 2 "), "[1, 2]");
+    EXPECT_EQ(Bracket("7"), "7");
+    for (const char* s : {"1, 2", "[2, 0.5], 0.5", "7"}) EXPECT_EQ(Unbracket(Bracket(s)), s);
+    EXPECT_EQ(JoinList({"4", "", "  ", "2, 0.5", " 0.25 "}), "4, [2, 0.5], 0.25");
+    EXPECT_TRUE(IsList("1, 2"));
+    EXPECT_FALSE(IsList("[1, 2]"));
+    EXPECT_EQ(MessageOf([] { Bracket("[1"); }), kBalance);
+}
+
+TEST(TextToLines, IndentsToTheCharacterAfterTheOpeningBrace) {
+    const std::string text = "{PARAMS={R=10.0, H=10.0}, BOUNDS={w_bot=0}}";
+    EXPECT_THAT(TextToLines(text), ElementsAre("{PARAMS={R=10.0,", "         H=10.0},", " BOUNDS={w_bot=0}}"));
+    EXPECT_EQ(LinesToText(TextToLines(text)), text);
+    // Commas inside [ ] stay on the line; blanks after a break go.
+    EXPECT_THAT(TextToLines("{A=[1, 2],    B=3}"), ElementsAre("{A=[1, 2],", " B=3}"));
+    // "Ж" takes two bytes but one column.
+    EXPECT_THAT(TextToLines("{Ж={a=1, b=2}}"), ElementsAre("{Ж={a=1,", "    b=2}}"));
+    EXPECT_EQ(LinesToText({"  {A=1, ", "   B=2}  "}), "{A=1, B=2}");
+    // A '}' without a block, and a comma outside every block, are not element text.
+    for (const char* bad : {"{A=1}}", "1, 2", "{A=1}, {B=2}"})
+        EXPECT_EQ(MessageOf([&] { TextToLines(bad); }), kBalance) << bad;
+}
+
+TEST(SmallHelpers, WordsAndPaths) {
+    EXPECT_THAT(SplitWords("  Gauss   1e-5 x "), ElementsAre("Gauss", "1e-5", "x"));
+    std::string head = "x", tail;
+    SplitPath("w.Span1.more", head, tail);
+    EXPECT_EQ(head + "|" + tail, "w|Span1.more");
+    SplitPath("w", head, tail);
+    EXPECT_EQ(head + "|" + tail, "|w");
 }

@@ -38,6 +38,7 @@
 #include "problemtypes/Register.h"
 #include "solvers/SLCLass.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -76,6 +77,22 @@ std::string ReadAll(const fs::path& p) {
 void WriteAll(const fs::path& p, const std::string& data) {
     std::ofstream f(p, std::ios::binary | std::ios::trunc);
     f.write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+// What makes a run long: its type, meshes and calculation lines.
+std::string RunSummary(const std::string& file) {
+    std::string summary;
+    std::size_t at = 0;
+    for (int line = 0; at < file.size() && summary.size() < 400; ++line) {
+        const std::size_t end = std::min(file.find('\n', at), file.size());
+        std::string text = file.substr(at, end - at);
+        at = end + 1;
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        if (line == 1 || text.find("mesh_") != std::string::npos || text.find("MESH") != std::string::npos ||
+            text.rfind("CalcType", 0) == 0 || text.rfind("Prec", 0) == 0 || text.rfind("SLAEMethod", 0) == 0)
+            summary += (summary.empty() ? "" : " | ") + text.substr(0, 120);
+    }
+    return summary;
 }
 
 class TMutator {
@@ -367,7 +384,10 @@ int main(int argc, char** argv) {
             } catch (...) {
                 if (!progress.TimedOut()) throw;
             }
-            if (progress.TimedOut()) ++targets[4].TimedOut;
+            if (progress.TimedOut()) {
+                ++targets[4].TimedOut;
+                std::cerr << "time-out in run: " << RunSummary(file) << '\n';
+            }
             return ok && !progress.TimedOut();
         };
         // The batch runner's command lines on the files a run left.

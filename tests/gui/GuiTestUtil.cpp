@@ -210,13 +210,9 @@ std::string TViewsFixture::Item(const char* section, const char* key) {
     return list.ItemText(list.IndexOfKey(key));
 }
 
-std::string ErrorText(const std::function<void()>& run) {
-    try {
-        run();
-    } catch (const zem::ZemError& e) {
-        return e.what();
-    }
-    return {};
+QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // --- Widget texts ----------------------------------------------------------

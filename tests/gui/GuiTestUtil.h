@@ -16,6 +16,7 @@
 #include "problem/PbTypes.h"
 #include "problem/Problems.h"
 #include "problemtypes/Register.h"
+#include "testutil.h"
 #include "views/CalculForm.h"
 #include "views/ElementForm.h"
 #include "views/GraphForm.h"
@@ -193,9 +194,10 @@ T* DependentOf(TChildForm* window) {
     return nullptr;
 }
 
-// The message of the ZemError that Run raises, empty when it raises none.
-std::string ErrorText(const std::function<void()>& run);
+using zem::test::MessageOf;
 
+// The bytes of a file; empty when it cannot be read.
+QByteArray FileBytes(const QString& path);
 QString MemoText(const QPlainTextEdit* memo);
 QStringList MemoLines(const QPlainTextEdit* memo);
 void TypeInto(QPlainTextEdit* memo, const QString& text);  // the memo counts as changed

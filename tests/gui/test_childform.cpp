@@ -37,11 +37,6 @@ private:
     std::function<TSaveAnswer(QWidget*, const QString&)> saved_;
 };
 
-QByteArray Contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 }  // namespace
 
 TEST(ChildForm, SaveDiscardOrCancelOnCloseCloseAllAndExit) {
@@ -68,11 +63,11 @@ TEST(ChildForm, SaveDiscardOrCancelOnCloseCloseAllAndExit) {
     // Discard closes without writing; save writes first.
     answer.Next(QStringLiteral("Не сохранять"));
     EXPECT_TRUE(a->close());
-    EXPECT_EQ(Contents(f.Path(QStringLiteral("a.zem"))), QByteArray("x")) << "the file stays as it was";
+    EXPECT_EQ(FileBytes(f.Path(QStringLiteral("a.zem"))), QByteArray("x")) << "the file stays as it was";
     answer.Next(QStringLiteral("Сохранить"));
     m.CloseAllItem->trigger();
     EXPECT_TRUE(m.Children().isEmpty());
-    EXPECT_EQ(Contents(f.Path(QStringLiteral("b.zem"))), QByteArray("saved"));
+    EXPECT_EQ(FileBytes(f.Path(QStringLiteral("b.zem"))), QByteArray("saved"));
     // A changed window whose save fails keeps the program open.
     TTestFileWindow* d = f.Open(QStringLiteral("d.zem"));
     d->Modified = d->FailSave = true;

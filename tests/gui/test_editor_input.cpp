@@ -2,9 +2,11 @@
 // the ends, Apply that keeps the results of an unchanged text, undo and redo.
 #include "GuiTestUtil.h"
 
+#include "app/QtText.h"
 #include "views/ElementHelp.h"
 
 #include <QGroupBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -17,24 +19,45 @@ double LargestDeflection(TViewsFixture& f, TElemForm* e) {
 
 }  // namespace
 
-TEST(ElementInput, EveryItemOfEveryTypeShowsAFormatWithAnExample) {
+// Every item's hint names the right Russian unit without typos, and its
+// format comes with an example.
+TEST(ElementInput, EveryItemOfEveryTypeShowsItsUnitAndAFormatWithAnExample) {
     zem::RegisterProblemTypes();
     for (int i = 0; i < zem::kProblemTypeCount; ++i) {
         if (!zem::ProblemTypeAvailable(i)) continue;
-        TViewsFixture f(zem::ProblemTypeName(i));
+        const std::string type = zem::ProblemTypeName(i);
+        TViewsFixture f(type);
         TElemForm* e = f.OpenEditor();
         ASSERT_TRUE(e);
+        int rows = 0;
         for (QWidget* sheet : {e->ParameterSheet, e->BoundSheet, e->LoadSheet, e->MeshSheet}) {
             if (!e->PageControl->isTabVisible(e->PageControl->indexOf(sheet))) continue;
             e->PageControl->setCurrentWidget(sheet);
             QTableWidget* grid = e->ActiveGrid();
-            for (int r = 0; r < grid->rowCount(); ++r) {
+            for (int r = 0; r < grid->rowCount(); ++r, ++rows) {
                 grid->setCurrentCell(r, 1);
-                EXPECT_TRUE(e->TypeLabel->text().contains(QStringLiteral("Пример: ")))
-                    << zem::ProblemTypeName(i) << " " << grid->item(r, 0)->text().toStdString() << ": "
-                    << e->TypeLabel->text().toStdString();
+                const QString key = grid->item(r, 0)->text(), hint = e->HintLabel->text();
+                SCOPED_TRACE(type + " " + Std(key) + ": " + Std(hint));
+                EXPECT_TRUE(e->TypeLabel->text().contains(QStringLiteral("Пример: "))) << Std(e->TypeLabel->text());
+                EXPECT_FALSE(hint.contains(QStringLiteral("(H)"))) << "a Latin H for newtons";
+                for (const char* typo : {"Гидростатат", "Коэфициент", "плотность"})
+                    EXPECT_FALSE(hint.contains(QString::fromUtf8(typo)));
+                if (key.startsWith(QLatin1Char('M')) && key.contains(QLatin1Char('_'))) {
+                    EXPECT_TRUE(hint.contains(QStringLiteral("(Н·м/м)")));
+                }
+                if (QRegularExpression(QStringLiteral("^[NSQ][12]_")).match(key).hasMatch()) {
+                    EXPECT_TRUE(hint.contains(QStringLiteral("(Н/м)")));
+                }
+                if (key.startsWith(QStringLiteral("dw_"))) {
+                    EXPECT_TRUE(hint.contains(QStringLiteral("(рад)")));
+                }
+                if (key == QStringLiteral("Gidr")) {
+                    EXPECT_TRUE(hint.contains(QStringLiteral("удельный вес")));
+                    EXPECT_TRUE(hint.contains(QStringLiteral("9 810")));
+                }
             }
         }
+        EXPECT_GT(rows, 0) << type;
     }
     // The region loads, which carry no hint of their own, and the values
     // around a circumference of a surface.

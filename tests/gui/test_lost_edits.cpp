@@ -12,11 +12,6 @@
 
 namespace {
 
-QByteArray Bytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 void WriteBytes(const QString& path, const QByteArray& bytes) {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -46,7 +41,7 @@ TEST(LostEdits, AnAppliedEditStaysUnsavedWhenTheProblemIsFoundUncalculated) {
     TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8);
     ASSERT_TRUE(w);
     EXPECT_FALSE(w->IsModified());
-    const QByteArray onDisk = Bytes(f.Path(QStringLiteral("Shell.zem")));
+    const QByteArray onDisk = FileBytes(f.Path(QStringLiteral("Shell.zem")));
     // The mesh halved in the element editor and applied.
     w->MElementItem->trigger();
     auto* e = DependentOf<TElemForm>(w);
@@ -66,7 +61,7 @@ TEST(LostEdits, AnAppliedEditStaysUnsavedWhenTheProblemIsFoundUncalculated) {
     f.Main().ShowChild(w);
     f.Main().FileMenuClick();
     EXPECT_TRUE(f.Main().SaveItem->isEnabled());
-    EXPECT_EQ(Bytes(f.Path(QStringLiteral("Shell.zem"))), onDisk);
+    EXPECT_EQ(FileBytes(f.Path(QStringLiteral("Shell.zem"))), onDisk);
     EXPECT_EQ(QuestionOnClose(f, w),
               QStringLiteral("Shell.zem:\nДанные были изменены. Желаете сохранить?\nИзменено: текст объекта."));
 }
@@ -76,26 +71,26 @@ TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {
     const QString zem = f.Path(QStringLiteral("Shell.zem")), res = f.Path(QStringLiteral("Shell.res"));
     TProblemForm* w = f.OpenCylinder(QStringLiteral("Shell.zem"), 8);
     ASSERT_TRUE(w);
-    const QByteArray good = Bytes(zem);
+    const QByteArray good = FileBytes(zem);
     TypeInto(w->ObjectMemo, MemoText(w->ObjectMemo).replace(QStringLiteral("t=0.01"), QStringLiteral("t=0.02")));
     // Cancel: nothing written, nothing queued, the edit still unsaved.
     RunProblem(f, w, false);
-    EXPECT_EQ(Bytes(zem), good);
+    EXPECT_EQ(FileBytes(zem), good);
     EXPECT_TRUE(f.Turn().Turn().Waiting().empty());
     EXPECT_TRUE(w->IsModified());
     // Confirmed: written, calculated, results beside it.
     RunProblem(f, w, true);
     ASSERT_TRUE(f.WaitIdle());
     EXPECT_TRUE(f.Script.Messages.isEmpty()) << f.Script.Messages;
-    EXPECT_NE(Bytes(zem), good);
+    EXPECT_NE(FileBytes(zem), good);
     ASSERT_TRUE(w->Problem->Calculated());
     EXPECT_FALSE(w->IsModified());
-    const QByteArray results = Bytes(res), solved = Bytes(zem);
+    const QByteArray results = FileBytes(res), solved = FileBytes(zem);
     w->close();
 
-    // Which results files the window takes on opening: its own, one written
-    // before digests were kept; never one of another text or size.
-    const QByteArray values = results.left(results.size() - 24);
+    // Which results files the window takes on opening: its own, never one
+    // cut short or of another text (each refusal of the reader: the problem
+    // tests).
     const QByteArray otherText = QByteArray(solved).replace("t=0.02", "t=0.03");
     struct TCase {
         const char* what;
@@ -104,10 +99,8 @@ TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {
     };
     const std::vector<TCase> cases = {
         {"its own", solved, results, {}},
-        {"an old file of bare values", solved, values, {}},
+        {"a file cut short", solved, results.left(25), QStringLiteral("файл короче ожидаемого")},
         {"the file edited since", otherText, results, QStringLiteral("результаты получены для другого текста задачи")},
-        {"another mesh", QByteArray(solved).replace("mesh_x=8", "mesh_x=6"), results,
-         QStringLiteral("результаты другой задачи")},
     };
     for (const TCase& c : cases) {
         WriteBytes(zem, c.problem);
@@ -127,7 +120,7 @@ TEST(LostEdits, ARunIsSavedOnlyOnceConfirmedAndForeignResultsAreRefused) {
         EXPECT_FALSE(w->IsModified()) << c.what << ": opening is no change";
         w->close();
     }
-    EXPECT_EQ(Bytes(res), results) << "a refused results file stays as it was";
+    EXPECT_EQ(FileBytes(res), results) << "a refused results file stays as it was";
 }
 
 TEST(LostEdits, AFileOpensInOneWindowOnly) {

@@ -174,3 +174,68 @@ TEST(PlotZoom, TheGeneratorGoesUpwardsWithItsExtremesLabelledAndItsNodesMarked) 
     p->Refill();
     EXPECT_TRUE(qobject_cast<QLineSeries*>(p->Chart->series().value(0))->pointsVisible());
 }
+
+TEST(PlotZoom, FurtherFieldsGetTheirColourLegendAndAnAxisPerUnit) {
+    TViewsFixture f;  // the tank: w [м], dwx, N2 [Н/м], Q1 [Н/м], M1 [Н·м/м], ...
+    f.Calculate();
+    TPlotForm* p = f.Views->PlotForm;
+    p->ShowPlot(f.Views->RefTo(f.Root()), 2);  // N2
+    p->resize(800, 560);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(p));
+    p->SetExtraFields({0, 3, 4, 2});  // w, Q1, M1 and N2 again (the main one: left out)
+    struct TExpected {
+        const char* Legend;
+        int Field, Axis;
+    };
+    const TExpected expected[] = {{"N2, Н/м", 2, 0}, {"w, м", 0, 1}, {"Q1, Н/м", 3, 0}, {"M1, Н·м/м", 4, 2}};
+    ASSERT_EQ(p->Curves().size(), std::size(expected));
+    ASSERT_EQ(p->ValueAxes().size(), 3u);
+    const QList<QAbstractSeries*> series = p->Chart->series();
+    QList<QColor> colours;
+    for (std::size_t k = 0; k < std::size(expected); ++k) {
+        const TPlotForm::TPlotCurve& c = p->Curves()[k];
+        EXPECT_EQ(c.Name, QString::fromUtf8(expected[k].Legend));
+        EXPECT_EQ(c.Axis, expected[k].Axis) << expected[k].Legend;
+        EXPECT_EQ(c.Curve.V, AlongAxis(ResultField(f.Root(), expected[k].Field), 0).V) << expected[k].Legend;
+        auto* line = qobject_cast<QLineSeries*>(series.value(static_cast<int>(k)));
+        ASSERT_NE(line, nullptr);
+        EXPECT_EQ(line->name(), c.Name) << "the legend names the field with its unit";
+        EXPECT_TRUE(line->attachedAxes().contains(p->ValueAxes()[static_cast<std::size_t>(c.Axis)])) << c.Name.toStdString();
+        // Each axis spans its own curves: a deflection is not flattened on a force's axis.
+        const QValueAxis* axis = p->ValueAxes()[static_cast<std::size_t>(c.Axis)];
+        const auto [lo, hi] = std::minmax_element(c.Curve.V.begin(), c.Curve.V.end());
+        EXPECT_LE(axis->min(), static_cast<double>(*lo));
+        EXPECT_GE(axis->max(), static_cast<double>(*hi));
+        if (c.Axis > 0) EXPECT_GT(static_cast<double>(*hi - *lo), 0.5 * (axis->max() - axis->min())) << c.Name.toStdString();
+        EXPECT_FALSE(colours.contains(line->color())) << c.Name.toStdString();
+        colours << line->color();
+    }
+    EXPECT_EQ(p->ValueAxes()[0]->titleText(), QStringLiteral("N2, Q1, Н/м"));
+    EXPECT_EQ(p->ValueAxes()[1]->titleText(), QStringLiteral("w, м"));
+    EXPECT_EQ(p->ValueAxes()[0]->alignment(), Qt::AlignLeft);
+    EXPECT_EQ(p->ValueAxes()[2]->alignment(), Qt::AlignRight);
+    EXPECT_TRUE(p->Chart->legend()->isVisible());
+    EXPECT_TRUE(p->windowTitle().contains(QStringLiteral("(N2, w, Q1, M1)"))) << p->windowTitle().toStdString();
+    // Height up: the value axes lie, further units on top; the zoom moves all
+    // of one orientation together.
+    p->UpBox->setChecked(true);
+    ASSERT_EQ(p->ValueAxes().size(), 3u);
+    EXPECT_EQ(p->ValueAxes()[0]->alignment(), Qt::AlignBottom);
+    EXPECT_EQ(p->ValueAxes()[1]->alignment(), Qt::AlignTop);
+    auto spans = [p] {
+        std::vector<double> s;
+        for (const QValueAxis* a : p->ValueAxes()) s.push_back(a->max() - a->min());
+        return s;
+    };
+    const std::vector<double> before = spans();
+    p->Zoom->ZoomToRect(At(p, 0.25, 0.1), At(p, 0.75, 0.9));
+    const std::vector<double> after = spans();
+    EXPECT_NEAR(after[0] / before[0], 0.5, 0.01);
+    for (std::size_t k = 1; k < 3; ++k) EXPECT_NEAR(after[k] / before[k], after[0] / before[0], 1e-9) << k;
+    // Back to one field: one axis, the theme's colours, no legend.
+    p->SetExtraFields({});
+    EXPECT_EQ(p->Curves().size(), 1u);
+    EXPECT_EQ(p->ValueAxes().size(), 1u);
+    EXPECT_EQ(p->Chart->axes().size(), 2) << "no axis left behind";
+    EXPECT_FALSE(p->Chart->legend()->isVisible());
+}

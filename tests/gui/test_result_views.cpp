@@ -12,6 +12,7 @@
 #include "views/MeshForm.h"
 #include "views/PlotForm.h"
 #include "views/QtCanvas.h"
+#include "views/ReadableNumbers.h"
 #include "views/ReportWriter.h"
 #include "views/ResultField.h"
 
@@ -33,7 +34,8 @@ void AddApproximation(zem::TProblem& problem, int times) {
     problem.Approximations().push_back({"Приближение " + std::to_string(times), std::move(copy)});
 }
 
-double Cell(const TTableForm* t, int col, int row) { return static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(col, row)))); }
+// A cell of the table as the element wrote it (the grid may show it rounded).
+double Cell(const TTableForm* t, int col, int row) { return static_cast<double>(zem::StrToReal(t->Table().Text(col, row))); }
 
 void ExpectNear(double value, double expected) { EXPECT_NEAR(value, expected, 1e-9 * std::fabs(expected) + 1e-300); }
 
@@ -78,16 +80,15 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     const QStringList copied = QGuiApplication::clipboard()->text().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(copied.size(), rows);
     EXPECT_EQ(copied[0], QStringLiteral("x, м\tw, м")) << "the columns carry their units";
-    EXPECT_EQ(copied[1], t->Grid->Cell(0, 1) + QLatin1Char('\t') + t->Grid->Cell(1, 1));
+    EXPECT_EQ(copied[1], Q(t->Table().Text(0, 1) + '\t' + t->Table().Text(1, 1))) << "the copy keeps every digit";
     // CSV from the bottom up, in full precision: the values read back exactly
     // to the field's. "&Сохранить" proposes the document's name.
     TDialogScript script;
     f.Main->ShowChild(f.Window);
     script.SaveNames = {f.Path(QStringLiteral("w.csv")), f.Path(QStringLiteral("w.txt"))};
     t->CsvItem->trigger();
-    QFile csv(f.Path(QStringLiteral("w.csv")));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(csv.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(FileBytes(f.Path(QStringLiteral("w.csv")))).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), rows);
     EXPECT_EQ(lines[0], QStringLiteral("\"x, м\",\"w, м\"")) << "a header with commas is quoted";
     const TResultField w = ResultField(f.Root(), 0);
@@ -109,7 +110,18 @@ TEST(ResultTable, SelectsTheLargestValueFormatsAndExports) {
     });
     t->FormatItemClick();
     EXPECT_EQ(f.Main->Store().ReadInteger("Digits", "Width", 0), 5);
-    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01"));
+    // Readable numbers by default; the program's format one click away, and
+    // remembered for the next tables.
+    ASSERT_TRUE(t->ReadableItem->isChecked());
+    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("10.0")) << "the tank's top";
+    const TReadableFormat readable = ReadableFormat(LargestOf(w).Value, SmallestOf(w).Value, 4);
+    for (int r = 1; r < rows; ++r) EXPECT_EQ(Std(t->Grid->Cell(1, r)), readable.Text(w.Blocks[0].V[static_cast<std::size_t>(rows - 1 - r)])) << r;
+    t->ReadableItem->trigger();
+    EXPECT_EQ(t->Grid->Cell(0, 1), QStringLiteral("1.0000E+01")) << "the stored format";
+    EXPECT_EQ(t->Grid->Cell(1, 2), Q(t->Table().Text(1, 2)));
+    EXPECT_FALSE(f.Main->Store().ReadBool("Digits", "Readable", true));
+    t->ReadableItem->trigger();
+    EXPECT_TRUE(f.Main->Store().ReadBool("Digits", "Readable", false));
     EXPECT_EQ(zem::HintNumberFormat()(10), "1.0000E+01");
     EXPECT_EQ(t->Grid->CurrentCell(), (zem::TCellPos{1, row}));
     // The initial data: the hydrostatic pressure, largest at the bottom.
@@ -181,9 +193,9 @@ TEST(ResultPlot, CurvesFollowTheTableAndOverlayTheApproximations) {
     EXPECT_LT(midGap(2, 3), midGap(1, 2)) << "denser meshes differ less";
     p->ApproxBox->setChecked(false);
     EXPECT_EQ(p->Curves().size(), 1u);
-    p->SecondBox->setCurrentIndex(5);  // M1 on the right axis
+    p->SetExtraFields({4});  // M1, on an axis of its own
     ASSERT_EQ(p->Curves().size(), 2u);
-    EXPECT_TRUE(p->Curves()[1].Right);
+    EXPECT_EQ(p->Curves()[1].Axis, 1);
     EXPECT_EQ(p->Curves()[1].Curve.X.size(), w.X.size());
     ExpectPicturesSaved(p, QSize(640, 400));
     // A new calculation refills the open plot; a problem that goes empties it.
@@ -316,10 +328,22 @@ TEST(ResultMap, RingTableGoesOnceRoundAndItsMapHasLevels) {
     TElemForm* e = f.SolvedEditor();
     e->TableItemClick(true, 2);  // w
     TTableForm* t = f.Views->TableForm;
+    t->ReadableItemClick(false);  // every digit of the arc length
     ASSERT_EQ(t->Grid->RowCount(), 10) << "nodes 0 ... 8 and the header";
-    // Column 1 holds the angle beside the arc length, the values follow.
+    EXPECT_EQ(t->Grid->Cell(0, 0), QStringLiteral("s, м"));
+    EXPECT_EQ(t->Grid->Cell(1, 0), QStringLiteral("θ, °"));
+    // Column 1 holds the angle, arc length / R in degrees, beside the arc
+    // length; the values follow.
+    const double r = 10;  // the default radius
+    for (int row : {1, 9}) {
+        const double s = static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(0, row))));
+        EXPECT_NEAR(static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(1, row)))), s / r * 180 / M_PI, 1e-3) << row;
+    }
     EXPECT_EQ(t->Grid->Cell(2, 1), t->Grid->Cell(2, 9)) << "node 8 is node 0 again";
     EXPECT_NE(t->Grid->Cell(2, 1), t->Grid->Cell(2, 3));
+    EXPECT_EQ(t->Grid->Cell(2, 1), QString::fromStdString(t->Table().Text(1, 1)));
+    EXPECT_EQ(t->Grid->CurrentCell().Col, 2) << "\"&MinMax\" lands on a value cell";
+    EXPECT_EQ(t->Table().ColCount(), 2) << "the export and the copy read the element's table";
     e->GraphItemClick(true, 2);
     const QImage image = f.Views->GraphForm->Render(QSize(120, 405));
     int colours = 0;
@@ -387,11 +411,8 @@ TEST(ResultReport, PdfHasTheTextPagesAndOnePagePerPicture) {
     const QString file = dir.filePath(QStringLiteral("tank.pdf"));
     const int pages = WriteReport(file, input);
     EXPECT_GE(pages, 3);
-    QFile pdf(file);
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
+    const QByteArray bytes = FileBytes(file);
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     EXPECT_EQ(QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b(?!s)"))), pages);
     EXPECT_THROW(WriteReport(dir.filePath(QStringLiteral("no/such/dir/r.pdf")), input), zem::ZemError);
 }
-

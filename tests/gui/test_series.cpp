@@ -9,6 +9,9 @@
 #include <QTableWidget>
 #include <QtCharts/QChartView>
 #include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include "views/PlotZoom.h"
 
 namespace {
 
@@ -202,6 +205,8 @@ TEST(SeriesForm, ASweepRunsAsAStudyTableWithItsCurve) {
     // The grid and the curve of the chosen request against t, the failed member left out.
     EXPECT_EQ(s->ResultGrid->rowCount(), 4);
     EXPECT_EQ(s->ResultGrid->columnCount(), 7);
+    EXPECT_EQ(s->ResultGrid->item(2, 4)->toolTip(), table[3].split(',')[4]) << "every digit in the tip";
+    EXPECT_LE(s->ResultGrid->item(2, 4)->text().size(), 10) << "a readable answer";
     ASSERT_EQ(s->ChartFieldBox->count(), 2);
     EXPECT_EQ(s->ChartFieldBox->currentText(), QStringLiteral("max |w| [m]"));
     const auto series = static_cast<QChartView*>(s->ResultChart)->chart()->series();
@@ -218,4 +223,81 @@ TEST(SeriesForm, ASweepRunsAsAStudyTableWithItsCurve) {
     QFile csv(f.Path(QStringLiteral("t.csv")));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(csv.readAll()), table.join('\n') + '\n');
+}
+
+TEST(SeriesForm, SeveralRequestsAndMembersShareTheChartsOfAStudy) {
+    TSeriesFixture f;
+    TSeriesForm* s = f.NewSeries({"a.zem"});
+    s->FileListBox->setCurrentRow(0);
+    s->Sweep("t=0.01:0.02:3 R=4:6:2");
+    s->FileListBox->setCurrentRow(0);
+    f.Script.Answers = {true};
+    s->DeleteItemClick();  // the template leaves
+    ASSERT_EQ(s->MemberCount(), 6);
+    TypeInto(s->ResDataMemo, QStringLiteral("max |w|\nM1(0)\nw(0)"));
+    f.Script.SaveNames = {f.Path(QStringLiteral("study.zes"))};
+    ASSERT_TRUE(f.Main().SaveChild(s));
+    s->RunItemClick();
+    ASSERT_TRUE(f.WaitIdle());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s->Running(); }, 60000));
+    const QStringList table = MemoLines(s->ResultMemo);
+    ASSERT_EQ(table.size(), 7) << table.join('\n').toStdString();
+    // header: member,t,R,mesh,mesh guard,max |w| [m],M1(0) [N·m/m],w(0) [m],error
+    auto cell = [&](int row, int col) { return table[row].split(',')[col].toDouble(); };
+
+    // Against t, a curve per value of R; further requests on the axis of their unit.
+    s->SetMoreColumns({QStringLiteral("M1(0) [N·m/m]"), QStringLiteral("w(0) [m]")});
+    QChart* chart = static_cast<QChartView*>(s->ResultChart)->chart();
+    const QList<QAbstractSeries*> curves = chart->series();
+    ASSERT_EQ(curves.size(), 6);
+    const QList<QAbstractAxis*> vertical = chart->axes(Qt::Vertical);
+    ASSERT_EQ(vertical.size(), 2);
+    EXPECT_EQ(vertical[0]->titleText(), QStringLiteral("max |w|, w(0), м"));
+    EXPECT_EQ(vertical[1]->titleText(), QStringLiteral("M1(0), Н·м/м"));
+    struct TExpected {
+        const char* Name;
+        int Column;
+        int Axis;
+    };
+    const TExpected expected[] = {{"max |w|; R = 4", 5, 0}, {"max |w|; R = 6", 5, 0}, {"M1(0); R = 4", 6, 1},
+                                  {"M1(0); R = 6", 6, 1},   {"w(0); R = 4", 7, 0},    {"w(0); R = 6", 7, 0}};
+    for (int k = 0; k < 6; ++k) {
+        auto* line = static_cast<QLineSeries*>(curves[k]);
+        EXPECT_EQ(line->name(), QString::fromUtf8(expected[k].Name));
+        EXPECT_TRUE(line->attachedAxes().contains(vertical[expected[k].Axis])) << expected[k].Name;
+        const QList<QPointF> points = line->points();
+        ASSERT_EQ(points.size(), 3) << expected[k].Name;
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_NEAR(points[i].x(), 0.01 + 0.005 * i, 1e-12);
+            // The member of that t and R in the table.
+            const QString r = QString::fromUtf8(expected[k].Name).section(QStringLiteral("R = "), 1);
+            int row = 1;
+            while (row < 7 && !(cell(row, 1) == points[i].x() && table[row].split(',')[2] == r)) ++row;
+            ASSERT_LT(row, 7) << expected[k].Name << " " << i;
+            EXPECT_EQ(points[i].y(), cell(row, expected[k].Column)) << expected[k].Name << " " << i;
+        }
+    }
+
+    // M1 along the axis for every member on one chart: a curve per member,
+    // named by its values, whose bottom value is the table's M1(0).
+    s->ResultPages->setCurrentWidget(s->AlongPage);
+    const int m1 = s->AlongFieldBox->findData(QStringLiteral("M1"));
+    ASSERT_GE(m1, 0);
+    s->AlongFieldBox->setCurrentIndex(m1);
+    QChart* along = static_cast<QChartView*>(s->AlongChart)->chart();
+    ASSERT_EQ(along->series().size(), 6);
+    EXPECT_EQ(along->axes(Qt::Vertical).value(0)->titleText(), QStringLiteral("M1, Н·м/м"));
+    for (int row = 1; row <= 6; ++row) {
+        const QStringList cells = table[row].split(',');
+        const QString name = QStringLiteral("t = %1, R = %2").arg(cells[1], cells[2]);
+        QLineSeries* line = nullptr;
+        for (QAbstractSeries* a : along->series())
+            if (a->name() == name) line = static_cast<QLineSeries*>(a);
+        ASSERT_NE(line, nullptr) << name.toStdString();
+        ASSERT_GT(line->count(), 2);
+        EXPECT_EQ(line->at(0).x(), 0.0);
+        EXPECT_NEAR(line->at(0).y(), cell(row, 6), 1e-9 * std::fabs(cell(row, 6))) << name.toStdString();
+    }
+    EXPECT_TRUE(along->legend()->isVisible());
+    EXPECT_FALSE(s->AlongZoom->Zoomed());
 }

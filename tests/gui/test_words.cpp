@@ -1,6 +1,6 @@
 // Words and units as the windows show them: Russian unit symbols from the
-// core's SI ones, the captions of the items in the editor, the new-problem
-// list, and the field names in the menus.
+// core's SI ones, the new-problem list, and the field names in the menus
+// (the editor's hints: test_editor_input).
 #include "GuiTestUtil.h"
 
 #include "views/PlotForm.h"
@@ -32,65 +32,6 @@ TEST(Words, UnitSymbolsShowInRussian) {
     // The menus name what a field is, with its unit.
     EXPECT_EQ(FieldMenuText(f.Root(), "w"), "w — радиальный прогиб, м");
     EXPECT_THAT(Captions(e->TableResultItem), ::testing::Contains(QStringLiteral("M1 — изгибающий момент, Н·м/м")));
-}
-
-TEST(Words, RingTableShowsTheAngleBesideTheArcLength) {
-    TViewsFixture f("Ring");
-    TElemForm* e = f.SolvedEditor();
-    e->TableItemClick(true, 0);
-    TTableForm* t = f.Views->TableForm;
-    const int rows = t->Grid->RowCount();
-    ASSERT_GT(rows, 3);
-    EXPECT_EQ(t->Grid->Cell(0, 0), QStringLiteral("s, м"));
-    EXPECT_EQ(t->Grid->Cell(1, 0), QStringLiteral("θ, °"));
-    // Angle = arc length / R in degrees, the last node on top as the rest.
-    const double r = std::stod(f.Item("PARAMS", "R"));
-    for (int row : {1, rows - 1}) {
-        const double s = zem::StrToReal(Std(t->Grid->Cell(0, row)));
-        EXPECT_NEAR(static_cast<double>(zem::StrToReal(Std(t->Grid->Cell(1, row)))), static_cast<double>(s) / r * 180 / M_PI, 1e-3) << row;
-    }
-    // The values stay in their column and "&MinMax" lands on a value cell.
-    EXPECT_EQ(t->Grid->Cell(2, 1), QString::fromStdString(t->Table().Text(1, 1)));
-    EXPECT_EQ(t->Grid->CurrentCell().Col, 2);
-    EXPECT_EQ(t->Table().ColCount(), 2) << "the export and the copy read the element's table";
-}
-
-TEST(Words, EditorCaptionsNameTheRightUnitsAndNoTypos) {
-    zem::RegisterProblemTypes();
-    for (const char* type : {"CylSym", "CylTech", "CompCylTech", "CylPanel"}) {
-        TViewsFixture f(type);
-        TElemForm* e = f.OpenEditor();
-        ASSERT_TRUE(e);
-        QStringList seen;
-        for (QWidget* sheet : {e->ParameterSheet, e->BoundSheet, e->LoadSheet}) {
-            if (!e->PageControl->isTabVisible(e->PageControl->indexOf(sheet))) continue;
-            e->PageControl->setCurrentWidget(sheet);
-            QTableWidget* grid = e->ActiveGrid();
-            for (int r = 0; r < grid->rowCount(); ++r) {
-                grid->setCurrentCell(r, 1);
-                const QString key = grid->item(r, 0)->text(), hint = e->HintLabel->text();
-                seen << hint;
-                SCOPED_TRACE(std::string(type) + " " + Std(key) + ": " + Std(hint));
-                EXPECT_FALSE(hint.contains(QStringLiteral("(H)"))) << "a Latin H for newtons";
-                for (const char* typo : {"Гидростатат", "Коэфициент", "плотность"})
-                    EXPECT_FALSE(hint.contains(QString::fromUtf8(typo)));
-                if (key.startsWith(QLatin1Char('M')) && key.contains(QLatin1Char('_'))) {
-                    EXPECT_TRUE(hint.contains(QStringLiteral("(Н·м/м)")));
-                }
-                if (QRegularExpression(QStringLiteral("^[NSQ][12]_")).match(key).hasMatch()) {
-                    EXPECT_TRUE(hint.contains(QStringLiteral("(Н/м)")));
-                }
-                if (key.startsWith(QStringLiteral("dw_"))) {
-                    EXPECT_TRUE(hint.contains(QStringLiteral("(рад)")));
-                }
-                if (key == QStringLiteral("Gidr")) {
-                    EXPECT_TRUE(hint.contains(QStringLiteral("удельный вес")));
-                    EXPECT_TRUE(hint.contains(QStringLiteral("9 810")));
-                }
-            }
-        }
-        EXPECT_FALSE(seen.isEmpty()) << type;
-    }
 }
 
 TEST(Words, NewProblemListShowsCaptionsPurposesAndSketches) {

@@ -8,28 +8,26 @@
 
 using namespace zem;
 
-TEST(Palette, EightyLevelsRunFromWhiteThroughCyanAndYellow) {
+TEST(Palette, TwoRampsFromWhiteThroughCyanAndYellowForAnyLevelCount) {
+    // Eighty levels: white, then cyan and yellow start the second ramps,
+    // which end near blue and red.
     TPalette p;
-    ASSERT_EQ(p.LevelCount(), 80);
     ASSERT_EQ(p.Minus().size(), 80u);
     ASSERT_EQ(p.Plus().size(), 80u);
     EXPECT_EQ(p.Minus()[0], clWhite);
     EXPECT_EQ(p.Plus()[0], clWhite);
-    EXPECT_EQ(p.Minus()[40], RGBColor(0, 255, 255)) << "cyan starts the second ramp";
-    EXPECT_EQ(p.Plus()[40], RGBColor(255, 255, 0)) << "yellow starts the second ramp";
-    // c = round(255 - 256 i / 40) on the first ramp, g likewise on the second.
-    EXPECT_EQ(p.Minus()[20], RGBColor(127, 255, 255));
+    EXPECT_EQ(p.Minus()[40], RGBColor(0, 255, 255));
+    EXPECT_EQ(p.Plus()[40], RGBColor(255, 255, 0));
+    EXPECT_EQ(p.Minus()[20], RGBColor(127, 255, 255)) << "halfway down the first ramp";
     EXPECT_EQ(p.Plus()[79], RGBColor(255, 5, 0));
     EXPECT_EQ(p.Minus()[79], RGBColor(0, 5, 255));
-}
-
-TEST(Palette, OddAndTooSmallLevelCountsStayOnTheirRamps) {
-    TPalette p(81);
-    ASSERT_EQ(p.LevelCount(), 81);
+    // An odd count: the second ramp has 41 entries and ends near blue
+    // without wrapping.
+    p.SetLevelCount(81);
     EXPECT_EQ(p.Minus()[40], RGBColor(0, 255, 255));
-    // The second ramp has 41 entries and ends near blue without wrapping.
     for (std::size_t i = 41; i < 81; ++i) EXPECT_LT(GreenOf(p.Minus()[i]), GreenOf(p.Minus()[i - 1])) << i;
     EXPECT_LE(GreenOf(p.Minus()[80]), 10);
+    // Counts out of range are held to the limits.
     p.SetLevelCount(1);
     EXPECT_EQ(p.LevelCount(), TPalette::kMinLevels);
     EXPECT_EQ(p.Minus()[0], clWhite);

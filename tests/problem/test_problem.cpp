@@ -1,8 +1,11 @@
 // The problem object, its files, the calculation types and series, on the
 // test beam (EI w'''' = q, clamped at x = 0, free at x = H) registered as a
-// catalogue type for the duration of each test.
+// catalogue type for the duration of each test; the type catalogue; file
+// names as the problem files store them (back slashes), relative to the
+// program's start directory.
 #include "calc/Calcul.h"
 #include "calc/RunFile.h"
+#include "elements/Elements.h"
 #include "problem/beam_problem.h"
 #include "platform/cp1251.h"
 #include "platform/errors.h"
@@ -15,8 +18,10 @@
 #include "testutil.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace zem;
@@ -161,7 +166,7 @@ TEST_F(ProblemTest, FileRoundTripKeepsEverySection) {
         EXPECT_EQ(r.*section, t.*section);
 }
 
-TEST_F(ProblemTest, ReaderFindsSectionsAnywhereAndRejectsForeignFiles) {
+TEST_F(ProblemTest, ReaderFindsSectionsAnywhere) {
     const std::string file = Path("a.zem");
     WriteTextFile(file, {"[ZEM CAD 2]", "Ring", "#DESCRIPTION", "d", "#OBJECT", "{MESH={mesh_x=3}}", "#DESCRIPTION",
                          "second", "#CALCULATION", "CalcType= astim"});
@@ -171,13 +176,6 @@ TEST_F(ProblemTest, ReaderFindsSectionsAnywhereAndRejectsForeignFiles) {
     EXPECT_EQ(t.Calculation, std::vector<std::string>{"CalcType= astim"});
     EXPECT_TRUE(t.Results.empty());
     EXPECT_EQ(p->Domains().at(0)->Domain->StepCount(0), 3);
-
-    auto expectError = [&](const std::vector<std::string>& lines, const char* message) {
-        WriteTextFile(file, lines);
-        EXPECT_EQ(test::MessageOf([&] { Data().ReadProblemFile(file, t); }), message);
-    };
-    expectError({"[ZEM CAD 2] ", "Ring"}, "Неизвестный формат файла: первая строка \"[ZEM CAD 2] \" вместо \"[ZEM CAD 2]\"");
-    expectError({}, "Неизвестный формат файла: файл пуст");
 }
 
 TEST_F(ProblemTest, ApproximationsAreNumberedAndFoundAfterAMove) {
@@ -227,7 +225,7 @@ TEST_F(ProblemTest, ApproximationsAreNumberedAndFoundAfterAMove) {
     EXPECT_EQ(moved->Approximations().size(), 3u);
 }
 
-TEST_F(ProblemTest, AFailedSaveLeavesTheFileAndAnApproximationCycleIsAnError) {
+TEST_F(ProblemTest, AFailedSaveLeavesTheFile) {
     TProblem p(kBeamType, "Shell");
     TProblemTexts t;
     t.Object = PrintObject(p);
@@ -239,9 +237,6 @@ TEST_F(ProblemTest, AFailedSaveLeavesTheFileAndAnApproximationCycleIsAnError) {
     t.Description = {"日本"};  // no such characters in the file's code page
     EXPECT_THROW(data.WriteProblemFile(Path("Shell.zem"), p, false, t), ZemError);
     EXPECT_EQ(Slurp(Path("Shell.zem")), before);
-
-    WriteTextFile(Path("Loop.zem"), {"[ZEM CAD 2]", "Ring", "#APPROX", "Loop.zem", "#OBJECT", "{}"});
-    EXPECT_THROW(data.ReadProblemFile(Path("Loop.zem"), t), ZemError);
 }
 
 TEST_F(ProblemTest, CalculationTypesReportAndKeepApproximations) {
@@ -290,7 +285,7 @@ TEST_F(ProblemTest, CalculationTypesReportAndKeepApproximations) {
     }
 }
 
-TEST_F(ProblemTest, SeriesFileKeepsItsMembersInOrderAndRejectsOtherFormats) {
+TEST_F(ProblemTest, SeriesFileKeepsItsMembersInOrder) {
     TSeriesFile s;
     s.Files = {"b.zem", "a.zem", "sub\\c.zem"};
     s.ResultData = {"w;"};
@@ -307,9 +302,6 @@ TEST_F(ProblemTest, SeriesFileKeepsItsMembersInOrderAndRejectsOtherFormats) {
     s.Result = {"#1"};
     EXPECT_THROW(WriteSeriesFile(Path("s.zes"), s), ZemError);
     EXPECT_EQ(ReadSeriesFile(Path("s.zes")).Files.size(), 3u) << "a failed save keeps the file";
-    WriteTextFile(Path("bad.zes"), {"[ZEM CAD 2]", "#FILES"});
-    EXPECT_EQ(test::MessageOf([&] { ReadSeriesFile(Path("bad.zes")); }),
-              "Неизвестный формат файла: первая строка \"[ZEM CAD 2]\" вместо \"[ZEM SERIES]\"");
 }
 
 TEST_F(ProblemTest, SeriesRunCalculatesEveryMemberAndReportsFailuresByName) {
@@ -342,4 +334,71 @@ TEST_F(ProblemTest, SeriesRunCalculatesEveryMemberAndReportsFailuresByName) {
     TProblemTexts t;
     data.ReadProblemFile(Path("soft.zem"), t);
     EXPECT_FALSE(t.Process.empty()) << "members are written back with their reports";
+}
+
+// Catalogue captions are Cyrillic but for the Latin C that begins the two
+// stepped types; names are found exactly, or ignoring case; a slot without
+// a built type is refused by name.
+TEST(ProblemTypes, CaptionsMixLettersAsStored) {
+    for (int i = 0; i < kProblemTypeCount; ++i) {
+        const std::string& c = ProblemTypeCaption(i);
+        EXPECT_EQ(std::isalpha(static_cast<unsigned char>(c[0])) != 0, i == 2 || i == 6) << c;
+        for (std::size_t k = 1; k < c.size(); ++k)
+            EXPECT_FALSE(std::isalpha(static_cast<unsigned char>(c[k]))) << i << ": " << c;
+    }
+}
+
+TEST(ProblemTypes, LookUpByNameExactOrIgnoringCase) {
+    EXPECT_EQ(ProblemTypeByName("CompCylTech"), 6);
+    EXPECT_EQ(ProblemTypeByName("cylsym"), -1);
+    EXPECT_EQ(ProblemTypeByNameNoCase("cylsym"), 0);
+    EXPECT_EQ(ProblemTypeByName(""), -1);
+}
+
+TEST(ProblemTypes, UnbuiltTypeIsRefusedClearly) {
+    ASSERT_FALSE(ProblemTypeAvailable(14));
+    EXPECT_NE(test::MessageOf([] { CreateProblemElement(14, nullptr, "x"); }).find("CylRingP"), std::string::npos);
+    EXPECT_THROW(CreateProblemElement(15, nullptr, "x"), ZemError);
+}
+
+TEST(FileNames, SplitAndChange) {
+    const TFileNameParts p = SplitFileName("C:\\work\\v1.2\\Shell.zem");
+    EXPECT_EQ(p.Dir + "|" + p.Base + "|" + p.Ext, "C:\\work\\v1.2|Shell|zem");
+    const TFileNameParts bare = SplitFileName("Noname1");
+    EXPECT_EQ(bare.Dir + "|" + bare.Base + "|" + bare.Ext, "|Noname1|");
+    EXPECT_EQ(ChangeFileExtension("C:\\w\\Shell.zem", "res"), "C:\\w\\Shell.res");
+    EXPECT_EQ(ChangeFileBase("C:\\w\\Shell.zem", "Shell_01"), "C:\\w\\Shell_01.zem");
+}
+
+TEST(FileNames, AbsoluteAndRelativeToTheStartDirectory) {
+    for (auto [start, name, full] : {std::tuple{"C:\\work", "sub\\Shell.zem", "C:\\work\\sub\\Shell.zem"},
+                                     {"C:\\work\\a", "..\\..\\Shell", "C:\\Shell"},
+                                     {"\\home\\u", "..\\..\\tmp\\x.zem", "\\tmp\\x.zem"},
+                                     {"C:\\work", "D:\\x.zem", "D:\\x.zem"},
+                                     {"C:\\work", "\\tmp\\x.zem", "\\tmp\\x.zem"}})
+        EXPECT_EQ(ToAbsolutePath(start, name), full) << name;
+
+    const std::string start = "\\home\\eng\\work";
+    for (auto [full, rel] : {std::pair{"\\home\\eng\\work\\Shell.zem", "Shell.zem"},
+                             {"\\home\\eng\\work\\sub\\Shell.zem", "sub\\Shell.zem"},
+                             {"\\home\\eng\\other\\Shell.zem", "..\\other\\Shell.zem"},
+                             {"\\tmp\\Shell.zem", "..\\..\\..\\tmp\\Shell.zem"},
+                             // A start directory whose last component repeats the one above it.
+                             {"\\home\\eng\\work\\work\\x", "work\\x"}}) {
+        EXPECT_EQ(ToRelativePath(start, full), rel) << full;
+        EXPECT_EQ(ToAbsolutePath(start, ToRelativePath(start, full)), full) << full;
+    }
+    // The parent of a directory named like its own parent must still climb.
+    EXPECT_EQ(ToRelativePath("C:\\a\\a", "C:\\a\\f.zem"), "..\\f.zem");
+    EXPECT_EQ(ToRelativePath("C:\\work", "D:\\x.zem"), "D:\\x.zem");
+}
+
+TEST(FileNames, FileCanOpenOnlyReadableFiles) {
+    const test::TempDir dir;
+    std::ofstream(dir / "a.zem") << "x";
+    EXPECT_TRUE(FileCanOpen(dir / "a.zem"));
+    EXPECT_TRUE(FileCanOpen(StoredPath(dir / "a.zem")));
+    EXPECT_FALSE(FileCanOpen(dir / "b.zem"));
+    EXPECT_FALSE(FileCanOpen(""));
+    EXPECT_FALSE(FileCanOpen(dir.path.string()));
 }

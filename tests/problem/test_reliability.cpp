@@ -110,7 +110,8 @@ TEST_F(RunFileTest, NamesAndMeshesThatCannotBeStoredAreRefusedBeforeTheCalculati
 
 TEST_F(RunFileTest, ApproximationChainsAndSpecialFilesAreBounded) {
     TPbData data = Data();
-    // A chain of files each naming the next ends with a message, not a crash.
+    // A chain of files each naming the next ends with a message, not a crash
+    // (a file that names itself is such a chain).
     const int chain = 12;
     for (int i = 0; i < chain; ++i) {
         std::vector<std::string> next;
@@ -188,7 +189,10 @@ TEST_F(RunFileTest, EveryReaderSaysWhatIsWrongAndChangesNothing) {
     const std::vector<TCase> cases = {
         {"problem", problem, kNone, "Ошибка чтения файла @" + noFile},
         {"problem", problem, kDir, "Ошибка чтения файла @" + isDir},
+        {"problem", problem, "", "Неизвестный формат файла: файл пуст"},
         {"problem", problem, "[ZEM CA", "Неизвестный формат файла: первая строка \"[ZEM CA\" вместо \"[ZEM CAD 2]\""},
+        {"problem", problem, "[ZEM CAD 2] \r\nRing\r\n",
+         "Неизвестный формат файла: первая строка \"[ZEM CAD 2] \" вместо \"[ZEM CAD 2]\""},
         {"problem", problem, "[ZEM CAD 2]\r\n", "Ошибка данных: нет строки с типом задачи (строка 2)"},
         {"problem", problem, "[ZEM CAD 2]\r\nCylSim\r\n", "Ошибка данных: неизвестный тип задачи \"CylSim\" (строка 2)"},
         {"problem", problem, beamLines + "{PARAMS={EI=1, H=1\r\n", "Ошибка формата в Case"},
@@ -198,6 +202,8 @@ TEST_F(RunFileTest, EveryReaderSaysWhatIsWrongAndChangesNothing) {
         {"series", series, kNone, "Ошибка чтения файла @" + noFile},
         {"series", series, kDir, "Ошибка чтения файла @" + isDir},
         {"series", series, "", "Неизвестный формат файла: файл пуст"},
+        {"series", series, "[ZEM CAD 2]\r\n#FILES\r\n",
+         "Неизвестный формат файла: первая строка \"[ZEM CAD 2]\" вместо \"[ZEM SERIES]\""},
         {"series", series, "[ZEM SERIES]\r\n#FILES\r\n\x98\r\n",
          "Ошибка чтения файла @: строка 3: Недопустимый символ в тексте (позиция 1)"},
         {"results", results, kNone, "Ошибка загрузки файла @" + noFile},

@@ -94,6 +94,16 @@ inline std::vector<std::string> RowNames(TProblem& p) {
     return names;
 }
 
+// A long steel shell (E = 2.06e11, mu = 0.3) of radius R and wall t clamped
+// at x = 0, far from its other end, under the pressure q0 + gamma (H - x):
+// D w^(4) + K w = q with K = E t / R^2, so w is q / K less the decaying edge
+// solution that gives w(0) = w'(0) = 0 (beta^4 = K / (4 D)).
+inline double ClampedLongShell(double x, double R, double t, double q0, double gamma = 0, double H = 0) {
+    const double k = 2.06e11 * t / (R * R), beta = std::pow(3 * (1 - 0.09) / (R * R * t * t), 0.25);
+    const double c1 = (q0 + gamma * H) / k, c2 = c1 - gamma / (k * beta);
+    return (q0 + gamma * (H - x)) / k - std::exp(-beta * x) * (c1 * std::cos(beta * x) + c2 * std::sin(beta * x));
+}
+
 // --- The axisymmetric cylinder: results of domain D at every node.
 
 inline TDmCylSym& CylSymOf(TProblem& p, std::size_t d = 0) {
