@@ -4,16 +4,18 @@
 // BM_Whole: the whole calculation in the process, as the batch runner does
 // it after reading the file: equations, the method's pass over the rows
 // (cell-0 rows and every free term), the solution in extended with its
-// refinement, and the results file written. CPU seconds, wall seconds, and
-// the peak resident memory above what the process held before.
+// refinement, and the results file written. CPU seconds of the whole and
+// of its stages (s_eq: equations and layout, up to the method's first
+// stage), wall seconds, and the peak resident memory above what the
+// process held before.
 //
 // BM_Pair: the system exported once (every row with its 80-bit
 // coefficients); the method solves it from the export (its free-term pass
 // reading the export, so the shell's own writers are not counted) at one
-// and at two threads, and UMFPACK with its METIS ordering solves the same
-// system directly, interleaved; medians of three (one above a million
-// unknowns). At 100 × 64 and 300 × 192
-// the forward error against the sparse method in extended, relative to
+// and at two threads (CPU and wall seconds of each), and UMFPACK with its
+// METIS ordering solves the same system directly, interleaved; medians of
+// three (one above a million unknowns). At 100 × 64 and 300 × 192 the
+// forward error against the sparse method in extended, relative to
 // max |x|.
 //
 // Build with -DZEM_BENCH=ON; run bin/bench_harmonic (see bench/README.md).
@@ -23,60 +25,23 @@
 #include "solvers/SLHarmonic.h"
 
 #include "cyltech_shell.h"
+#include "exported_system.h"
 
 #include <benchmark/benchmark.h>
-#include <umfpack.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <cmath>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <malloc.h>
-#include <numeric>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace zem;
-using Index = SuiteSparse_long;
-
-double CpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
+using namespace zem::bench;
 
 double WallSeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-double StatusMB(const std::string& key) {
-    std::ifstream in("/proc/self/status");
-    std::string k, rest;
-    double kb = 0;
-    while (in >> k) {
-        if (k == key) {
-            in >> kb;
-            return kb / 1024;
-        }
-        std::getline(in, rest);
-    }
-    return 0;
-}
-
-double ResetPeakMB() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return StatusMB("VmRSS:");
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // args: N, M.
@@ -94,11 +59,23 @@ void BM_Whole(benchmark::State& state) {
         {
             TRealTypeScope scope(rtExtended);
             auto p = bench::Shell(n, m);
-            TProgressLog progress;
+            TStageClock progress;
             p->Calculate(kHarmonicMethod, false, progress);
             p->SaveResults(results);
+            const double end = CpuSeconds();
+            // Before the rows (equations, layout), the method's stages, the
+            // results file.
+            if (!progress.marks.empty()) state.counters["s_eq"] = progress.marks.front().second - cpu;
+            state.counters["s_rows"] = progress.StageSeconds("Формирование матрицы", end);
+            state.counters["s_load"] = progress.StageSeconds("Преобразование нагрузки", end);
+            state.counters["s_harm"] = progress.StageSeconds("Разложение по гармоникам", end);
+            state.counters["s_refine"] = progress.StageSeconds("Уточнение решения", end);
+            state.counters["s_file"] = progress.StageSeconds("Расчет закончен", end);
             state.counters["N"] = static_cast<double>(p->UnknownCount());
-            state.counters["steps"] = dynamic_cast<const THarmonicSolver&>(*p->Solver()).RefinementSteps();
+            const auto& solver = dynamic_cast<const THarmonicSolver&>(*p->Solver());
+            state.counters["steps"] = solver.RefinementSteps();
+            state.counters["kl"] = static_cast<double>(solver.LowerBand());
+            state.counters["ku"] = static_cast<double>(solver.UpperBand());
         }
         state.counters["cpu_s"] = CpuSeconds() - cpu;
         state.counters["wall_s"] = WallSeconds() - wall;
@@ -107,48 +84,19 @@ void BM_Whole(benchmark::State& state) {
     std::filesystem::remove(results);
 }
 
-struct TSystem {
-    std::size_t n = 0;
-    std::vector<Index> rowStart, cols;
-    std::vector<Extended> vals, b;
+struct THarmonicSystem : TSystem {
     THarmonicLayout layout;
-
-    TGetRow Provider() const {
-        return [this](std::size_t i, TRowItems& items, Extended& f) {
-            items.clear();
-            for (Index k = rowStart[i]; k < rowStart[i + 1]; ++k)
-                items.push_back(TListItem{static_cast<std::size_t>(cols[k]), vals[k]});
-            f = b[i];
-        };
-    }
 };
 
-TSystem Export(TProblem& p) {
-    p.BuildEquations();
-    TSystem s;
-    s.n = p.UnknownCount();
-    s.rowStart.assign(s.n + 1, 0);
-    s.b.resize(s.n);
-    TRowItems items;
-    for (std::size_t i = 0; i < s.n; ++i) {
-        s.b[i] = p.GetRow(i, items);
-        for (const TListItem& it : items) {
-            s.cols.push_back(static_cast<Index>(it.Col));
-            s.vals.push_back(it.Value);
-        }
-        s.rowStart[i + 1] = static_cast<Index>(s.cols.size());
-    }
-    s.layout = HarmonicLayout(p);
-    s.layout.RowName = nullptr;
-    return s;
-}
-
-const TSystem& ShellSystem(int n, int m) {
+const THarmonicSystem& ShellSystem(int n, int m) {
     static int cachedN = 0, cachedM = 0;
-    static TSystem cached;
+    static THarmonicSystem cached;
     if (n != cachedN || m != cachedM) {
-        cached = TSystem();
-        cached = Export(*bench::Shell(n, m));
+        cached = THarmonicSystem();
+        auto p = bench::Shell(n, m);
+        Export(*p, cached);
+        cached.layout = HarmonicLayout(*p);
+        cached.layout.RowName = nullptr;
         cached.layout.FreeTerm = [](std::size_t r, const TCoefSink& sink) {
             for (Index k = cached.rowStart[r]; k < cached.rowStart[r + 1]; ++k)
                 sink(static_cast<std::size_t>(cached.cols[k]), cached.vals[k]);
@@ -159,7 +107,7 @@ const TSystem& ShellSystem(int n, int m) {
     return cached;
 }
 
-std::vector<Extended> SolveHarmonic(const TSystem& s, TRealType realType, unsigned threads) {
+std::vector<Extended> SolveHarmonic(const THarmonicSystem& s, TRealType realType, unsigned threads) {
     TRealTypeScope scope(realType);
     TProgressLog progress;
     THarmonicSolver solver(s.n, s.Provider(), progress);
@@ -169,62 +117,25 @@ std::vector<Extended> SolveHarmonic(const TSystem& s, TRealType realType, unsign
     return solver.X().Values();
 }
 
-std::vector<double> SolveDirect(const TSystem& s) {
-    const std::size_t n = s.n, nnz = s.cols.size();
-    std::vector<Index> ap(n + 1, 0), ai(nnz);
-    std::vector<double> ax(nnz), rhs(n), x(n);
-    for (Index c : s.cols) ++ap[static_cast<std::size_t>(c) + 1];
-    std::partial_sum(ap.begin(), ap.end(), ap.begin());
-    std::vector<Index> next(ap.begin(), ap.end() - 1);
-    for (std::size_t i = 0; i < n; ++i)
-        for (Index k = s.rowStart[i]; k < s.rowStart[i + 1]; ++k) {
-            const Index p = next[static_cast<std::size_t>(s.cols[k])]++;
-            ai[p] = static_cast<Index>(i);
-            ax[p] = static_cast<double>(s.vals[k]);
-        }
-    for (std::size_t i = 0; i < n; ++i) rhs[i] = -static_cast<double>(s.b[i]);
-    double control[UMFPACK_CONTROL], info[UMFPACK_INFO];
-    umfpack_dl_defaults(control);
-    control[UMFPACK_ORDERING] = UMFPACK_ORDERING_METIS;
-    void *symbolic = nullptr, *numeric = nullptr;
-    const Index nn = static_cast<Index>(n);
-    if (umfpack_dl_symbolic(nn, nn, ap.data(), ai.data(), ax.data(), &symbolic, control, info) != UMFPACK_OK ||
-        umfpack_dl_numeric(ap.data(), ai.data(), ax.data(), symbolic, &numeric, control, info) != UMFPACK_OK ||
-        umfpack_dl_solve(UMFPACK_A, ap.data(), ai.data(), ax.data(), x.data(), rhs.data(), numeric, control,
-                         info) != UMFPACK_OK)
-        x.assign(n, NAN);
-    umfpack_dl_free_numeric(&numeric);
-    umfpack_dl_free_symbolic(&symbolic);
-    return x;
-}
-
-template <class V1, class V2>
-double RelError(const V1& x, const V2& ref) {
-    long double d = 0, scale = 0;
-    for (std::size_t i = 0; i < ref.size(); ++i) {
-        d = std::max(d, std::fabs(static_cast<long double>(x[i]) - static_cast<long double>(ref[i])));
-        scale = std::max(scale, std::fabs(static_cast<long double>(ref[i])));
-    }
-    return static_cast<double>(d / scale);
-}
-
 // args: N, M; 1: with the sparse method's extended solution as reference,
 // 0: without, 2: without UMFPACK either (the method alone).
 void BM_Pair(benchmark::State& state) {
-    const TSystem& s = ShellSystem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-    std::vector<double> one, two, direct;
+    const THarmonicSystem& s = ShellSystem(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    std::vector<double> one, oneWall, two, twoWall, direct;
     double harmonicPeak = 0, directPeak = 0;
     std::vector<Extended> x;
     std::vector<double> y;
     for (auto _ : state) {
         for (int rep = 0; rep < (s.n > 1'000'000 ? 1 : 3); ++rep) {
-            double base = ResetPeakMB(), t = CpuSeconds();
+            double base = ResetPeakMB(), t = CpuSeconds(), w = WallSeconds();
             x = SolveHarmonic(s, rtDouble, 1);
             one.push_back(CpuSeconds() - t);
+            oneWall.push_back(WallSeconds() - w);
             harmonicPeak = std::max(harmonicPeak, StatusMB("VmHWM:") - base);
-            t = WallSeconds();
+            t = CpuSeconds(), w = WallSeconds();
             SolveHarmonic(s, rtDouble, 2);
-            two.push_back(WallSeconds() - t);
+            two.push_back(CpuSeconds() - t);
+            twoWall.push_back(WallSeconds() - w);
             if (state.range(2) == 2) continue;
             base = ResetPeakMB(), t = CpuSeconds();
             y = SolveDirect(s);
@@ -234,7 +145,9 @@ void BM_Pair(benchmark::State& state) {
     }
     state.counters["N"] = static_cast<double>(s.n);
     state.counters["harmonic_s"] = Median(one);
-    state.counters["harmonic_2thr_wall_s"] = Median(two);
+    state.counters["harmonic_wall_s"] = Median(oneWall);
+    state.counters["harmonic_2thr_s"] = Median(two);
+    state.counters["harmonic_2thr_wall_s"] = Median(twoWall);
     state.counters["harmonic_MB"] = harmonicPeak;
     if (!direct.empty()) {
         state.counters["direct_s"] = Median(direct);

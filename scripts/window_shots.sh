@@ -2,8 +2,8 @@
 # Pictures of the program's windows for docs/images, taken from the desktop
 # program on a virtual screen: a problem with its result table and colour map
 # beside it, the progress window with its Stop button, the queue beside a
-# series, and the new-problem list. Needs xvfb-run, xdotool, openbox and
-# ImageMagick (scripts/deps.sh). The clicks assume the program's first start
+# series, the new-problem list and the deformed shell of the wind example.
+# Needs xvfb-run, xdotool, openbox and ImageMagick (scripts/deps.sh). The clicks assume the program's first start
 # (no stored placements) on the 1280 x 900 screen below.
 #   scripts/window_shots.sh [path of zemcad] [output directory]
 set -euo pipefail
@@ -28,6 +28,8 @@ tank tank.zem 60 "$band"
 tank slow.zem 4000 "$iter"
 tank tank-2.zem 40 "$band"
 tank tank-3.zem 80 "$band"
+# The wind example, calculated without the dialog.
+sed 's/^#CALCULATION\r$/#CALCULATION\r\nAutoMode\r/' "$(dirname "$0")/../examples/wind.zem" > "$work/wind.zem"
 printf '%s\r\n' "[ZEM SERIES]" "#FILES" "tank-2.zem" "tank-3.zem" "#RESULT DATA" "w;" "#RESULT" > "$work/tanks.zes"
 
 cat > "$work/run.sh" <<'INNER'
@@ -74,6 +76,17 @@ for _ in $(seq 13); do xdotool key Down; done
 shot new-problem 1
 convert "$WORK/new-problem.png" -crop 740x560+272+168 +repage "$OUT/new-problem.png"
 xdotool key Escape; sleep 0.5
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+# The wind example calculated (F9) and its deformed shell ("&Расчет",
+# "&Деформированный вид"), the window at the right of the problem window.
+"$ZEMCAD" wind.zem &
+pid=$!
+sleep 6
+click 270 300; xdotool key F9; sleep 5
+click 334 158; xdotool key Down Down Down Down Down Down Return
+shot deformed-shell 4
+convert "$WORK/deformed-shell.png" -crop 642x504+638+341 +repage "$OUT/deformed-shell.png"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 INNER

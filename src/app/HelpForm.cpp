@@ -45,6 +45,7 @@ QString TopicOfClass(const char* className) {
         {"TGraphForm", QStringLiteral("graph.html")},
         {"TGrOptionForm", QStringLiteral("graph.html#options")},
         {"TPlotForm", QStringLiteral("plot.html")},
+        {"TDeformedForm", QStringLiteral("deformed.html")},
         {"TMeshForm", QStringLiteral("mesh.html")},
         {"TApproxForm", QStringLiteral("approx.html")},
         {"TSLAEForm", QStringLiteral("slae.html")},

@@ -5,6 +5,7 @@
 #include "problem/Problems.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <numeric>
 #include <unordered_map>
@@ -21,6 +22,10 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
         TDomain* Domain;
         int Dir;
         std::size_t Steps;
+        // The node indices of cell 0 (virtual layers included), and where
+        // their row slots begin.
+        std::array<int, kMaxDims> Lo{}, Hi{};
+        std::size_t FirstSlot = 0;
     };
     std::vector<TPart> parts;
     std::size_t g = 0;
@@ -40,7 +45,7 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
                 lay.Refusal = "сетка области «" + dm->GetTypeName() + "» по окружности неравномерна";
                 return lay;
             }
-        parts.push_back({d, dir, steps.size()});
+        parts.push_back({d, dir, steps.size(), {}, {}, 0});
         g = std::gcd(g, steps.size());
     }
     if (parts.empty()) {
@@ -52,17 +57,22 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
         return lay;
     }
     lay.Period = g;
-    for (const TPart& part : parts) {
+    std::size_t slots = 0;
+    for (TPart& part : parts) {
         TDomain& d = *part.Domain;
         const int k = static_cast<int>(part.Steps / g);
         // Every node index of the other directions (virtual layers
         // included) and the first K nodes round the circumference.
-        std::array<int, kMaxDims> lo{}, hi{};
+        std::array<int, kMaxDims>&lo = part.Lo, &hi = part.Hi;
+        std::size_t nodes = 1;
         for (int dim = 0; dim < d.DimCount; ++dim) {
             const auto i = static_cast<std::size_t>(dim);
             lo[i] = dim == part.Dir ? 0 : -d.VirtualLayers(dim);
             hi[i] = dim == part.Dir ? k - 1 : d.StepCount(dim) + d.VirtualLayers(dim);
+            nodes *= static_cast<std::size_t>(hi[i] - lo[i] + 1);
         }
+        part.FirstSlot = slots;
+        slots += nodes;
         TNodeIdx idx{};
         for (int dim = 0; dim < d.DimCount; ++dim) idx[static_cast<std::size_t>(dim)] = lo[static_cast<std::size_t>(dim)];
         for (bool more = true; more;) {
@@ -111,18 +121,30 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
         return lay;
     }
     const TEquationList& eq = p.Equations();
-    std::unordered_map<std::string, std::uint32_t> rowLines;
+    // Row lines by node of cell 0 (a slot): each holds the few equations
+    // written there, by name, chained through Next.
+    struct TRowLine {
+        std::string Name;
+        std::uint32_t Next;
+    };
+    std::vector<TRowLine> rowLines;
+    std::vector<std::uint32_t> slotHead(slots, ~0u), unknownLine(lines, ~0u);
+    std::unordered_map<std::string, std::uint32_t> elsewhere;  // equations at nodes outside those
     std::vector<std::uint32_t> rowLine(n), rowCell(n);
     std::vector<std::size_t> firstRow, rowCount;
-    std::string key;
+    std::string name, key;
+    const TPart* part = &parts.front();
     for (std::size_t r = 0; r < n; ++r) {
         std::size_t cell = 0;
-        key.clear();
+        std::uint32_t* head = nullptr;
         if (const TTermPlace term = eq.FirstTerm(static_cast<int>(r))) {
-            auto part = std::find_if(parts.begin(), parts.end(), [&](const TPart& x) { return x.Domain == term->Domain; });
-            if (part == parts.end()) {
-                lay.Refusal = "уравнение «" + eq.Name(static_cast<int>(r)) + "» не относится к замкнутой области";
-                return lay;
+            if (part->Domain != term->Domain) {
+                auto at = std::find_if(parts.begin(), parts.end(), [&](const TPart& x) { return x.Domain == term->Domain; });
+                if (at == parts.end()) {
+                    lay.Refusal = "уравнение «" + eq.Name(static_cast<int>(r)) + "» не относится к замкнутой области";
+                    return lay;
+                }
+                part = &*at;
             }
             const std::size_t k = part->Steps / g;
             TNodeIdx node = term->NodeIdx;
@@ -130,20 +152,43 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
             const auto j = static_cast<std::size_t>(part->Domain->WrapIndex(part->Dir, node[dir]));
             cell = j / k;
             node[dir] = static_cast<int>(j % k);
+            name.clear();
             for (char c : eq.Name(static_cast<int>(r)))
-                if (c < '0' || c > '9') key += c;
-            key += '\0';
-            key.append(reinterpret_cast<const char*>(&term->Domain), sizeof term->Domain);
-            key.append(reinterpret_cast<const char*>(node.data()), sizeof node);
+                if (c < '0' || c > '9') name += c;
+            std::size_t slot = 0;
+            bool inside = true;
+            for (int dim = 0; dim < part->Domain->DimCount; ++dim) {
+                const auto i = static_cast<std::size_t>(dim);
+                inside = inside && node[i] >= part->Lo[i] && node[i] <= part->Hi[i];
+                slot = slot * static_cast<std::size_t>(part->Hi[i] - part->Lo[i] + 1) +
+                       static_cast<std::size_t>(node[i] - part->Lo[i]);
+            }
+            if (inside) {
+                head = &slotHead[part->FirstSlot + slot];
+            } else {
+                key = name;
+                key += '\0';
+                key.append(reinterpret_cast<const char*>(&term->Domain), sizeof term->Domain);
+                key.append(reinterpret_cast<const char*>(node.data()), sizeof node);
+                head = &elsewhere.emplace(key, ~0u).first->second;
+            }
         } else {
             cell = cellOf[r];
-            key = '\1' + std::to_string(lineOf[r]);
+            head = &unknownLine[lineOf[r]];
+            name.clear();
         }
-        const auto [at, added] = rowLines.emplace(key, static_cast<std::uint32_t>(firstRow.size()));
-        if (added) firstRow.push_back(r), rowCount.push_back(0);
-        rowLine[r] = at->second;
+        std::uint32_t line = *head;
+        while (line != ~0u && rowLines[line].Name != name) line = rowLines[line].Next;
+        if (line == ~0u) {
+            line = static_cast<std::uint32_t>(rowLines.size());
+            rowLines.push_back({name, *head});
+            *head = line;
+            firstRow.push_back(r);
+            rowCount.push_back(0);
+        }
+        rowLine[r] = line;
         rowCell[r] = static_cast<std::uint32_t>(cell);
-        ++rowCount[at->second];
+        ++rowCount[line];
     }
     // The L fullest lines of rows repeat; a row of any other line (a row
     // fixing a mean value round the circumference) is odd and fills a hole

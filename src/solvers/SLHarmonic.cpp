@@ -8,6 +8,7 @@
 #include "solvers/SLInternal.h"
 
 #include <fftw3.h>
+#include <sys/mman.h>
 
 #include <algorithm>
 #include <atomic>
@@ -62,6 +63,22 @@ struct TFftwBuffer {
     TFftwBuffer& operator=(const TFftwBuffer&) = delete;
 };
 
+// Zeroed memory straight from the system, its pages made present at once
+// (cheaper than a fault per page, and than clearing them again): the
+// factors of every harmonic are accumulated into it.
+struct TZeroedPages {
+    void* Data = nullptr;
+    std::size_t Bytes;
+    explicit TZeroedPages(std::size_t bytes) : Bytes(std::max<std::size_t>(bytes, 1)) {
+        void* p = mmap(nullptr, Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        Data = p;
+    }
+    ~TZeroedPages() { munmap(Data, Bytes); }
+    TZeroedPages(const TZeroedPages&) = delete;
+    TZeroedPages& operator=(const TZeroedPages&) = delete;
+};
+
 // One coefficient of a cell-0 row: the column's line, its cell (the shift
 // around the circumference) and the value as pulled.
 struct TTerm {
@@ -91,17 +108,6 @@ double Deviation(const std::vector<TTerm>& a, It b, It bEnd) {
         }
     }
     return big > 0 ? static_cast<double>(diff / big) : std::numeric_limits<double>::infinity();
-}
-
-// A fixed pseudo-random weight in [1, 2): a row's sum of coefficients times
-// the weights of their places tells it from another row but by a chance
-// near the rounding of the sum.
-Extended Weight(std::uint64_t key) {
-    std::uint64_t z = key + 0x9e3779b97f4a7c15ULL;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    z ^= z >> 31;
-    return 1 + static_cast<Extended>(z >> 11) * 0x1p-53L;
 }
 
 // Runs Fn(k) for k = 0 .. Count−1 on Threads threads. The calling thread
@@ -168,9 +174,10 @@ std::uint64_t HarmonicMemory(std::size_t n, std::size_t lines, std::size_t kl, s
     const double N = static_cast<double>(n), L = static_cast<double>(std::max<std::size_t>(lines, 1));
     const double harmonicLines = N / 2 + L;  // (G/2 + 1)·L
     const double factors = harmonicLines * (static_cast<double>(2 * kl + ku + 1) * sizeof(Cplx) + sizeof(int));
-    // Line and cell of every unknown, free terms, solution and residual in
-    // extended, the transform's buffers, the cell-0 rows.
-    const double vectors = N * (8 + 3 * sizeof(Extended) + 8) + harmonicLines * sizeof(Cplx) + L * 40 * sizeof(TTerm);
+    // Line and cell of every unknown, free terms and solution in extended,
+    // residual and correction in double, the transform's buffers, the
+    // cell-0 rows.
+    const double vectors = N * (8 + 2 * sizeof(Extended) + 2 * 8) + harmonicLines * sizeof(Cplx) + L * 40 * sizeof(TTerm);
     return static_cast<std::uint64_t>(std::min(factors + vectors, 1.8e19));
 }
 
@@ -254,14 +261,17 @@ void THarmonicSolver::SolveSystem() {
         }
     }
 
-    // 1. The rows of cell 0 with their coefficients; every free term, the
-    // coefficients of each row summed with weights of their place relative
-    // to the row and compared with the sum of the row's cell-0 image.
+    // 1. The rows of cell 0 with their coefficients and the order in which
+    // each wrote them; every free term, the coefficients of every other row
+    // compared, as they come, with those of its cell-0 row moved round by the
+    // difference of their cells.
     progress_.BeginStage("Формирование матрицы");
     std::vector<std::size_t> termStart(lineCount + 1, 0);
     std::vector<TTerm> terms;
     std::vector<TTerm> gauge;  // the odd rows' coefficients by line, Shift holding the odd row's index
     std::vector<Extended> b(n, 0);
+    // Of each exception row: its slot l·G + q, or kNoRow for an odd row.
+    std::vector<std::size_t> exceptionSlot;
     {
         TRowItems items;
         Extended f = 0;
@@ -270,6 +280,21 @@ void THarmonicSolver::SolveSystem() {
             const std::size_t q2 = cellOf[it.Col];
             return TTerm{l2, static_cast<std::uint32_t>(q2 >= q ? q2 - q : q2 + g - q), it.Value};
         };
+        auto checkOutside = [&](bool outside, std::size_t row) {
+            if (outside)
+                throw ZemError("Строка " + sl::RowNo(row) + " СЛАУ: столбец вне системы порядка " + std::to_string(n));
+        };
+        // The cell-0 rows' coefficients as written, Shift holding the column's cell.
+        std::vector<std::size_t> writtenStart(lineCount + 1, 0);
+        std::vector<TTerm> written;
+        bool outside = false;
+        const TCoefSink record = [&](std::size_t col, Extended v) {
+            if (col >= n) {
+                outside = true;
+                return;
+            }
+            written.push_back(TTerm{lineOf[col], cellOf[col], v});
+        };
         for (std::size_t l = 0; l < lineCount; ++l) {
             const std::size_t row = rowOf(l, firstCell[l]);
             PullRow(row, items, f);
@@ -277,68 +302,93 @@ void THarmonicSolver::SolveSystem() {
                 if (it.Value != 0) terms.push_back(toTerm(it, firstCell[l]));
             std::sort(terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]), terms.end());
             termStart[l + 1] = terms.size();
+            outside = false;
+            b[row] = lay.FreeTerm(row, record);
+            checkOutside(outside, row);
+            writtenStart[l + 1] = written.size();
         }
         pulled_ = lineCount;
 
-        // Weights of a column relative to the row: one factor by line, one
-        // by shift round the circumference.
-        std::vector<Extended> lineWeight(lineCount), shiftWeight(g);
-        for (std::size_t l = 0; l < lineCount; ++l) lineWeight[l] = Weight(l);
-        for (std::size_t t = 0; t < g; ++t) shiftWeight[t] = Weight(lineCount + t);
-        std::size_t q = 0;
-        Extended sum = 0;
-        bool outside = false;
-        const TCoefSink sink = [&](std::size_t col, Extended v) {
-            if (col >= n) {
-                outside = true;
+        const TTerm *at = nullptr, *atEnd = nullptr;
+        std::size_t dq = 0;
+        bool same = true;
+        const TCoefSink compare = [&](std::size_t col, Extended v) {
+            if (col >= n) outside = true;
+            if (!same) return;
+            if (at == atEnd || v != at->Value) {
+                same = false;
                 return;
             }
-            const std::size_t q2 = cellOf[col];
-            sum += v * lineWeight[lineOf[col]] * shiftWeight[q2 >= q ? q2 - q : q2 + g - q];
+            std::size_t cell = at->Shift + dq;
+            if (cell >= g) cell -= g;
+            same = col == lay.Base[at->Line] + cell * lay.Stride[at->Line];
+            ++at;
         };
-        std::vector<Extended> cellZeroSum(lineCount);
         std::vector<TTerm> image;
-        for (std::size_t l = 0; l < lineCount; ++l) {
-            sum = 0;
-            q = firstCell[l];
-            b[rowOf(l, q)] = lay.FreeTerm(rowOf(l, q), sink);
-            cellZeroSum[l] = sum;
-        }
+        // The free term of row (l, q) and its coefficients compared; false
+        // when the row is not the exact image of its cell-0 row.
+        auto checkRow = [&](std::size_t l, std::size_t q) {
+            const std::size_t u = rowOf(l, q);
+            at = written.data() + writtenStart[l];
+            atEnd = written.data() + writtenStart[l + 1];
+            dq = q - firstCell[l];
+            same = true;
+            outside = false;
+            b[u] = lay.FreeTerm(u, compare);
+            checkOutside(outside, u);
+            if (same && at == atEnd) return true;
+            // Written otherwise than the cell-0 row (in another order near
+            // the seam, say): the row itself decides.
+            PullRow(u, items, f);
+            ++pulled_;
+            image.clear();
+            for (const TListItem& it : items)
+                if (it.Value != 0) image.push_back(toTerm(it, q));
+            std::sort(image.begin(), image.end());
+            const auto first = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]),
+                       last = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l + 1]);
+            if (std::equal(image.begin(), image.end(), first, last)) return true;
+            // Coordinates summed step by step round the circumference make an
+            // interpolation weight differ in its last bits: such a row is kept
+            // as it is for the residuals, and the refinement removes the
+            // difference. Any larger one is a different equation.
+            if (Deviation(image, first, last) > kNearlyRepeating)
+                throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
+                                                   rowName(rowOf(l, firstCell[l]))));
+            exceptionRow_.push_back(u);
+            exceptionSlot.push_back(l * g + q);
+            for (const TListItem& it : items) exceptionItems_.push_back(it);
+            exceptionStart_.push_back(exceptionItems_.size());
+            return false;
+        };
         const std::size_t every = std::max<std::size_t>(lineCount / 100, 1);
+        std::vector<char> sampled(g, 0);
         for (std::size_t l = 0; l < lineCount; ++l) {
-            for (q = firstCell[l] + 1; q < g; ++q) {
-                const std::size_t u = rowOf(l, q);
-                if (u == kNoRow) continue;
-                sum = 0;
-                outside = false;
-                b[u] = lay.FreeTerm(u, sink);
-                if (outside)
-                    throw ZemError("Строка " + sl::RowNo(u) + " СЛАУ: столбец вне системы порядка " + std::to_string(n));
-                if (sum != cellZeroSum[l]) {
-                    // The same coefficients written in another order sum
-                    // differently: the row itself decides.
-                    PullRow(u, items, f);
-                    ++pulled_;
-                    image.clear();
-                    for (const TListItem& it : items)
-                        if (it.Value != 0) image.push_back(toTerm(it, q));
-                    std::sort(image.begin(), image.end());
-                    const auto first = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l]),
-                               last = terms.begin() + static_cast<std::ptrdiff_t>(termStart[l + 1]);
-                    if (!std::equal(image.begin(), image.end(), first, last)) {
-                        // Coordinates summed step by step round the circumference
-                        // make an interpolation weight differ in its last bits:
-                        // such a row is kept as it is for the residuals, and the
-                        // refinement removes the difference. Any larger one is a
-                        // different equation.
-                        if (Deviation(image, first, last) > kNearlyRepeating)
-                            throw ZemError(HarmonicRefusalText(rowName(u) + " не повторяет при повороте вокруг оси " +
-                                                               rowName(rowOf(l, firstCell[l]))));
-                        exceptionRow_.push_back(u);
-                        for (const TListItem& it : items) exceptionItems_.push_back(it);
-                        exceptionStart_.push_back(exceptionItems_.size());
+            if (!lay.FreeTermAlone) {
+                for (std::size_t q = firstCell[l] + 1; q < g; ++q)
+                    if (rowOf(l, q) != kNoRow) checkRow(l, q);
+            } else {
+                // Rows of a sample of cells (the next, the opposite, the
+                // last) compared; a line where one of them is not the exact
+                // image of its cell-0 row is compared whole, the others give
+                // their free terms alone.
+                const std::size_t q0 = firstCell[l], sample[] = {q0 + 1, q0 + (g - q0) / 2, g - 1};
+                bool exact = true;
+                for (std::size_t q : sample)
+                    if (q > q0 && q < g && !sampled[q] && rowOf(l, q) != kNoRow) {
+                        sampled[q] = 1;
+                        exact = checkRow(l, q) && exact;
                     }
+                for (std::size_t q = q0 + 1; q < g; ++q) {
+                    const std::size_t u = rowOf(l, q);
+                    if (u == kNoRow || sampled[q]) continue;
+                    if (exact)
+                        b[u] = lay.FreeTermAlone(u);
+                    else
+                        checkRow(l, q);
                 }
+                for (std::size_t q : sample)
+                    if (q < g) sampled[q] = 0;
             }
             if (l % every == 0) progress_.StepProgress(l * g);
         }
@@ -365,6 +415,7 @@ void THarmonicSolver::SolveSystem() {
                 a = e;
             }
             exceptionRow_.push_back(u);
+            exceptionSlot.push_back(kNoRow);
             for (const TListItem& it : items) exceptionItems_.push_back(it);
             exceptionStart_.push_back(exceptionItems_.size());
         }
@@ -437,14 +488,21 @@ void THarmonicSolver::SolveSystem() {
                                                FFTW_ESTIMATE);
         if (!forward.Plan || !backward.Plan) throw std::bad_alloc();
     }
-    auto loadRhs = [&](const std::vector<Extended>& r) {  // −r, rows scaled
-        for (std::size_t l = 0; l < lineCount; ++l) {
-            const std::size_t p = pr[l];
-            for (std::size_t q = 0; q < g; ++q) {
-                const std::size_t row = rowOf(l, q);
-                real.Data[q * lineCount + p] = row == kNoRow ? 0 : -static_cast<double>(r[row]) * scale[l];
-            }
-        }
+    // The residuals of the rows in the same order, row (l, q) at
+    // [q·L + pr[l]] and 0 in a hole; the odd rows' apart. At first the free
+    // terms: the residuals of x = 0.
+    std::vector<double> residual(n, 0), scaleAt(lineCount);
+    std::vector<Extended> oddResidual(odd);
+    for (std::size_t l = 0; l < lineCount; ++l) {
+        scaleAt[pr[l]] = scale[l];
+        for (std::size_t q = 0; q < g; ++q)
+            if (rowOf(l, q) != kNoRow) residual[q * lineCount + pr[l]] = static_cast<double>(b[rowOf(l, q)]);
+    }
+    for (std::size_t i = 0; i < odd; ++i) oddResidual[i] = b[lay.OddRows[i]];
+    auto loadRhs = [&] {  // −residual, rows scaled
+        for (std::size_t q = 0; q < g; ++q)
+            for (std::size_t p = 0; p < lineCount; ++p)
+                real.Data[q * lineCount + p] = -residual[q * lineCount + p] * scaleAt[p];
         fftw_execute(forward.Plan);
     };
     auto unloadSolution = [&](std::vector<double>& d) {
@@ -458,7 +516,7 @@ void THarmonicSolver::SolveSystem() {
 
     progress_.SetMaximum(1);
     progress_.BeginStage("Преобразование нагрузки");
-    loadRhs(b);
+    loadRhs();
     progress_.StepProgress(1);
 
     // 2. Harmonic k: A_k(i, j) = Σ over the terms of line i in column line j
@@ -468,13 +526,14 @@ void THarmonicSolver::SolveSystem() {
         const long double angle = 2 * std::numbers::pi_v<long double> * static_cast<long double>(t) / g;
         twiddle[t] = Cplx(static_cast<double>(std::cos(angle)), static_cast<double>(std::sin(angle)));
     }
-    std::vector<Cplx> factors(harmonics * block);
+    TZeroedPages factorPages(harmonics * block * sizeof(Cplx));
+    Cplx* const factors = static_cast<Cplx*>(factorPages.Data);
     std::vector<int> pivots(harmonics * lineCount);
-    factorBytes_ = factors.size() * sizeof(Cplx) + pivots.size() * sizeof(int);
+    factorBytes_ = factorPages.Bytes + pivots.size() * sizeof(int);
     const unsigned threads = Threads ? Threads : std::max(1u, std::thread::hardware_concurrency());
     Cplx* rhs = reinterpret_cast<Cplx*>(spectrum.Data);
     auto solveHarmonic = [&](std::size_t k) {
-        const Cplx* ab = factors.data() + k * block;
+        const Cplx* ab = factors + k * block;
         const int* ipiv = pivots.data() + k * lineCount;
         int one = 1, info = 0;
         zgbtrs_("N", &L, &kl, &ku, &one, ab, &ldab, ipiv, rhs + k * lineCount, &L, &info, 1);
@@ -498,7 +557,7 @@ void THarmonicSolver::SolveSystem() {
             shiftOf[t] = static_cast<std::uint32_t>(at - shifts.begin());
         }
     ForEachHarmonic(harmonics, threads, &progress_, [&](std::size_t k) {
-        Cplx* ab = factors.data() + k * block;
+        Cplx* ab = factors + k * block;
         std::vector<Cplx> w(shifts.size());
         for (std::size_t d = 0; d < shifts.size(); ++d) w[d] = twiddle[(k * shifts[d]) % g];
         if (k > 0 || odd == 0) {
@@ -531,11 +590,11 @@ void THarmonicSolver::SolveSystem() {
     // harmonic 0 first, its hole rows answering the odd rows; then each
     // hole's equation, which the odd row displaced, leaves a residual λ in
     // its slot, and λ's transform joins the other harmonics' loads.
-    auto solveAll = [&](const std::vector<Extended>& r) {
+    auto solveAll = [&] {
         if (odd == 0) return ForEachHarmonic(harmonics, threads, nullptr, solveHarmonic);
         const std::vector<Cplx> zero(rhs, rhs + lineCount);
         for (std::size_t i = 0; i < odd; ++i)
-            rhs[pr[lay.Holes[i] / g]] = -gaugeScale[i] * static_cast<double>(r[lay.OddRows[i]]);
+            rhs[pr[lay.Holes[i] / g]] = -gaugeScale[i] * static_cast<double>(oddResidual[i]);
         solveHarmonic(0);
         for (std::size_t i = 0; i < odd; ++i) {
             const std::size_t l = lay.Holes[i] / g, q = lay.Holes[i] % g;
@@ -547,61 +606,83 @@ void THarmonicSolver::SolveSystem() {
         }
         ForEachHarmonic(harmonics - 1, threads, nullptr, [&](std::size_t k) { solveHarmonic(k + 1); });
     };
-    if (odd > 0) solveAll(b);
+    if (odd > 0) solveAll();
     std::vector<double> d(n);
     unloadSolution(d);
     std::vector<Extended> x(d.begin(), d.end());
 
-    // 3. Refinement: r = b + A·x in extended from the cell-0 rows, A·d = −r
-    // through the factors, x += d.
+    // 3. Refinement: the residual r = b + A·x in extended from the cell-0
+    // rows, A·d = −r through the factors, x += d; after the first step the
+    // residual of x + d is r + A·d, which d, a small correction, gives in
+    // double as exactly as the extended sum would.
     const int maxSteps = realType_ == rtExtended ? kMaxRefinementSteps : 1;
     progress_.SetMaximum(static_cast<std::size_t>(maxSteps));
     progress_.BeginStage("Уточнение решения");
-    std::vector<Extended> r(n);
-    Extended previous = std::numeric_limits<Extended>::infinity();
+    // Of each term: the column as an unknown of the row's cell moved round
+    // by the shift, and its place in the transform's order relative to the
+    // row's cell, with the value divided by the transform's factor G.
+    std::vector<std::size_t> termBase(terms.size()), termStride(terms.size()), termPlace(terms.size());
+    std::vector<double> termValue(terms.size());
+    for (std::size_t t = 0; t < terms.size(); ++t) {
+        termBase[t] = lay.Base[terms[t].Line];
+        termStride[t] = lay.Stride[terms[t].Line];
+        termPlace[t] = terms[t].Shift * lineCount + pc[terms[t].Line];
+        termValue[t] = static_cast<double>(terms[t].Value) / static_cast<double>(g);
+    }
+    sl::TRefinement refinement;
     for (int step = 1; step <= maxSteps; ++step) {
-        ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
-            for (std::size_t l = part; l < lineCount; l += threads)
-                for (std::size_t q = 0; q < g; ++q) {
-                    const std::size_t u = rowOf(l, q);
-                    if (u == kNoRow) continue;
-                    Extended s = b[u];
-                    for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
-                        std::size_t q2 = q + terms[t].Shift;
-                        if (q2 >= g) q2 -= g;
-                        s += terms[t].Value * x[unknown(terms[t].Line, q2)];
+        if (step == 1)
+            ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
+                for (std::size_t l = part; l < lineCount; l += threads)
+                    for (std::size_t q = 0; q < g; ++q) {
+                        const std::size_t u = rowOf(l, q);
+                        if (u == kNoRow) continue;
+                        Extended s = b[u];
+                        for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
+                            std::size_t q2 = q + terms[t].Shift;
+                            if (q2 >= g) q2 -= g;
+                            s += terms[t].Value * x[termBase[t] + q2 * termStride[t]];
+                        }
+                        residual[q * lineCount + pr[l]] = static_cast<double>(s);
                     }
-                    r[u] = s;
-                }
-        });
-        for (std::size_t e = 0; e < exceptionRow_.size(); ++e) {
+            });
+        // The rows that are not the images of their cell-0 rows, and the
+        // odd rows, as they are.
+        for (std::size_t e = 0, i = 0; e < exceptionRow_.size(); ++e) {
             const std::size_t u = exceptionRow_[e];
             Extended s = b[u];
             for (std::size_t k = exceptionStart_[e]; k < exceptionStart_[e + 1]; ++k)
                 s += exceptionItems_[k].Value * x[exceptionItems_[k].Col];
-            r[u] = s;
+            const std::size_t slot = exceptionSlot[e];
+            if (slot == kNoRow)
+                oddResidual[i++] = s;
+            else
+                residual[slot % g * lineCount + pr[slot / g]] = static_cast<double>(s);
         }
-        loadRhs(r);
-        solveAll(r);
+        loadRhs();
+        solveAll();
         unloadSolution(d);
-        Extended dmax = 0, xmax = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            dmax = std::max(dmax, std::fabs(static_cast<Extended>(d[i])));
-            xmax = std::max(xmax, std::fabs(x[i]));
-        }
-        if (!std::isfinite(dmax)) sl::Singular();
-        const bool useful = dmax <= previous;
-        if (useful) {
-            for (std::size_t i = 0; i < n; ++i) x[i] += d[i];
-            refinementSteps_ = step;
-            lastCorrection_ = xmax > 0 ? static_cast<double>(dmax / xmax) : static_cast<double>(dmax);
-        }
+        const bool more = refinement.Take(step, x, d);
+        refinementSteps_ = refinement.Steps();
+        lastCorrection_ = refinement.LastCorrection();
         progress_.StepProgress();
-        const Extended eps = std::numeric_limits<Extended>::epsilon();
-        if (!useful || dmax == 0 || dmax > previous / 2 || dmax <= xmax * eps ||
-            (std::isfinite(previous) && dmax * (dmax / previous) <= xmax * eps))
-            break;
-        previous = dmax;
+        if (!more || step == maxSteps) break;
+        // r += A·d, d = the transform's output / G, cell by cell.
+        ForEachHarmonic(threads, threads, nullptr, [&](std::size_t part) {
+            for (std::size_t q = part * g / threads; q < (part + 1) * g / threads; ++q) {
+                const std::size_t at = q * lineCount;
+                for (std::size_t l = 0; l < lineCount; ++l) {
+                    double s = 0;
+                    for (std::size_t t = termStart[l]; t < termStart[l + 1]; ++t) {
+                        std::size_t i = at + termPlace[t];
+                        if (i >= n) i -= n;
+                        s += termValue[t] * real.Data[i];
+                    }
+                    residual[at + pr[l]] += s;
+                }
+            }
+        });
+        for (std::size_t hole : lay.Holes) residual[hole % g * lineCount + pr[hole / g]] = 0;
     }
     // A correction that is still a sizeable part of the solution: the
     // factors do not describe the system.

@@ -11,7 +11,9 @@
 // turns the system into G/2 + 1 independent banded systems of order L. Only
 // the rows of cell 0 are pulled with their coefficients; every other row is
 // asked for its free term alone, its coefficients passing through a sink
-// that checks them against the shifted rows of cell 0. A row that is not
+// that checks them against the shifted rows of cell 0 (where the problem
+// gives free terms without computing the coefficients, the rows of a few
+// cells in every line are checked so). A row that is not
 // the image of its cell-0 row is a refusal with the row's name and the
 // method that applies, never a different answer; one that differs from it
 // by rounding only is kept as pulled, and the refinement against the rows
@@ -63,6 +65,12 @@ struct THarmonicLayout {
     std::vector<std::size_t> OddRows, Holes;
     // The free term of row R; the coefficients go to Sink, not into a row.
     std::function<Extended(std::size_t row, const TCoefSink& sink)> FreeTerm;
+    // The free term of row R without its coefficients being computed, where
+    // the problem can give it: the method then compares the coefficients of
+    // a few cells' rows in every line (and of the whole line where one of
+    // them is not the exact image of its cell-0 row) and asks the other
+    // rows for their free terms alone.
+    std::function<Extended(std::size_t row)> FreeTermAlone;
     // The name of the equation of row R, for the refusal.
     std::function<std::string(std::size_t row)> RowName;
     // Why the system cannot be circulant, found before any row is written

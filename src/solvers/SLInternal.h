@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace zem::sl {
 
@@ -24,6 +25,47 @@ inline std::string RowNo(std::size_t row) { return std::to_string(row + 1); }
         "Матрица СЛАУ вырождена: система не имеет единственного решения "
         "(проверьте закрепление конструкции и граничные условия)");
 }
+
+// The bookkeeping of a refinement against the 80-bit coefficients:
+// correction D of X is taken when it is no larger than the one before (a
+// growing correction is rounding noise); the next one would be about
+// dmax·(dmax / previous), so the refinement stops when that is below the
+// rounding of the extended solution. A correction that is not finite means
+// a singular matrix.
+class TRefinement {
+public:
+    // Takes D as correction number Step; false when no further step is
+    // worth it.
+    bool Take(int step, std::vector<Extended>& x, const std::vector<double>& d) {
+        Extended dmax = 0, xmax = 0;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            dmax = std::max(dmax, std::fabs(static_cast<Extended>(d[i])));
+            xmax = std::max(xmax, std::fabs(x[i]));
+        }
+        if (!std::isfinite(dmax)) Singular();
+        const bool useful = dmax <= previous_;
+        if (useful) {
+            for (std::size_t i = 0; i < x.size(); ++i) x[i] += d[i];
+            steps_ = step;
+            lastCorrection_ = xmax > 0 ? static_cast<double>(dmax / xmax) : static_cast<double>(dmax);
+        }
+        const Extended eps = std::numeric_limits<Extended>::epsilon();
+        if (!useful || dmax == 0 || dmax > previous_ / 2 || dmax <= xmax * eps ||
+            (std::isfinite(previous_) && dmax * (dmax / previous_) <= xmax * eps))
+            return false;
+        previous_ = dmax;
+        return true;
+    }
+    // The corrections taken, and the last one's largest value relative to
+    // max |x|.
+    int Steps() const { return steps_; }
+    double LastCorrection() const { return lastCorrection_; }
+
+private:
+    Extended previous_ = std::numeric_limits<Extended>::infinity();
+    int steps_ = 0;
+    double lastCorrection_ = 0;
+};
 
 [[noreturn]] inline void OutOfBand(std::size_t row) {
     throw ZemError("Строка " + RowNo(row) + " СЛАУ выходит за ширину ленты, найденную ранее");

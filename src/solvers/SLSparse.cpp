@@ -225,7 +225,7 @@ void TSparseLU::SolveSystem() {
     progress_.SetMaximum(static_cast<std::size_t>(maxSteps));
     progress_.BeginStage("Уточнение решения");
     std::vector<Extended> r(n);
-    Extended previous = std::numeric_limits<Extended>::infinity();
+    sl::TRefinement refinement;
     for (int step = 1; step <= maxSteps; ++step) {
         for (std::size_t i = 0; i < n; ++i) {
             Extended s = b[i];
@@ -234,26 +234,11 @@ void TSparseLU::SolveSystem() {
             r[i] = s;
         }
         solve(r);
-        Extended dmax = 0, xmax = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            dmax = std::max(dmax, std::fabs(static_cast<Extended>(d[i])));
-            xmax = std::max(xmax, std::fabs(x[i]));
-        }
-        if (!std::isfinite(dmax)) SparseSingular();
-        const bool useful = dmax <= previous;  // a growing correction is rounding noise
-        if (useful) {
-            for (std::size_t i = 0; i < n; ++i) x[i] += d[i];
-            refinementSteps_ = step;
-            lastCorrection_ = xmax > 0 ? static_cast<double>(dmax / xmax) : static_cast<double>(dmax);
-        }
+        const bool more = refinement.Take(step, x, d);
+        refinementSteps_ = refinement.Steps();
+        lastCorrection_ = refinement.LastCorrection();
         progress_.StepProgress();
-        // The next correction would be about dmax·(dmax / previous): stop
-        // when that is below the rounding of the extended solution.
-        const Extended eps = std::numeric_limits<Extended>::epsilon();
-        if (!useful || dmax == 0 || dmax > previous / 2 || dmax <= xmax * eps ||
-            (std::isfinite(previous) && dmax * (dmax / previous) <= xmax * eps))
-            break;
-        previous = dmax;
+        if (!more) break;
     }
     // A correction that is still a sizeable part of the solution means the
     // factors do not describe the matrix: it is singular or nearly so. (The

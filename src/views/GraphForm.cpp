@@ -90,6 +90,8 @@ void PaintAxes(QPainter& p, const TGraphLayout& lay, const TResultField& field) 
     p.drawText(m.right() - fm.horizontalAdvance(title), m.bottom() + 8 + fm.ascent() + fm.height(), title);
 }
 
+}  // namespace
+
 void PaintLegend(QPainter& p, const TGraphLayout& lay, const TResultField& field, const zem::TPalette& palette) {
     const QRect& l = lay.Legend;
     const QFontMetrics fm(p.font());
@@ -114,8 +116,6 @@ void PaintLegend(QPainter& p, const TGraphLayout& lay, const TResultField& field
         p.drawText(barRight + 7, y + fm.ascent() / 2 - 1, Q(format.Text(v)));
     }
 }
-
-}  // namespace
 
 TGraphLayout GraphLayout(const QSize& size) {
     TGraphLayout lay;

@@ -52,6 +52,10 @@ zem::Extended AutoLevelStep(const TResultField& field, const zem::TColorScale& s
 // values of the field, and the ends are its smallest and largest value.
 std::vector<TLegendBand> LegendBands(const TResultField& field, const zem::TPalette& palette);
 
+// Paints the legend of Field into Layout's legend area: the field's title
+// above, the bands with their edge values.
+void PaintLegend(QPainter& painter, const TGraphLayout& layout, const TResultField& field, const zem::TPalette& palette);
+
 // Everything one picture needs. Drawing reads Element and Data only, so a
 // copy of both lets another thread draw.
 struct TGraphPicture {

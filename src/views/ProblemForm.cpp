@@ -176,6 +176,9 @@ TProblemForm::TProblemForm(TMainForm* main) : TFChildForm(main) {
     PlotItem = CalculMenu->addAction(QStringLiteral("&Кривые"), [this] {
         RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Plot) ProblemFormHooks(*Main).Plot(*this); });
     });
+    DeformedItem = CalculMenu->addAction(QStringLiteral("&Деформированный вид"), [this] {
+        RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Deformed) ProblemFormHooks(*Main).Deformed(*this); });
+    });
     ReportItem = CalculMenu->addAction(QStringLiteral("О&тчет..."), [this] {
         RunGuarded(Main, [this] { if (ProblemFormHooks(*Main).Report) ProblemFormHooks(*Main).Report(*this); });
     });

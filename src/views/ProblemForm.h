@@ -54,6 +54,8 @@ struct TProblemFormHooks {
     std::function<void(TProblemForm&)> RefreshViews;
     // Plots the results of the window's problem; writes its report.
     std::function<void(TProblemForm&)> Plot;
+    // Shows the deformed shape of the window's problem.
+    std::function<void(TProblemForm&)> Deformed;
     std::function<void(TProblemForm&)> Report;
 };
 
@@ -144,6 +146,7 @@ public:
     QAction* SolveItem = nullptr;
     QAction* TurnSolveItem = nullptr;
     QAction* PlotItem = nullptr;    // "&Кривые"
+    QAction* DeformedItem = nullptr;  // "&Деформированный вид"
     QAction* ReportItem = nullptr;  // "О&тчет"
     QMenu* ApproxMenu = nullptr;
     QAction* ApproxItem = nullptr;

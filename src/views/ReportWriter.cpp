@@ -8,6 +8,7 @@
 #include "problem/PbSeries.h"
 #include "problem/FileNames.h"
 #include "views/GraphForm.h"
+#include "views/DeformedForm.h"
 #include "views/PlotForm.h"
 #include "views/ProblemForm.h"
 #include "views/ViewForm.h"
@@ -171,6 +172,8 @@ TReportInput ReportInputOf(TProblemForm& form, TViews& views) {
         input.Pictures.emplace_back(views.PlotForm->windowTitle(), views.PlotForm->RenderPicture(size));
     if (views.GraphForm->isVisible() && views.GraphForm->Ref().IsOf(input.Problem))
         input.Pictures.emplace_back(views.GraphForm->windowTitle(), views.GraphForm->RenderPicture(size));
+    if (views.DeformedForm->isVisible() && views.DeformedForm->Ref().IsOf(input.Problem))
+        input.Pictures.emplace_back(views.DeformedForm->windowTitle(), views.DeformedForm->RenderPicture(size));
     return input;
 }
 

@@ -16,6 +16,7 @@
 #include "views/ElementForm.h"
 #include "views/GrOptionForm.h"
 #include "views/GraphForm.h"
+#include "views/DeformedForm.h"
 #include "views/PlotForm.h"
 #include "views/ReportWriter.h"
 #include "views/MemoForm.h"
@@ -386,7 +387,8 @@ namespace {
 int KindOf(const QString& ident) {
     static const QStringList kinds{QStringLiteral("TableForm"), QStringLiteral("GraphForm"),
                                    QStringLiteral("PlotForm"),  QStringLiteral("MeshForm"),
-                                   QStringLiteral("SLAEForm"),  QStringLiteral("GrSLAEForm")};
+                                   QStringLiteral("SLAEForm"),  QStringLiteral("GrSLAEForm"),
+                                   QStringLiteral("DeformedForm")};
     return std::max<int>(0, static_cast<int>(kinds.indexOf(ident)));
 }
 
@@ -484,11 +486,13 @@ TViews::TViews(TMainForm& main) : QObject(&main), Main(main) {
     TableForm = new TTableForm(*this);
     GraphForm = new TGraphForm(*this);
     PlotForm = new TPlotForm(*this);
+    DeformedForm = new TDeformedForm(*this);
     MeshForm = new TMeshForm(*this);
     SLAEForm = new TSLAEForm(*this);
     GrSLAEForm = new TGrSLAEForm(*this);
     MemoForm = new TMemoForm(&main);
-    for (TViewForm* view : std::initializer_list<TViewForm*>{TableForm, GraphForm, PlotForm, MeshForm, SLAEForm, GrSLAEForm})
+    for (TViewForm* view : std::initializer_list<TViewForm*>{TableForm, GraphForm, PlotForm, MeshForm, SLAEForm, GrSLAEForm,
+                                                                    DeformedForm})
         main.RegisterPlacement(QStringLiteral("COMMON"), view->PlacementIdent, view, true);
     main.Hooks.GraphOptions = [this] {
         if (GrOptionForm->Execute()) {
@@ -590,6 +594,13 @@ void TViews::RefreshViewsFor(TChildForm* window, zem::TProblem& problem) {
             PlotForm->Clear();
         }
     }
+    if (DeformedForm->isVisible() && DeformedForm->Ref().IsOf(&problem)) {
+        try {
+            DeformedForm->Refill();
+        } catch (...) {
+            DeformedForm->Clear();
+        }
+    }
     // 3. The mesh view.
     if (MeshForm->isVisible() && MeshForm->Ref().IsOf(&problem)) MeshForm->update();
 }
@@ -599,6 +610,7 @@ void TViews::ForgetProblem(const zem::TProblem* problem) {
     if (TableForm->Ref().IsOf(problem)) TableForm->Clear();
     if (GraphForm->Ref().IsOf(problem)) GraphForm->Clear();
     if (PlotForm->Ref().IsOf(problem)) PlotForm->Clear();
+    if (DeformedForm->Ref().IsOf(problem)) DeformedForm->Clear();
     if (MeshForm->Ref().IsOf(problem)) MeshForm->Clear();
 }
 
@@ -647,6 +659,13 @@ TViews& InstallViews(TMainForm& main) {
         TElementRef ref = views->RefTo(form.Problem->Root());
         ref.ShowSelected(true);
         views->PlotForm->ShowPlot(ref, 0);
+    };
+    hooks.Deformed = [views](TProblemForm& form) {
+        form.ApplyObjectText();
+        if (!form.Problem || !form.Problem->Calculated()) throw zem::ZemError("Задача не рассчитана");
+        TElementRef ref = views->RefTo(form.Problem->Root());
+        ref.ShowSelected(true);
+        views->DeformedForm->ShowDeformed(ref);
     };
     hooks.Report = [views](TProblemForm& form) { ReportItemClick(form, *views); };
     // Chained after whatever refresh is installed already (the approximations).

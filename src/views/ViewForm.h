@@ -43,6 +43,7 @@ class TGrOptionForm;
 class TTableForm;
 class TGraphForm;
 class TPlotForm;
+class TDeformedForm;
 class TMeshForm;
 class TSLAEForm;
 class TGrSLAEForm;
@@ -279,6 +280,7 @@ public:
     TTableForm* TableForm = nullptr;
     TGraphForm* GraphForm = nullptr;
     TPlotForm* PlotForm = nullptr;
+    TDeformedForm* DeformedForm = nullptr;
     TMeshForm* MeshForm = nullptr;
     TSLAEForm* SLAEForm = nullptr;
     TGrSLAEForm* GrSLAEForm = nullptr;

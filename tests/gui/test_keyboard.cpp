@@ -7,6 +7,7 @@
 
 #include "app/HelpForm.h"
 #include "views/ApproxForm.h"
+#include "views/DeformedForm.h"
 #include "views/MeshForm.h"
 #include "views/PlotForm.h"
 #include "views/SeriesForm.h"
@@ -180,6 +181,7 @@ TEST(Help, F1InEveryWindowOpensThatWindowsOwnPage) {
         {views.TableForm, views.TableForm->Grid, QStringLiteral("tables.html")},
         {views.GraphForm, views.GraphForm, QStringLiteral("graph.html")},
         {views.PlotForm, views.PlotForm, QStringLiteral("plot.html")},
+        {views.DeformedForm, views.DeformedForm->View, QStringLiteral("deformed.html")},
         {views.MeshForm, views.MeshForm, QStringLiteral("mesh.html")},
         {views.SLAEForm, views.SLAEForm, QStringLiteral("slae.html")},
         {views.GrSLAEForm, views.GrSLAEForm, QStringLiteral("slae.html")},
