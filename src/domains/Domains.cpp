@@ -54,6 +54,9 @@ void TDomain::SetSteps(int d, std::vector<double> steps) {
 
 void TDomain::RebuildCoords(int d) {
     if (Owner) Owner->DomainReshaped();
+    for (auto& slot : LoadFuncs)
+        for (auto& item : slot)
+            if (item->TableDir == d) item->Table = {};
     const auto& s = steps_[static_cast<std::size_t>(d)];
     auto& c = coords_[static_cast<std::size_t>(d)];
     c.resize(s.size() + 1);
@@ -187,6 +190,10 @@ void TDomain::MeshDataError(int d) const {
 
 // --- Rows and results -----------------------------------------------------------
 
+void TRowSink::AddFinishedRow(const TListItem* items, std::size_t count, std::size_t shift) {
+    for (std::size_t k = 0; k < count; ++k) AddCoef(items[k].Col + shift, items[k].Value);
+}
+
 void TDomain::PlaceColumns(TElementHost& host, std::size_t base) {
     columnHost_ = &host;
     columnBase_ = base;
@@ -198,6 +205,7 @@ void TDomain::NoRow() const { throw std::logic_error("no equation row is being w
 // A negative column would land in a neighbouring domain's unknowns: the
 // domain's numbering and its writers disagree.
 void TDomain::AddCoef(int c, const TNodeIdx& idx, Extended x) {
+    if (freeOnly_) return;
     const int column = ColumnOf(c, idx);
     ZEM_ASSERT(column >= 0, "a column of this domain");
     if (!row_) NoRow();
@@ -230,8 +238,7 @@ void TDomain::AddEquation(TEquationList& list, const std::string& prefix, double
                           const TNodeIdx& nodeIdx) {
     TNodeIdx node{};
     for (int d = 0; d < DimCount; ++d) node[static_cast<std::size_t>(d)] = nodeIdx[static_cast<std::size_t>(d)];
-    list.AddAtNode(Owner ? Owner->EquationPrefix() : std::string(), prefix, node, DimCount,
-                   TSLAEEquat(this, node, std::move(writer), weight));
+    list.AddAtNode(*this, prefix, node, weight, std::move(writer));
 }
 
 // --- Loads ----------------------------------------------------------------------
@@ -240,14 +247,38 @@ Extended TDomain::LoadValue(int slot) {
     RegionHit = false;
     if (slot < 0 || slot >= static_cast<int>(LoadFuncs.size())) return 0;
     Extended sum = 0;
-    for (const auto& item : LoadFuncs[static_cast<std::size_t>(slot)]) sum += (this->*(item->Func))(item->Params);
+    for (const auto& item : LoadFuncs[static_cast<std::size_t>(slot)])
+        sum += item->TableDir >= 0 ? TabulatedLoad(*item) : (this->*(item->Func))(item->Params);
     return sum;
+}
+
+Extended TDomain::TabulatedLoad(TLoadFuncItem& item) {
+    const int d = item.TableDir;
+    const auto k = static_cast<std::size_t>(d);
+    const int i = Pos[k], n = StepCount(d);
+    if (i < 0 || i > n) return (this->*(item.Func))(item.Params);
+    if (item.Table.size() != static_cast<std::size_t>(n) + 1) {
+        // The same evaluation at every node of the direction, the node moved
+        // there alone (the function reads nothing else of the position).
+        item.Table.resize(static_cast<std::size_t>(n) + 1);
+        for (int m = 0; m <= n; ++m) {
+            Pos[k] = m;
+            item.Table[static_cast<std::size_t>(m)] = (this->*(item.Func))(item.Params);
+        }
+        Pos[k] = i;
+    }
+    return item.Table[static_cast<std::size_t>(i)];
 }
 
 void TDomain::AddLoadFunc(int slot, TLoadFunc func, std::vector<double> params) {
     if (slot < 0) return;
     if (slot >= static_cast<int>(LoadFuncs.size())) LoadFuncs.resize(static_cast<std::size_t>(slot) + 1);
-    LoadFuncs[static_cast<std::size_t>(slot)].push_back(std::make_unique<TLoadFuncItem>(func, std::move(params)));
+    auto item = std::make_unique<TLoadFuncItem>(func, std::move(params));
+    if ((func == &TDomain::CosLoad || func == &TDomain::SinLoad) && !item->Params.empty()) {
+        const int d = Round(item->Params[0]);
+        if (d >= 0 && d < DimCount) item->TableDir = d;
+    }
+    LoadFuncs[static_cast<std::size_t>(slot)].push_back(std::move(item));
 }
 
 void TDomain::AddUniformLoad(int slot, const TObject* value) {

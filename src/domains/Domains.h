@@ -22,14 +22,17 @@
 #include "platform/extended.h"
 #include "platform/object.h"
 #include "platform/tablemodel.h"
+#include "solvers/SLCLass.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace zem {
@@ -58,6 +61,15 @@ public:
     // Adds x to the coefficient of a column; x = 0 adds nothing.
     virtual void AddCoef(std::size_t column, Extended x) = 0;
     virtual void AddFree(Extended x) = 0;
+    // Whether the sink takes a whole finished row now (AddFinishedRow): it
+    // holds no coefficient yet and keeps coefficients as the row it builds.
+    virtual bool TakesFinishedRows() const { return false; }
+    // Takes Count items sorted by column, one per column, each column plus
+    // Shift (modulo 2^64, so a shift may be negative), as the row's
+    // coefficients: what adding them one by one and then sorting and summing
+    // each column's additions in their order would have given, items that
+    // summed to zero included. Only called when TakesFinishedRows.
+    virtual void AddFinishedRow(const TListItem* items, std::size_t count, std::size_t shift);
 };
 
 // What a domain needs from the element that owns it.
@@ -91,14 +103,48 @@ public:
     TLoadFuncItem(TLoadFunc func, std::vector<double> params) : Params(std::move(params)), Func(func) {}
     std::vector<double> Params;
     TLoadFunc Func;
+    // A function of the coordinate of one direction alone (a harmonic) keeps
+    // its values by node of that direction, computed on first use and
+    // dropped when the direction's steps change; -1: evaluated every time.
+    int TableDir = -1;
+    std::vector<Extended> Table;
 };
 
 // The functions whose values add up to the load of one slot.
 using TLoadSlot = std::vector<std::unique_ptr<TLoadFuncItem>>;
 
 // The writer of an equation row: runs on the domain at the row's node with the
-// row's weight.
-using TEquatWriter = std::function<void(TDomain&, double)>;
+// row's weight. A writer EquatWriter makes of a member function carries that
+// function as its identity: the rows a domain registers with one identity,
+// prefix and weight are one kind of row to the equation list, which keeps
+// one writer for all of them. Any other writer is a kind of its own.
+class TEquatWriter {
+public:
+    TEquatWriter() = default;
+    template <class F>
+        requires(!std::is_same_v<std::decay_t<F>, TEquatWriter> && std::is_invocable_v<F&, TDomain&, double>)
+    TEquatWriter(F f) : fn_(std::move(f)) {}
+
+    void operator()(TDomain& domain, double weight) const { fn_(domain, weight); }
+    explicit operator bool() const { return static_cast<bool>(fn_); }
+    // Whether both carry an identity and it is the same.
+    bool SameAs(const TEquatWriter& other) const { return hasId_ && other.hasId_ && id_ == other.id_; }
+    bool HasId() const { return hasId_; }
+
+    template <class D>
+    static TEquatWriter Of(void (D::*writer)(double)) {
+        TEquatWriter w([writer](TDomain& domain, double weight) { (static_cast<D&>(domain).*writer)(weight); });
+        static_assert(sizeof writer <= sizeof(std::array<unsigned char, 16>), "a member function pointer fits");
+        std::memcpy(w.id_.data(), &writer, sizeof writer);
+        w.hasId_ = true;
+        return w;
+    }
+
+private:
+    std::function<void(TDomain&, double)> fn_;
+    std::array<unsigned char, 16> id_{};
+    bool hasId_ = false;
+};
 
 // How a domain lies in space, for pictures and exports: flat; a cylinder,
 // direction 0 along its axis and direction 1 (if any) round it; or a ring,
@@ -107,7 +153,7 @@ enum class TDomainShape { Flat, Cylinder, Ring };
 
 template <class D>
 TEquatWriter EquatWriter(void (D::*writer)(double)) {
-    return [writer](TDomain& domain, double weight) { (static_cast<D&>(domain).*writer)(weight); };
+    return TEquatWriter::Of(writer);
 }
 
 class TDomain : public TObject {
@@ -178,6 +224,15 @@ public:
     // flat); flat here.
     virtual TDomainShape Shape() const { return TDomainShape::Flat; }
     virtual double Radius() const { return 0; }
+    // How far along direction d the coefficients of a row depend on the mesh:
+    // r >= 0 when every row a writer kind writes at a node has, along d, the
+    // coefficients of the same row at any other node shifted by the columns
+    // between them, wherever the two nodes see the same steps
+    // Step(d, i - r) ... Step(d, i + r - 1) and lie equally near the ends
+    // (counted up to r + 1 nodes); -1 when they depend on the node itself.
+    // Free terms may vary freely. The equation list copies such rows instead
+    // of writing them again; -1 here.
+    virtual int CoefReach(int d) const { return -1; }
 
     // --- Mesh. --------------------------------------------------------------
     int GetPos(int d) const { return Pos[static_cast<std::size_t>(d)]; }
@@ -208,18 +263,30 @@ public:
     // host's present tree version (see SolutionAt).
     void PlaceColumns(TElementHost& host, std::size_t base);
     std::size_t ColumnBase() const { return columnBase_; }
-    // Makes Sink the row the domain writes into while the scope lasts.
+    // Makes Sink the row the domain writes into while the scope lasts; with
+    // FreeOnly the writers' coefficients are dropped unwritten (AddCoef and
+    // the stencils return at once) and only the free term goes to Sink.
     class TRowScope {
     public:
-        TRowScope(TDomain& domain, TRowSink& sink) : domain_(domain), outer_(domain.row_) { domain.row_ = &sink; }
-        ~TRowScope() { domain_.row_ = outer_; }
+        TRowScope(TDomain& domain, TRowSink& sink, bool freeOnly = false)
+            : domain_(domain), outer_(domain.row_), outerFreeOnly_(domain.freeOnly_) {
+            domain.row_ = &sink;
+            domain.freeOnly_ = freeOnly;
+        }
+        ~TRowScope() {
+            domain_.row_ = outer_;
+            domain_.freeOnly_ = outerFreeOnly_;
+        }
         TRowScope(const TRowScope&) = delete;
         TRowScope& operator=(const TRowScope&) = delete;
 
     private:
         TDomain& domain_;
         TRowSink* outer_;
+        bool outerFreeOnly_;
     };
+    // Whether the row being written wants its free term alone.
+    bool FreeTermsOnly() const { return freeOnly_; }
     // Adds x to the coefficient of unknown c at node idx in the row being
     // written; without one, std::logic_error.
     void AddCoef(int c, const TNodeIdx& idx, Extended x);
@@ -229,7 +296,7 @@ public:
     Extended SolutionAt(int c, const TNodeIdx& idx);
     void AddFree(Extended x);
     // Registers one row under prefix(node indices), with the element prefix
-    // inside a compound element.
+    // inside a compound element (see TEquatWriter for the kinds of rows).
     void AddEquation(TEquationList& list, const std::string& prefix, double weight, TEquatWriter writer,
                      const TNodeIdx& nodeIdx);
 
@@ -318,6 +385,8 @@ protected:
 
 private:
     void RebuildCoords(int d);
+    // The value of a tabulated load function at the current node.
+    Extended TabulatedLoad(TLoadFuncItem& item);
     // Moves F to its node along e that lies at this domain's current node,
     // scanning forward from `from`; returns that node.
     int MatchNode(TDomain& f, int e, int from) const;
@@ -339,6 +408,7 @@ private:
     std::size_t columnBase_ = 0;
     std::uint64_t placedAt_ = 0;
     TRowSink* row_ = nullptr;
+    bool freeOnly_ = false;
 
     std::array<std::vector<double>, kMaxDims> steps_;
     // coords_[d][i] = sum of the first i steps, i = 0 ... n.

@@ -137,7 +137,7 @@ THarmonicLayout HarmonicLayout(TProblem& p) {
     for (std::size_t r = 0; r < n; ++r) {
         std::size_t cell = 0;
         std::uint32_t* head = nullptr;
-        if (const TSLAEEquat* term = eq.FirstTerm(static_cast<int>(r))) {
+        if (const TTermPlace term = eq.FirstTerm(static_cast<int>(r))) {
             if (part->Domain != term->Domain) {
                 auto at = std::find_if(parts.begin(), parts.end(), [&](const TPart& x) { return x.Domain == term->Domain; });
                 if (at == parts.end()) {

@@ -155,21 +155,8 @@ Extended TProblem::BuildRow(TRowItems& items, const std::function<void()>& write
         ~TReset() { row = nullptr; }
     } reset{row_};
     write();
-    if (!rowSorted_) {
-        // Coefficients came out of column order: put them in order once
-        // (stably, so that a column's additions are summed in the order they
-        // came) and merge each column's into one item.
-        std::stable_sort(items.begin(), items.end(),
-                         [](const TListItem& a, const TListItem& b) { return a.Col < b.Col; });
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (kept > 0 && items[kept - 1].Col == items[i].Col)
-                items[kept - 1].Value += items[i].Value;
-            else
-                items[kept++] = items[i];
-        }
-        items.resize(kept);
-    }
+    // Coefficients that came out of column order are put in order once.
+    if (!rowSorted_) FinishRow(items);
     lastRowSize_ = items.size();
     return freeTerm_;
 }
@@ -182,6 +169,27 @@ Extended TProblem::FreeTermOf(std::size_t r, const TCoefSink& sink) {
         ~TReset() { sink = nullptr; }
     } reset{coefSink_};
     return GetRow(r, unused);
+}
+
+Extended TProblem::FreeTerm(std::size_t r) {
+    if (equationsVersion_ != TreeVersion()) BuildEquations();
+    if (r >= UnknownCount()) return 0;
+    struct TFree : TRowSink {
+        Extended Sum = 0;
+        void AddCoef(std::size_t, Extended) override {}
+        void AddFree(Extended x) override { Sum += x; }
+    } free;
+    equations_.WriteFreeTerm(static_cast<int>(r), free);
+    return free.Sum;
+}
+
+void TProblem::AddFinishedRow(const TListItem* items, std::size_t count, std::size_t shift) {
+    ZEM_ASSERT(row_ && row_->empty() && !coefSink_, "a finished row goes into an empty row");
+    // Copied as a block, then the columns moved: an extended real copied
+    // field by field costs the most.
+    row_->insert(row_->end(), items, items + count);
+    for (TListItem& item : *row_) item.Col += shift;
+    ZEM_ASSERT(count == 0 || row_->back().Col < UnknownCount(), "a column of the system");
 }
 
 void TProblem::AddToRow(std::size_t c, Extended x) {

@@ -112,6 +112,9 @@ public:
     // The free term of row R alone: the coefficients the row writes go to
     // Sink instead of into a row (the harmonic method's pass over the rows).
     Extended FreeTermOf(std::size_t r, const TCoefSink& sink);
+    // The free term of row R, its coefficients neither computed nor written
+    // (0 for an unknown no equation defines).
+    Extended FreeTerm(std::size_t r);
     // Makes Items the row being built, runs Write (which adds through
     // AddToRow and AddFreeTerm) and returns the free term.
     Extended BuildRow(TRowItems& items, const std::function<void()>& write);
@@ -174,6 +177,8 @@ public:
     // The row sink of the equations.
     void AddCoef(std::size_t column, Extended x) override { AddToRow(column, x); }
     void AddFree(Extended x) override { AddFreeTerm(x); }
+    bool TakesFinishedRows() const override { return !coefSink_ && row_ && row_->empty(); }
+    void AddFinishedRow(const TListItem* items, std::size_t count, std::size_t shift) override;
 
 private:
     int typeIndex_;

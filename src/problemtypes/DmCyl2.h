@@ -42,6 +42,9 @@ public:
     // one-sided inner differences, and the slope or moment shifted inwards.
     void WriteQ1EndRow(double weight);
     void WriteShiftedRow(int k);
+    // The five-point operators choose their nodes by the distance to the
+    // ends: the rows are written at every node.
+    int CoefReach(int) const override { return -1; }
 
 private:
     // The fewest axial steps the rows of both ends can live with.
@@ -78,6 +81,11 @@ public:
     // Q1 + dM12/dy with w_xxx shifted inwards.
     virtual void AddQ1gEdge(Extended c);
     virtual void WriteQ1gEdgeRow(double weight);
+    // The five-point operators repeat round a closed circumference (their
+    // nodes reach five steps either way); along the axis the rows choose
+    // their operators by the distance to the ends and are written at every
+    // node.
+    int CoefReach(int d) const override { return d == 1 ? TDmCylTech::CoefReach(1) < 0 ? -1 : 5 : -1; }
     void WriteN1EdgeRow(double weight);
     // Backward minus forward axial slope of component c: zero.
     void WriteDfBTRow(int c);

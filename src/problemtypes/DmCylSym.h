@@ -53,6 +53,9 @@ public:
     double R = 10;             // radius, m
     TDomainShape Shape() const override { return TDomainShape::Cylinder; }
     double Radius() const override { return R; }
+    // The three-point stencils on the steps, constant stiffness: every row
+    // repeats along the axis (TDomain::CoefReach).
+    int CoefReach(int) const override { return 2; }
     double E = 2.06e11;        // Young's modulus, Pa
     double mu = 0.3;           // Poisson's ratio
     double t = 0.01;           // wall thickness, m

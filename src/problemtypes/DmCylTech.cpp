@@ -195,6 +195,11 @@ void TDmCylTech::SetPos(int d, int i) {
     }
 }
 
+int TDmCylTech::CoefReach(int d) const {
+    if (!ThicknessRegions.empty() || (d == 1 && !Periodic[1])) return -1;
+    return 2;
+}
+
 // --- Columns and boundary values --------------------------------------------------------------------
 
 const TObject* TDmCylTech::BoundaryValue(int side, int k) const {

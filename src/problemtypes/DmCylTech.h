@@ -67,6 +67,9 @@ public:
     double R = 10;
     TDomainShape Shape() const override { return TDomainShape::Cylinder; }
     double Radius() const override { return R; }
+    // The three-point stencils on the steps: with a constant thickness the
+    // rows repeat along the axis and round a closed circumference.
+    int CoefReach(int d) const override;
     double E = 2.06e11;
     double mu = 0.3;
     double t = 0.01;

@@ -16,7 +16,9 @@ int TTamplet::NextSelector(const TSelectors& selectors, int& k) {
     return s;
 }
 
+// A pass that wants free terms alone skips the composition.
 void TTamplet::AddDeriv(const TOrders& orders, Extended x) {
+    if (Domain->FreeTermsOnly()) return;
     static const TSelectors central{0};
     EmitTerm(orders, central, 0, 0, Domain->Pos, 0, x);
 }
@@ -27,6 +29,7 @@ Extended TTamplet::DerivValue(const TOrders& orders) {
 }
 
 void TTamplet::AddDerivSel(const TOrders& orders, const TSelectors& selectors, Extended x) {
+    if (Domain->FreeTermsOnly()) return;
     EmitTerm(orders, selectors, 0, 0, Domain->Pos, 0, x);
 }
 
