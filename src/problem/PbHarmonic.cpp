@@ -15,6 +15,7 @@ namespace zem {
 THarmonicLayout HarmonicLayout(TProblem& p) {
     THarmonicLayout lay;
     lay.FreeTerm = [&p](std::size_t r, const TCoefSink& sink) { return p.FreeTermOf(r, sink); };
+    lay.FreeTermAlone = [&p](std::size_t r) { return p.FreeTerm(r); };
     lay.RowName = [&p](std::size_t r) {
         return r < p.UnknownCount() ? p.Equations().Name(static_cast<int>(r)) : std::string();
     };
