@@ -130,6 +130,10 @@ mkdir orig && cp ./*.zem s.zes orig/
 start=$(date +%s.%N)
 "$zemcalc" -q -j 1 s.zes >/dev/null 2>&1 || fail "the series to be stopped does not run"
 total=$(echo "$(date +%s.%N) - $start" | bc)
+# Job control on: a background job of a script otherwise starts with SIGINT
+# ignored, and an interrupt that came before the runner listens would be lost
+# by the shell, not by the runner.
+set -m
 for part in 0.02 0.2 0.4 0.6; do
   for sig in TERM HUP INT; do
     rm -f ./*.res ./*_01.* && cp orig/* .
@@ -156,6 +160,7 @@ for part in 0.02 0.2 0.4 0.6; do
     done
   done
 done
+set +m
 cd ..
 
 # --- Inputs that overflow, accepted errors that cannot be reached. ------------
